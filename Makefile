@@ -1,0 +1,33 @@
+# The two commands of the README: `make run` and `make test`.
+JOBS ?= $(shell nproc)
+RELEASE := build/release
+TEST := build/test
+RUNDIR := $(RELEASE)/run
+
+.PHONY: run test build-release build-test packages bench clean
+
+packages:
+	@scripts/ensure-packages.sh
+
+build-release: packages
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF
+	cmake --build $(RELEASE) -j $(JOBS)
+
+# Builds the game and its default data, then starts it in the run folder.
+run: build-release
+	cd $(RUNDIR) && ./lettermoor
+
+build-test: packages
+	cmake -S . -B $(TEST) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=address
+	cmake --build $(TEST) -j $(JOBS)
+
+test: build-test
+	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
+
+bench: packages
+	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	scripts/run-benchmarks.sh build/bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,70 @@
+#pragma once
+// The calling thread's drawing context.
+
+#include <cstdint>
+#include <vector>
+
+#include "gfx/color.hpp"
+
+namespace gfx {
+
+struct ImageBuffer;
+struct DrawTarget;
+struct TransparentTable;
+
+using PutPixelFn = void (*)(DrawTarget& context, std::int32_t x, std::int32_t y, Color color);
+using GetPixelFn = Color (*)(const DrawTarget& context, std::int32_t x, std::int32_t y);
+using FillSpanFn = void (*)(std::uint8_t* first, Color color, std::int32_t count);
+
+struct ClipRect {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+struct PenPosition {
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+struct DrawTarget {
+    std::int32_t screenId = 0;
+    std::int32_t workPage = 0;
+    std::vector<std::uint8_t*> rowTable;  // first byte of every row of the current target
+    std::int32_t rowCapacity = 0;
+    std::int32_t bytesPerPixel = 0;
+    std::int32_t pitch = 0;
+    ImageBuffer* target = nullptr;  // nullptr: the screen
+    PenPosition penPosition;
+    ClipRect clipRect;
+    ClipRect savedClipRect;  // the screen's, kept while an image is the target
+    Color foreColor = 0;
+    Color backColor = 0;
+    PutPixelFn putPixel = nullptr;
+    GetPixelFn getPixel = nullptr;
+    FillSpanFn fillSpan = nullptr;
+    const TransparentTable* transparentTable = nullptr;
+    bool isImage = false;
+};
+
+// The calling thread's context, reset first when a new screen was opened since
+// it was last set up. Without an open screen it is returned as it is.
+DrawTarget& drawTarget();
+
+// Points the context at `target` (nullptr: the screen). Returns false when the
+// screen is wanted but none is open.
+bool selectTarget(DrawTarget& context, ImageBuffer* target);
+
+// Plain pixel routines for 1, 2 and 4 bytes per pixel.
+PutPixelFn putPixelFor(std::int32_t bytesPerPixel);
+GetPixelFn getPixelFor(std::int32_t bytesPerPixel);
+FillSpanFn fillSpanFor(std::int32_t bytesPerPixel);
+
+// True when the context's current target's first row is the first pixel of
+// the screen's visible page, so drawing into it must mark dirtyRows.
+bool drawsVisiblePage(const DrawTarget& context);
+// Sets dirtyRows[first..last] (clamped to the screen) when drawsVisiblePage.
+void markRows(const DrawTarget& context, std::int32_t first, std::int32_t last);
+
+}  // namespace gfx
