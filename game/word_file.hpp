@@ -1,0 +1,38 @@
+#pragma once
+// The scrambled word file: line 1 ignored, line 2 the label prefix, every
+// further line one entry "WORD;?hint" stored in slot 2k of both lists.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "game/model.hpp"
+
+namespace game {
+
+// Subtracted (mod 256) from every byte of a scrambled line. Kept at most 10
+// so that no printable byte 0x20-0xFF scrambles into a line feed or carriage
+// return; only the control bytes 0x03 and 0x06 cannot be stored.
+inline constexpr std::uint8_t WordFileShift = 7;
+
+inline std::uint8_t scrambleByte(std::uint8_t plain) {
+    return static_cast<std::uint8_t>(plain + WordFileShift);
+}
+inline std::uint8_t unscrambleByte(std::uint8_t scrambled) {
+    return static_cast<std::uint8_t>(scrambled - WordFileShift);
+}
+
+// Unscrambles the line in place and returns a copy of the result.
+std::string unscrambleLine(std::string& line);
+
+// How loadWordFile got at its bytes; the loader fills the lists either way.
+enum class WordFileOpen : std::int32_t { Read = 0, CreatedEmpty = 1, Unreadable = 2 };
+
+// Fills the lists and the prefix from the named file. A missing file is
+// created empty; an existing file is only ever read.
+WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix);
+
+// The same, from the bytes of a word file already in memory.
+void loadWordText(std::string_view bytes, WordList& list, std::string& labelPrefix);
+
+}  // namespace game
