@@ -27,8 +27,7 @@ inline constexpr std::int32_t ImageType = 7;
 inline constexpr std::uint32_t NoColorGiven = 0x80000000u;
 
 inline std::uint8_t* imageRow(ImageBuffer* image, std::int32_t y) {
-    return reinterpret_cast<std::uint8_t*>(image) + 32 +
-           static_cast<std::ptrdiff_t>(y) * image->pitch;
+    return reinterpret_cast<std::uint8_t*>(image) + 32 + static_cast<std::ptrdiff_t>(y) * image->pitch;
 }
 inline const std::uint8_t* imageRow(const ImageBuffer* image, std::int32_t y) {
     return reinterpret_cast<const std::uint8_t*>(image) + 32 +
