@@ -1,0 +1,99 @@
+#include "gfx/drivers/x11_keymap.hpp"
+
+#include <X11/keysym.h>
+
+#include "runtime/cp437.hpp"
+
+namespace gfx::x11 {
+namespace {
+
+// An evdev keyboard's X keycodes are the kernel key codes plus 8.
+constexpr std::uint32_t EvdevOffset = 8;
+constexpr std::int32_t LastMainBlockScan = 88;
+
+struct KeysymScan {
+    std::uint32_t keysym;
+    std::int32_t scanCode;
+    bool extended;
+};
+
+constexpr KeysymScan keysymScans[] = {
+    {XK_Home, 0x47, true},         {XK_Up, 0x48, true},         {XK_Prior, 0x49, true},
+    {XK_Left, 0x4B, true},         {XK_Right, 0x4D, true},      {XK_End, 0x4F, true},
+    {XK_Down, 0x50, true},         {XK_Next, 0x51, true},       {XK_Insert, 0x52, true},
+    {XK_Delete, 0x53, true},       {XK_KP_Enter, 0x1C, true},   {XK_KP_Divide, 0x35, true},
+    {XK_Control_R, 0x1D, true},    {XK_Alt_R, 0x38, true},      {XK_ISO_Level3_Shift, 0x38, true},
+    {XK_KP_Home, 0x47, false},     {XK_KP_7, 0x47, false},      {XK_KP_Up, 0x48, false},
+    {XK_KP_8, 0x48, false},        {XK_KP_Prior, 0x49, false},  {XK_KP_9, 0x49, false},
+    {XK_KP_Subtract, 0x4A, false}, {XK_KP_Left, 0x4B, false},   {XK_KP_4, 0x4B, false},
+    {XK_KP_Begin, 0x4C, false},    {XK_KP_5, 0x4C, false},      {XK_KP_Right, 0x4D, false},
+    {XK_KP_6, 0x4D, false},        {XK_KP_Add, 0x4E, false},    {XK_KP_End, 0x4F, false},
+    {XK_KP_1, 0x4F, false},        {XK_KP_Down, 0x50, false},   {XK_KP_2, 0x50, false},
+    {XK_KP_Next, 0x51, false},     {XK_KP_3, 0x51, false},      {XK_KP_Insert, 0x52, false},
+    {XK_KP_0, 0x52, false},        {XK_KP_Delete, 0x53, false}, {XK_KP_Decimal, 0x53, false},
+    {XK_KP_Multiply, 0x37, false}, {XK_Escape, 0x01, false},    {XK_F11, 0x57, false},
+    {XK_F12, 0x58, false},
+};
+
+}  // namespace
+
+ScanKey scanKeyFor(std::uint32_t keycode, std::uint32_t baseKeysym) {
+    for (const KeysymScan& entry : keysymScans) {
+        if (entry.keysym == baseKeysym) return {entry.scanCode, entry.extended};
+    }
+    if (baseKeysym >= XK_F1 && baseKeysym <= XK_F10) {
+        return {static_cast<std::int32_t>(0x3B + (baseKeysym - XK_F1)), false};
+    }
+    if (keycode > EvdevOffset && keycode - EvdevOffset <= LastMainBlockScan) {
+        return {static_cast<std::int32_t>(keycode - EvdevOffset), false};
+    }
+    return {};
+}
+
+char32_t keysymCharacter(std::uint32_t keysym) {
+    if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF)) return keysym;
+    if ((keysym & 0xFF000000u) == 0x01000000u) return keysym & 0x00FFFFFFu;
+    if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return U'0' + (keysym - XK_KP_0);
+    switch (keysym) {
+        case XK_BackSpace:
+            return 8;
+        case XK_Tab:
+        case XK_KP_Tab:
+            return 9;
+        case XK_Return:
+        case XK_KP_Enter:
+            return 13;
+        case XK_Escape:
+            return 27;
+        case XK_KP_Space:
+            return U' ';
+        case XK_KP_Equal:
+            return U'=';
+        case XK_KP_Multiply:
+            return U'*';
+        case XK_KP_Add:
+            return U'+';
+        case XK_KP_Separator:
+            return U',';
+        case XK_KP_Subtract:
+            return U'-';
+        case XK_KP_Decimal:
+            return U'.';
+        case XK_KP_Divide:
+            return U'/';
+        default:
+            return 0;
+    }
+}
+
+std::int32_t typedCp437(char32_t ch) {
+    if (ch == 0) return 0;
+    const std::int32_t byte = runtime::unicodeToCp437(ch);
+    return byte < 0 ? 0 : byte;
+}
+
+std::int32_t keysymCp437(std::uint32_t keysym) {
+    return typedCp437(keysymCharacter(keysym));
+}
+
+}  // namespace gfx::x11

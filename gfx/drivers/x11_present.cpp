@@ -1,0 +1,173 @@
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/drivers/x11_state.hpp"
+
+namespace gfx::x11 {
+namespace {
+
+// LETTERMOOR_X11_NOSHM=1 forces the plain path, for measuring and for servers
+// that accept the attach but cannot really share memory (remote displays).
+bool sharedMemoryWanted() {
+    const char* value = std::getenv("LETTERMOOR_X11_NOSHM");
+    return value == nullptr || std::strcmp(value, "1") != 0;
+}
+
+bool hostIsLsbFirst() {
+    const std::uint16_t probe = 1;
+    std::uint8_t first = 0;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
+void releaseImage(XImage* image) {
+    image->data = nullptr;  // the pixels belong to the presenter, not to Xlib
+    XDestroyImage(image);
+}
+
+bool attachSharedImage(X11State& s, Visual* visual, int depth) {
+    Presenter& p = s.presenter;
+    int major = 0;
+    int minor = 0;
+    Bool pixmaps = False;
+    if (!XShmQueryVersion(s.display, &major, &minor, &pixmaps)) return false;
+    // The converters write least significant byte first; shared memory gets no
+    // byte swapping from Xlib.
+    if ((ImageByteOrder(s.display) == LSBFirst) != hostIsLsbFirst()) return false;
+
+    XImage* image =
+        XShmCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &p.shm,
+                        static_cast<unsigned>(s.width), static_cast<unsigned>(s.height));
+    if (image == nullptr) return false;
+    const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * s.height;
+    p.shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (p.shm.shmid < 0) {
+        releaseImage(image);
+        return false;
+    }
+    void* address = shmat(p.shm.shmid, nullptr, 0);
+    // Marked for removal at once: it vanishes when both sides detach, even if
+    // the program dies.
+    shmctl(p.shm.shmid, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1)) {
+        releaseImage(image);
+        return false;
+    }
+    p.shm.shmaddr = static_cast<char*>(address);
+    p.shm.readOnly = False;
+    image->data = p.shm.shmaddr;
+
+    // A server on another machine, or one that denies access, answers the
+    // attach with BadAccess or BadRequest.
+    beginErrorTrap();
+    const Status attached = XShmAttach(s.display, &p.shm);
+    const int errors = endErrorTrap(s.display);
+    if (!attached || errors != 0) {
+        shmdt(p.shm.shmaddr);
+        releaseImage(image);
+        p.shm = XShmSegmentInfo{};
+        return false;
+    }
+    p.image = image;
+    p.usesShm = true;
+    return true;
+}
+
+bool createPlainImage(X11State& s, Visual* visual, int depth) {
+    Presenter& p = s.presenter;
+    const int pad = p.pixelBytes == 2 ? 16 : 32;
+    XImage* image =
+        XCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                     static_cast<unsigned>(s.width), static_cast<unsigned>(s.height), pad, 0);
+    if (image == nullptr) return false;
+    // Xlib swaps bytes on the way when the server wants the other order.
+    image->byte_order = LSBFirst;
+    p.ownPixels.assign(static_cast<std::size_t>(image->bytes_per_line) * s.height, 0);
+    image->data = reinterpret_cast<char*>(p.ownPixels.data());
+    p.image = image;
+    return true;
+}
+
+}  // namespace
+
+bool createPresenter(X11State& s, Visual* visual, int depth) {
+    Presenter& p = s.presenter;
+    int formatCount = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(s.display, &formatCount);
+    int bitsPerPixel = 0;
+    for (int i = 0; i < formatCount; ++i) {
+        if (formats[i].depth == depth) bitsPerPixel = formats[i].bits_per_pixel;
+    }
+    if (formats != nullptr) XFree(formats);
+
+    VisualLayout layout{bitsPerPixel, static_cast<std::uint32_t>(visual->red_mask),
+                        static_cast<std::uint32_t>(visual->green_mask),
+                        static_cast<std::uint32_t>(visual->blue_mask)};
+    p.convert = chooseRowConverter(layout);
+    p.pixelBytes = bytesPerPixel(layout);
+    if (p.convert == nullptr) return false;
+
+    if (sharedMemoryWanted() && attachSharedImage(s, visual, depth)) return true;
+    return createPlainImage(s, visual, depth);
+}
+
+void destroyPresenter(X11State& s) {
+    Presenter& p = s.presenter;
+    if (p.image != nullptr) {
+        if (p.usesShm) {
+            XShmDetach(s.display, &p.shm);
+            XSync(s.display, False);
+            shmdt(p.shm.shmaddr);
+        }
+        releaseImage(p.image);
+    }
+    s.presenter = Presenter{};
+}
+
+void presentRows(X11State& s, std::int32_t first, std::int32_t last) {
+    Presenter& p = s.presenter;
+    const Screen& screen = *s.screen;
+    if (p.image == nullptr || screen.visiblePixels == nullptr) return;
+    first = std::max(first, 0);
+    last = std::min(last, s.height - 1);
+    if (last < first) return;
+
+    for (std::int32_t row = first; row <= last; ++row) {
+        const std::uint8_t* source =
+            screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
+        auto* target = reinterpret_cast<std::uint8_t*>(p.image->data) +
+                       static_cast<std::ptrdiff_t>(row) * p.image->bytes_per_line;
+        p.convert(source, target, s.width);
+    }
+    const auto rows = static_cast<unsigned>(last - first + 1);
+    const auto width = static_cast<unsigned>(s.width);
+    if (p.usesShm) {
+        XShmPutImage(s.display, s.window, s.gc, p.image, 0, first, 0, first, width, rows, False);
+        // The server reads the segment later; the next pass must not write
+        // into it before that.
+        XSync(s.display, False);
+    } else {
+        XPutImage(s.display, s.window, s.gc, p.image, 0, first, 0, first, width, rows);
+        XFlush(s.display);
+    }
+}
+
+void presentDirtyRows(X11State& s) {
+    std::vector<std::uint8_t>& dirty = s.screen->dirtyRows;
+    const std::int32_t rows = std::min(static_cast<std::int32_t>(dirty.size()), s.height);
+    std::int32_t first = -1;
+    std::int32_t last = -1;
+    for (std::int32_t row = 0; row < rows; ++row) {
+        if (dirty[static_cast<std::size_t>(row)] == 0) continue;
+        if (first < 0) first = row;
+        last = row;
+    }
+    if (first >= 0) presentRows(s, first, last);
+    std::fill(dirty.begin(), dirty.end(), std::uint8_t{0});
+}
+
+}  // namespace gfx::x11
