@@ -47,12 +47,16 @@ bool readInfoFields(FileReader& file, BitmapHeader& header) {
     if (header.headerSize >= 20 && !file.readU32(header.compression)) return false;
     std::uint32_t imageSize = 0;
     if (header.headerSize >= 24 && !file.readU32(imageSize)) return false;
-    if (header.headerSize >= 108) {
-        if (!file.skip(16)) return false;
-        for (auto& mask : header.headerMasks) {
-            if (!file.readU32(mask)) return false;
-        }
+    // The 52- and 56-byte forms carry their masks where the larger headers do.
+    const bool masksFollow = header.headerSize == 52 || header.headerSize == 56 ||
+                             header.headerSize >= 108;
+    if (!masksFollow) return true;
+    if (!file.skip(16)) return false;
+    const std::size_t count = header.headerSize == 52 ? 3 : 4;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!file.readU32(header.headerMasks[i])) return false;
     }
+    header.masksInHeader = true;
     return true;
 }
 

@@ -25,8 +25,10 @@ struct BitmapHeader {
     std::uint16_t bitCount = 0;
     std::uint32_t compression = CompressionNone;
     std::uint64_t pixelOffset = 0;  // resolved: never 0
-    // Red, green, blue, alpha masks as the header holds them (108 bytes and up).
+    // Red, green, blue, alpha masks as the header holds them (52, 56 and
+    // 108 bytes and up; a 52-byte header has no alpha mask).
     std::array<std::uint32_t, 4> headerMasks{};
+    bool masksInHeader = false;
 };
 
 // Reads and checks the file header and the info header from the start of

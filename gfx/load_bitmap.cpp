@@ -30,7 +30,7 @@ bool readColorTable(FileReader& file, const BitmapHeader& header, ColorTable& ta
 bool readChannelMasks(FileReader& file, const BitmapHeader& header, ChannelMasks& masks) {
     std::array<std::uint32_t, 4> raw{};
     if (header.compression == CompressionBitfields) {
-        if (header.headerSize >= 108) {
+        if (header.masksInHeader) {
             raw = header.headerMasks;
         } else if (!file.readU32(raw[0]) || !file.readU32(raw[1]) || !file.readU32(raw[2])) {
             return false;
