@@ -46,6 +46,8 @@ void freeAligned(std::uint8_t* payload) {
     std::free(block);
 }
 
-void failNextAllocations(int count) { failingAllocations.store(count < 0 ? 0 : count); }
+void failNextAllocations(int count) {
+    failingAllocations.store(count < 0 ? 0 : count);
+}
 
 }  // namespace gfx

@@ -10,6 +10,7 @@ namespace gfx {
 
 struct ImageBuffer;
 struct DrawTarget;
+struct Screen;
 struct TransparentTable;
 
 using PutPixelFn = void (*)(DrawTarget& context, std::int32_t x, std::int32_t y, Color color);
@@ -51,6 +52,10 @@ struct DrawTarget {
 // The calling thread's context, reset first when a new screen was opened since
 // it was last set up. Without an open screen it is returned as it is.
 DrawTarget& drawTarget();
+
+// Sets the context up afresh for `screen`: page 0, the whole screen as clip
+// rectangle, the screen's default colours and pixel routines.
+void resetDrawTarget(DrawTarget& context, const Screen& screen);
 
 // Points the context at `target` (nullptr: the screen). Returns false when the
 // screen is wanted but none is open.

@@ -104,7 +104,7 @@ struct Screen {
     std::int32_t height = 0;
     std::int32_t depth = 0;  // normalised: 1, 2, 4, 8, 16 or 32
     std::int32_t bytesPerPixel = 0;
-    std::int32_t pitch = 0;  // bytesPerPixel * width: rows have no padding
+    std::int32_t pitch = 0;                         // bytesPerPixel * width: rows have no padding
     std::array<std::uint32_t, 256> palette{};       // 0x00BBGGRR by index
     std::array<std::uint32_t, 256> shownPalette{};  // what setPalette was handed
     std::array<std::uint8_t, 16> attributeMap{};
@@ -138,6 +138,8 @@ void closeScreen();
 void setWindowTitle(std::string_view title);
 // The title the next window gets, or has.
 const char* windowTitle();
+// Forgets the title, so the next openScreen takes the program's file name.
+void forgetWindowTitle();
 
 void lockScreen();
 // Negative firstRow means 0, negative lastRow means height - 1.

@@ -1,0 +1,100 @@
+#include <algorithm>
+
+#include "gfx/draw_target.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
+
+namespace gfx {
+namespace {
+
+enum class ClearKind { Whole, Clip, TextRows };
+
+bool clipIsWholeScreen(const DrawTarget& context, const Screen& screen) {
+    const ClipRect& clip = context.clipRect;
+    return clip.x == 0 && clip.y == 0 && clip.width == screen.width && clip.height == screen.height;
+}
+
+ClearKind kindOf(std::int32_t mode, const DrawTarget& context, const Screen& screen,
+                 const detail::ScreenState& state) {
+    switch (mode) {
+        case ClearDefault:
+            if (!clipIsWholeScreen(context, screen)) return ClearKind::Clip;
+            if (state.textViewFirst == 0 && state.textViewLast == screen.textRows - 1) {
+                return ClearKind::Whole;
+            }
+            return ClearKind::TextRows;
+        case ClearWhole:
+            return ClearKind::Whole;
+        case ClearText:
+            return ClearKind::TextRows;
+        default:
+            return ClearKind::Clip;
+    }
+}
+
+void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+              std::int32_t height) {
+    for (std::int32_t row = y; row < y + height; ++row) {
+        context.fillSpan(context.rowTable[static_cast<std::size_t>(row)] +
+                             static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel,
+                         context.backColor, width);
+    }
+}
+
+void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t firstRow,
+                   std::int32_t lastRow) {
+    auto& grid = screen.textGrids[static_cast<std::size_t>(context.workPage)];
+    const TextCell blank{' ', context.foreColor, context.backColor};
+    const auto begin = grid.begin() + static_cast<std::ptrdiff_t>(firstRow) * screen.textColumns;
+    const auto end = grid.begin() + static_cast<std::ptrdiff_t>(lastRow + 1) * screen.textColumns;
+    std::fill(begin, end, blank);
+}
+
+void movePenToClipCentre(DrawTarget& context) {
+    context.penPosition.x = static_cast<float>(context.clipRect.x + context.clipRect.width / 2);
+    context.penPosition.y = static_cast<float>(context.clipRect.y + context.clipRect.height / 2);
+}
+
+}  // namespace
+
+void clearScreen(std::int32_t mode) {
+    Screen* screen = activeScreen();
+    if (screen == nullptr) return;
+    detail::ScreenState& state = detail::screenState();
+    DrawTarget& context = drawTarget();
+    selectTarget(context, nullptr);
+    context.fillSpan = fillSpanFor(context.bytesPerPixel);
+
+    lockScreen();
+    switch (kindOf(mode, context, *screen, state)) {
+        case ClearKind::Whole:
+            fillRect(context, 0, 0, screen->width, screen->height);
+            markRows(context, 0, screen->height - 1);
+            movePenToClipCentre(context);
+            resetTextRows(*screen, context, 0, screen->textRows - 1);
+            state.cursorRow = state.textViewFirst + 1;
+            state.cursorColumn = 1;
+            break;
+        case ClearKind::Clip: {
+            const ClipRect& clip = context.clipRect;
+            fillRect(context, clip.x, clip.y, clip.width, clip.height);
+            markRows(context, clip.y, clip.y + clip.height - 1);
+            movePenToClipCentre(context);
+            break;
+        }
+        case ClearKind::TextRows: {
+            const std::int32_t glyphHeight = screen->font.glyphHeight;
+            const std::int32_t top = state.textViewFirst * glyphHeight;
+            const std::int32_t rows = (state.textViewLast - state.textViewFirst + 1) * glyphHeight;
+            fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top));
+            markRows(context, top, top + rows - 1);
+            resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
+            state.cursorRow = state.textViewFirst + 1;
+            state.cursorColumn = 1;
+            break;
+        }
+    }
+    unlockScreen(1, 0);
+}
+
+}  // namespace gfx

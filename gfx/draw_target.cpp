@@ -1,0 +1,106 @@
+#include "gfx/draw_target.hpp"
+
+#include <algorithm>
+
+#include "gfx/image.hpp"
+#include "gfx/screen.hpp"
+
+namespace gfx {
+namespace {
+
+void chooseRoutines(DrawTarget& context) {
+    context.putPixel = putPixelFor(context.bytesPerPixel);
+    context.getPixel = getPixelFor(context.bytesPerPixel);
+    context.fillSpan = fillSpanFor(context.bytesPerPixel);
+}
+
+void pointAtScreenPage(DrawTarget& context, const Screen& screen) {
+    context.target = nullptr;
+    context.isImage = false;
+    context.bytesPerPixel = screen.bytesPerPixel;
+    context.pitch = screen.pitch;
+    const auto rows = static_cast<std::size_t>(screen.height);
+    if (context.rowTable.size() < rows) context.rowTable.resize(rows);
+    context.rowCapacity = static_cast<std::int32_t>(context.rowTable.size());
+    std::uint8_t* page = screen.pages[static_cast<std::size_t>(context.workPage)];
+    for (std::size_t row = 0; row < rows; ++row) {
+        context.rowTable[row] = page + row * static_cast<std::size_t>(screen.pitch);
+    }
+    chooseRoutines(context);
+}
+
+bool isUsableImage(const ImageBuffer& image) {
+    const bool knownDepth =
+        image.bytesPerPixel == 1 || image.bytesPerPixel == 2 || image.bytesPerPixel == 4;
+    return image.type == ImageType && knownDepth && image.width > 0 && image.height > 0 &&
+           image.pitch >= image.width * image.bytesPerPixel;
+}
+
+}  // namespace
+
+void resetDrawTarget(DrawTarget& context, const Screen& screen) {
+    context = DrawTarget{};
+    context.screenId = screen.screenId;
+    context.workPage = 0;
+    context.savedClipRect = ClipRect{0, 0, screen.width, screen.height};
+    context.rowTable.assign(static_cast<std::size_t>(screen.height), nullptr);
+    context.rowCapacity = screen.height;
+    context.foreColor = screen.depth == 8 ? 15u : screen.colorMask;
+    context.backColor = screen.colorMask & 0xFF000000u;
+    context.clipRect = ClipRect{0, 0, screen.width, screen.height};
+    pointAtScreenPage(context, screen);
+}
+
+DrawTarget& drawTarget() {
+    thread_local DrawTarget context;
+    const Screen* screen = activeScreen();
+    if (screen != nullptr && !screen->pages.empty() && context.screenId != screen->screenId) {
+        resetDrawTarget(context, *screen);
+    }
+    return context;
+}
+
+bool selectTarget(DrawTarget& context, ImageBuffer* target) {
+    const Screen* screen = activeScreen();
+    if (target == nullptr) {
+        if (screen == nullptr || screen->pages.empty()) return false;
+        if (!context.isImage) return true;
+        context.clipRect = context.savedClipRect;
+        pointAtScreenPage(context, *screen);
+        return true;
+    }
+    if (context.isImage && context.target == target) return true;
+    if (!isUsableImage(*target)) return false;
+    if (!context.isImage) context.savedClipRect = context.clipRect;
+    context.clipRect = ClipRect{0, 0, target->width, target->height};
+    context.bytesPerPixel = target->bytesPerPixel;
+    context.pitch = target->pitch;
+    const auto rows = static_cast<std::size_t>(target->height);
+    if (context.rowTable.size() < rows) context.rowTable.resize(rows);
+    context.rowCapacity = static_cast<std::int32_t>(context.rowTable.size());
+    for (std::size_t row = 0; row < rows; ++row) {
+        context.rowTable[row] = imageRow(target, static_cast<std::int32_t>(row));
+    }
+    chooseRoutines(context);
+    context.target = target;
+    context.isImage = true;
+    return true;
+}
+
+bool drawsVisiblePage(const DrawTarget& context) {
+    const Screen* screen = activeScreen();
+    return screen != nullptr && !context.isImage && !context.rowTable.empty() &&
+           context.rowTable.front() == screen->visiblePixels;
+}
+
+void markRows(const DrawTarget& context, std::int32_t first, std::int32_t last) {
+    if (!drawsVisiblePage(context)) return;
+    Screen* screen = activeScreen();
+    first = std::max(first, 0);
+    last = std::min(last, static_cast<std::int32_t>(screen->dirtyRows.size()) - 1);
+    for (std::int32_t row = first; row <= last; ++row) {
+        screen->dirtyRows[static_cast<std::size_t>(row)] = 1;
+    }
+}
+
+}  // namespace gfx

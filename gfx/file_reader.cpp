@@ -1,0 +1,58 @@
+#include "gfx/file_reader.hpp"
+
+#include <limits>
+
+namespace gfx {
+
+FileReader::FileReader(const char* path) : file_(std::fopen(path, "rb")) {
+    if (!file_) return;
+    if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
+        const long end = std::ftell(file_.get());
+        if (end > 0) size_ = static_cast<std::uint64_t>(end);
+    }
+    std::rewind(file_.get());
+}
+
+bool FileReader::read(void* into, std::size_t count) {
+    return readUpTo(into, count) == count;
+}
+
+std::size_t FileReader::readUpTo(void* into, std::size_t count) {
+    if (!file_ || count == 0) return 0;
+    const std::size_t got = std::fread(into, 1, count, file_.get());
+    position_ += got;
+    return got;
+}
+
+int FileReader::readByte() {
+    if (!file_) return -1;
+    const int c = std::fgetc(file_.get());
+    if (c != EOF) ++position_;
+    return c == EOF ? -1 : c;
+}
+
+bool FileReader::readU16(std::uint16_t& value) {
+    std::uint8_t b[2];
+    if (!read(b, 2)) return false;
+    value = static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    return true;
+}
+
+bool FileReader::readU32(std::uint32_t& value) {
+    std::uint8_t b[4];
+    if (!read(b, 4)) return false;
+    value = static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    return true;
+}
+
+bool FileReader::seek(std::uint64_t offset) {
+    if (!file_ || offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) {
+        return false;
+    }
+    if (std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) return false;
+    position_ = offset;
+    return true;
+}
+
+}  // namespace gfx

@@ -1,0 +1,204 @@
+#include "gfx/load_bitmap.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "gfx/aligned_block.hpp"
+#include "gfx/bmp_header.hpp"
+#include "gfx/bmp_rle.hpp"
+#include "gfx/bmp_rows.hpp"
+#include "gfx/draw_target.hpp"
+#include "gfx/screen.hpp"
+
+namespace gfx {
+namespace {
+
+using ColorTable = std::array<std::uint32_t, 256>;
+
+bool readColorTable(FileReader& file, const BitmapHeader& header, ColorTable& table) {
+    const std::uint32_t entrySize = colorTableEntrySize(header);
+    for (std::uint32_t i = 0; i < colorTableEntries(header); ++i) {
+        std::uint8_t bgr[4];
+        if (!file.read(bgr, entrySize)) return false;
+        table[i] = (static_cast<std::uint32_t>(bgr[0]) << 16) |
+                   (static_cast<std::uint32_t>(bgr[1]) << 8) | bgr[2];
+    }
+    return true;
+}
+
+bool readChannelMasks(FileReader& file, const BitmapHeader& header, ChannelMasks& masks) {
+    std::array<std::uint32_t, 4> raw{};
+    if (header.compression == CompressionBitfields) {
+        if (header.masksInHeader) {
+            raw = header.headerMasks;
+        } else if (!file.readU32(raw[0]) || !file.readU32(raw[1]) || !file.readU32(raw[2])) {
+            return false;
+        }
+    } else if (header.bitCount <= 16) {
+        raw = {0x7C00u, 0x03E0u, 0x001Fu, 0u};
+    } else {
+        raw = {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
+    }
+    for (std::size_t i = 0; i < 4; ++i) masks[i] = makeChannelMask(raw[i]);
+    return true;
+}
+
+StoredPixels storedPixelsFor(std::uint16_t bitCount) {
+    if (bitCount <= 8) return StoredPixels::Indexed;
+    if (bitCount <= 16) return StoredPixels::Direct16;
+    return bitCount <= 24 ? StoredPixels::Direct24 : StoredPixels::Direct32;
+}
+
+// Holds the screen lock over the palette update and the row loop; on every
+// way out marks the rows when the target is the visible page, then unlocks.
+class BitmapLock {
+  public:
+    explicit BitmapLock(const DrawTarget& context) : context_(context) { lockScreen(); }
+    BitmapLock(const BitmapLock&) = delete;
+    BitmapLock& operator=(const BitmapLock&) = delete;
+    ~BitmapLock() {
+        if (const Screen* screen = currentScreen(); screen != nullptr) {
+            markRows(context_, 0, screen->height - 1);
+        }
+        unlockScreen(1, 0);
+    }
+
+  private:
+    const DrawTarget& context_;
+};
+
+void updateScreenPalette(Screen& screen, const ColorTable& table, std::uint32_t entries) {
+    std::copy_n(table.begin(), entries, screen.shownPalette.begin());
+    if (screen.driver == nullptr || screen.driver->setPalette == nullptr) return;
+    for (std::int32_t i = 0; i < 256; ++i) {
+        const std::uint32_t e = screen.shownPalette[static_cast<std::size_t>(i)];
+        screen.driver->setPalette(i, static_cast<std::int32_t>(e & 0xFFu),
+                                  static_cast<std::int32_t>((e >> 8) & 0xFFu),
+                                  static_cast<std::int32_t>((e >> 16) & 0xFFu));
+    }
+}
+
+struct RowPlan {
+    const BitmapHeader& header;
+    const RowConverter& converter;
+    const DrawTarget& context;
+    std::int32_t keepWidth;
+    std::int32_t keepHeight;
+
+    // Image row of the stored row with this number in file order.
+    std::int32_t imageRow(std::int32_t storedRow) const {
+        return header.topDown ? storedRow : header.height - 1 - storedRow;
+    }
+};
+
+LoadResult readUncompressedRows(FileReader& file, const RowPlan& plan) {
+    const BitmapHeader& header = plan.header;
+    const std::uint64_t dataSize = rowDataSize(header);
+    const std::uint64_t storedSize = storedRowSize(header);
+    // A row larger than the file's pixel data can never be read: refuse it
+    // before allocating for it.
+    if (header.pixelOffset > file.size() || dataSize > file.size() - header.pixelOffset) {
+        return LoadResult::BadFile;
+    }
+    AlignedBlock stored(static_cast<std::size_t>(storedSize));
+    const bool indexed = plan.converter.stored == StoredPixels::Indexed;
+    const bool unpack = indexed && header.bitCount < 8;
+    AlignedBlock indices;
+    if (unpack) indices = AlignedBlock(static_cast<std::size_t>(plan.keepWidth));
+    if (!stored || (unpack && !indices)) return LoadResult::NoMemory;
+    if (!file.seek(header.pixelOffset)) return LoadResult::BadFile;
+
+    for (std::int32_t i = 0; i < header.height; ++i) {
+        if (header.bitCount < 8) {
+            // Sub-byte rows fail only on missing pixel bytes, not padding.
+            if (file.readUpTo(stored.get(), storedSize) < dataSize) return LoadResult::BadFile;
+        } else if (!file.read(stored.get(), storedSize)) {
+            return LoadResult::BadFile;
+        }
+        const std::int32_t row = plan.imageRow(i);
+        if (row >= plan.keepHeight) continue;
+        const std::uint8_t* source = stored.get();
+        if (unpack) {
+            unpackIndices(stored.get(), header.bitCount, indices.get(), plan.keepWidth);
+            source = indices.get();
+        }
+        convertPixels(plan.converter, source, plan.context.rowTable[row], 0, plan.keepWidth);
+    }
+    return LoadResult::Ok;
+}
+
+LoadResult readRunLengthRows(FileReader& file, const RowPlan& plan) {
+    const auto keep = static_cast<std::size_t>(plan.keepWidth);
+    AlignedBlock indices(keep);
+    AlignedBlock covered(keep);
+    if (!indices || !covered) return LoadResult::NoMemory;
+    if (!file.seek(plan.header.pixelOffset)) return LoadResult::BadFile;
+
+    const RleRowBuffers buffers{indices.get(), covered.get(), plan.keepWidth};
+    auto convertRow = [&plan](std::int32_t storedRow, const RleRowBuffers& row) {
+        const std::int32_t imageRow = plan.imageRow(storedRow);
+        if (imageRow >= plan.keepHeight) return;
+        std::uint8_t* target = plan.context.rowTable[imageRow];
+        // Pixels the stream skipped keep what the target held.
+        std::int32_t x = 0;
+        while (x < row.keepWidth) {
+            if (row.covered[x] == 0) {
+                ++x;
+                continue;
+            }
+            std::int32_t end = x;
+            while (end < row.keepWidth && row.covered[end] != 0) ++end;
+            convertPixels(plan.converter, row.indices, target, x, end - x);
+            x = end;
+        }
+    };
+    return decodeRle(file, plan.header.bitCount, plan.header.height, buffers, convertRow);
+}
+
+}  // namespace
+
+LoadResult loadBitmap(FileReader& file, ImageBuffer* target, std::uint32_t* palette) {
+    Screen* screen = activeScreen();
+    if (screen == nullptr) return LoadResult::BadCall;
+    if (target != nullptr &&
+        (target->type != ImageType || target->width <= 0 || target->height <= 0)) {
+        return LoadResult::BadCall;
+    }
+    BitmapHeader header;
+    if (const LoadResult r = readBitmapHeader(file, header); r != LoadResult::Ok) return r;
+    if (!file.seek(14 + static_cast<std::uint64_t>(header.headerSize))) return LoadResult::BadFile;
+    ColorTable table{};
+    if (!readColorTable(file, header, table)) return LoadResult::BadFile;
+
+    DrawTarget& context = drawTarget();
+    if (!selectTarget(context, target)) return LoadResult::BadCall;
+    const std::int32_t targetWidth = target != nullptr ? target->width : screen->width;
+    const std::int32_t targetHeight = target != nullptr ? target->height : screen->height;
+
+    RowConverter converter;
+    converter.stored = storedPixelsFor(header.bitCount);
+    converter.targetBytesPerPixel = context.bytesPerPixel;
+    if (header.bitCount > 8) {
+        if (!readChannelMasks(file, header, converter.masks)) return LoadResult::BadFile;
+        if (context.bytesPerPixel == 1) return LoadResult::BadCall;
+    }
+
+    BitmapLock lock(context);
+    const std::uint32_t entries = colorTableEntries(header);
+    if (palette == nullptr) {
+        updateScreenPalette(*screen, table, entries);
+        converter.palette = screen->shownPalette.data();
+    } else {
+        std::copy_n(table.begin(), entries, palette);
+        converter.palette = palette;
+    }
+
+    const RowPlan plan{header, converter, context, std::min(header.width, targetWidth),
+                       std::min(header.height, targetHeight)};
+    const bool runLength =
+        header.compression == CompressionRle8 || header.compression == CompressionRle4;
+    return runLength ? readRunLengthRows(file, plan) : readUncompressedRows(file, plan);
+}
+
+}  // namespace gfx

@@ -1,0 +1,109 @@
+#include <emmintrin.h>
+
+#include <cstring>
+
+#include "gfx/draw_target.hpp"
+
+namespace gfx {
+namespace {
+
+// Pixels are reached through memcpy so that 16-bit and 32-bit stores need no
+// alignment beyond what rows already have; the compiler emits plain moves.
+template <typename Pixel>
+void putPixelT(DrawTarget& context, std::int32_t x, std::int32_t y, Color color) {
+    const auto value = static_cast<Pixel>(color);
+    std::memcpy(context.rowTable[static_cast<std::size_t>(y)] +
+                    static_cast<std::ptrdiff_t>(x) * static_cast<std::ptrdiff_t>(sizeof(Pixel)),
+                &value, sizeof(Pixel));
+}
+
+template <typename Pixel>
+Color getPixelT(const DrawTarget& context, std::int32_t x, std::int32_t y) {
+    Pixel value{};
+    std::memcpy(&value,
+                context.rowTable[static_cast<std::size_t>(y)] +
+                    static_cast<std::ptrdiff_t>(x) * static_cast<std::ptrdiff_t>(sizeof(Pixel)),
+                sizeof(Pixel));
+    return value;
+}
+
+void fillSpan8(std::uint8_t* first, Color color, std::int32_t count) {
+    if (count > 0)
+        std::memset(first, static_cast<int>(color & 0xFFu), static_cast<std::size_t>(count));
+}
+
+void fillSpan16(std::uint8_t* first, Color color, std::int32_t count) {
+    const auto value = static_cast<std::uint16_t>(color);
+    for (std::int32_t i = 0; i < count; ++i) std::memcpy(first + 2 * i, &value, 2);
+}
+
+// The frame clear runs this over every row, so the bulk goes out in aligned
+// 16-byte SSE2 stores.
+void fillSpan32(std::uint8_t* first, Color color, std::int32_t count) {
+    if (count <= 0) return;
+    std::uint8_t* out = first;
+    std::uint8_t* const end = first + static_cast<std::ptrdiff_t>(count) * 4;
+    while (out < end && (reinterpret_cast<std::uintptr_t>(out) & 15u) != 0) {
+        std::memcpy(out, &color, 4);
+        out += 4;
+    }
+    const __m128i wide = _mm_set1_epi32(static_cast<int>(color));
+    while (end - out >= 64) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), wide);
+        _mm_store_si128(reinterpret_cast<__m128i*>(out + 16), wide);
+        _mm_store_si128(reinterpret_cast<__m128i*>(out + 32), wide);
+        _mm_store_si128(reinterpret_cast<__m128i*>(out + 48), wide);
+        out += 64;
+    }
+    while (end - out >= 16) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(out), wide);
+        out += 16;
+    }
+    while (out < end) {
+        std::memcpy(out, &color, 4);
+        out += 4;
+    }
+}
+
+}  // namespace
+
+PutPixelFn putPixelFor(std::int32_t bytesPerPixel) {
+    switch (bytesPerPixel) {
+        case 1:
+            return putPixelT<std::uint8_t>;
+        case 2:
+            return putPixelT<std::uint16_t>;
+        case 4:
+            return putPixelT<std::uint32_t>;
+        default:
+            return nullptr;
+    }
+}
+
+GetPixelFn getPixelFor(std::int32_t bytesPerPixel) {
+    switch (bytesPerPixel) {
+        case 1:
+            return getPixelT<std::uint8_t>;
+        case 2:
+            return getPixelT<std::uint16_t>;
+        case 4:
+            return getPixelT<std::uint32_t>;
+        default:
+            return nullptr;
+    }
+}
+
+FillSpanFn fillSpanFor(std::int32_t bytesPerPixel) {
+    switch (bytesPerPixel) {
+        case 1:
+            return fillSpan8;
+        case 2:
+            return fillSpan16;
+        case 4:
+            return fillSpan32;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace gfx

@@ -1,0 +1,65 @@
+#pragma once
+// Shared helpers of the image, loader and blit tests: a temporary folder, a
+// screen on the Null driver, and a bitmap-file writer independent of the
+// loader.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gfx/image.hpp"
+
+namespace imagetest {
+
+// A folder under the system's temporary directory, removed with its files.
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Opens the 1000 x 600 x 32 game screen without a window.
+void openNullScreen();
+
+std::uint32_t pixelAt(const gfx::ImageBuffer* image, std::int32_t x, std::int32_t y);
+
+// How a picture is laid out in a bitmap file.
+struct BitmapForm {
+    std::uint32_t headerSize = 40;
+    std::uint16_t bitCount = 24;
+    std::uint32_t compression = 0;
+    bool topDown = false;
+    std::array<std::uint32_t, 4> masks{};  // red, green, blue, alpha for compression 3
+    std::uint16_t planes = 1;
+    bool zeroPixelOffset = false;  // leave the offset 0 so the loader computes it
+};
+
+// A picture as stored: one value per pixel (a palette index, or the raw
+// 16-, 24- or 32-bit word), row 0 on top, plus the colour table as 0x00RRGGBB.
+struct StoredPicture {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint32_t> values;
+    std::vector<std::uint32_t> palette;
+    std::uint32_t at(std::int32_t x, std::int32_t y) const {
+        return values[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPicture& picture);
+
+// The file header's pixel-data offset of an encoded bitmap.
+std::uint32_t pixelDataOffset(const std::vector<std::uint8_t>& file);
+
+}  // namespace imagetest

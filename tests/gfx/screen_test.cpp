@@ -1,0 +1,420 @@
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gfx/draw_target.hpp"
+#include "gfx/image.hpp"
+#include "gfx/screen.hpp"
+#include "runtime/last_error.hpp"
+#include "tests/gfx/recording_driver.hpp"
+
+namespace {
+
+using namespace gfx;
+using gfxtest::Alpha;
+using gfxtest::Beta;
+using gfxtest::countInLog;
+using gfxtest::driverLog;
+using gfxtest::Rec;
+using Log = std::vector<std::string>;
+
+class ScreenTest : public gfxtest::RecordingScreenTest {};
+
+std::uint32_t pixelAt(const Screen& screen, std::int32_t x, std::int32_t y) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, screen.pages[0] + y * screen.pitch + x * 4, 4);
+    return value;
+}
+
+bool everyPixelIs(const Screen& screen, std::uint32_t color) {
+    for (std::int32_t y = 0; y < screen.height; ++y) {
+        for (std::int32_t x = 0; x < screen.width; ++x) {
+            if (pixelAt(screen, x, y) != color) return false;
+        }
+    }
+    return true;
+}
+
+int markedRows(const Screen& screen) {
+    int marked = 0;
+    for (std::uint8_t row : screen.dirtyRows) marked += row != 0 ? 1 : 0;
+    return marked;
+}
+
+TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlack) {
+    setWindowTitle("Lettermoor");
+    runtime::setLastError(runtime::ResultCode::NoMemory);
+    ASSERT_EQ(openScreen(1000, 600, 32, 0, 0, 0), 0);
+    EXPECT_EQ(runtime::lastError(), runtime::ResultCode::Ok);
+    const Screen* screen = currentScreen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->pageCount, 1);
+    ASSERT_EQ(screen->pages.size(), 1u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(screen->pages[0]) % 16, 0u);
+    EXPECT_EQ(screen->visiblePixels, screen->pages[0]);
+    EXPECT_EQ(screen->pitch, 4000);
+    EXPECT_EQ(screen->depth, 32);
+    EXPECT_EQ(screen->textColumns, 125);
+    EXPECT_EQ(screen->textRows, 75);
+    EXPECT_EQ(screen->mode, -1);
+    EXPECT_EQ(screen->driver, &Rec::driver());
+    EXPECT_TRUE(everyPixelIs(*screen, 0xFF000000u));
+    EXPECT_EQ(markedRows(*screen), 600);
+    EXPECT_EQ(Rec::paletteCalls, 256);
+    EXPECT_EQ(screen->flags, ScreenFastRoutinesBit);
+
+    const DrawTarget& context = drawTarget();
+    EXPECT_EQ(context.screenId, screen->screenId);
+    EXPECT_EQ(context.foreColor, 0xFFFFFFFFu);
+    EXPECT_EQ(context.backColor, 0xFF000000u);
+    EXPECT_EQ(context.clipRect.width, 1000);
+    EXPECT_EQ(context.clipRect.height, 600);
+    EXPECT_EQ(context.rowTable[599], screen->pages[0] + 599 * 4000);
+    EXPECT_EQ(driverLog(), (Log{"Rec:init(Lettermoor,1000,600,32,0,0)"}));
+}
+
+TEST_F(ScreenTest, DepthsAreNormalised) {
+    struct Case {
+        std::int32_t requested, depth, bytesPerPixel;
+        std::uint32_t colorMask, foreColor, backColor;
+    };
+    const Case cases[] = {
+        {1, 1, 1, 1, 1, 0},
+        {2, 2, 1, 3, 3, 0},
+        {4, 4, 1, 15, 15, 0},
+        {8, 8, 1, 255, 15, 0},
+        {15, 16, 2, 0xFFFF, 0xFFFF, 0},
+        {16, 16, 2, 0xFFFF, 0xFFFF, 0},
+        {24, 32, 4, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000},
+        {32, 32, 4, 0xFFFFFFFF, 0xFFFFFFFF, 0xFF000000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.requested);
+        ASSERT_EQ(openScreen(20, 10, c.requested, 2, 0, 0), 0);
+        const Screen& screen = *currentScreen();
+        EXPECT_EQ(screen.depth, c.depth);
+        EXPECT_EQ(screen.bytesPerPixel, c.bytesPerPixel);
+        EXPECT_EQ(screen.pitch, 20 * c.bytesPerPixel);
+        EXPECT_EQ(screen.colorMask, c.colorMask);
+        EXPECT_EQ(screen.pageCount, 2);
+        EXPECT_EQ(drawTarget().foreColor, c.foreColor);
+        EXPECT_EQ(drawTarget().backColor, c.backColor);
+        for (std::uint8_t* page : screen.pages) {
+            for (std::int32_t i = 0; i < screen.pitch * screen.height; ++i) {
+                ASSERT_EQ(page[i], (c.backColor >> (8 * (i % c.bytesPerPixel))) & 0xFFu);
+            }
+        }
+    }
+}
+
+TEST_F(ScreenTest, BadArgumentsChangeNothing) {
+    EXPECT_EQ(openScreen(1000, 600, 12, 0, 0, 0), 1);
+    EXPECT_EQ(currentScreen(), nullptr);
+    ASSERT_EQ(openScreen(100, 60, 32, 0, 0, 0), 0);
+    const Screen* before = currentScreen();
+    const std::int32_t id = before->screenId;
+    driverLog().clear();
+    for (auto args :
+         {std::array{100, 60, 33}, std::array{0, 60, 32}, std::array{100, 0, 32},
+          std::array{-5, 60, 32}, std::array{100, 60, 0}, std::array{1 << 30, 60, 32}}) {
+        runtime::setLastError(runtime::ResultCode::Ok);
+        EXPECT_EQ(openScreen(args[0], args[1], args[2], 0, 0, 0), 1);
+        EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
+    }
+    EXPECT_EQ(currentScreen(), before);
+    EXPECT_EQ(currentScreen()->screenId, id);
+    EXPECT_TRUE(driverLog().empty());
+}
+
+TEST_F(ScreenTest, FlagsReachDriverAndScreen) {
+    ASSERT_EQ(openScreen(16, 16, 8, 0, ShapedWindow, 0), 0);
+    EXPECT_EQ(driverLog().back(), "Rec:init(" + std::string(windowTitle()) + ",16,16,8,0,28)");
+
+    ASSERT_EQ(openScreen(16, 16, 8, 0, AlphaPrimitives | OpenGLScreen | HighPriority, 75), 0);
+    const Screen& screen = *currentScreen();
+    EXPECT_EQ(screen.depth, 16);  // an OpenGL screen has at least 16 bits
+    EXPECT_EQ(screen.flags,
+              ScreenAlphaBit | ScreenOpenGLBit | ScreenHighPriorityBit | ScreenFastRoutinesBit);
+}
+
+TEST_F(ScreenTest, DefaultTitleIsProgramName) {
+    forgetWindowTitle();
+    ASSERT_EQ(openScreen(8, 8, 32, 0, 0, 0), 0);
+    EXPECT_STREQ(windowTitle(), "gfx_tests");
+    // Once set, the title is kept for later screens.
+    setWindowTitle("Kept");
+    ASSERT_EQ(openScreen(8, 8, 32, 0, 0, 0), 0);
+    EXPECT_STREQ(windowTitle(), "Kept");
+}
+
+TEST_F(ScreenTest, TitleIsCutAndHandedToDriverOutsideTheLock) {
+    const std::string longTitle(200, 'x');
+    setWindowTitle(longTitle);
+    EXPECT_EQ(std::string(windowTitle()), longTitle.substr(0, 127));
+    EXPECT_TRUE(driverLog().empty());
+
+    ASSERT_EQ(openScreen(8, 8, 32, 0, 0, 0), 0);
+    driverLog().clear();
+    setWindowTitle("One");
+    EXPECT_EQ(driverLog(), (Log{"Rec:setTitle(One)"}));
+
+    driverLog().clear();
+    lockScreen();
+    lockScreen();
+    setWindowTitle("Two");
+    EXPECT_EQ(currentScreen()->lockCount, 2);
+    unlockScreen(1, 0);
+    unlockScreen(1, 0);
+    EXPECT_EQ(driverLog(),
+              (Log{"Rec:lock", "Rec:unlock", "Rec:setTitle(Two)", "Rec:lock", "Rec:unlock"}));
+}
+
+TEST_F(ScreenTest, NestedLocksTakeDriverLockOnce) {
+    ASSERT_EQ(openScreen(40, 30, 32, 0, 0, 0), 0);
+    Screen& screen = *activeScreen();
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+    driverLog().clear();
+
+    lockScreen();
+    lockScreen();
+    EXPECT_EQ(screen.lockCount, 2);
+    EXPECT_EQ(driverLog(), (Log{"Rec:lock"}));
+    unlockScreen(10, 5);
+    EXPECT_EQ(screen.lockCount, 1);
+    EXPECT_EQ(markedRows(screen), 0);
+    EXPECT_EQ(driverLog(), (Log{"Rec:lock"}));
+    unlockScreen(0, 30);  // a last row of height or more is not clamped
+    EXPECT_EQ(markedRows(screen), 0);
+    EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
+    EXPECT_EQ(screen.lockCount, 0);
+
+    lockScreen();
+    unlockScreen(-1, -1);
+    EXPECT_EQ(markedRows(screen), 30);
+    EXPECT_EQ(countInLog("Rec:unlock"), 2);
+}
+
+TEST_F(ScreenTest, UnlockAtCountZeroMarksButCallsNothing) {
+    ASSERT_EQ(openScreen(40, 30, 32, 0, 0, 0), 0);
+    Screen& screen = *activeScreen();
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+    driverLog().clear();
+    unlockScreen(3, 7);
+    EXPECT_EQ(screen.lockCount, 0);
+    EXPECT_TRUE(driverLog().empty());
+    EXPECT_EQ(markedRows(screen), 5);
+    EXPECT_EQ(screen.dirtyRows[2], 0);
+    EXPECT_EQ(screen.dirtyRows[3], 1);
+    EXPECT_EQ(screen.dirtyRows[7], 1);
+    EXPECT_EQ(screen.dirtyRows[8], 0);
+}
+
+TEST_F(ScreenTest, LockWithoutScreenDoesNothing) {
+    lockScreen();
+    unlockScreen(-1, -1);
+    clearScreen(ClearDefault);
+    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_TRUE(driverLog().empty());
+}
+
+TEST_F(ScreenTest, UnnamedChoiceTriesEveryDriverTwicePerPass) {
+    setDriverCandidates({&Alpha::driver(), &Beta::driver()});
+    setWindowTitle("T");
+    Alpha::refusalsLeft = 100;
+    Beta::refusalsLeft = 2;
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 60), 0);
+    EXPECT_EQ(currentScreen()->driver, &Beta::driver());
+    EXPECT_EQ(
+        driverLog(),
+        (Log{"Alpha:init(T,10,10,32,60,0)", "Alpha:exit", "Alpha:init(T,10,10,32,0,0)",
+             "Alpha:exit", "Beta:init(T,10,10,32,60,0)", "Beta:exit", "Beta:init(T,10,10,32,0,0)",
+             "Beta:exit", "Alpha:init(T,10,10,32,60,1)", "Alpha:exit", "Alpha:init(T,10,10,32,0,1)",
+             "Alpha:exit", "Beta:init(T,10,10,32,60,1)"}));
+}
+
+TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
+    setDriverCandidates({&Alpha::driver(), &Beta::driver()});
+    setWindowTitle("T");
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    Alpha::refusalsLeft = 100;
+    Beta::refusalsLeft = 100;
+    presetDriverName("beta");
+    driverLog().clear();
+    EXPECT_EQ(openScreen(10, 10, 32, 0, 1, 0), 1);
+    EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
+    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_EQ(activeScreen(), nullptr);
+    // The old screen's exit, then named + all drivers, with and without full screen.
+    EXPECT_EQ(driverLog().front(), "Alpha:exit");
+    EXPECT_EQ(countInLog("Beta:init(T,10,10,32,0,1)"), 4);
+    EXPECT_EQ(countInLog("Beta:init(T,10,10,32,0,0)"), 4);
+    EXPECT_EQ(countInLog("Alpha:init(T,10,10,32,0,1)"), 2);
+    EXPECT_EQ(countInLog("Alpha:init(T,10,10,32,0,0)"), 2);
+    EXPECT_EQ(countInLog("Beta:exit") + countInLog("Alpha:exit"), 1 + 12);
+}
+
+TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
+    setDriverCandidates({&Alpha::driver(), &Beta::driver()});
+    setWindowTitle("T");
+    setenv("LETTERMOOR_DRIVER", "BETA", 1);
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    EXPECT_EQ(driverLog(), (Log{"Beta:init(T,10,10,32,0,0)"}));
+
+    presetDriverName("alpha");
+    driverLog().clear();
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    EXPECT_EQ(driverLog(), (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)"}));
+
+    // A refusing named driver falls back to the whole list.
+    Alpha::refusalsLeft = 2;
+    driverLog().clear();
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    EXPECT_EQ(driverLog(),
+              (Log{"Alpha:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:exit",
+                   "Alpha:init(T,10,10,32,0,0)", "Alpha:exit", "Alpha:init(T,10,10,32,0,0)"}));
+}
+
+TEST_F(ScreenTest, NullNameOrNoDriverFlagTakesNullDriver) {
+    setenv("LETTERMOOR_DRIVER", "NULL", 1);
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    EXPECT_EQ(currentScreen()->driver, &nullDriver());
+    EXPECT_TRUE(driverLog().empty());
+    lockScreen();
+    clearScreen(ClearDefault);
+    DrawTarget& context = drawTarget();
+    context.putPixel(context, 3, 4, 0xFF123456u);
+    unlockScreen(-1, -1);
+    EXPECT_EQ(currentScreen()->lockCount, 0);
+    EXPECT_EQ(pixelAt(*currentScreen(), 3, 4), 0xFF123456u);
+
+    unsetenv("LETTERMOOR_DRIVER");
+    ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
+    EXPECT_EQ(currentScreen()->driver, &nullDriver());
+    EXPECT_TRUE(driverLog().empty());
+}
+
+TEST_F(ScreenTest, DriverInitSeesScreenBeingOpened) {
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    EXPECT_TRUE(Rec::sawOpeningScreen);
+    EXPECT_EQ(currentScreen(), activeScreen());
+}
+
+TEST_F(ScreenTest, CloseCallsExitOnceAndReleasesHeldLock) {
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    lockScreen();
+    driverLog().clear();
+    closeScreen();
+    closeScreen();
+    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_EQ(driverLog(), (Log{"Rec:unlock", "Rec:exit"}));
+}
+
+TEST_F(ScreenTest, ReopeningResetsDrawTarget) {
+    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
+    const std::int32_t firstId = currentScreen()->screenId;
+    DrawTarget& context = drawTarget();
+    context.foreColor = 0x12345678u;
+    context.penPosition = PenPosition{4.0f, 5.0f};
+    context.clipRect = ClipRect{1, 1, 2, 2};
+    ASSERT_EQ(openScreen(30, 20, 32, 0, 0, 0), 0);
+    EXPECT_EQ(currentScreen()->screenId, firstId + 1);
+    const DrawTarget& fresh = drawTarget();
+    EXPECT_EQ(fresh.screenId, firstId + 1);
+    EXPECT_EQ(fresh.foreColor, 0xFFFFFFFFu);
+    EXPECT_EQ(fresh.penPosition.x, 0.0f);
+    EXPECT_EQ(fresh.clipRect.width, 30);
+    EXPECT_EQ(fresh.clipRect.height, 20);
+    EXPECT_EQ(fresh.rowTable[19], currentScreen()->pages[0] + 19 * 120);
+}
+
+TEST_F(ScreenTest, ClearFillsMarksAndCentresPen) {
+    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
+    Screen& screen = *activeScreen();
+    std::fill(screen.pages[0], screen.pages[0] + screen.pitch * screen.height, 0x7F);
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+    screen.textGrids[0][7].character = 'Q';
+    driverLog().clear();
+    clearScreen(ClearDefault);
+    EXPECT_TRUE(everyPixelIs(screen, 0xFF000000u));
+    EXPECT_EQ(markedRows(screen), 40);
+    EXPECT_EQ(screen.textGrids[0][7].character, ' ');
+    EXPECT_EQ(drawTarget().penPosition.x, 25.0f);
+    EXPECT_EQ(drawTarget().penPosition.y, 20.0f);
+    EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
+}
+
+TEST_F(ScreenTest, ClearWithClipRectangleClearsOnlyIt) {
+    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
+    Screen& screen = *activeScreen();
+    std::fill(screen.pages[0], screen.pages[0] + screen.pitch * screen.height, 0x7F);
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+    drawTarget().clipRect = ClipRect{10, 5, 20, 7};
+    clearScreen(ClearDefault);
+    for (std::int32_t y = 0; y < 40; ++y) {
+        for (std::int32_t x = 0; x < 50; ++x) {
+            const bool inside = x >= 10 && x < 30 && y >= 5 && y < 12;
+            ASSERT_EQ(pixelAt(screen, x, y), inside ? 0xFF000000u : 0x7F7F7F7Fu) << x << "," << y;
+        }
+        EXPECT_EQ(screen.dirtyRows[y], (y >= 5 && y < 12) ? 1 : 0);
+    }
+    EXPECT_EQ(drawTarget().penPosition.x, 20.0f);
+    EXPECT_EQ(drawTarget().penPosition.y, 8.0f);
+    clearScreen(ClearWhole);
+    EXPECT_TRUE(everyPixelIs(screen, 0xFF000000u));
+}
+
+TEST_F(ScreenTest, ImageTargetKeepsScreenClipRectangle) {
+    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
+    AlignedBlock block(32 + 16 * 5);
+    auto* image = reinterpret_cast<ImageBuffer*>(block.get());
+    *image = ImageBuffer{ImageType, 4, 3, 5, 16, {0, 0, 0}};
+    DrawTarget& context = drawTarget();
+    context.clipRect = ClipRect{2, 3, 4, 5};
+    ASSERT_TRUE(selectTarget(context, image));
+    EXPECT_TRUE(context.isImage);
+    EXPECT_EQ(context.clipRect.width, 3);
+    EXPECT_EQ(context.clipRect.height, 5);
+    EXPECT_EQ(context.savedClipRect.x, 2);
+    EXPECT_EQ(context.rowTable[4], block.get() + 32 + 4 * 16);
+    EXPECT_FALSE(drawsVisiblePage(context));
+    context.putPixel(context, 2, 4, 0xAABBCCDDu);
+    EXPECT_EQ(context.getPixel(context, 2, 4), 0xAABBCCDDu);
+
+    ASSERT_TRUE(selectTarget(context, nullptr));
+    EXPECT_FALSE(context.isImage);
+    EXPECT_EQ(context.clipRect.x, 2);
+    EXPECT_EQ(context.clipRect.height, 5);
+    EXPECT_EQ(context.rowTable[0], currentScreen()->visiblePixels);
+    EXPECT_TRUE(drawsVisiblePage(context));
+
+    image->type = 3;  // not an image header
+    EXPECT_FALSE(selectTarget(context, image));
+    EXPECT_FALSE(context.isImage);
+}
+
+TEST(PixelRoutines, SpanFillWritesExactlyCountPixels) {
+    for (std::int32_t bytes : {1, 2, 4}) {
+        for (std::int32_t offset = 0; offset < 4; ++offset) {
+            for (std::int32_t count : {0, 1, 3, 4, 5, 17, 64, 67, 1000}) {
+                std::vector<std::uint8_t> row(static_cast<std::size_t>(4 * 1100), 0xEE);
+                std::uint8_t* first = row.data() + 16 + offset * bytes;
+                fillSpanFor(bytes)(first, 0x11223344u, count);
+                for (std::size_t i = 0; i < row.size(); ++i) {
+                    const std::ptrdiff_t at = row.data() + i - first;
+                    const bool inside = at >= 0 && at < count * bytes;
+                    const std::uint8_t expected =
+                        inside ? static_cast<std::uint8_t>(0x11223344u >> (8 * (at % bytes)))
+                               : 0xEE;
+                    ASSERT_EQ(row[i], expected)
+                        << bytes << " " << offset << " " << count << " " << i;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
