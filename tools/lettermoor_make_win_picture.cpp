@@ -156,12 +156,12 @@ int main(int argc, char** argv) {
     constexpr int Top = 200;
     constexpr int Bottom = 400;
     drawBanner(canvas, 30, Top, 569, Bottom);
-    drawCentredText(canvas, "Gewonnen!", Top + 40, 7, TitleColor, 4);
+    drawCentredText(canvas, "Gewonnen!", Top + 42, 6, TitleColor, 4);
     drawCentredText(canvas, "Alle zehn W\x94rter gefunden", Top + 130, 2, SubtitleColor, 0);
-    drawStar(canvas, 62, Top + 34, 12, TitleColor);
-    drawStar(canvas, 537, Top + 34, 12, TitleColor);
-    drawStar(canvas, 62, Bottom - 34, 8, SubtitleColor);
-    drawStar(canvas, 537, Bottom - 34, 8, SubtitleColor);
+    drawStar(canvas, 56, Top + 40, 12, TitleColor);
+    drawStar(canvas, 543, Top + 40, 12, TitleColor);
+    drawStar(canvas, 56, Bottom - 36, 8, SubtitleColor);
+    drawStar(canvas, 543, Bottom - 36, 8, SubtitleColor);
 
     const std::vector<std::uint8_t> bytes = encodeBmp(canvas);
     std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);

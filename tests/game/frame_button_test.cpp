@@ -20,7 +20,7 @@ std::string labelText(const widgets::WidgetPanel& panel, int id) {
 }
 
 class FrameButton : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         auto words = testing_support::elevenWords();

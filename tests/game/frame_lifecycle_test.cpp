@@ -9,10 +9,10 @@ namespace {
 using testing_support::GameTest;
 
 class FrameLifecycle : public GameTest {
-protected:
+  protected:
     void writeElevenWords() {
-        testing_support::writeWordFile(folder() / "woerter.txt", "Tipp:",
-                                       testing_support::elevenWords());
+        testing_support::writeWordFile(folder() / "woerter.txt",
+                                       "Tipp:", testing_support::elevenWords());
     }
 };
 

@@ -6,11 +6,11 @@ using game::CellPair;
 using testing_support::GameTest;
 
 class FrameSelection : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
-        testing_support::writeWordFile(folder() / "woerter.txt", "Tipp:",
-                                       testing_support::elevenWords());
+        testing_support::writeWordFile(folder() / "woerter.txt",
+                                       "Tipp:", testing_support::elevenWords());
         start();
     }
     const game::PuzzleWord& word(int i) { return game().puzzle.words[static_cast<std::size_t>(i)]; }
@@ -22,7 +22,8 @@ protected:
                 const CellPair cell{r, c};
                 if (r == rc.a || c == rc.b) continue;
                 bool end = false;
-                for (const auto& w : game().puzzle.words) end = end || w.first == cell || w.last == cell;
+                for (const auto& w : game().puzzle.words)
+                    end = end || w.first == cell || w.last == cell;
                 if (!end) return cell;
             }
         return {0, 0};

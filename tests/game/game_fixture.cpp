@@ -29,11 +29,16 @@ void writeWordFile(const std::filesystem::path& path, const std::string& prefix,
 }
 
 std::vector<WordEntry> elevenWords() {
-    return {{"APFEL", "Obst vom Baum"},      {"BIRNE", "auch Obst"},
-            {"HAUS", "man wohnt darin"},     {"KATZE", "miaut"},
-            {"HUND", "bellt"},               {"MOOR", "nasser Boden"},
-            {"BUCHSTABE", "Teil eines Worts"}, {"FENSTER", "Glas in der Wand"},
-            {"TISCH", "Moebel mit Beinen"},  {"LAMPE", "macht Licht"},
+    return {{"APFEL", "Obst vom Baum"},
+            {"BIRNE", "auch Obst"},
+            {"HAUS", "man wohnt darin"},
+            {"KATZE", "miaut"},
+            {"HUND", "bellt"},
+            {"MOOR", "nasser Boden"},
+            {"BUCHSTABE", "Teil eines Worts"},
+            {"FENSTER", "Glas in der Wand"},
+            {"TISCH", "Moebel mit Beinen"},
+            {"LAMPE", "macht Licht"},
             {"ZUGABE", "nie im Raetsel"}};
 }
 
@@ -78,7 +83,9 @@ void GameTest::click(std::int32_t x, std::int32_t y) {
     frameAt(x, y, false);
 }
 
-void GameTest::clickCell(const game::CellPair& rc) { click(cellX(rc), cellY(rc)); }
+void GameTest::clickCell(const game::CellPair& rc) {
+    click(cellX(rc), cellY(rc));
+}
 
 void GameTest::findWord(int index, bool lastFirst) {
     const game::PuzzleWord& word = game_->puzzle.words[static_cast<std::size_t>(index)];

@@ -28,7 +28,7 @@ void writeWordFile(const std::filesystem::path& path, const std::string& prefix,
 std::vector<WordEntry> elevenWords();
 
 class GameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -57,7 +57,7 @@ protected:
 
     game::Game& game() { return *game_; }
 
-private:
+  private:
     std::filesystem::path folder_;
     std::filesystem::path previousFolder_;
     std::unique_ptr<game::Game> game_;

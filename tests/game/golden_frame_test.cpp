@@ -21,8 +21,8 @@ std::uint32_t fnv1a(const std::vector<std::uint32_t>& pixels) {
 // A whole frame for a fixed seed and word list: one word found, one cell
 // pending. Set LETTERMOOR_WRITE_FRAME=<path.bmp> to look at it.
 TEST_F(GameTest, GoldenFrame) {
-    testing_support::writeWordFile(folder() / "woerter.txt", "Tipp:",
-                                   testing_support::elevenWords());
+    testing_support::writeWordFile(folder() / "woerter.txt",
+                                   "Tipp:", testing_support::elevenWords());
     start(20240611.0);
     findWord(6);
     clickCell(game().puzzle.words[2].first);

@@ -10,7 +10,9 @@ int init(const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, st
     return 0;
 }
 void exitDriver() {}
-void lock() { ++locks; }
+void lock() {
+    ++locks;
+}
 void unlock() {}
 
 int getMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
@@ -40,13 +42,17 @@ const gfx::DisplayDriver& scriptedDriver() {
     return driver;
 }
 
-ScriptedMouse& scriptedMouse() { return mouse; }
+ScriptedMouse& scriptedMouse() {
+    return mouse;
+}
 
 void resetScriptedDriver() {
     mouse = ScriptedMouse{};
     locks = 0;
 }
 
-std::int32_t scriptedLockCount() { return locks; }
+std::int32_t scriptedLockCount() {
+    return locks;
+}
 
 }  // namespace testing_support

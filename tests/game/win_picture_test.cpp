@@ -11,11 +11,11 @@ constexpr std::uint32_t PictureRed = 0xFFC81E28u;
 constexpr std::uint32_t Magenta = 0xFFFF00FFu;
 
 class WinPictureFrames : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
-        testing_support::writeWordFile(folder() / "woerter.txt", "Tipp:",
-                                       testing_support::elevenWords());
+        testing_support::writeWordFile(folder() / "woerter.txt",
+                                       "Tipp:", testing_support::elevenWords());
     }
 
     // A 300x200 picture: opaque red left of x = 150, magenta (see-through) right of it.
@@ -23,7 +23,8 @@ protected:
         std::vector<std::uint32_t> pixels(300 * 200);
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 300; ++x) pixels[y * 300 + x] = x < 150 ? PictureRed : Magenta;
-        ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 300, 200, pixels, 24));
+        ASSERT_TRUE(
+            testing_support::writeBmp((folder() / "win.bmp").string(), 300, 200, pixels, 24));
     }
 
     // Finds nine words, then presses on the tenth word's last cell for one frame
