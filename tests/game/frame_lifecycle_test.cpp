@@ -1,6 +1,7 @@
 #include <string>
 
 #include "game_fixture.hpp"
+#include "gfx/color.hpp"
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
 
@@ -85,7 +86,7 @@ TEST_F(FrameLifecycle, TooFewWordsKeepsRunningWithFillerAndReportsOnce) {
     click(800, 555);
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("woerter.txt"), std::string::npos);
-    EXPECT_NE(errors.find('3'), std::string::npos) << errors;
+    EXPECT_NE(errors.find(" 3 "), std::string::npos) << errors;
     EXPECT_EQ(errors.find('\n'), errors.size() - 1) << "exactly one line: " << errors;
 
     for (const auto& row : game().puzzle.grid)

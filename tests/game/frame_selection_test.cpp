@@ -1,4 +1,5 @@
 #include "game_fixture.hpp"
+#include "gfx/color.hpp"
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include <fstream>
 #include <vector>
 
 #include "bmp_writer.hpp"
