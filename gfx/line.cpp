@@ -1,0 +1,283 @@
+#include "gfx/line.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+#include "gfx/draw_geometry.hpp"
+#include "gfx/draw_target.hpp"
+#include "gfx/screen.hpp"
+
+namespace gfx {
+namespace {
+
+constexpr std::uint16_t SolidStyle = 0xFFFF;
+
+std::uint16_t reverseBits(std::uint16_t value) {
+    std::uint16_t reversed = 0;
+    for (int bit = 0; bit < 16; ++bit) {
+        if ((value & (1u << bit)) != 0) reversed |= static_cast<std::uint16_t>(0x8000u >> bit);
+    }
+    return reversed;
+}
+
+// The on/off pattern: one bit per pixel position, from bit 15 downwards.
+struct Pattern {
+    std::uint16_t style;
+    std::uint16_t mask = 0x8000;
+
+    bool next() {
+        const bool on = (style & mask) != 0;
+        mask = static_cast<std::uint16_t>(mask == 1 ? 0x8000 : mask >> 1);
+        return on;
+    }
+};
+
+// Position p of a pattern that runs on over several edges.
+bool patternBit(std::uint16_t style, std::int64_t position) {
+    return (style & (0x8000u >> (position & 15))) != 0;
+}
+
+std::uint8_t* pixelAddress(const DrawTarget& context, std::int32_t x, std::int32_t y) {
+    return context.rowTable[static_cast<std::size_t>(y)] +
+           static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel;
+}
+
+struct Segment {
+    std::int64_t x1, y1, x2, y2;
+};
+
+int outcode(const PixelBounds& b, std::int64_t x, std::int64_t y) {
+    int code = 0;
+    if (x < b.left) {
+        code |= 1;
+    } else if (x > b.right) {
+        code |= 2;
+    }
+    if (y < b.top) {
+        code |= 8;
+    } else if (y > b.bottom) {
+        code |= 4;
+    }
+    return code;
+}
+
+std::int64_t truncated(double v) {
+    return static_cast<std::int64_t>(std::trunc(v));
+}
+
+// Cohen-Sutherland, always moving point 1. False when nothing is left to draw.
+bool clipSegment(Segment& s, const PixelBounds& b) {
+    // Each pass puts point 1 on an edge; a handful of passes always settle,
+    // the cap only guards against a rounding cycle.
+    for (int pass = 0; pass < 32; ++pass) {
+        int code1 = outcode(b, s.x1, s.y1);
+        const int code2 = outcode(b, s.x2, s.y2);
+        if ((code1 | code2) == 0) return true;
+        if ((code1 & code2) != 0) return false;
+        if (code1 == 0) {
+            std::swap(s.x1, s.x2);
+            std::swap(s.y1, s.y2);
+            code1 = code2;
+        }
+        const double m = s.x1 == s.x2
+                             ? 1.0
+                             : static_cast<double>(s.y2 - s.y1) / static_cast<double>(s.x2 - s.x1);
+        if ((code1 & 1) != 0) {
+            s.y1 = truncated(m * static_cast<double>(b.left - s.x1) + static_cast<double>(s.y1));
+            s.x1 = b.left;
+        } else if ((code1 & 2) != 0) {
+            s.y1 = truncated(m * static_cast<double>(b.right - s.x1) + static_cast<double>(s.y1));
+            s.x1 = b.right;
+        } else if ((code1 & 8) != 0) {
+            if (s.x1 != s.x2) {
+                s.x1 = truncated(static_cast<double>(b.top - s.y1) / m + static_cast<double>(s.x1));
+            }
+            s.y1 = b.top;
+        } else {
+            if (s.x1 != s.x2) {
+                s.x1 =
+                    truncated(static_cast<double>(b.bottom - s.y1) / m + static_cast<double>(s.x1));
+            }
+            s.y1 = b.bottom;
+        }
+    }
+    return false;
+}
+
+// Runs from a to b inclusive along one axis; when a > b the run is walked from
+// b upwards with the pattern reversed, so it stays anchored at a.
+Pattern straightRun(std::int32_t& a, std::int32_t& b, std::uint16_t style) {
+    Pattern pattern{style};
+    if (a > b) {
+        std::swap(a, b);
+        pattern.style = reverseBits(style);
+        pattern.mask = static_cast<std::uint16_t>(1u << ((b - a) % 16));
+    }
+    return pattern;
+}
+
+void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+              std::int32_t y2, Color color, std::uint16_t style) {
+    const std::int32_t firstRow = std::min(y1, y2);
+    const std::int32_t lastRow = std::max(y1, y2);
+    if (x1 == x2) {
+        Pattern pattern = straightRun(y1, y2, style);
+        for (std::int32_t y = y1; y <= y2; ++y) {
+            if (pattern.next()) context.putPixel(context, x1, y, color);
+        }
+    } else if (y1 == y2) {
+        Pattern pattern = straightRun(x1, x2, style);
+        if (pattern.style == SolidStyle) {
+            context.fillSpan(pixelAddress(context, x1, y1), color, x2 - x1 + 1);
+        } else {
+            for (std::int32_t x = x1; x <= x2; ++x) {
+                if (pattern.next()) context.putPixel(context, x, y1, color);
+            }
+        }
+    } else {
+        Pattern pattern{style};
+        const std::int32_t dx = std::abs(x2 - x1);
+        const std::int32_t dy = std::abs(y2 - y1);
+        const std::int32_t sx = x2 > x1 ? 1 : -1;
+        const std::int32_t sy = y2 > y1 ? 1 : -1;
+        std::int32_t x = x1;
+        std::int32_t y = y1;
+        if (dx >= dy) {
+            std::int32_t e = 2 * dy - dx;
+            for (std::int32_t i = 0; i <= dx; ++i) {
+                if (pattern.next()) context.putPixel(context, x, y, color);
+                if (e >= 0) {
+                    y += sy;
+                    e -= 2 * dx;
+                }
+                e += 2 * dy;
+                x += sx;
+            }
+        } else {
+            std::int32_t e = 2 * dx - dy;
+            for (std::int32_t i = 0; i <= dy; ++i) {
+                if (pattern.next()) context.putPixel(context, x, y, color);
+                if (e >= 0) {
+                    x += sx;
+                    e -= 2 * dy;
+                }
+                e += 2 * dx;
+                y += sy;
+            }
+        }
+    }
+    markRows(context, firstRow, lastRow);
+}
+
+void drawSegment(DrawTarget& context, Segment s, Color color, std::uint16_t style) {
+    if (!clipSegment(s, pixelBounds(context))) return;
+    lockScreen();
+    plotLine(context, static_cast<std::int32_t>(s.x1), static_cast<std::int32_t>(s.y1),
+             static_cast<std::int32_t>(s.x2), static_cast<std::int32_t>(s.y2), color, style);
+    unlockScreen(1, 0);
+}
+
+// One box edge along a row: positions x1..x2 count for the pattern, columns
+// cx1..cx2 are written.
+void horizontalEdge(DrawTarget& context, std::int64_t x1, std::int64_t x2, std::int32_t cx1,
+                    std::int32_t cx2, std::int32_t row, Color color, std::uint16_t style,
+                    std::int64_t& position) {
+    if (style == SolidStyle) {
+        context.fillSpan(pixelAddress(context, cx1, row), color, cx2 - cx1 + 1);
+    } else {
+        for (std::int32_t x = cx1; x <= cx2; ++x) {
+            if (patternBit(style, position + (x - x1))) context.putPixel(context, x, row, color);
+        }
+    }
+    position += x2 - x1 + 1;
+}
+
+void verticalEdge(DrawTarget& context, std::int64_t y1, std::int64_t y2, std::int32_t cy1,
+                  std::int32_t cy2, std::int32_t column, Color color, std::uint16_t style,
+                  std::int64_t& position) {
+    for (std::int32_t y = cy1; y <= cy2; ++y) {
+        if (patternBit(style, position + (y - y1))) context.putPixel(context, column, y, color);
+    }
+    position += y2 - y1 + 1;
+}
+
+void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint16_t style) {
+    if (s.x2 < s.x1) std::swap(s.x1, s.x2);
+    if (s.y2 < s.y1) std::swap(s.y1, s.y2);
+    const PixelBounds b = pixelBounds(context);
+    if (s.x2 < b.left || s.y2 < b.top || s.x1 > b.right || s.y1 > b.bottom) return;
+    const auto cx1 = static_cast<std::int32_t>(std::max<std::int64_t>(s.x1, b.left));
+    const auto cy1 = static_cast<std::int32_t>(std::max<std::int64_t>(s.y1, b.top));
+    const auto cx2 = static_cast<std::int32_t>(std::min<std::int64_t>(s.x2, b.right));
+    const auto cy2 = static_cast<std::int32_t>(std::min<std::int64_t>(s.y2, b.bottom));
+
+    lockScreen();
+    if (filled) {
+        for (std::int32_t row = cy1; row <= cy2; ++row) {
+            context.fillSpan(pixelAddress(context, cx1, row), color, cx2 - cx1 + 1);
+        }
+    } else {
+        // Edges whose own line is clipped away still advance the pattern.
+        std::int64_t position = 0;
+        if (s.y2 <= b.bottom) {
+            horizontalEdge(context, s.x1, s.x2, cx1, cx2, static_cast<std::int32_t>(s.y2), color,
+                           style, position);
+        } else {
+            position += s.x2 - s.x1 + 1;
+        }
+        if (s.y1 >= b.top) {
+            horizontalEdge(context, s.x1, s.x2, cx1, cx2, static_cast<std::int32_t>(s.y1), color,
+                           style, position);
+        } else {
+            position += s.x2 - s.x1 + 1;
+        }
+        if (s.x2 <= b.right) {
+            verticalEdge(context, s.y1, s.y2, cy1, cy2, static_cast<std::int32_t>(s.x2), color,
+                         style, position);
+        } else {
+            position += s.y2 - s.y1 + 1;
+        }
+        if (s.x1 >= b.left) {
+            verticalEdge(context, s.y1, s.y2, cy1, cy2, static_cast<std::int32_t>(s.x1), color,
+                         style, position);
+        }
+    }
+    markRows(context, cy1, cy2);
+    unlockScreen(1, 0);
+}
+
+}  // namespace
+
+std::int32_t roundCoordinate(float v) {
+    // Far-off and non-finite coordinates saturate instead of overflowing.
+    if (std::isnan(v)) return 0;
+    const double d = v;
+    const double rounded = d > 0 ? std::trunc(d + 0.5) : std::trunc(d - 0.5);
+    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double highest = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(rounded, lowest, highest));
+}
+
+void drawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, Color color,
+              std::int32_t mode, std::uint32_t style, std::uint32_t flags) {
+    if (currentScreen() == nullptr) return;
+    DrawTarget& context = drawTarget();
+    if (!selectTarget(context, target)) return;
+    if ((flags & UseForeColor) != 0) color = context.foreColor;
+    applyCoordinateKind(context.penPosition, flags, x1, y1, x2, y2);
+    const std::int64_t originX = context.clipRect.x;
+    const std::int64_t originY = context.clipRect.y;
+    const Segment segment{roundCoordinate(x1) + originX, roundCoordinate(y1) + originY,
+                          roundCoordinate(x2) + originX, roundCoordinate(y2) + originY};
+    const auto pattern = static_cast<std::uint16_t>(style & 0xFFFFu);
+    if (mode == Line) {
+        drawSegment(context, segment, color, pattern);
+    } else {
+        drawBox(context, segment, color, mode == FilledBox, pattern);
+    }
+}
+
+}  // namespace gfx

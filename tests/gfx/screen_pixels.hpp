@@ -1,0 +1,67 @@
+#pragma once
+// Whole-screen pixel checks for drawing tests: every pixel of the screen is
+// compared, not only the few a shape is meant to touch.
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "gfx/screen.hpp"
+
+namespace gfxtest {
+
+inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
+    const gfx::Screen& screen = *gfx::currentScreen();
+    std::uint32_t value = 0;
+    std::memcpy(&value, screen.pages[0] + y * screen.pitch + x * 4, 4);
+    return value;
+}
+
+inline void fillScreen(std::uint32_t color) {
+    gfx::Screen& screen = *gfx::activeScreen();
+    for (std::int32_t i = 0; i < screen.width * screen.height; ++i) {
+        std::memcpy(screen.pages[0] + 4 * i, &color, 4);
+    }
+}
+
+inline void clearDirtyRows() {
+    gfx::Screen& screen = *gfx::activeScreen();
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+}
+
+// Checks that exactly the pixels `inShape` names have `ink` and all others
+// `paper`; reports the first few mismatches.
+inline ::testing::AssertionResult screenMatches(
+    const std::function<bool(std::int32_t, std::int32_t)>& inShape, std::uint32_t ink,
+    std::uint32_t paper) {
+    const gfx::Screen& screen = *gfx::currentScreen();
+    int wrong = 0;
+    std::string report;
+    for (std::int32_t y = 0; y < screen.height; ++y) {
+        for (std::int32_t x = 0; x < screen.width; ++x) {
+            const std::uint32_t expected = inShape(x, y) ? ink : paper;
+            if (screenPixel(x, y) != expected && ++wrong <= 5) {
+                report += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+            }
+        }
+    }
+    if (wrong == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong << " wrong pixels, first at" << report;
+}
+
+inline std::string dirtyRowRanges() {
+    const gfx::Screen& screen = *gfx::currentScreen();
+    std::string ranges;
+    for (std::size_t row = 0; row < screen.dirtyRows.size(); ++row) {
+        if (screen.dirtyRows[row] == 0 || (row > 0 && screen.dirtyRows[row - 1] != 0)) continue;
+        std::size_t last = row;
+        while (last + 1 < screen.dirtyRows.size() && screen.dirtyRows[last + 1] != 0) ++last;
+        ranges += (ranges.empty() ? "" : " ") + std::to_string(row) + "-" + std::to_string(last);
+    }
+    return ranges;
+}
+
+}  // namespace gfxtest
