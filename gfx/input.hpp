@@ -26,4 +26,8 @@ void postEvent(std::int32_t type, std::int32_t a, std::int32_t b, std::int32_t c
 // Async-signal-safe: the next readKey returns the close request.
 void requestClose();
 
+// The key reader readKey falls back to while no screen is open; nullptr (the
+// default) makes readKey return the empty text then.
+void setConsoleKeyReader(std::string (*reader)());
+
 }  // namespace gfx
