@@ -48,8 +48,8 @@ bool readInfoFields(FileReader& file, BitmapHeader& header) {
     std::uint32_t imageSize = 0;
     if (header.headerSize >= 24 && !file.readU32(imageSize)) return false;
     // The 52- and 56-byte forms carry their masks where the larger headers do.
-    const bool masksFollow = header.headerSize == 52 || header.headerSize == 56 ||
-                             header.headerSize >= 108;
+    const bool masksFollow =
+        header.headerSize == 52 || header.headerSize == 56 || header.headerSize >= 108;
     if (!masksFollow) return true;
     if (!file.skip(16)) return false;
     const std::size_t count = header.headerSize == 52 ? 3 : 4;

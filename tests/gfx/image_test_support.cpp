@@ -46,7 +46,8 @@ std::vector<std::uint8_t> packRow(const BitmapForm& form, const StoredPicture& p
     } else {
         for (std::int32_t x = 0; x < picture.width; ++x) {
             const std::uint32_t v = picture.at(x, y);
-            for (int i = 0; i < bits / 8; ++i) row.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+            for (int i = 0; i < bits / 8; ++i)
+                row.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
         }
     }
     while (row.size() % 4 != 0) row.push_back(0);
@@ -115,7 +116,8 @@ TempDir::~TempDir() {
 
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << path;
 }
 
@@ -162,7 +164,8 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
         if (form.headerSize >= 108) {
             while (out.size() < 14 + 40) out.push_back(0);
         }
-        for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i) put32(out, form.masks[i]);
+        for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i)
+            put32(out, form.masks[i]);
         while (out.size() < headerEnd) out.push_back(0);
     }
     if (form.bitCount <= 8) {
