@@ -51,7 +51,8 @@ TEST_F(FrameLifecycle, StartUpOpensTheTitledScreenAndFramesTakeTheLockOnce) {
     EXPECT_EQ(pixel(999, 0), gfx::White);
     EXPECT_EQ(pixel(600, 300), gfx::Black);
     EXPECT_EQ(pixel(601, 300), gfx::White);
-    EXPECT_EQ(pixel(300, 600 - 1), gfx::White);
+    EXPECT_EQ(pixel(305, 599), gfx::White);
+    EXPECT_EQ(pixel(300, 599), gfx::Black);
 }
 
 TEST_F(FrameLifecycle, FrameSleepsFifteenMillisecondsPlain) {

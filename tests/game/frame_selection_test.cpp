@@ -32,6 +32,7 @@ class FrameSelection : public GameTest {
 };
 
 TEST_F(FrameSelection, WordFoundFromBothEndsShowsGreenCellsAndStruckLabel) {
+    frameReleased();
     EXPECT_FALSE(labelStruck(0));
     findWord(0);
     findWord(1, true);
