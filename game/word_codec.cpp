@@ -1,0 +1,176 @@
+#include "game/word_codec.hpp"
+
+#include <unordered_map>
+
+#include "game/generator.hpp"
+#include "game/line_reader.hpp"
+#include "game/word_file.hpp"
+#include "runtime/cp437.hpp"
+
+namespace game {
+namespace {
+
+constexpr std::int32_t kHeaderLines = 2;
+
+std::string hexCodePoint(char32_t ch) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string digits;
+    for (auto value = static_cast<std::uint32_t>(ch); value != 0 || digits.size() < 4;
+         value >>= 4) {
+        digits.insert(digits.begin(), kDigits[value & 0xFu]);
+    }
+    return "U+" + digits;
+}
+
+bool isLineBreak(std::uint8_t byte) {
+    return byte == '\n' || byte == '\r';
+}
+
+// Text for a decoded byte: control bytes stay themselves so tabs survive an
+// editor, except those that would end the line.
+void appendPlain(std::uint8_t byte, std::string& out) {
+    if ((byte < 0x20 && !isLineBreak(byte)) || byte == 0x7F) {
+        out.push_back(static_cast<char>(byte));
+    } else {
+        runtime::appendUtf8(runtime::cp437ToUnicode(byte), out);
+    }
+}
+
+std::string quoted(std::string_view cp437) {
+    return '"' + runtime::cp437ToUtf8(cp437) + '"';
+}
+
+bool isCapitalsOnly(std::string_view word) {
+    for (const char c : word) {
+        if (c < 'A' || c > 'Z') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool encodeWordText(std::string_view utf8, std::string& out, CodecError& error) {
+    std::string result;
+    result.reserve(utf8.size());
+    LineReader reader(utf8);
+    std::int32_t lineNumber = 0;
+    std::u32string chars;
+    while (!reader.atEnd()) {
+        ++lineNumber;
+        const std::string_view line = reader.next();
+        chars.clear();
+        const runtime::Utf8Decode decoded = runtime::decodeUtf8(line, chars);
+        if (!decoded.ok) {
+            error = {lineNumber, static_cast<std::int32_t>(chars.size()) + 1, "malformed UTF-8"};
+            return false;
+        }
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            const auto column = static_cast<std::int32_t>(i) + 1;
+            const std::int32_t byte = runtime::unicodeToCp437(chars[i]);
+            if (byte < 0) {
+                error = {lineNumber, column,
+                         hexCodePoint(chars[i]) + " has no code page 437 character"};
+                return false;
+            }
+            const std::uint8_t stored = scrambleByte(static_cast<std::uint8_t>(byte));
+            if (isLineBreak(stored)) {
+                error = {lineNumber, column,
+                         hexCodePoint(chars[i]) + " would be stored as a line break"};
+                return false;
+            }
+            result.push_back(static_cast<char>(stored));
+        }
+        result.append(reader.lineEnd());
+    }
+    out = std::move(result);
+    return true;
+}
+
+std::string decodeWordText(std::string_view scrambled) {
+    std::string out;
+    out.reserve(scrambled.size() + scrambled.size() / 8);
+    LineReader reader(scrambled);
+    while (!reader.atEnd()) {
+        for (const char c : reader.next()) {
+            appendPlain(unscrambleByte(static_cast<std::uint8_t>(c)), out);
+        }
+        out.append(reader.lineEnd());
+    }
+    return out;
+}
+
+std::string formatDeal(const Puzzle& puzzle) {
+    std::string out;
+    for (const auto& row : puzzle.grid) {
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            if (column != 0) out.push_back(' ');
+            out += row[column].letter.empty() ? std::string(".")
+                                              : runtime::cp437ToUtf8(row[column].letter);
+        }
+        out.push_back('\n');
+    }
+    out.push_back('\n');
+    for (std::size_t i = 0; i < puzzle.words.size(); ++i) {
+        const PuzzleWord& word = puzzle.words[i];
+        out += std::to_string(i + 1) + ". " + runtime::cp437ToUtf8(word.word) + " (" +
+               std::to_string(word.first.a) + "," + std::to_string(word.first.b) + ")-(" +
+               std::to_string(word.last.a) + "," + std::to_string(word.last.b) +
+               "): " + runtime::cp437ToUtf8(word.hint) + "\n";
+    }
+    return out;
+}
+
+CheckReport checkWordText(std::string_view scrambled) {
+    CheckReport report;
+    WordList list;
+    std::string prefix;
+    loadWordText(scrambled, list, prefix);
+
+    // Entry k sits on line k + 2 and in slot 2k.
+    const auto entries = static_cast<std::int32_t>(list.words.size() / 2);
+    std::unordered_map<std::string_view, std::int32_t> firstLineOfWord;
+    LineReader reader(scrambled);
+    for (std::int32_t i = 0; i < kHeaderLines; ++i) reader.next();
+    for (std::int32_t k = 1; k <= entries; ++k) {
+        const std::int32_t lineNumber = k + kHeaderLines;
+        const std::string& word = list.words[static_cast<std::size_t>(2 * k)];
+        const std::string at = "line " + std::to_string(lineNumber) + ": ";
+        std::string raw(reader.next());
+        const bool hasSeparator = unscrambleLine(raw).find(';') != std::string::npos;
+        if (word.empty()) {
+            report.text += at + "empty word, never drawn\n";
+            continue;
+        }
+        if (word.size() > static_cast<std::size_t>(MaxWordLength)) {
+            report.text += at + quoted(word) + " is " + std::to_string(word.size()) +
+                           " bytes, longer than " + std::to_string(MaxWordLength) +
+                           ", never drawn\n";
+            continue;
+        }
+        if (!hasSeparator) {
+            report.text += at + quoted(word) + " has no ';', the whole line is the word\n";
+        }
+        if (!isCapitalsOnly(word)) {
+            report.text += at + quoted(word) + " is not upper-case A-Z only\n";
+        }
+        const auto [seen, isNew] = firstLineOfWord.emplace(word, lineNumber);
+        if (!isNew) {
+            report.text +=
+                at + quoted(word) + " repeats line " + std::to_string(seen->second) + "\n";
+        }
+        if (k == entries) {
+            report.text += at + quoted(word) + " is the last entry, which is never drawn\n";
+        }
+    }
+
+    report.usableWords = countUsableSlots(list);
+    report.canDeal = report.usableWords >= PuzzleWordCount;
+    report.text += std::to_string(entries) + " entries, " + std::to_string(report.usableWords) +
+                   " usable words: " +
+                   (report.canDeal ? "a puzzle can be dealt\n"
+                                   : "fewer than " + std::to_string(PuzzleWordCount) +
+                                         ", no puzzle can be dealt\n");
+    return report;
+}
+
+}  // namespace game
