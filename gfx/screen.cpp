@@ -158,6 +158,9 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
 
     screen.driver = driver;
     loadDefaultPalette(screen);
+    // The back end's window thread is already presenting, so the first frame
+    // is written under its lock like every later one.
+    lockScreen();
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{1});
     screen.textColumns = width / screen.font.glyphWidth;
     screen.textRows = height / screen.font.glyphHeight;
@@ -169,6 +172,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
         std::vector<TextCell>(static_cast<std::size_t>(screen.textColumns) * screen.textRows,
                               blank));
     fillPages(screen, context);
+    unlockScreen(1, 0);
     state.opening = false;
 
     if (!state.closeRegistered) {

@@ -74,7 +74,7 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlack) {
     EXPECT_EQ(context.clipRect.width, 1000);
     EXPECT_EQ(context.clipRect.height, 600);
     EXPECT_EQ(context.rowTable[599], screen->pages[0] + 599 * 4000);
-    EXPECT_EQ(driverLog(), (Log{"Rec:init(Lettermoor,1000,600,32,0,0)"}));
+    EXPECT_EQ(driverLog(), (Log{"Rec:init(Lettermoor,1000,600,32,0,0)", "Rec:lock", "Rec:unlock"}));
 }
 
 TEST_F(ScreenTest, DepthsAreNormalised) {
@@ -132,7 +132,7 @@ TEST_F(ScreenTest, BadArgumentsChangeNothing) {
 
 TEST_F(ScreenTest, FlagsReachDriverAndScreen) {
     ASSERT_EQ(openScreen(16, 16, 8, 0, ShapedWindow, 0), 0);
-    EXPECT_EQ(driverLog().back(), "Rec:init(" + std::string(windowTitle()) + ",16,16,8,0,28)");
+    EXPECT_EQ(driverLog().front(), "Rec:init(" + std::string(windowTitle()) + ",16,16,8,0,28)");
 
     ASSERT_EQ(openScreen(16, 16, 8, 0, AlphaPrimitives | OpenGLScreen | HighPriority, 75), 0);
     const Screen& screen = *currentScreen();
@@ -233,7 +233,7 @@ TEST_F(ScreenTest, UnnamedChoiceTriesEveryDriverTwicePerPass) {
         (Log{"Alpha:init(T,10,10,32,60,0)", "Alpha:exit", "Alpha:init(T,10,10,32,0,0)",
              "Alpha:exit", "Beta:init(T,10,10,32,60,0)", "Beta:exit", "Beta:init(T,10,10,32,0,0)",
              "Beta:exit", "Alpha:init(T,10,10,32,60,1)", "Alpha:exit", "Alpha:init(T,10,10,32,0,1)",
-             "Alpha:exit", "Beta:init(T,10,10,32,60,1)"}));
+             "Alpha:exit", "Beta:init(T,10,10,32,60,1)", "Beta:lock", "Beta:unlock"}));
 }
 
 TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
@@ -262,20 +262,21 @@ TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
     setWindowTitle("T");
     setenv("LETTERMOOR_DRIVER", "BETA", 1);
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    EXPECT_EQ(driverLog(), (Log{"Beta:init(T,10,10,32,0,0)"}));
+    EXPECT_EQ(driverLog(), (Log{"Beta:init(T,10,10,32,0,0)", "Beta:lock", "Beta:unlock"}));
 
     presetDriverName("alpha");
     driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    EXPECT_EQ(driverLog(), (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)"}));
+    EXPECT_EQ(driverLog(),
+              (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
 
     // A refusing named driver falls back to the whole list.
     Alpha::refusalsLeft = 2;
     driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    EXPECT_EQ(driverLog(),
-              (Log{"Alpha:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:exit",
-                   "Alpha:init(T,10,10,32,0,0)", "Alpha:exit", "Alpha:init(T,10,10,32,0,0)"}));
+    EXPECT_EQ(driverLog(), (Log{"Alpha:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:exit",
+                                "Alpha:init(T,10,10,32,0,0)", "Alpha:exit",
+                                "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
 }
 
 TEST_F(ScreenTest, NullNameOrNoDriverFlagTakesNullDriver) {
