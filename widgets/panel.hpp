@@ -36,10 +36,21 @@ struct Button {
 struct WidgetPanel {
     std::unique_ptr<Button> buttons;
     std::unique_ptr<TextLabel> labels;
+
+    WidgetPanel() = default;
+    WidgetPanel(const WidgetPanel&) = delete;
+    WidgetPanel& operator=(const WidgetPanel&) = delete;
+    WidgetPanel(WidgetPanel&&) noexcept = default;
+    WidgetPanel& operator=(WidgetPanel&& other) noexcept;
+    // Releases both lists node by node, so a long list cannot exhaust the stack.
+    ~WidgetPanel();
 };
 
-std::int32_t addLabel(WidgetPanel& panel, std::int32_t x, std::int32_t y,
-                      std::int32_t charsPerLine, std::int32_t struck, std::string_view text);
+// Empties both lists; ids start again from 1.
+void clearPanel(WidgetPanel& panel);
+
+std::int32_t addLabel(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::int32_t charsPerLine,
+                      std::int32_t struck, std::string_view text);
 std::int32_t addButton(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::int32_t width,
                        std::int32_t height, std::string_view caption);
 void updateLabel(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,

@@ -1,0 +1,49 @@
+#include <cstdio>
+
+#include "game/game_state.hpp"
+#include "game/generator.hpp"
+#include "game/word_file.hpp"
+#include "gfx/screen.hpp"
+#include "runtime/clock.hpp"
+#include "runtime/random.hpp"
+
+namespace game {
+
+std::string hintLabelText(const Game& game, std::int32_t index) {
+    return game.labelPrefix + " " + game.puzzle.words[static_cast<std::size_t>(index)].hint;
+}
+
+void dealPuzzle(Game& game) {
+    const DealResult result = generatePuzzle(game.words, game.puzzle);
+    if (result == DealResult::Dealt || game.refusalReported) return;
+    game.refusalReported = true;
+    const std::string line =
+        describeRefusal(result, countUsableSlots(game.words), WordFileName) + "\n";
+    std::fputs(line.c_str(), stderr);
+}
+
+void startGameWithSeed(Game& game, double seed) {
+    widgets::clearPanel(game.panel);
+    runtime::seedRandom(seed, 0);
+    static_cast<void>(loadWordFile(WordFileName, game.words, game.labelPrefix));
+    static_cast<void>(gfx::openScreen(ScreenWidth, ScreenHeight, 32, 0, 0, 0));
+    gfx::setWindowTitle(WindowTitle);
+    dealPuzzle(game);
+    for (std::int32_t i = 0; i < PuzzleWordCount; ++i) {
+        widgets::addLabel(game.panel, HintX, HintTop + HintSpacing * i, HintCharsPerLine, 0,
+                          hintLabelText(game, i));
+    }
+    widgets::addButton(game.panel, 750, 550, 100, 10, NewPuzzleCaption);
+    prepareWinPicture(game.winPicture);
+    game.buttonHit = 0;
+}
+
+void startGame(Game& game) {
+    startGameWithSeed(game, runtime::clockSeconds());
+}
+
+void endGame(Game& game) {
+    releaseWinPicture(game.winPicture);
+}
+
+}  // namespace game
