@@ -15,7 +15,7 @@ build-release: packages
 
 # Builds the game and its default data, then starts it in the run folder.
 run: build-release
-	cd $(RUNDIR) && ./lettermoor
+	cd $(RUNDIR) && ../bin/lettermoor
 
 build-test: packages
 	cmake -S . -B $(TEST) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=address
