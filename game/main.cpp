@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "game/game_state.hpp"
+#include "game/window_icon.hpp"
 #include "gfx/input.hpp"
 #include "runtime/version.hpp"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     routeSignalsToClose();
+    game::offerWindowIcon();
     game::Game game;
     game::startGame(game);
     while (game::runFrame(game)) {
