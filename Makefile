@@ -45,7 +45,7 @@ packaging-packages: packages
 
 package: packaging-packages
 	cmake -S . -B $(PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF \
-		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2" \
+		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2" \
 		-DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
 	cmake --build $(PACKAGE) -j $(JOBS)
 	cd $(PACKAGE) && cpack -G DEB

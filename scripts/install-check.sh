@@ -13,7 +13,7 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "  $deb by hand and start 'lettermoor' yourself." >&2
     exit 1
 fi
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool xprop; do
     command -v "$tool" >/dev/null || { echo "install-check: $tool is missing" >&2; exit 1; }
 done
 
@@ -59,7 +59,13 @@ echo "install-check: installing $deb"
 installed=yes
 apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$(cd "$(dirname "$deb")" && pwd)/$(basename "$deb")" \
     >"$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log" >&2; fail "the package did not install"; }
-[ "$(command -v lettermoor)" = /usr/bin/lettermoor ] || fail "lettermoor is not /usr/bin/lettermoor"
+# A desktop session's PATH: the package puts the launcher in /usr/games.
+PATH=/usr/local/bin:/usr/bin:/bin:/usr/games
+export PATH
+case $(command -v lettermoor) in
+/usr/games/lettermoor | /usr/bin/lettermoor) ;;
+*) fail "the installed launcher is not on the PATH" ;;
+esac
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
 xvfb_pid=$!
@@ -79,6 +85,13 @@ find_window() {
 }
 wait_until 150 find_window || { cat "$scratch/game.log" >&2; fail "no window named Lettermoor"; }
 echo "install-check: window $window is up"
+
+# The desktop entry's StartupWMClass and the icon must be on the window.
+xprop -id "$window" WM_CLASS | grep -q '"lettermoor", "Lettermoor"' ||
+    fail "WM_CLASS is not lettermoor, Lettermoor: $(xprop -id "$window" WM_CLASS)"
+grep -q '^StartupWMClass=Lettermoor$' /usr/share/applications/lettermoor.desktop ||
+    fail "the desktop entry's StartupWMClass does not match the window"
+xprop -id "$window" -notype 32c _NET_WM_ICON | grep -q '= 16, 16,' || fail "the window has no icon"
 
 folder=$home/.local/share/lettermoor
 for name in woerter.txt win.bmp; do
