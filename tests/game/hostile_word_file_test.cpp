@@ -1,4 +1,5 @@
 #include <fstream>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -17,6 +18,11 @@ struct HostileFile {
     std::string (*bytes)();
     Outcome outcome;
 };
+
+// gtest would otherwise print the record's bytes, padding included.
+void PrintTo(const HostileFile& file, std::ostream* out) {
+    *out << file.name;
+}
 
 std::string elevenEntries(const std::string& firstHint) {
     std::vector<std::string> lines{"comment", "Tipp:"};
