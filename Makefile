@@ -2,9 +2,13 @@
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TEST := build/test
+TSAN := build/tsan
+VALGRIND := build/valgrind
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
 
-.PHONY: run test build-release build-test packages bench clean
+.PHONY: run test build-release build-test packages bench tsan valgrind fuzz clean
 
 packages:
 	@scripts/ensure-packages.sh
@@ -23,6 +27,26 @@ build-test: packages
 
 test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
+
+# The window thread and everything that shares the screen with it.
+tsan: packages
+	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=thread
+	cmake --build $(TSAN) -j $(JOBS) --target gfx_tests x11_tests
+	cd $(TSAN) && ctest --output-on-failure -j $(JOBS) -L '^(gfx|x11)_tests$$'
+
+# The whole suite under memcheck: no errors, no definite leaks.
+valgrind: packages
+	cmake -S . -B $(VALGRIND) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
+	cmake --build $(VALGRIND) -j $(JOBS)
+	scripts/run-valgrind.sh $(VALGRIND) $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (CI: 60).
+fuzz: packages
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DLETTERMOOR_FUZZ=ON -DLETTERMOOR_TESTS=OFF
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzz-targets
+	scripts/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
 
 bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON
