@@ -5,10 +5,12 @@
 
 #define DIRECTINPUT_VERSION 0x0700
 #include <windows.h>
+
 // The interface identifiers are defined here, so no import library is needed.
+#include <initguid.h>
+
 #include <ddraw.h>
 #include <dinput.h>
-#include <initguid.h>
 
 #include <algorithm>
 #include <array>
