@@ -43,6 +43,14 @@ done
 # The window server of the Wine prefix must learn the display afresh.
 /usr/lib/wine/wineserver -k 2> /dev/null || true
 
+# The window back ends' own tests need the display too.
+log=$windows/tests/win32.log
+(cd "$windows/tests" && DISPLAY=$display timeout 600 "$runner" ../bin/win32_tests.exe) > "$log" 2>&1
+status=$?
+tail -n 3 "$log"
+[[ $status -eq 0 ]] || cat "$log"
+record win32_tests.exe $status
+
 for driver in GDI DirectX; do
     for ending in esc close; do
         DISPLAY=$display LETTERMOOR_DRIVER=$driver timeout 180 "$helper" "$runner" \
