@@ -9,6 +9,7 @@ root=$PWD
 runner=$root/scripts/wine-run.sh
 windows=$root/build/windows
 helper=${1:-$root/build/wine-host/bin/wine-play-through}
+export WINEPREFIX=$windows/wineprefix
 passed=0
 failed=0
 
@@ -22,6 +23,20 @@ record() {  # name, status
     fi
 }
 
+display=:$((90 + RANDOM % 400))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null' EXIT
+for _ in $(seq 50); do
+    DISPLAY=$display xdpyinfo > /dev/null 2>&1 && break
+    sleep 0.1
+done
+export DISPLAY=$display
+# Wine's desktop process keeps the display it first saw: start the prefix's
+# server afresh for this one.
+/usr/lib/wine/wineserver -k 2> /dev/null || true
+/usr/lib/wine/wineserver -w 2> /dev/null || true
+
 # The unit tests find the run folder at ../run, as under ctest.
 for suite in runtime gfx widgets game; do
     log=$windows/tests/$suite.log
@@ -32,20 +47,9 @@ for suite in runtime gfx widgets game; do
     record "${suite}_tests.exe" $status
 done
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null' EXIT
-for _ in $(seq 50); do
-    DISPLAY=$display xdpyinfo > /dev/null 2>&1 && break
-    sleep 0.1
-done
-# The window server of the Wine prefix must learn the display afresh.
-/usr/lib/wine/wineserver -k 2> /dev/null || true
 
-# The window back ends' own tests need the display too.
 log=$windows/tests/win32.log
-(cd "$windows/tests" && DISPLAY=$display timeout 600 "$runner" ../bin/win32_tests.exe) > "$log" 2>&1
+(cd "$windows/tests" && timeout 600 "$runner" ../bin/win32_tests.exe) > "$log" 2>&1
 status=$?
 tail -n 3 "$log"
 [[ $status -eq 0 ]] || cat "$log"
@@ -53,12 +57,12 @@ record win32_tests.exe $status
 
 for driver in GDI DirectX; do
     for ending in esc close; do
-        DISPLAY=$display LETTERMOOR_DRIVER=$driver timeout 180 "$helper" "$runner" \
+        LETTERMOOR_DRIVER=$driver timeout 180 "$helper" "$runner" \
             "$windows/bin/lettermoor.exe" "$windows/run/win.bmp" "$ending"
         record "play-through $driver $ending" $?
     done
 done
-WINEPREFIX=$windows/wineprefix /usr/lib/wine/wineserver -k 2> /dev/null || true
+/usr/lib/wine/wineserver -k 2> /dev/null || true
 
 echo "windows-test: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
