@@ -32,15 +32,6 @@ ClearKind kindOf(std::int32_t mode, const DrawTarget& context, const Screen& scr
     }
 }
 
-void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
-              std::int32_t height) {
-    for (std::int32_t row = y; row < y + height; ++row) {
-        context.fillSpan(context.rowTable[static_cast<std::size_t>(row)] +
-                             static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel,
-                         context.backColor, width);
-    }
-}
-
 void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t firstRow,
                    std::int32_t lastRow) {
     auto& grid = screen.textGrids[static_cast<std::size_t>(context.workPage)];
@@ -68,7 +59,7 @@ void clearScreen(std::int32_t mode) {
     lockScreen();
     switch (kindOf(mode, context, *screen, state)) {
         case ClearKind::Whole:
-            fillRect(context, 0, 0, screen->width, screen->height);
+            fillRect(context, 0, 0, screen->width, screen->height, context.backColor);
             markRows(context, 0, screen->height - 1);
             movePenToClipCentre(context);
             resetTextRows(*screen, context, 0, screen->textRows - 1);
@@ -77,7 +68,7 @@ void clearScreen(std::int32_t mode) {
             break;
         case ClearKind::Clip: {
             const ClipRect& clip = context.clipRect;
-            fillRect(context, clip.x, clip.y, clip.width, clip.height);
+            fillRect(context, clip.x, clip.y, clip.width, clip.height, context.backColor);
             markRows(context, clip.y, clip.y + clip.height - 1);
             movePenToClipCentre(context);
             break;
@@ -86,7 +77,8 @@ void clearScreen(std::int32_t mode) {
             const std::int32_t glyphHeight = screen->font.glyphHeight;
             const std::int32_t top = state.textViewFirst * glyphHeight;
             const std::int32_t rows = (state.textViewLast - state.textViewFirst + 1) * glyphHeight;
-            fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top));
+            fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top),
+                     context.backColor);
             markRows(context, top, top + rows - 1);
             resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
             state.cursorRow = state.textViewFirst + 1;
