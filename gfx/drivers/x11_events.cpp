@@ -110,6 +110,8 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
         }
     }
     clearInputState(s);
+    // A window manager may have drawn over the window while it changed hands.
+    repaintEverything(s);
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
 }
 
