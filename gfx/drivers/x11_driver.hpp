@@ -13,11 +13,13 @@ const DisplayDriver& x11Driver();
 
 // What the window thread's presentation passes have done since the screen
 // opened: passes that found marked rows, rows sent to the server, and the
-// time those passes took. For measuring.
+// time those passes took, on the clock and in the window thread's own CPU
+// time (which leaves out the server's part and other processes). For measuring.
 struct PresentationStats {
     std::uint64_t passes = 0;
     std::uint64_t rowsSent = 0;
     std::uint64_t nanoseconds = 0;
+    std::uint64_t cpuNanoseconds = 0;
 };
 PresentationStats x11PresentationStats();
 

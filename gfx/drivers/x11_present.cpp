@@ -203,6 +203,13 @@ void traceFirstFrame(X11State& s) {
 
 // What the window shows of the frame: the image itself when it holds the
 // frame's bytes, else the kept copy.
+std::uint64_t threadCpuNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
+
 RowSpan shownRows(const X11State& s) {
     const Presenter& p = s.presenter;
     if (!p.shownFrame.empty()) {
@@ -238,6 +245,7 @@ void presentDirtyRows(X11State& s) {
         return;
     }
     const auto started = std::chrono::steady_clock::now();
+    const std::uint64_t cpuStarted = threadCpuNanoseconds();
     const Screen& screen = *s.screen;
     if (p.repaintAll) {
         sendRows(s, 0, s.height - 1);
@@ -264,6 +272,8 @@ void presentDirtyRows(X11State& s) {
         static_cast<std::uint64_t>(
             std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count()),
         std::memory_order_relaxed);
+    s.counters.cpuNanoseconds.fetch_add(threadCpuNanoseconds() - cpuStarted,
+                                        std::memory_order_relaxed);
     traceFirstFrame(s);
 }
 

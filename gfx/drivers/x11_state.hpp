@@ -62,6 +62,7 @@ struct PassCounters {
     std::atomic<std::uint64_t> passes{0};
     std::atomic<std::uint64_t> rowsSent{0};
     std::atomic<std::uint64_t> nanoseconds{0};
+    std::atomic<std::uint64_t> cpuNanoseconds{0};
     bool firstFrameTraced = false;  // window thread only
 };
 

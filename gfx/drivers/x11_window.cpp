@@ -326,6 +326,7 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     s.counters.passes.store(0);
     s.counters.rowsSent.store(0);
     s.counters.nanoseconds.store(0);
+    s.counters.cpuNanoseconds.store(0);
     s.counters.firstFrameTraced = false;
     s.startResult = 0;
     s.framesReady.store(false);
@@ -428,7 +429,8 @@ namespace gfx {
 
 PresentationStats x11PresentationStats() {
     const x11::PassCounters& c = x11::state().counters;
-    return PresentationStats{c.passes.load(), c.rowsSent.load(), c.nanoseconds.load()};
+    return PresentationStats{c.passes.load(), c.rowsSent.load(), c.nanoseconds.load(),
+                             c.cpuNanoseconds.load()};
 }
 
 const DisplayDriver& x11Driver() {
