@@ -110,6 +110,7 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
         }
     }
     clearInputState(s);
+    s.keyStateStale = true;
     // A window manager may have drawn over the window while it changed hands.
     repaintEverything(s);
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
@@ -117,6 +118,7 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
 
 void onMapped(X11State& s) {
     s.mapped = true;
+    s.keyStateStale = true;
     // Like bringing a new window to the foreground: the player types into it
     // at once. Refused without harm when a window manager objects.
     XSetInputFocus(s.display, s.window, RevertToParent, CurrentTime);
@@ -192,11 +194,22 @@ void postTypedText(const TypedText& typed) {
     }
 }
 
+// A scan code is down while any key that gives it is down.
+void noteKeyState(X11State& s, std::int32_t scan) {
+    if (scan <= 0 || scan >= 128 || !s.framesReady.load()) return;
+    std::uint8_t down = 0;
+    for (std::size_t keycode = 0; keycode < s.keyDown.size(); ++keycode) {
+        if (s.keyDown[keycode] && s.keys[keycode].scanCode == scan) down = 1;
+    }
+    s.screen->keyState[static_cast<std::size_t>(scan)] = down;
+}
+
 void onKeyPress(X11State& s, XEvent& event) {
     XKeyEvent& key = event.xkey;
     const KeyInfo info = s.keys[key.keycode & 0xFF];
     const bool repeat = s.keyDown[key.keycode & 0xFF];
     s.keyDown[key.keycode & 0xFF] = true;
+    noteKeyState(s, info.scanCode);
     const std::int32_t modifiers = modifiersOf(key.state);
     const TypedText typed = lookUpTypedText(s, key);
 
@@ -227,6 +240,7 @@ void onKeyPress(X11State& s, XEvent& event) {
 void onKeyRelease(X11State& s, const XKeyEvent& key) {
     s.keyDown[key.keycode & 0xFF] = false;
     const KeyInfo& info = s.keys[key.keycode & 0xFF];
+    noteKeyState(s, info.scanCode);
     postEvent(EventKeyRelease, info.scanCode, static_cast<int>(key.keycode), 0,
               modifiersOf(key.state));
 }
@@ -381,6 +395,7 @@ void handleEvent(X11State& s, XEvent& event) {
         case MappingNotify:
             XRefreshKeyboardMapping(&event.xmapping);
             loadKeyboardMapping(s);
+            s.keyStateStale = true;
             break;
         default:
             break;

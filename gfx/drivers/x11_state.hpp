@@ -138,6 +138,9 @@ struct X11State {
     ScreenSaverState screenSaver;
     std::array<KeyInfo, 256> keys{};
     std::array<bool, 256> keyDown{};
+    // keyState follows key events; it is read from the server only when it
+    // may have missed some (focus regained, keyboard remapped).
+    bool keyStateStale = true;
     bool mapped = false;
     bool fullScreen = false;
 };

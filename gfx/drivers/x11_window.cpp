@@ -275,7 +275,10 @@ void runPass(X11State& s) {
     applyPendingTitle(s);
     const bool ready = s.framesReady.load();
     if (ready) presentDirtyRows(s);
-    if (ready && s.mouse.active) refreshKeyState(s);
+    if (ready && s.mouse.active && s.keyStateStale) {
+        refreshKeyState(s);
+        s.keyStateStale = false;
+    }
     while (XPending(s.display) > 0) {
         XEvent event;
         XNextEvent(s.display, &event);
@@ -323,6 +326,7 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     s.flags = flags;
     s.initialTitle = title != nullptr ? title : "";
     s.mouse = MouseState{};
+    s.keyStateStale = true;
     s.counters.passes.store(0);
     s.counters.rowsSent.store(0);
     s.counters.nanoseconds.store(0);
