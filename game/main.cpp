@@ -1,7 +1,11 @@
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 
 #include "game/game_state.hpp"
+#include "game/window_icon.hpp"
 #include "gfx/input.hpp"
+#include "runtime/version.hpp"
 
 namespace {
 
@@ -21,8 +25,15 @@ void routeSignalsToClose() {
 
 }  // namespace
 
-int main() {
+// The game takes no arguments; only --version answers, as installed programs do.
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("lettermoor %.*s\n", static_cast<int>(runtime::Version.size()),
+                    runtime::Version.data());
+        return 0;
+    }
     routeSignalsToClose();
+    game::offerWindowIcon();
     game::Game game;
     game::startGame(game);
     while (game::runFrame(game)) {

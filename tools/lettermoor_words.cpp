@@ -13,14 +13,13 @@
 #include "game/word_file.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/random.hpp"
+#include "runtime/version.hpp"
 
 namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitNoPuzzle = 1;
 constexpr int kExitError = 2;
-
-constexpr std::string_view kVersion = "lettermoor-words 0.1.0";
 
 constexpr std::string_view kUsage =
     "Usage: lettermoor-words COMMAND [OPTIONS] < INPUT > OUTPUT\n"
@@ -105,7 +104,9 @@ int main(int argc, char** argv) {
     if (argc < 2) return usageError("missing command");
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h") return writeStandardOutput(kUsage);
-    if (command == "--version") return writeStandardOutput(std::string(kVersion) + "\n");
+    if (command == "--version") {
+        return writeStandardOutput("lettermoor-words " + std::string(runtime::Version) + "\n");
+    }
 
     if (command == "deal") {
         double seed = runtime::clockSeconds();

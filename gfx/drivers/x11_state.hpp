@@ -164,6 +164,9 @@ void refreshKeyState(X11State& s);
 void loadKeyboardMapping(X11State& s);
 void toggleFullScreen(X11State& s);
 
+// x11_icon.cpp: the icon set through gfx::setWindowIcon, if any.
+void applyWindowIcon(X11State& s);
+
 // x11_screensaver.cpp
 void suspendScreenSaver(Display* display, ScreenSaverState& saver);
 void restoreScreenSaver(Display* display, ScreenSaverState& saver);

@@ -225,6 +225,7 @@ int createWindow(X11State& s) {
     XChangeProperty(s.display, s.window, s.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pid), 1);
     applyTitle(s, s.initialTitle);
+    applyWindowIcon(s);
     setInitialWindowState(s);
 
     s.gc = XCreateGC(s.display, s.window, 0, nullptr);
