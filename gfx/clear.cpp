@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "gfx/draw_geometry.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_state.hpp"
@@ -67,8 +68,11 @@ void clearScreen(std::int32_t mode) {
             state.cursorColumn = 1;
             break;
         case ClearKind::Clip: {
+            // Only the part of the clip rectangle that lies on the screen.
             const ClipRect& clip = context.clipRect;
-            fillRect(context, clip.x, clip.y, clip.width, clip.height, context.backColor);
+            const PixelBounds b = pixelBounds(context);
+            fillRect(context, b.left, b.top, b.right - b.left + 1, b.bottom - b.top + 1,
+                     context.backColor);
             markRows(context, clip.y, clip.y + clip.height - 1);
             movePenToClipCentre(context);
             break;
