@@ -27,8 +27,8 @@ bool rowComparisonWanted() {
     return value == nullptr || std::strcmp(value, "1") != 0;
 }
 
-// LETTERMOOR_TRACE_FIRST_FRAME=1 reports on stderr when the first frame has
-// reached the server, on the clock every process of the machine shares.
+// LETTERMOOR_TRACE_FIRST_FRAME=1 reports on stderr when the first drawn frame
+// has reached the server, on the clock every process of the machine shares.
 bool firstFrameTraceWanted() {
     const char* value = std::getenv("LETTERMOOR_TRACE_FIRST_FRAME");
     return value != nullptr && std::strcmp(value, "1") == 0;
@@ -192,8 +192,26 @@ void finishSending(X11State& s) {
     }
 }
 
+// True once the page holds more than one colour: the screen opens filled
+// with its background, so a uniform page is not yet a drawn frame.
+bool pageShowsSomething(const Screen& screen) {
+    std::uint32_t first = 0;
+    std::memcpy(&first, screen.visiblePixels, 4);
+    for (std::int32_t row = 0; row < screen.height; ++row) {
+        const std::uint8_t* pixels =
+            screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
+        for (std::int32_t x = 0; x < screen.width; ++x) {
+            std::uint32_t value = 0;
+            std::memcpy(&value, pixels + 4 * x, 4);
+            if (value != first) return true;
+        }
+    }
+    return false;
+}
+
 void traceFirstFrame(X11State& s) {
     if (s.counters.firstFrameTraced || !firstFrameTraceWanted()) return;
+    if (s.screen->bytesPerPixel != 4 || !pageShowsSomething(*s.screen)) return;
     s.counters.firstFrameTraced = true;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
