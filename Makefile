@@ -2,9 +2,14 @@
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TEST := build/test
+TSAN := build/tsan
+VALGRIND := build/valgrind
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
 
-.PHONY: run test build-release build-test packages bench clean
+.PHONY: run test build-release build-test packages bench tsan valgrind fuzz clean
+.PHONY: windows windows-test
 
 packages:
 	@scripts/ensure-packages.sh
@@ -24,10 +29,44 @@ build-test: packages
 test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
 
+# The window thread and everything that shares the screen with it.
+tsan: packages
+	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=thread
+	cmake --build $(TSAN) -j $(JOBS) --target gfx_tests x11_tests
+	cd $(TSAN) && ctest --output-on-failure -j $(JOBS) -L '^(gfx|x11)_tests$$'
+
+# The whole suite under memcheck: no errors, no definite leaks.
+valgrind: packages
+	cmake -S . -B $(VALGRIND) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
+	cmake --build $(VALGRIND) -j $(JOBS)
+	scripts/run-valgrind.sh $(VALGRIND) $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (CI: 60).
+fuzz: packages
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DLETTERMOOR_FUZZ=ON -DLETTERMOOR_TESTS=OFF
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzz-targets
+	scripts/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
+
 bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	scripts/run-benchmarks.sh build/bench
+
+# The 64-bit Windows build (cross-compiled with MinGW-w64): the game, the
+# tools, the unit tests and lettermoor-<version>-win64.zip in build/windows.
+windows: packages
+	cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build/windows -j $(JOBS)
+
+# The Windows build's unit tests and play-throughs under Wine and Xvfb; the
+# play-through driver is a host program.
+windows-test: windows
+	cmake -S . -B build/wine-host -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/wine-host -j $(JOBS) --target wine-play-through
+	scripts/windows-test.sh build/wine-host/bin/wine-play-through
 
 clean:
 	rm -rf build

@@ -36,7 +36,7 @@ constexpr std::array<const char*, StepCount> StepNames = {
 struct Clock {
     using time_point = std::chrono::nanoseconds;
     static time_point now() {
-        timenow now{};
+        timespec now{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
         return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
     }

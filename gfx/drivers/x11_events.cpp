@@ -9,7 +9,6 @@
 #include "gfx/drivers/x11_keymap.hpp"
 #include "gfx/drivers/x11_state.hpp"
 #include "gfx/input.hpp"
-#include "gfx/key_translation.hpp"
 #include "runtime/cp437.hpp"
 
 namespace gfx::x11 {
@@ -138,16 +137,6 @@ void onMapped(X11State& s) {
     }
 }
 
-std::int32_t modifiersOf(unsigned state) {
-    std::int32_t modifiers = 0;
-    if (state & ShiftMask) modifiers |= ModShift;
-    if (state & ControlMask) modifiers |= ModCtrl;
-    if (state & Mod1Mask) modifiers |= ModAlt;
-    // AltGr reaches programs as right Alt together with Ctrl.
-    if (state & Mod5Mask) modifiers |= ModRightAlt | ModCtrl;
-    return modifiers;
-}
-
 struct TypedText {
     std::string utf8;
     KeySym keysym = NoSymbol;
@@ -185,15 +174,6 @@ TypedText lookUpTypedText(X11State& s, XKeyEvent& event) {
     return typed;
 }
 
-void postTypedText(const TypedText& typed) {
-    std::u32string characters;
-    runtime::decodeUtf8(typed.utf8, characters);
-    for (char32_t ch : characters) {
-        // A character code page 437 cannot hold is dropped, as is NUL.
-        if (const std::int32_t code = typedCp437(ch); code != 0) postKey(code);
-    }
-}
-
 // A scan code is down while any key that gives it is down.
 void noteKeyState(X11State& s, std::int32_t scan) {
     if (scan <= 0 || scan >= 128 || !s.framesReady.load()) return;
@@ -210,14 +190,16 @@ void onKeyPress(X11State& s, XEvent& event) {
     const bool repeat = s.keyDown[key.keycode & 0xFF];
     s.keyDown[key.keycode & 0xFF] = true;
     noteKeyState(s, info.scanCode);
-    const std::int32_t modifiers = modifiersOf(key.state);
     const TypedText typed = lookUpTypedText(s, key);
+    const PressedKey press{ScanKey{info.scanCode, info.extended},
+                           info.own,
+                           static_cast<std::uint32_t>(typed.keysym),
+                           key.state,
+                           typed.utf8,
+                           typed.hasText};
 
-    const std::int32_t code =
-        translateKey(KeyStroke{info.scanCode, info.extended, modifiers,
-                               keysymCp437(static_cast<std::uint32_t>(typed.keysym)), info.own});
     postEvent(repeat ? EventKeyRepeat : EventKeyPress, info.scanCode, static_cast<int>(key.keycode),
-              code, modifiers);
+              keyPressCode(press), keyModifiers(key.state));
 
     // Alt+Enter switches between window and full screen.
     const bool leftAlt = (key.state & Mod1Mask) != 0;
@@ -225,16 +207,7 @@ void onKeyPress(X11State& s, XEvent& event) {
         if (s.mouse.active && !repeat) toggleFullScreen(s);
         return;
     }
-    // Keys pressed with Alt are the window system's (menus, Alt+F4): nothing
-    // reaches the program.
-    if (leftAlt) return;
-
-    if (code > 255) postKey(code);
-    // Keys without a character (Delete, the arrows) still give Xlib text
-    // such as DEL; only character keys and input method commits type text.
-    const bool characterKey =
-        typed.keysym == NoSymbol || keysymCharacter(static_cast<std::uint32_t>(typed.keysym)) != 0;
-    if (typed.hasText && characterKey) postTypedText(typed);
+    for (const std::int32_t code : keyPressPosts(press)) postKey(code);
 }
 
 void onKeyRelease(X11State& s, const XKeyEvent& key) {
@@ -242,7 +215,7 @@ void onKeyRelease(X11State& s, const XKeyEvent& key) {
     const KeyInfo& info = s.keys[key.keycode & 0xFF];
     noteKeyState(s, info.scanCode);
     postEvent(EventKeyRelease, info.scanCode, static_cast<int>(key.keycode), 0,
-              modifiersOf(key.state));
+              keyModifiers(key.state));
 }
 
 void answerPing(X11State& s, XClientMessageEvent message) {
