@@ -109,11 +109,15 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
         }
     }
     clearInputState(s);
+    s.keyStateStale = true;
+    // A window manager may have drawn over the window while it changed hands.
+    repaintEverything(s);
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
 }
 
 void onMapped(X11State& s) {
     s.mapped = true;
+    s.keyStateStale = true;
     // Like bringing a new window to the foreground: the player types into it
     // at once. Refused without harm when a window manager objects.
     XSetInputFocus(s.display, s.window, RevertToParent, CurrentTime);
@@ -170,11 +174,22 @@ TypedText lookUpTypedText(X11State& s, XKeyEvent& event) {
     return typed;
 }
 
+// A scan code is down while any key that gives it is down.
+void noteKeyState(X11State& s, std::int32_t scan) {
+    if (scan <= 0 || scan >= 128 || !s.framesReady.load()) return;
+    std::uint8_t down = 0;
+    for (std::size_t keycode = 0; keycode < s.keyDown.size(); ++keycode) {
+        if (s.keyDown[keycode] && s.keys[keycode].scanCode == scan) down = 1;
+    }
+    s.screen->keyState[static_cast<std::size_t>(scan)] = down;
+}
+
 void onKeyPress(X11State& s, XEvent& event) {
     XKeyEvent& key = event.xkey;
     const KeyInfo info = s.keys[key.keycode & 0xFF];
     const bool repeat = s.keyDown[key.keycode & 0xFF];
     s.keyDown[key.keycode & 0xFF] = true;
+    noteKeyState(s, info.scanCode);
     const TypedText typed = lookUpTypedText(s, key);
     const PressedKey press{ScanKey{info.scanCode, info.extended},
                            info.own,
@@ -198,6 +213,7 @@ void onKeyPress(X11State& s, XEvent& event) {
 void onKeyRelease(X11State& s, const XKeyEvent& key) {
     s.keyDown[key.keycode & 0xFF] = false;
     const KeyInfo& info = s.keys[key.keycode & 0xFF];
+    noteKeyState(s, info.scanCode);
     postEvent(EventKeyRelease, info.scanCode, static_cast<int>(key.keycode), 0,
               keyModifiers(key.state));
 }
@@ -352,6 +368,7 @@ void handleEvent(X11State& s, XEvent& event) {
         case MappingNotify:
             XRefreshKeyboardMapping(&event.xmapping);
             loadKeyboardMapping(s);
+            s.keyStateStale = true;
             break;
         default:
             break;

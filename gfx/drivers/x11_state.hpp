@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "gfx/drivers/row_diff.hpp"
+#include "gfx/drivers/x11_driver.hpp"
 #include "gfx/drivers/x11_pixels.hpp"
 #include "gfx/screen.hpp"
 
@@ -45,6 +47,23 @@ struct Presenter {
     bool usesShm = false;
     RowConverter convert = nullptr;
     std::int32_t pixelBytes = 0;
+    // The frame rows as last sent, kept only when the image holds converted
+    // pixels; otherwise the image itself is that copy.
+    std::vector<std::uint8_t> shownFrame;
+    // Marked rows are compared with what was sent and skipped when equal.
+    bool compareRows = true;
+    // The next pass sends every row: the window's contents may be gone.
+    bool repaintAll = true;
+    std::vector<RowRun> runs;
+};
+
+// Counted by the window thread; read by any thread.
+struct PassCounters {
+    std::atomic<std::uint64_t> passes{0};
+    std::atomic<std::uint64_t> rowsSent{0};
+    std::atomic<std::uint64_t> nanoseconds{0};
+    std::atomic<std::uint64_t> cpuNanoseconds{0};
+    bool firstFrameTraced = false;  // window thread only
 };
 
 struct ScreenSaverState {
@@ -115,9 +134,13 @@ struct X11State {
     XIM inputMethod = nullptr;
     XIC inputContext = nullptr;
     Presenter presenter;
+    PassCounters counters;
     ScreenSaverState screenSaver;
     std::array<KeyInfo, 256> keys{};
     std::array<bool, 256> keyDown{};
+    // keyState follows key events; it is read from the server only when it
+    // may have missed some (focus regained, keyboard remapped).
+    bool keyStateStale = true;
     bool mapped = false;
     bool fullScreen = false;
 };
@@ -132,6 +155,8 @@ bool createPresenter(X11State& s, Visual* visual, int depth);
 void destroyPresenter(X11State& s);
 void presentRows(X11State& s, std::int32_t first, std::int32_t last);
 void presentDirtyRows(X11State& s);
+// Makes the next pass send every row, marked or not.
+void repaintEverything(X11State& s);
 
 // x11_events.cpp
 void handleEvent(X11State& s, XEvent& event);

@@ -276,7 +276,10 @@ void runPass(X11State& s) {
     applyPendingTitle(s);
     const bool ready = s.framesReady.load();
     if (ready) presentDirtyRows(s);
-    if (ready && s.mouse.active) refreshKeyState(s);
+    if (ready && s.mouse.active && s.keyStateStale) {
+        refreshKeyState(s);
+        s.keyStateStale = false;
+    }
     while (XPending(s.display) > 0) {
         XEvent event;
         XNextEvent(s.display, &event);
@@ -324,6 +327,12 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     s.flags = flags;
     s.initialTitle = title != nullptr ? title : "";
     s.mouse = MouseState{};
+    s.keyStateStale = true;
+    s.counters.passes.store(0);
+    s.counters.rowsSent.store(0);
+    s.counters.nanoseconds.store(0);
+    s.counters.cpuNanoseconds.store(0);
+    s.counters.firstFrameTraced = false;
     s.startResult = 0;
     s.framesReady.store(false);
     s.programHoldsLock.store(false);
@@ -415,12 +424,19 @@ X11State& state() {
 
 void markAllRows(X11State& s) {
     if (!s.framesReady.load()) return;
+    repaintEverything(s);
     std::fill(s.screen->dirtyRows.begin(), s.screen->dirtyRows.end(), std::uint8_t{1});
 }
 
 }  // namespace gfx::x11
 
 namespace gfx {
+
+PresentationStats x11PresentationStats() {
+    const x11::PassCounters& c = x11::state().counters;
+    return PresentationStats{c.passes.load(), c.rowsSent.load(), c.nanoseconds.load(),
+                             c.cpuNanoseconds.load()};
+}
 
 const DisplayDriver& x11Driver() {
     static const DisplayDriver driver = [] {

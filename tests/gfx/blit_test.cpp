@@ -249,11 +249,16 @@ TEST(TransparentTables, VectorRowsMatchScalarRows) {
                 std::vector<std::uint8_t> a(static_cast<std::size_t>(destinationPitch * height));
                 for (auto& byte : a) byte = static_cast<std::uint8_t>(random());
                 auto b = a;
+                auto c = a;
                 scalar.fourBytes(source.data(), a.data(), width, height, sourcePitch,
                                  destinationPitch);
                 vector.fourBytes(source.data(), b.data(), width, height, sourcePitch,
                                  destinationPitch);
                 ASSERT_EQ(a, b) << width << "x" << height << " slack " << slack;
+                if (!__builtin_cpu_supports("avx2")) continue;
+                gfx::wideTransparentTable().fourBytes(source.data(), c.data(), width, height,
+                                                      sourcePitch, destinationPitch);
+                ASSERT_EQ(a, c) << "eight at a time, " << width << "x" << height;
             }
         }
     }
