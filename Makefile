@@ -4,7 +4,7 @@ RELEASE := build/release
 TEST := build/test
 RUNDIR := $(RELEASE)/run
 
-.PHONY: run test build-release build-test packages bench clean
+.PHONY: run test build-release build-test packages bench clean gl-check
 
 packages:
 	@scripts/ensure-packages.sh
@@ -23,6 +23,10 @@ build-test: packages
 
 test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
+
+# The OpenGL back end and its example under a private Xvfb.
+gl-check: build-test
+	cd $(TEST) && ctest --output-on-failure --no-tests=error -j $(JOBS) -R '^(GlExample|GlxWindow|GlxConfigChoice)\.'
 
 bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON
