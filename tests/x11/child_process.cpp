@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,6 +50,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 
     const pid_t pid = fork();
     if (pid == 0) {
+        // Gone with the test, however the test ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(pipeFds[1], STDOUT_FILENO);
         close(pipeFds[0]);
         close(pipeFds[1]);

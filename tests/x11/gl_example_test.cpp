@@ -69,11 +69,18 @@ class GlExample : public ::testing::Test {
         return child;
     }
 
+    // The example's window once it is shown, or None.
     Window waitForWindow() {
         Window window = None;
-        waitFor([&] { return (window = findWindowByClass(probe(), "lettermoor")) != None; },
-                ExitWait);
-        return window;
+        const bool shown = waitFor(
+            [&] {
+                window = findWindowByClass(probe(), "lettermoor");
+                XWindowAttributes attributes{};
+                return window != None && XGetWindowAttributes(probe(), window, &attributes) &&
+                       attributes.map_state == IsViewable;
+            },
+            ExitWait);
+        return shown ? window : None;
     }
 
     Display* probe() const { return probe_->get(); }

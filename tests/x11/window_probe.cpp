@@ -10,6 +10,11 @@
 namespace lettermoor::testing {
 
 std::uint32_t windowPixel(Display* display, Window window, int x, int y) {
+    // Reading an unmapped window is an X error, which would end the test.
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
+        return 0xFFFFFFFFu;
+    }
     XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) return 0xFFFFFFFFu;
     const auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);

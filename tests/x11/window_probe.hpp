@@ -8,7 +8,8 @@
 
 namespace lettermoor::testing {
 
-// 0xRRGGBB of the window's pixel, or 0xFFFFFFFF when it cannot be read.
+// 0xRRGGBB of the window's pixel, or 0xFFFFFFFF when it cannot be read
+// (not yet shown).
 std::uint32_t windowPixel(Display* display, Window window, int x, int y);
 
 // True when every channel of the two 0xRRGGBB colours differs by at most
