@@ -5,6 +5,7 @@ TEST := build/test
 RUNDIR := $(RELEASE)/run
 
 .PHONY: run test build-release build-test packages bench clean gl-check
+.PHONY: windows windows-test
 
 packages:
 	@scripts/ensure-packages.sh
@@ -32,6 +33,20 @@ bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	scripts/run-benchmarks.sh build/bench
+
+# The 64-bit Windows build (cross-compiled with MinGW-w64): the game, the
+# tools, the unit tests and lettermoor-<version>-win64.zip in build/windows.
+windows: packages
+	cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build/windows -j $(JOBS)
+
+# The Windows build's unit tests and play-throughs under Wine and Xvfb; the
+# play-through driver is a host program.
+windows-test: windows
+	cmake -S . -B build/wine-host -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/wine-host -j $(JOBS) --target wine-play-through
+	scripts/windows-test.sh build/wine-host/bin/wine-play-through
 
 clean:
 	rm -rf build

@@ -14,6 +14,11 @@
 #include "runtime/clock.hpp"
 #include "runtime/random.hpp"
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 constexpr int kExitOk = 0;
@@ -102,6 +107,11 @@ bool parseSeed(const char* text, double& seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // Word files are bytes: no line-end translation, and 0x1A is no end of file.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc < 2) return usageError("missing command");
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h") return writeStandardOutput(kUsage);

@@ -1,6 +1,10 @@
 #include "gfx/drivers/platform_drivers.hpp"
 
+#if defined(_WIN32)
+#include "gfx/drivers/win32_driver.hpp"
+#else
 #include "gfx/console_keys.hpp"
+#endif
 
 #if defined(LETTERMOOR_HAVE_X11)
 #include "gfx/drivers/x11_driver.hpp"
@@ -12,6 +16,9 @@
 namespace gfx {
 
 std::vector<const DisplayDriver*> platformDrivers() {
+#if defined(_WIN32)
+    return {&directXDriver(), &gdiDriver()};
+#else
     // Whenever no screen is open, keys come from the terminal.
     installConsoleKeys();
     std::vector<const DisplayDriver*> drivers;
@@ -22,6 +29,7 @@ std::vector<const DisplayDriver*> platformDrivers() {
     drivers.push_back(&glxDriver());
 #endif
     return drivers;
+#endif
 }
 
 }  // namespace gfx

@@ -119,7 +119,7 @@ TEST_F(BlitTest, ClipsAtTheScreenEdges) {
 TEST_F(BlitTest, WhollyOutsideDrawsNothingAndTakesNoLock) {
     gfx::closeScreen();
     gfx::presetDriverName(nullptr);
-    unsetenv("LETTERMOOR_DRIVER");
+    gfxtest::clearVariable("LETTERMOOR_DRIVER");
     gfx::setDriverCandidates({&gfxtest::Rec::driver()});
     ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
     screen = gfx::activeScreen();

@@ -57,9 +57,9 @@ TEST_F(InputTest, PostedZeroReadsAsEmpty) {
 
 TEST_F(InputTest, CloseRequestComesBeforeQueuedKeysOnce) {
     postKey('q');
-    std::signal(SIGUSR1, [](int) { requestClose(); });
-    std::raise(SIGUSR1);
-    std::signal(SIGUSR1, SIG_DFL);
+    std::signal(SIGTERM, [](int) { requestClose(); });
+    std::raise(SIGTERM);
+    std::signal(SIGTERM, SIG_DFL);
     EXPECT_EQ(readKey(), "\xffk");
     EXPECT_EQ(readKey(), "q");
     EXPECT_EQ(readKey(), "");
