@@ -1,6 +1,7 @@
 #include "gfx/drivers/platform_drivers.hpp"
 
 #if defined(_WIN32)
+#include "gfx/drivers/wgl_driver.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #else
 #include "gfx/console_keys.hpp"
@@ -17,7 +18,7 @@ namespace gfx {
 
 std::vector<const DisplayDriver*> platformDrivers() {
 #if defined(_WIN32)
-    return {&directXDriver(), &gdiDriver()};
+    return {&directXDriver(), &gdiDriver(), &wglDriver()};
 #else
     // Whenever no screen is open, keys come from the terminal.
     installConsoleKeys();
