@@ -8,7 +8,7 @@ FUZZ := build/fuzz
 FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
 
-.PHONY: run test build-release build-test packages bench tsan valgrind fuzz clean
+.PHONY: run test build-release build-test packages bench tsan valgrind fuzz gl-check clean
 .PHONY: windows windows-test
 
 packages:
@@ -48,6 +48,10 @@ fuzz: packages
 		-DLETTERMOOR_FUZZ=ON -DLETTERMOOR_TESTS=OFF
 	cmake --build $(FUZZ) -j $(JOBS) --target fuzz-targets
 	scripts/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
+
+# The OpenGL back end and its example under a private Xvfb.
+gl-check: build-test
+	cd $(TEST) && ctest --output-on-failure --no-tests=error -j $(JOBS) -R '^(GlExample|GlxWindow|GlxConfigChoice)\.'
 
 bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON

@@ -55,6 +55,17 @@ tail -n 3 "$log"
 [[ $status -eq 0 ]] || cat "$log"
 record win32_tests.exe $status
 
+# The OpenGL example through WGL on Wine's Mesa: pixels of its last frame.
+log=$windows/tests/gl-example.log
+(cd "$windows/bin" && timeout 180 "$runner" ./lettermoor-gl-example.exe --frames 5 \
+    --probe 100,100 --probe 10,10 --probe 500,80) > "$log" 2>&1
+status=$?
+for expected in 'probe 100,100 FF0000' 'probe 10,10 000066' 'probe 500,80 00FF00'; do
+    [[ $status -ne 0 ]] || tr -d '\r' < "$log" | grep -qx "$expected" || status=1
+done
+[[ $status -eq 0 ]] || cat "$log"
+record lettermoor-gl-example.exe $status
+
 for driver in GDI DirectX; do
     for ending in esc close; do
         LETTERMOOR_DRIVER=$driver timeout 180 "$helper" "$runner" \

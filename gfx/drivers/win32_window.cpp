@@ -95,9 +95,9 @@ unsigned __stdcall windowThread(void* argument) {
     return 0;
 }
 
-bool registerWindowClass(WindowLayer& w) {
+bool registerWindowClass(WindowLayer& w, UINT classStyle) {
     WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    windowClass.style = classStyle;
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = w.instance;
     windowClass.hIcon = LoadIconA(w.instance, MAKEINTRESOURCEA(1));
@@ -202,8 +202,9 @@ WindowLayer& layer() {
     return instance;
 }
 
-int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-               std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags) {
+int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
+                 std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags,
+                 UINT classStyle) {
     WindowLayer& w = layer();
     if (w.running.load() || w.thread) return -1;
     Screen* screen = activeScreen();
@@ -240,7 +241,16 @@ int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t wid
     if (w.screenSaverSaved) SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
 
     w.className = ClassNamePrefix + w.title.substr(0, MaxClassTitle);
-    if (!registerWindowClass(w)) return -1;
+    return registerWindowClass(w, classStyle) ? 0 : -1;
+}
+
+int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
+               std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags) {
+    if (prepareLayer(backEnd, title, width, height, depth, refresh, flags,
+                     CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS) != 0) {
+        return -1;
+    }
+    WindowLayer& w = layer();
 
     w.lock.emplace();
     w.startEvent = UniqueHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr));

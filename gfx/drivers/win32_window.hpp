@@ -99,6 +99,12 @@ WindowLayer& layer();
 int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
                std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags);
 
+// The start-up steps before the window thread, for a back end that keeps its
+// window on the program's thread: the class gets classStyle. 0 or -1.
+int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
+                 std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags,
+                 UINT classStyle);
+
 // The shared exit: stops the thread (which tears the window down), restores
 // the screen saver, unregisters the class. Safe after a failed start.
 void stopLayer();

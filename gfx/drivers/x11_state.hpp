@@ -150,6 +150,26 @@ X11State& state();
 // x11_window.cpp
 void markAllRows(X11State& s);
 
+// x11_window_setup.cpp: the parts of a window every X back end sets up alike.
+struct WindowCorner {
+    int x = 0;
+    int y = 0;
+};
+// The corner that centres a window of that size on the monitor under the pointer.
+WindowCorner centredCorner(Display* display, int width, int height);
+void internAtoms(X11State& s);
+void applyTitle(X11State& s, const std::string& title);
+// Fixed size, class "lettermoor", close box protocol, pid, title, initial state.
+void describeWindow(X11State& s, WindowCorner corner);
+// Key table, input method, screen saver and refresh rate; stopInput undoes it.
+void startInput(X11State& s);
+void stopInput(X11State& s);
+// Events every X window of ours listens to.
+inline constexpr long WindowEventMask = ExposureMask | KeyPressMask | KeyReleaseMask |
+                                        ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                        EnterWindowMask | LeaveWindowMask | FocusChangeMask |
+                                        StructureNotifyMask | PropertyChangeMask;
+
 // x11_present.cpp
 bool createPresenter(X11State& s, Visual* visual, int depth);
 void destroyPresenter(X11State& s);
@@ -163,6 +183,10 @@ void handleEvent(X11State& s, XEvent& event);
 void refreshKeyState(X11State& s);
 void loadKeyboardMapping(X11State& s);
 void toggleFullScreen(X11State& s);
+// The mouse for getMouse: 0 with the state and every button pressed since the
+// last call, -1 while the window is inactive or the pointer outside.
+int takeMouse(MouseState& m, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
+              std::int32_t* buttons, std::int32_t* clipped);
 
 // x11_icon.cpp: the icon set through gfx::setWindowIcon, if any.
 void applyWindowIcon(X11State& s);
