@@ -144,8 +144,10 @@ void suspendScreenSaver(Display* display, ScreenSaverState& saver);
 void restoreScreenSaver(Display* display, ScreenSaverState& saver);
 
 // x11_errors.cpp: X errors on the window's connection never end the program.
+// A lost connection (the server went away) is recorded instead of exiting.
 void installErrorHandler(Display* display);
 void removeErrorHandler();
+bool connectionLost();
 // Counts errors from here on; returns how many arrived since the last call.
 void beginErrorTrap();
 int endErrorTrap(Display* display);

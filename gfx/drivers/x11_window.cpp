@@ -244,7 +244,8 @@ int createWindow(X11State& s) {
 
 void destroyWindow(X11State& s) {
     if (s.display == nullptr) return;
-    restoreScreenSaver(s.display, s.screenSaver);
+    // A server that went away took its screen-saver setting with it.
+    if (!connectionLost()) restoreScreenSaver(s.display, s.screenSaver);
     if (s.inputContext != nullptr) XDestroyIC(s.inputContext);
     if (s.inputMethod != nullptr) XCloseIM(s.inputMethod);
     destroyPresenter(s);
@@ -276,11 +277,19 @@ void runPass(X11State& s) {
     const bool ready = s.framesReady.load();
     if (ready) presentDirtyRows(s);
     if (ready && s.mouse.active) refreshKeyState(s);
-    while (XPending(s.display) > 0) {
+    while (!connectionLost() && XPending(s.display) > 0) {
         XEvent event;
         XNextEvent(s.display, &event);
         handleEvent(s, event);
     }
+}
+
+void releaseWaitingTitle(X11State& s) {
+    {
+        std::lock_guard<std::mutex> guard(s.titleMutex);
+        s.titleDone = s.titleRequested;
+    }
+    s.titleApplied.notify_all();
 }
 
 void windowThread(X11State& s) {
@@ -290,19 +299,13 @@ void windowThread(X11State& s) {
         return;
     }
     signalStart(s, 1);
-    while (s.running.load()) {
+    while (s.running.load() && !connectionLost()) {
         runPass(s);
         std::this_thread::sleep_for(PassInterval);
     }
+    // Nobody will apply a title any more.
+    if (connectionLost()) releaseWaitingTitle(s);
     destroyWindow(s);
-}
-
-void releaseWaitingTitle(X11State& s) {
-    {
-        std::lock_guard<std::mutex> guard(s.titleMutex);
-        s.titleDone = s.titleRequested;
-    }
-    s.titleApplied.notify_all();
 }
 
 int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
