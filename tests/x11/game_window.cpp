@@ -129,6 +129,11 @@ void GameWindow::focus() const {
     XFlush(display_);
 }
 
+void GameWindow::focusElsewhere() const {
+    XSetInputFocus(display_, PointerRoot, RevertToParent, CurrentTime);
+    XFlush(display_);
+}
+
 bool GameWindow::hasFocus() const {
     Window focused = None;
     int revert = 0;

@@ -53,6 +53,8 @@ class GameWindow {
     // What a window manager sends when its close box is pressed.
     void sendDeleteWindow() const;
     void focus() const;
+    // Focus to whatever is under the pointer, as when the player turns away.
+    void focusElsewhere() const;
     bool hasFocus() const;
 
   private:
