@@ -14,7 +14,6 @@ std::atomic<Display*> ownDisplay{nullptr};
 std::atomic<ErrorHandler> previousHandler{nullptr};
 std::atomic<IOErrorHandler> previousIOHandler{nullptr};
 std::atomic<int> trappedErrors{0};
-std::atomic<bool> lost{false};
 
 // Xlib's default handler ends the process. The window's own requests can
 // fail harmlessly (focus on a window being unmapped, a refused shared-memory
@@ -37,18 +36,17 @@ int onIOError(Display* display) {
 }
 
 // Replaces Xlib's exit(1) on the window thread, which would run the exit
-// handlers that wait for this very thread. Xlib marks the connection dead and
-// returns; the window thread sees connectionLost and stops using it.
+// handlers that wait for this very thread. Returning into Xlib is no option
+// either: it would go on with a display lock it has already let go of.
 void onConnectionLost(Display* display, void*) {
-    lost.store(true);
     reportDisplayLost(std::string("lost the connection to the X server ") + DisplayString(display));
+    parkWindowThread();
 }
 
 }  // namespace
 
 void installErrorHandler(Display* display) {
     ownDisplay.store(display);
-    lost.store(false);
     const ErrorHandler previous = XSetErrorHandler(onXError);
     if (previous != onXError) previousHandler.store(previous);
     const IOErrorHandler previousIO = XSetIOErrorHandler(onIOError);
@@ -62,10 +60,6 @@ void removeErrorHandler() {
     if (current != onXError) XSetErrorHandler(current);  // someone else took over; keep theirs
     const IOErrorHandler currentIO = XSetIOErrorHandler(previousIOHandler.load());
     if (currentIO != onIOError) XSetIOErrorHandler(currentIO);
-}
-
-bool connectionLost() {
-    return lost.load();
 }
 
 void beginErrorTrap() {

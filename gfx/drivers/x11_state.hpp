@@ -91,6 +91,9 @@ struct X11State {
     std::atomic<bool> framesReady{false};
     std::thread thread;
     std::atomic<bool> running{false};
+    std::atomic<bool> threadFinished{false};
+    // Stopped for good after the connection was lost, see parkWindowThread.
+    std::atomic<bool> threadParked{false};
 
     // Start-up handshake: 0 waiting, 1 window up, -1 failed.
     std::mutex startMutex;
@@ -118,6 +121,7 @@ struct X11State {
     ScreenSaverState screenSaver;
     std::array<KeyInfo, 256> keys{};
     std::array<bool, 256> keyDown{};
+    bool windowHoldsLock = false;  // inside a pass
     bool mapped = false;
     bool fullScreen = false;
 };
@@ -126,6 +130,10 @@ X11State& state();
 
 // x11_window.cpp
 void markAllRows(X11State& s);
+// After the connection is lost, on the window thread: lets go of the frame
+// lock and of everyone waiting for this thread, then never returns, so no
+// Xlib call touches the dead connection again.
+[[noreturn]] void parkWindowThread();
 
 // x11_present.cpp
 bool createPresenter(X11State& s, Visual* visual, int depth);
@@ -144,10 +152,10 @@ void suspendScreenSaver(Display* display, ScreenSaverState& saver);
 void restoreScreenSaver(Display* display, ScreenSaverState& saver);
 
 // x11_errors.cpp: X errors on the window's connection never end the program.
-// A lost connection (the server went away) is recorded instead of exiting.
+// A lost connection (the server went away) is reported and parks the window
+// thread instead of exiting.
 void installErrorHandler(Display* display);
 void removeErrorHandler();
-bool connectionLost();
 // Counts errors from here on; returns how many arrived since the last call.
 void beginErrorTrap();
 int endErrorTrap(Display* display);

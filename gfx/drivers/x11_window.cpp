@@ -244,8 +244,7 @@ int createWindow(X11State& s) {
 
 void destroyWindow(X11State& s) {
     if (s.display == nullptr) return;
-    // A server that went away took its screen-saver setting with it.
-    if (!connectionLost()) restoreScreenSaver(s.display, s.screenSaver);
+    restoreScreenSaver(s.display, s.screenSaver);
     if (s.inputContext != nullptr) XDestroyIC(s.inputContext);
     if (s.inputMethod != nullptr) XCloseIM(s.inputMethod);
     destroyPresenter(s);
@@ -269,27 +268,29 @@ void signalStart(X11State& s, std::int32_t result) {
     s.startChanged.notify_all();
 }
 
-// One pass: show the changed rows, refresh the key state, handle every
-// pending event, all under the frame lock.
-void runPass(X11State& s) {
-    std::lock_guard<std::mutex> guard(s.frameLock);
-    applyPendingTitle(s);
-    const bool ready = s.framesReady.load();
-    if (ready) presentDirtyRows(s);
-    if (ready && s.mouse.active) refreshKeyState(s);
-    while (!connectionLost() && XPending(s.display) > 0) {
-        XEvent event;
-        XNextEvent(s.display, &event);
-        handleEvent(s, event);
-    }
-}
-
 void releaseWaitingTitle(X11State& s) {
     {
         std::lock_guard<std::mutex> guard(s.titleMutex);
         s.titleDone = s.titleRequested;
     }
     s.titleApplied.notify_all();
+}
+
+// One pass: show the changed rows, refresh the key state, handle every
+// pending event, all under the frame lock.
+void runPass(X11State& s) {
+    std::unique_lock<std::mutex> guard(s.frameLock);
+    s.windowHoldsLock = true;
+    applyPendingTitle(s);
+    const bool ready = s.framesReady.load();
+    if (ready) presentDirtyRows(s);
+    if (ready && s.mouse.active) refreshKeyState(s);
+    while (XPending(s.display) > 0) {
+        XEvent event;
+        XNextEvent(s.display, &event);
+        handleEvent(s, event);
+    }
+    s.windowHoldsLock = false;
 }
 
 void windowThread(X11State& s) {
@@ -299,13 +300,25 @@ void windowThread(X11State& s) {
         return;
     }
     signalStart(s, 1);
-    while (s.running.load() && !connectionLost()) {
+    while (s.running.load()) {
         runPass(s);
         std::this_thread::sleep_for(PassInterval);
     }
-    // Nobody will apply a title any more.
-    if (connectionLost()) releaseWaitingTitle(s);
     destroyWindow(s);
+    s.threadFinished.store(true);
+}
+
+// The window thread either finishes or parks after losing its connection;
+// a parked one is left to end with the process.
+void endWindowThread(X11State& s) {
+    while (!s.threadFinished.load() && !s.threadParked.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (s.threadParked.load()) {
+        s.thread.detach();
+    } else {
+        s.thread.join();
+    }
 }
 
 int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
@@ -329,6 +342,8 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     s.startResult = 0;
     s.framesReady.store(false);
     s.programHoldsLock.store(false);
+    s.threadFinished.store(false);
+    s.threadParked.store(false);
     s.running.store(true);
     s.thread = std::thread(windowThread, std::ref(s));
 
@@ -339,7 +354,7 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     if (started) return 0;
 
     s.running.store(false);
-    s.thread.join();
+    endWindowThread(s);
     s.screen = nullptr;
     return -1;
 }
@@ -352,7 +367,7 @@ void x11Exit() {
     if (s.programHoldsLock.exchange(false)) s.frameLock.unlock();
     s.running.store(false);
     releaseWaitingTitle(s);
-    s.thread.join();
+    endWindowThread(s);
     s.screen = nullptr;
 }
 
@@ -413,6 +428,22 @@ void x11WaitVsync() {
 X11State& state() {
     static X11State instance;
     return instance;
+}
+
+void parkWindowThread() {
+    X11State& s = state();
+    if (s.windowHoldsLock) {
+        s.windowHoldsLock = false;
+        s.frameLock.unlock();
+    }
+    {
+        std::lock_guard<std::mutex> guard(s.startMutex);
+        if (s.startResult == 0) s.startResult = -1;
+    }
+    s.startChanged.notify_all();
+    releaseWaitingTitle(s);
+    s.threadParked.store(true);
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 void markAllRows(X11State& s) {
