@@ -293,7 +293,7 @@ void runPass(X11State& s) {
     s.windowHoldsLock = false;
 }
 
-void windowThread(X11State& s) {
+void runWindow(X11State& s) {
     if (createWindow(s) != 0) {
         destroyWindow(s);
         signalStart(s, -1);
@@ -305,6 +305,10 @@ void windowThread(X11State& s) {
         std::this_thread::sleep_for(PassInterval);
     }
     destroyWindow(s);
+}
+
+void windowThread(X11State& s) {
+    runWindow(s);
     s.threadFinished.store(true);
 }
 
