@@ -2,9 +2,14 @@
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TEST := build/test
+TSAN := build/tsan
+VALGRIND := build/valgrind
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
 
-.PHONY: run test build-release build-test packages bench clean shutdown-check soak
+.PHONY: run test build-release build-test packages bench tsan valgrind fuzz gl-check clean
+.PHONY: windows windows-test shutdown-check soak
 
 packages:
 	@scripts/ensure-packages.sh
@@ -24,6 +29,30 @@ build-test: packages
 test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
 
+# The window thread and everything that shares the screen with it.
+tsan: packages
+	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=thread
+	cmake --build $(TSAN) -j $(JOBS) --target gfx_tests x11_tests
+	cd $(TSAN) && ctest --output-on-failure -j $(JOBS) -L '^(gfx|x11)_tests$$'
+
+# The whole suite under memcheck: no errors, no definite leaks.
+valgrind: packages
+	cmake -S . -B $(VALGRIND) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
+	cmake --build $(VALGRIND) -j $(JOBS)
+	scripts/run-valgrind.sh $(VALGRIND) $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (CI: 60).
+fuzz: packages
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DLETTERMOOR_FUZZ=ON -DLETTERMOOR_TESTS=OFF
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzz-targets
+	scripts/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
+
+# The OpenGL back end and its example under a private Xvfb.
+gl-check: build-test
+	cd $(TEST) && ctest --output-on-failure --no-tests=error -j $(JOBS) -R '^(GlExample|GlxWindow|GlxConfigChoice)\.'
+
 # Ends the game 200 times at random moments in every way it can be ended.
 shutdown-check: build-test
 	tests/run-shutdown-loop.sh 200 $(TEST)
@@ -42,5 +71,46 @@ bench: packages
 	cmake --build build/bench -j $(JOBS)
 	scripts/run-benchmarks.sh build/bench
 
+# The 64-bit Windows build (cross-compiled with MinGW-w64): the game, the
+# tools, the unit tests and lettermoor-<version>-win64.zip in build/windows.
+windows: packages
+	cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build build/windows -j $(JOBS)
+
+# The Windows build's unit tests and play-throughs under Wine and Xvfb; the
+# play-through driver is a host program.
+windows-test: windows
+	cmake -S . -B build/wine-host -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/wine-host -j $(JOBS) --target wine-play-through
+	scripts/windows-test.sh build/wine-host/bin/wine-play-through
+
 clean:
 	rm -rf build
+
+# The Debian package of the installed game (and the Windows zip where the
+# windows target exists), its checks, and an install on a private X server.
+PACKAGE := build/package
+VERSION := $(shell grep -o -m 1 'lettermoor VERSION [0-9.]*' CMakeLists.txt | cut -d ' ' -f 3)
+DEB = $(PACKAGE)/lettermoor_$(VERSION)-1_$(shell dpkg --print-architecture).deb
+
+.PHONY: package package-check install-check packaging-packages
+
+packaging-packages: packages
+	@scripts/ensure-packages.sh scripts/packages-packaging.txt
+
+package: packaging-packages
+	cmake -S . -B $(PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2" \
+		-DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
+	cmake --build $(PACKAGE) -j $(JOBS)
+	cd $(PACKAGE) && cpack -G DEB
+	@if grep -q '^windows:' Makefile; then $(MAKE) windows; fi
+
+install-check: package
+	scripts/install-check.sh $(DEB)
+
+package-check: package
+	lintian --fail-on error --info $(DEB)
+	desktop-file-validate packaging/lettermoor.desktop
+	scripts/install-check.sh $(DEB)

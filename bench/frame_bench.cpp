@@ -1,9 +1,16 @@
-// The game's frame drawn with the runtime's primitives, against the
-// memory-bound floor of the same work done with memset and memcpy.
+// The game's frame drawn with the runtime's primitives, step by step, against
+// the memory-bound floor of the same work done with memset and memcpy.
+//
+// FrameSteps and FloorSteps report the microseconds of each step per frame as
+// counters (step_clear, step_white, ...); bench/plot_frame_steps.py draws them.
 
 #include <benchmark/benchmark.h>
 
+#include <array>
+#include <chrono>
 #include <cstring>
+#include <ctime>
+#include <string>
 #include <vector>
 
 #include "gfx/blit.hpp"
@@ -17,6 +24,45 @@ namespace {
 
 constexpr int GridSize = 20;
 constexpr float Cell = 30.0f;
+constexpr std::size_t PageBytes = 1000 * 600 * 4;
+
+enum Step { Clear, WhiteFill, Outlines, GreenFills, Letters, Labels, ButtonStep, Blit, StepCount };
+constexpr std::array<const char*, StepCount> StepNames = {
+    "step_clear",   "step_white",  "step_outlines", "step_green",
+    "step_letters", "step_labels", "step_button",   "step_blit"};
+
+// The thread's own CPU time: the machine is shared, and a step must not be
+// charged for the time another process held the core.
+struct Clock {
+    using time_point = std::chrono::nanoseconds;
+    static time_point now() {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    }
+};
+
+// Adds the time since the last lap to one step.
+struct StepTimer {
+    std::array<double, StepCount> seconds{};
+    Clock::time_point last = Clock::now();
+    void lap(Step step) {
+        const Clock::time_point now = Clock::now();
+        seconds[step] += std::chrono::duration<double>(now - last).count();
+        last = now;
+    }
+    void report(benchmark::State& state) const {
+        for (int step = 0; step < StepCount; ++step) {
+            state.counters[StepNames[static_cast<std::size_t>(step)]] = benchmark::Counter(
+                seconds[static_cast<std::size_t>(step)] * 1e6, benchmark::Counter::kAvgIterations);
+        }
+    }
+};
+
+// Without a timer the steps run back to back.
+void lap(StepTimer* timer, Step step) {
+    if (timer != nullptr) timer->lap(step);
+}
 
 void openScreenOnce() {
     if (gfx::currentScreen() != nullptr) return;
@@ -38,55 +84,95 @@ gfx::ImageHandle winPicture() {
     return image;
 }
 
-void drawFrame(const gfx::ImageBuffer* solved) {
-    static const char label[] = "Ein Hinweis auf ein Wort im Gitter ..!";
+bool isGreen(int row, int column) {
+    return (row * GridSize + column) % 2 == 0;
+}
+
+// The game's calls, grouped by kind: cell frames, green cells and letters
+// touch disjoint pixels, so the grouping draws the same frame.
+void drawFrame(const gfx::ImageBuffer* solved, StepTimer* timer) {
+    static const std::string label = "Ein Hinweis auf ein Wort im Gitter ....!";
     gfx::lockScreen();
     gfx::clearScreen(gfx::ClearDefault);
+    lap(timer, Clear);
     gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
-    for (int r = 0; r < GridSize; ++r) {
-        for (int c = 0; c < GridSize; ++c) {
+    lap(timer, WhiteFill);
+    for (int c = 0; c < GridSize; ++c) {
+        for (int r = 0; r < GridSize; ++r) {
             const float x = Cell * static_cast<float>(c);
             const float y = Cell * static_cast<float>(r);
             gfx::drawLine(nullptr, x, y, x + Cell, y + Cell, gfx::Black, gfx::Box, 0xFFFF, 0);
-            if ((r * GridSize + c) % 2 == 0) {
-                gfx::drawLine(nullptr, x + 1, y + 1, x + 29, y + 29, gfx::Green, gfx::FilledBox,
-                              0xFFFF, 0);
-            }
+        }
+    }
+    lap(timer, Outlines);
+    for (int c = 0; c < GridSize; ++c) {
+        for (int r = 0; r < GridSize; ++r) {
+            if (!isGreen(r, c)) continue;
+            const float x = Cell * static_cast<float>(c);
+            const float y = Cell * static_cast<float>(r);
+            gfx::drawLine(nullptr, x + 1, y + 1, x + 29, y + 29, gfx::Green, gfx::FilledBox, 0xFFFF,
+                          0);
+        }
+    }
+    lap(timer, GreenFills);
+    for (int c = 0; c < GridSize; ++c) {
+        for (int r = 0; r < GridSize; ++r) {
+            const float x = Cell * static_cast<float>(c);
+            const float y = Cell * static_cast<float>(r);
             const char letter[1] = {static_cast<char>('A' + (r + c) % 24)};
             gfx::drawText(nullptr, x + 13, y + 13, 4, std::string_view(letter, 1), gfx::Black);
         }
     }
+    lap(timer, Letters);
     for (int i = 0; i < 10; ++i) {
-        gfx::drawText(nullptr, 650, 20.0f + 50.0f * static_cast<float>(i), 4,
-                      std::string_view(label, 40), gfx::Black);
+        const float y = 20.0f + 50.0f * static_cast<float>(i);
+        gfx::drawText(nullptr, 650, y, 4, label, gfx::Black);
+        if (i % 2 == 0)
+            gfx::drawLine(nullptr, 650, y + 4, 970, y + 4, gfx::Black, gfx::Line, 0xFFFF, 0);
     }
+    lap(timer, Labels);
     gfx::drawLine(nullptr, 750, 550, 850, 560, gfx::Black, gfx::Box, 0xFFFF, 0);
     gfx::drawText(nullptr, 752, 552, 4, "Neues R\x84tsel", gfx::Black);
+    lap(timer, ButtonStep);
     if (solved != nullptr) {
         gfx::putImage(nullptr, 0, 0, solved, gfx::WholeImage, gfx::WholeImage, gfx::WholeImage,
                       gfx::WholeImage, 0, 0, gfx::putTransparent, -1, nullptr, nullptr);
     }
     gfx::unlockScreen(-1, -1);
+    lap(timer, Blit);
 }
 
 void FramePlaying(benchmark::State& state) {
     openScreenOnce();
     for (auto _ : state) {
-        drawFrame(nullptr);
+        drawFrame(nullptr, nullptr);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(FramePlaying);
+BENCHMARK(FramePlaying)->Unit(benchmark::kMicrosecond);
 
 void FrameSolved(benchmark::State& state) {
     openScreenOnce();
     const gfx::ImageHandle picture = winPicture();
     for (auto _ : state) {
-        drawFrame(picture.get());
+        drawFrame(picture.get(), nullptr);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(FrameSolved);
+BENCHMARK(FrameSolved)->Unit(benchmark::kMicrosecond);
+
+void FrameSteps(benchmark::State& state) {
+    openScreenOnce();
+    const gfx::ImageHandle picture = winPicture();
+    StepTimer timer;
+    for (auto _ : state) {
+        timer.last = Clock::now();
+        drawFrame(picture.get(), &timer);
+        benchmark::ClobberMemory();
+    }
+    timer.report(state);
+}
+BENCHMARK(FrameSteps)->Unit(benchmark::kMicrosecond);
 
 void TransparentBlitOnly(benchmark::State& state) {
     openScreenOnce();
@@ -97,20 +183,33 @@ void TransparentBlitOnly(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(TransparentBlitOnly);
+BENCHMARK(TransparentBlitOnly)->Unit(benchmark::kMicrosecond);
 
 // The floor: the clear and the white fill as two page memsets, the green
 // cells as memsets of their rows, and for the solved frame one image copy.
-void floorFrame(std::vector<std::uint8_t>& page, const std::vector<std::uint8_t>* image) {
+void floorFrame(std::vector<std::uint8_t>& page, const std::vector<std::uint8_t>* image,
+                StepTimer* timer) {
     std::memset(page.data(), 0x00, page.size());
+    benchmark::ClobberMemory();
+    lap(timer, Clear);
     std::memset(page.data(), 0xFF, page.size());
-    for (int cell = 0; cell < 200; ++cell) {
-        const int r = (2 * cell) / GridSize;
-        const int c = (2 * cell) % GridSize;
-        for (int row = 0; row < 29; ++row) {
-            std::memset(page.data() + (30 * r + 1 + row) * 4000 + (30 * c + 1) * 4, 0x80, 29 * 4);
+    benchmark::ClobberMemory();
+    lap(timer, WhiteFill);
+    lap(timer, Outlines);
+    for (int r = 0; r < GridSize; ++r) {
+        for (int c = 0; c < GridSize; ++c) {
+            if (!isGreen(r, c)) continue;
+            for (int row = 0; row < 29; ++row) {
+                std::memset(page.data() + (30 * r + 1 + row) * 4000 + (30 * c + 1) * 4, 0x80,
+                            29 * 4);
+            }
         }
     }
+    benchmark::ClobberMemory();
+    lap(timer, GreenFills);
+    lap(timer, Letters);
+    lap(timer, Labels);
+    lap(timer, ButtonStep);
     if (image != nullptr) {
         for (int y = 0; y < 600; ++y) {
             std::memcpy(page.data() + y * 4000, image->data() + y * 2400, 2400);
@@ -118,20 +217,33 @@ void floorFrame(std::vector<std::uint8_t>& page, const std::vector<std::uint8_t>
     }
     benchmark::DoNotOptimize(page.data());
     benchmark::ClobberMemory();
+    lap(timer, Blit);
 }
 
 void FloorPlaying(benchmark::State& state) {
-    std::vector<std::uint8_t> page(4000 * 600);
-    for (auto _ : state) floorFrame(page, nullptr);
+    std::vector<std::uint8_t> page(PageBytes);
+    for (auto _ : state) floorFrame(page, nullptr, nullptr);
 }
-BENCHMARK(FloorPlaying);
+BENCHMARK(FloorPlaying)->Unit(benchmark::kMicrosecond);
 
 void FloorSolved(benchmark::State& state) {
-    std::vector<std::uint8_t> page(4000 * 600);
+    std::vector<std::uint8_t> page(PageBytes);
     const std::vector<std::uint8_t> image(2400 * 600, 0x42);
-    for (auto _ : state) floorFrame(page, &image);
+    for (auto _ : state) floorFrame(page, &image, nullptr);
 }
-BENCHMARK(FloorSolved);
+BENCHMARK(FloorSolved)->Unit(benchmark::kMicrosecond);
+
+void FloorSteps(benchmark::State& state) {
+    std::vector<std::uint8_t> page(PageBytes);
+    const std::vector<std::uint8_t> image(2400 * 600, 0x42);
+    StepTimer timer;
+    for (auto _ : state) {
+        timer.last = Clock::now();
+        floorFrame(page, &image, &timer);
+    }
+    timer.report(state);
+}
+BENCHMARK(FloorSteps)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

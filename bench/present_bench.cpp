@@ -11,10 +11,14 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
@@ -42,42 +46,133 @@ int startXvfb() {
     return -1;
 }
 
-// Marks every row and waits until the window thread has shown and cleared
-// them: one full presentation pass plus the wait for the next pass.
-void fullFramePass(benchmark::State& state, bool sharedMemory) {
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+bool openWindowScreen(benchmark::State& state, bool sharedMemory, bool compareRows) {
     if (sharedMemory) {
         unsetenv("LETTERMOOR_X11_NOSHM");
     } else {
         setenv("LETTERMOOR_X11_NOSHM", "1", 1);
     }
+    if (compareRows) {
+        unsetenv("LETTERMOOR_X11_NODIFF");
+    } else {
+        setenv("LETTERMOOR_X11_NODIFF", "1", 1);
+    }
     gfx::setDriverCandidates({&gfx::x11Driver()});
     if (gfx::openScreen(1000, 600, 32, 0, 0, 0) != 0) {
         state.SkipWithError("no X11 screen");
-        return;
+        return false;
     }
+    return true;
+}
+
+// Waits until the window thread has run a pass over the marked rows.
+void waitForPass(std::uint64_t passesBefore) {
+    while (gfx::x11PresentationStats().passes == passesBefore) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+// Writes a new value into every pixel, as a frame that changed everywhere.
+void repaintFrame(std::uint32_t value) {
     const gfx::Screen* screen = gfx::currentScreen();
+    auto* pixels = reinterpret_cast<std::uint32_t*>(screen->visiblePixels);
+    std::fill(pixels, pixels + screen->width * screen->height, value);
+}
+
+// One presentation pass over a frame whose 600 rows are all marked, timed by
+// the window thread itself: from finding the marks until the server has the
+// rows. The wait for the next pass is not counted. `changed`: every row
+// differs from the last frame; otherwise the game's usual frame, redrawn the
+// same and marked all the same.
+void fullFramePass(benchmark::State& state, bool sharedMemory, bool compareRows, bool changed) {
+    if (!openWindowScreen(state, sharedMemory, compareRows)) return;
+    std::uint32_t value = 0xFF204060u;
+    gfx::lockScreen();
+    repaintFrame(value);
+    gfx::unlockScreen(-1, -1);
+    waitForPass(0);
+    std::uint64_t rows = 0;
+    std::uint64_t cpu = 0;
     for (auto _ : state) {
+        const gfx::PresentationStats before = gfx::x11PresentationStats();
         gfx::lockScreen();
+        if (changed) repaintFrame(value ^= 0x00FFFFFFu);
         gfx::unlockScreen(-1, -1);
-        bool shown = false;
-        while (!shown) {
-            gfx::lockScreen();
-            shown = screen->dirtyRows[0] == 0 && screen->dirtyRows[599] == 0;
-            gfx::unlockScreen(1, 0);
-            if (!shown) std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
+        waitForPass(before.passes);
+        const gfx::PresentationStats after = gfx::x11PresentationStats();
+        state.SetIterationTime(static_cast<double>(after.nanoseconds - before.nanoseconds) / 1e9);
+        rows += after.rowsSent - before.rowsSent;
+        cpu += after.cpuNanoseconds - before.cpuNanoseconds;
     }
+    state.counters["rows_sent"] =
+        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
+    state.counters["pass_cpu_us"] =
+        benchmark::Counter(static_cast<double>(cpu) / 1e3, benchmark::Counter::kAvgIterations);
     gfx::closeScreen();
 }
 
-void BM_FullFrameShm(benchmark::State& state) {
-    fullFramePass(state, true);
+void PresentUnchangedShm(benchmark::State& state) {
+    fullFramePass(state, true, true, false);
 }
-void BM_FullFramePlain(benchmark::State& state) {
-    fullFramePass(state, false);
+void PresentUnchangedShmNoDiff(benchmark::State& state) {
+    fullFramePass(state, true, false, false);
 }
-BENCHMARK(BM_FullFrameShm)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FullFramePlain)->Unit(benchmark::kMillisecond)->UseRealTime();
+void PresentChangedShm(benchmark::State& state) {
+    fullFramePass(state, true, true, true);
+}
+void PresentChangedShmNoDiff(benchmark::State& state) {
+    fullFramePass(state, true, false, true);
+}
+void PresentUnchangedPlain(benchmark::State& state) {
+    fullFramePass(state, false, true, false);
+}
+void PresentChangedPlain(benchmark::State& state) {
+    fullFramePass(state, false, true, true);
+}
+BENCHMARK(PresentUnchangedShm)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
+BENCHMARK(PresentUnchangedShmNoDiff)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(200);
+BENCHMARK(PresentChangedShm)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
+BENCHMARK(PresentChangedShmNoDiff)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
+BENCHMARK(PresentUnchangedPlain)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(100);
+BENCHMARK(PresentChangedPlain)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(100);
+
+// The peer of a full-frame pass: one copy of a frame's 2.4 MB.
+void FrameMemcpy(benchmark::State& state) {
+    std::vector<std::uint8_t> from(1000 * 600 * 4, 0x5A);
+    std::vector<std::uint8_t> to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(FrameMemcpy)->Unit(benchmark::kMicrosecond);
+
+// The same copy at the pace of presentation passes, one every 10 ms, so its
+// buffers have sat idle as long as the frame and the window's copy have when
+// a pass reads them. Timed in the thread's own CPU time, like the passes.
+void FrameMemcpyPaced(benchmark::State& state) {
+    std::vector<std::uint8_t> from(1000 * 600 * 4, 0x5A);
+    std::vector<std::uint8_t> to(from.size(), 0);
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const double started = threadCpuSeconds();
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+        state.SetIterationTime(threadCpuSeconds() - started);
+    }
+}
+BENCHMARK(FrameMemcpyPaced)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
 
 double processCpuSeconds() {
     rusage usage{};

@@ -1,10 +1,13 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "game/game_state.hpp"
+#include "game/window_icon.hpp"
 #include "gfx/display_loss.hpp"
 #include "gfx/input.hpp"
+#include "runtime/version.hpp"
 
 namespace {
 
@@ -15,6 +18,10 @@ extern "C" void askToClose(int) {
 // Interrupts and terminal hang-ups end the game through its normal loop exit,
 // so the screen is still closed properly at process exit.
 void routeSignalsToClose() {
+#if defined(_WIN32)
+    // The C runtime raises these for Ctrl+C and a termination request.
+    for (int signalNumber : {SIGINT, SIGTERM}) std::signal(signalNumber, askToClose);
+#else
     struct sigaction action {};
     action.sa_handler = askToClose;
     sigemptyset(&action.sa_mask);
@@ -23,12 +30,20 @@ void routeSignalsToClose() {
     // A display server that goes away must not kill the game in the middle of
     // a write; the back end notices the broken connection and reports it.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 }  // namespace
 
-int main() {
+// The game takes no arguments; only --version answers, as installed programs do.
+int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("lettermoor %.*s\n", static_cast<int>(runtime::Version.size()),
+                    runtime::Version.data());
+        return 0;
+    }
     routeSignalsToClose();
+    game::offerWindowIcon();
     game::Game game;
     game::startGame(game);
     while (game::runFrame(game)) {

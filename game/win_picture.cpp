@@ -7,6 +7,9 @@ namespace game {
 void prepareWinPicture(WinPicture& picture) {
     picture.solved = 0;
     picture.image.reset(gfx::createImage(WinPictureSize, WinPictureSize, 0, 0, gfx::NoColorGiven));
+    // No image means no picture: the loader would take a missing target for
+    // the screen and draw the picture there.
+    if (!picture.image) return;
     // A missing or unreadable file leaves the image transparent, which shows nothing.
     static_cast<void>(gfx::loadImage(WinPictureFile, picture.image.get(), nullptr));
 }

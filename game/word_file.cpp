@@ -27,6 +27,18 @@ class FileDescriptor {
     int fd_;
 };
 
+// Windows opens files as text unless asked otherwise and knows no close-on-exec.
+#if defined(O_BINARY)
+constexpr int kBinary = O_BINARY;
+#else
+constexpr int kBinary = 0;
+#endif
+#if defined(O_CLOEXEC)
+constexpr int kCloseOnExec = O_CLOEXEC;
+#else
+constexpr int kCloseOnExec = 0;
+#endif
+
 constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
 // Reads everything the descriptor delivers; a read error ends the data
@@ -82,14 +94,14 @@ void loadWordText(std::string_view bytes, WordList& list, std::string& labelPref
 }
 
 WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix) {
-    FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor file(::open(fileName.c_str(), O_RDONLY | kBinary | kCloseOnExec));
     WordFileOpen how = WordFileOpen::Read;
     if (!file.valid()) {
         how = WordFileOpen::Unreadable;
         if (errno == ENOENT) {
             // O_EXCL: a file that appeared meanwhile is left as it is.
-            const FileDescriptor created(
-                ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            const FileDescriptor created(::open(
+                fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary | kCloseOnExec, 0666));
             if (created.valid()) how = WordFileOpen::CreatedEmpty;
         }
     }

@@ -116,7 +116,13 @@ void putTransparent(const std::uint8_t* source, std::uint8_t* destination, std::
     if (context.transparentTable == nullptr) {
         const Screen* screen = currentScreen();
         const bool fast = screen != nullptr && (screen->flags & ScreenFastRoutinesBit) != 0;
-        context.transparentTable = fast ? &vectorTransparentTable() : &scalarTransparentTable();
+        if (!fast) {
+            context.transparentTable = &scalarTransparentTable();
+        } else if (__builtin_cpu_supports("avx2")) {
+            context.transparentTable = &wideTransparentTable();
+        } else {
+            context.transparentTable = &vectorTransparentTable();
+        }
     }
     const TransparentRowsFn rows =
         context.transparentTable->forBytesPerPixel(context.bytesPerPixel);

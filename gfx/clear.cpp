@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "gfx/draw_geometry.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_state.hpp"
@@ -32,15 +33,6 @@ ClearKind kindOf(std::int32_t mode, const DrawTarget& context, const Screen& scr
     }
 }
 
-void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
-              std::int32_t height) {
-    for (std::int32_t row = y; row < y + height; ++row) {
-        context.fillSpan(context.rowTable[static_cast<std::size_t>(row)] +
-                             static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel,
-                         context.backColor, width);
-    }
-}
-
 void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t firstRow,
                    std::int32_t lastRow) {
     auto& grid = screen.textGrids[static_cast<std::size_t>(context.workPage)];
@@ -68,7 +60,7 @@ void clearScreen(std::int32_t mode) {
     lockScreen();
     switch (kindOf(mode, context, *screen, state)) {
         case ClearKind::Whole:
-            fillRect(context, 0, 0, screen->width, screen->height);
+            fillRect(context, 0, 0, screen->width, screen->height, context.backColor);
             markRows(context, 0, screen->height - 1);
             movePenToClipCentre(context);
             resetTextRows(*screen, context, 0, screen->textRows - 1);
@@ -76,8 +68,11 @@ void clearScreen(std::int32_t mode) {
             state.cursorColumn = 1;
             break;
         case ClearKind::Clip: {
+            // Only the part of the clip rectangle that lies on the screen.
             const ClipRect& clip = context.clipRect;
-            fillRect(context, clip.x, clip.y, clip.width, clip.height);
+            const PixelBounds b = pixelBounds(context);
+            fillRect(context, b.left, b.top, b.right - b.left + 1, b.bottom - b.top + 1,
+                     context.backColor);
             markRows(context, clip.y, clip.y + clip.height - 1);
             movePenToClipCentre(context);
             break;
@@ -86,7 +81,8 @@ void clearScreen(std::int32_t mode) {
             const std::int32_t glyphHeight = screen->font.glyphHeight;
             const std::int32_t top = state.textViewFirst * glyphHeight;
             const std::int32_t rows = (state.textViewLast - state.textViewFirst + 1) * glyphHeight;
-            fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top));
+            fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top),
+                     context.backColor);
             markRows(context, top, top + rows - 1);
             resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
             state.cursorRow = state.textViewFirst + 1;

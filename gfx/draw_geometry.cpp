@@ -43,16 +43,31 @@ void applyCoordinateKind(PenPosition& pen, std::uint32_t flags, float& x, float&
     pen = PenPosition{x, y};
 }
 
-PixelBounds pixelBounds(const DrawTarget& context) {
+namespace {
+
+struct Extent {
     std::int32_t width = 0;
     std::int32_t height = 0;
+};
+
+Extent targetExtent(const DrawTarget& context) {
     if (context.isImage && context.target != nullptr) {
-        width = context.target->width;
-        height = context.target->height;
-    } else if (const Screen* screen = activeScreen(); screen != nullptr) {
-        width = screen->width;
-        height = screen->height;
+        return {context.target->width, context.target->height};
     }
+    if (const Screen* screen = activeScreen(); screen != nullptr) {
+        return {screen->width, screen->height};
+    }
+    return {};
+}
+
+}  // namespace
+
+std::int32_t targetWidth(const DrawTarget& context) {
+    return targetExtent(context).width;
+}
+
+PixelBounds pixelBounds(const DrawTarget& context) {
+    const auto [width, height] = targetExtent(context);
     const ClipRect& clip = context.clipRect;
     PixelBounds bounds;
     bounds.left = std::max(clip.x, 0);

@@ -25,4 +25,7 @@ struct PixelBounds {
 };
 PixelBounds pixelBounds(const DrawTarget& context);
 
+// Width in pixels of the current target (0 without one).
+std::int32_t targetWidth(const DrawTarget& context);
+
 }  // namespace gfx

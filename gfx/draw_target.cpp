@@ -1,6 +1,7 @@
 #include "gfx/draw_target.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
@@ -87,6 +88,30 @@ bool selectTarget(DrawTarget& context, ImageBuffer* target) {
     return true;
 }
 
+bool storesPlainly(const DrawTarget& context) {
+    return context.putPixel != nullptr && context.putPixel == putPixelFor(context.bytesPerPixel);
+}
+
+void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+              std::int32_t height, Color color) {
+    if (width <= 0 || height <= 0) return;
+    const auto first = static_cast<std::size_t>(y);
+    const auto last = first + static_cast<std::size_t>(height) - 1;
+    const std::int64_t rowBytes = std::int64_t{width} * context.bytesPerPixel;
+    const bool wholeRows = x == 0 && rowBytes == context.pitch;
+    const bool contiguous =
+        context.rowTable[last] ==
+        context.rowTable[first] + static_cast<std::ptrdiff_t>(last - first) * context.pitch;
+    if (wholeRows && contiguous && std::int64_t{width} * height <= INT32_MAX) {
+        context.fillSpan(context.rowTable[first], color, width * height);
+        return;
+    }
+    const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel;
+    for (std::size_t row = first; row <= last; ++row) {
+        context.fillSpan(context.rowTable[row] + offset, color, width);
+    }
+}
+
 bool drawsVisiblePage(const DrawTarget& context) {
     const Screen* screen = activeScreen();
     return screen != nullptr && !context.isImage && !context.rowTable.empty() &&
@@ -98,8 +123,9 @@ void markRows(const DrawTarget& context, std::int32_t first, std::int32_t last) 
     Screen* screen = activeScreen();
     first = std::max(first, 0);
     last = std::min(last, static_cast<std::int32_t>(screen->dirtyRows.size()) - 1);
-    for (std::int32_t row = first; row <= last; ++row) {
-        screen->dirtyRows[static_cast<std::size_t>(row)] = 1;
+    if (last >= first) {
+        std::memset(screen->dirtyRows.data() + first, 1,
+                    static_cast<std::size_t>(last - first + 1));
     }
 }
 

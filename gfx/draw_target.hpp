@@ -66,6 +66,15 @@ PutPixelFn putPixelFor(std::int32_t bytesPerPixel);
 GetPixelFn getPixelFor(std::int32_t bytesPerPixel);
 FillSpanFn fillSpanFor(std::int32_t bytesPerPixel);
 
+// True when putPixel is the plain store for the target's depth, so a loop
+// may write pixels through rowTable itself instead of calling it per pixel.
+bool storesPlainly(const DrawTarget& context);
+
+// Fills `height` rows of `width` pixels from (x, y) with fillSpan. Rows that
+// follow each other in memory without a gap go out as one run.
+void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+              std::int32_t height, Color color);
+
 // True when the context's current target's first row is the first pixel of
 // the screen's visible page, so drawing into it must mark dirtyRows.
 bool drawsVisiblePage(const DrawTarget& context);

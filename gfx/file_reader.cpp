@@ -1,5 +1,7 @@
 #include "gfx/file_reader.hpp"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace gfx {
@@ -13,11 +15,22 @@ FileReader::FileReader(const char* path) : file_(std::fopen(path, "rb")) {
     std::rewind(file_.get());
 }
 
+FileReader::FileReader(std::span<const std::uint8_t> bytes)
+    : memory_(bytes.data()), inMemory_(true), size_(bytes.size()) {}
+
 bool FileReader::read(void* into, std::size_t count) {
     return readUpTo(into, count) == count;
 }
 
 std::size_t FileReader::readUpTo(void* into, std::size_t count) {
+    if (inMemory_) {
+        // A position past the end, after a seek there, reads nothing.
+        const std::uint64_t left = position_ < size_ ? size_ - position_ : 0;
+        const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(count, left));
+        if (got > 0) std::memcpy(into, memory_ + position_, got);
+        position_ += got;
+        return got;
+    }
     if (!file_ || count == 0) return 0;
     const std::size_t got = std::fread(into, 1, count, file_.get());
     position_ += got;
@@ -25,6 +38,10 @@ std::size_t FileReader::readUpTo(void* into, std::size_t count) {
 }
 
 int FileReader::readByte() {
+    if (inMemory_) {
+        if (position_ >= size_) return -1;
+        return memory_[position_++];
+    }
     if (!file_) return -1;
     const int c = std::fgetc(file_.get());
     if (c != EOF) ++position_;
@@ -47,6 +64,12 @@ bool FileReader::readU32(std::uint32_t& value) {
 }
 
 bool FileReader::seek(std::uint64_t offset) {
+    if (inMemory_) {
+        // Like fseek, a position beyond the end is allowed; reads there fail.
+        if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) return false;
+        position_ = offset;
+        return true;
+    }
     if (!file_ || offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) {
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "runtime/last_error.hpp"
@@ -27,7 +28,8 @@ inline constexpr std::int32_t ImageType = 7;
 inline constexpr std::uint32_t NoColorGiven = 0x80000000u;
 
 inline std::uint8_t* imageRow(ImageBuffer* image, std::int32_t y) {
-    return reinterpret_cast<std::uint8_t*>(image) + 32 + static_cast<std::ptrdiff_t>(y) * image->pitch;
+    return reinterpret_cast<std::uint8_t*>(image) + 32 +
+           static_cast<std::ptrdiff_t>(y) * image->pitch;
 }
 inline const std::uint8_t* imageRow(const ImageBuffer* image, std::int32_t y) {
     return reinterpret_cast<const std::uint8_t*>(image) + 32 +
@@ -43,6 +45,9 @@ void destroyImage(ImageBuffer* image);
 // Loads a bitmap file ("BM") or a raw image dump into `target` (nullptr: the
 // screen). `palette`, when given, is 256 caller-owned entries.
 LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32_t* palette);
+// The same for the bytes of such a file already in memory; never CannotOpen.
+LoadResult loadImageFromMemory(std::span<const std::uint8_t> bytes, ImageBuffer* target,
+                               std::uint32_t* palette);
 
 // Owning handle for game and tool code.
 struct ImageDeleter {

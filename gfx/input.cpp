@@ -14,6 +14,7 @@ std::string (*consoleKeyReader)() = nullptr;
 
 std::string keyText(KeyCode code) {
     if (code == 0) return {};
+    if (code >= 1 && code <= 255) return std::string(1, static_cast<char>(code));
     if ((code & 0xFF) == 0xFF) return std::string{'\xFF', static_cast<char>((code >> 8) & 0xFF)};
     return std::string(1, static_cast<char>(code & 0xFF));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -119,55 +120,107 @@ Pattern straightRun(std::int32_t& a, std::int32_t& b, std::uint16_t style) {
     return pattern;
 }
 
+// Writes single pixels through the target's own putPixel routine.
+struct RoutinePixels {
+    DrawTarget& context;
+    Color color;
+    void operator()(std::int32_t x, std::int32_t y) const {
+        context.putPixel(context, x, y, color);
+    }
+};
+
+// Stores pixels of a plain target straight through rowTable.
+template <typename Pixel>
+struct StoredPixels {
+    std::uint8_t* const* rows;
+    Pixel value;
+    void operator()(std::int32_t x, std::int32_t y) const {
+        std::memcpy(rows[static_cast<std::size_t>(y)] +
+                        static_cast<std::ptrdiff_t>(x) * static_cast<std::ptrdiff_t>(sizeof(Pixel)),
+                    &value, sizeof(Pixel));
+    }
+};
+
+// Runs `draw` with the cheapest pixel writer the target allows.
+template <typename Draw>
+void withPixels(DrawTarget& context, Color color, Draw&& draw) {
+    if (storesPlainly(context)) {
+        std::uint8_t* const* rows = context.rowTable.data();
+        switch (context.bytesPerPixel) {
+            case 4:
+                return draw(StoredPixels<std::uint32_t>{rows, color});
+            case 2:
+                return draw(StoredPixels<std::uint16_t>{rows, static_cast<std::uint16_t>(color)});
+            case 1:
+                return draw(StoredPixels<std::uint8_t>{rows, static_cast<std::uint8_t>(color)});
+            default:
+                break;
+        }
+    }
+    draw(RoutinePixels{context, color});
+}
+
+template <typename Pixels>
+void plotPattern(Pixels& pixels, Pattern pattern, std::int32_t from, std::int32_t to, bool vertical,
+                 std::int32_t at) {
+    for (std::int32_t i = from; i <= to; ++i) {
+        if (pattern.next()) vertical ? pixels(at, i) : pixels(i, at);
+    }
+}
+
+template <typename Pixels>
+void bresenham(Pixels& pixels, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
+               std::uint16_t style) {
+    Pattern pattern{style};
+    const std::int32_t dx = std::abs(x2 - x1);
+    const std::int32_t dy = std::abs(y2 - y1);
+    const std::int32_t sx = x2 > x1 ? 1 : -1;
+    const std::int32_t sy = y2 > y1 ? 1 : -1;
+    std::int32_t x = x1;
+    std::int32_t y = y1;
+    if (dx >= dy) {
+        std::int32_t e = 2 * dy - dx;
+        for (std::int32_t i = 0; i <= dx; ++i) {
+            if (pattern.next()) pixels(x, y);
+            if (e >= 0) {
+                y += sy;
+                e -= 2 * dx;
+            }
+            e += 2 * dy;
+            x += sx;
+        }
+    } else {
+        std::int32_t e = 2 * dx - dy;
+        for (std::int32_t i = 0; i <= dy; ++i) {
+            if (pattern.next()) pixels(x, y);
+            if (e >= 0) {
+                x += sx;
+                e -= 2 * dy;
+            }
+            e += 2 * dx;
+            y += sy;
+        }
+    }
+}
+
 void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_t x2,
               std::int32_t y2, Color color, std::uint16_t style) {
     const std::int32_t firstRow = std::min(y1, y2);
     const std::int32_t lastRow = std::max(y1, y2);
     if (x1 == x2) {
-        Pattern pattern = straightRun(y1, y2, style);
-        for (std::int32_t y = y1; y <= y2; ++y) {
-            if (pattern.next()) context.putPixel(context, x1, y, color);
-        }
+        const Pattern pattern = straightRun(y1, y2, style);
+        withPixels(context, color,
+                   [&](auto pixels) { plotPattern(pixels, pattern, y1, y2, true, x1); });
     } else if (y1 == y2) {
-        Pattern pattern = straightRun(x1, x2, style);
+        const Pattern pattern = straightRun(x1, x2, style);
         if (pattern.style == SolidStyle) {
             context.fillSpan(pixelAddress(context, x1, y1), color, x2 - x1 + 1);
         } else {
-            for (std::int32_t x = x1; x <= x2; ++x) {
-                if (pattern.next()) context.putPixel(context, x, y1, color);
-            }
+            withPixels(context, color,
+                       [&](auto pixels) { plotPattern(pixels, pattern, x1, x2, false, y1); });
         }
     } else {
-        Pattern pattern{style};
-        const std::int32_t dx = std::abs(x2 - x1);
-        const std::int32_t dy = std::abs(y2 - y1);
-        const std::int32_t sx = x2 > x1 ? 1 : -1;
-        const std::int32_t sy = y2 > y1 ? 1 : -1;
-        std::int32_t x = x1;
-        std::int32_t y = y1;
-        if (dx >= dy) {
-            std::int32_t e = 2 * dy - dx;
-            for (std::int32_t i = 0; i <= dx; ++i) {
-                if (pattern.next()) context.putPixel(context, x, y, color);
-                if (e >= 0) {
-                    y += sy;
-                    e -= 2 * dx;
-                }
-                e += 2 * dy;
-                x += sx;
-            }
-        } else {
-            std::int32_t e = 2 * dx - dy;
-            for (std::int32_t i = 0; i <= dy; ++i) {
-                if (pattern.next()) context.putPixel(context, x, y, color);
-                if (e >= 0) {
-                    x += sx;
-                    e -= 2 * dy;
-                }
-                e += 2 * dx;
-                y += sy;
-            }
-        }
+        withPixels(context, color, [&](auto pixels) { bresenham(pixels, x1, y1, x2, y2, style); });
     }
     markRows(context, firstRow, lastRow);
 }
@@ -180,28 +233,74 @@ void drawSegment(DrawTarget& context, Segment s, Color color, std::uint16_t styl
     unlockScreen(1, 0);
 }
 
-// One box edge along a row: positions x1..x2 count for the pattern, columns
-// cx1..cx2 are written.
-void horizontalEdge(DrawTarget& context, std::int64_t x1, std::int64_t x2, std::int32_t cx1,
-                    std::int32_t cx2, std::int32_t row, Color color, std::uint16_t style,
-                    std::int64_t& position) {
-    if (style == SolidStyle) {
-        context.fillSpan(pixelAddress(context, cx1, row), color, cx2 - cx1 + 1);
-    } else {
-        for (std::int32_t x = cx1; x <= cx2; ++x) {
-            if (patternBit(style, position + (x - x1))) context.putPixel(context, x, row, color);
+// A box outline: the corners as given (x1 <= x2, y1 <= y2) and the part of
+// it inside the clip bounds.
+struct Outline {
+    Segment box;
+    std::int32_t cx1, cy1, cx2, cy2;
+    PixelBounds bounds;
+};
+
+// Edges in their drawing order: bottom, top, right, left. The pattern counts
+// every position of each whole edge, clipped ones and edges outside included,
+// so the bottom edge's column x1 takes bit 15.
+template <typename Pixels>
+void patternedOutline(Pixels& pixels, const Outline& o, std::uint16_t style) {
+    const Segment& s = o.box;
+    const std::int64_t across = s.x2 - s.x1 + 1;
+    const std::int64_t down = s.y2 - s.y1 + 1;
+    std::int64_t position = 0;
+    auto horizontal = [&](std::int64_t row, bool visible) {
+        if (visible) {
+            for (std::int32_t x = o.cx1; x <= o.cx2; ++x) {
+                if (patternBit(style, position + (x - s.x1))) {
+                    pixels(x, static_cast<std::int32_t>(row));
+                }
+            }
         }
-    }
-    position += x2 - x1 + 1;
+        position += across;
+    };
+    auto vertical = [&](std::int64_t column, bool visible) {
+        if (visible) {
+            for (std::int32_t y = o.cy1; y <= o.cy2; ++y) {
+                if (patternBit(style, position + (y - s.y1))) {
+                    pixels(static_cast<std::int32_t>(column), y);
+                }
+            }
+        }
+        position += down;
+    };
+    horizontal(s.y2, s.y2 <= o.bounds.bottom);
+    horizontal(s.y1, s.y1 >= o.bounds.top);
+    vertical(s.x2, s.x2 <= o.bounds.right);
+    vertical(s.x1, s.x1 >= o.bounds.left);
 }
 
-void verticalEdge(DrawTarget& context, std::int64_t y1, std::int64_t y2, std::int32_t cy1,
-                  std::int32_t cy2, std::int32_t column, Color color, std::uint16_t style,
-                  std::int64_t& position) {
-    for (std::int32_t y = cy1; y <= cy2; ++y) {
-        if (patternBit(style, position + (y - y1))) context.putPixel(context, column, y, color);
+template <typename Pixels>
+void solidColumn(Pixels& pixels, std::int32_t column, std::int32_t from, std::int32_t to) {
+    for (std::int32_t y = from; y <= to; ++y) pixels(column, y);
+}
+
+// Solid style: the horizontal edges go through fillSpan, the vertical ones
+// pixel by pixel; corners are written twice, as in the edge order above.
+void solidOutline(DrawTarget& context, const Outline& o, Color color) {
+    const Segment& s = o.box;
+    const std::int32_t width = o.cx2 - o.cx1 + 1;
+    if (s.y2 <= o.bounds.bottom) {
+        context.fillSpan(pixelAddress(context, o.cx1, static_cast<std::int32_t>(s.y2)), color,
+                         width);
     }
-    position += y2 - y1 + 1;
+    if (s.y1 >= o.bounds.top) {
+        context.fillSpan(pixelAddress(context, o.cx1, static_cast<std::int32_t>(s.y1)), color,
+                         width);
+    }
+    const bool right = s.x2 <= o.bounds.right;
+    const bool left = s.x1 >= o.bounds.left;
+    if (!right && !left) return;
+    withPixels(context, color, [&](auto pixels) {
+        if (right) solidColumn(pixels, static_cast<std::int32_t>(s.x2), o.cy1, o.cy2);
+        if (left) solidColumn(pixels, static_cast<std::int32_t>(s.x1), o.cy1, o.cy2);
+    });
 }
 
 void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint16_t style) {
@@ -209,43 +308,22 @@ void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint
     if (s.y2 < s.y1) std::swap(s.y1, s.y2);
     const PixelBounds b = pixelBounds(context);
     if (s.x2 < b.left || s.y2 < b.top || s.x1 > b.right || s.y1 > b.bottom) return;
-    const auto cx1 = static_cast<std::int32_t>(std::max<std::int64_t>(s.x1, b.left));
-    const auto cy1 = static_cast<std::int32_t>(std::max<std::int64_t>(s.y1, b.top));
-    const auto cx2 = static_cast<std::int32_t>(std::min<std::int64_t>(s.x2, b.right));
-    const auto cy2 = static_cast<std::int32_t>(std::min<std::int64_t>(s.y2, b.bottom));
+    const Outline o{s,
+                    static_cast<std::int32_t>(std::max<std::int64_t>(s.x1, b.left)),
+                    static_cast<std::int32_t>(std::max<std::int64_t>(s.y1, b.top)),
+                    static_cast<std::int32_t>(std::min<std::int64_t>(s.x2, b.right)),
+                    static_cast<std::int32_t>(std::min<std::int64_t>(s.y2, b.bottom)),
+                    b};
 
     lockScreen();
     if (filled) {
-        for (std::int32_t row = cy1; row <= cy2; ++row) {
-            context.fillSpan(pixelAddress(context, cx1, row), color, cx2 - cx1 + 1);
-        }
+        fillRect(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
+    } else if (style == SolidStyle) {
+        solidOutline(context, o, color);
     } else {
-        // Edges whose own line is clipped away still advance the pattern.
-        std::int64_t position = 0;
-        if (s.y2 <= b.bottom) {
-            horizontalEdge(context, s.x1, s.x2, cx1, cx2, static_cast<std::int32_t>(s.y2), color,
-                           style, position);
-        } else {
-            position += s.x2 - s.x1 + 1;
-        }
-        if (s.y1 >= b.top) {
-            horizontalEdge(context, s.x1, s.x2, cx1, cx2, static_cast<std::int32_t>(s.y1), color,
-                           style, position);
-        } else {
-            position += s.x2 - s.x1 + 1;
-        }
-        if (s.x2 <= b.right) {
-            verticalEdge(context, s.y1, s.y2, cy1, cy2, static_cast<std::int32_t>(s.x2), color,
-                         style, position);
-        } else {
-            position += s.y2 - s.y1 + 1;
-        }
-        if (s.x1 >= b.left) {
-            verticalEdge(context, s.y1, s.y2, cy1, cy2, static_cast<std::int32_t>(s.x1), color,
-                         style, position);
-        }
+        withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
     }
-    markRows(context, cy1, cy2);
+    markRows(context, o.cy1, o.cy2);
     unlockScreen(1, 0);
 }
 

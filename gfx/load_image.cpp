@@ -13,6 +13,15 @@ constexpr int LongDumpMarker = 0xFE;
 constexpr int ShortDumpMarker = 0xFD;
 constexpr int BitmapMarker = 0x42;  // 'B'
 
+LoadResult loadFrom(FileReader& file, ImageBuffer* target, std::uint32_t* palette) {
+    const int marker = file.readByte();
+    if (marker == LongDumpMarker || marker == ShortDumpMarker) {
+        return loadRawDump(file, marker, target);
+    }
+    if (marker == BitmapMarker && file.seek(0)) return loadBitmap(file, target, palette);
+    return LoadResult::BadFile;
+}
+
 }  // namespace
 
 LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32_t* palette) {
@@ -21,13 +30,14 @@ LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32
     const std::string path(fileName.substr(0, MaxFileNameBytes));
     FileReader file(path.c_str());
     if (!file.isOpen()) return LoadResult::CannotOpen;
+    return loadFrom(file, target, palette);
+}
 
-    const int marker = file.readByte();
-    if (marker == LongDumpMarker || marker == ShortDumpMarker) {
-        return loadRawDump(file, marker, target);
-    }
-    if (marker == BitmapMarker && file.seek(0)) return loadBitmap(file, target, palette);
-    return LoadResult::BadFile;
+LoadResult loadImageFromMemory(std::span<const std::uint8_t> bytes, ImageBuffer* target,
+                               std::uint32_t* palette) {
+    if (target == nullptr && currentScreen() == nullptr) return LoadResult::BadCall;
+    FileReader file(bytes);
+    return loadFrom(file, target, palette);
 }
 
 }  // namespace gfx

@@ -1,8 +1,7 @@
-#include <emmintrin.h>
-
 #include <cstring>
 
 #include "gfx/draw_target.hpp"
+#include "gfx/wide_fill.hpp"
 
 namespace gfx {
 namespace {
@@ -37,32 +36,14 @@ void fillSpan16(std::uint8_t* first, Color color, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) std::memcpy(first + 2 * i, &value, 2);
 }
 
-// The frame clear runs this over every row, so the bulk goes out in aligned
-// 16-byte SSE2 stores.
-void fillSpan32(std::uint8_t* first, Color color, std::int32_t count) {
-    if (count <= 0) return;
-    std::uint8_t* out = first;
-    std::uint8_t* const end = first + static_cast<std::ptrdiff_t>(count) * 4;
-    while (out < end && (reinterpret_cast<std::uintptr_t>(out) & 15u) != 0) {
-        std::memcpy(out, &color, 4);
-        out += 4;
-    }
-    const __m128i wide = _mm_set1_epi32(static_cast<int>(color));
-    while (end - out >= 64) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(out), wide);
-        _mm_store_si128(reinterpret_cast<__m128i*>(out + 16), wide);
-        _mm_store_si128(reinterpret_cast<__m128i*>(out + 32), wide);
-        _mm_store_si128(reinterpret_cast<__m128i*>(out + 48), wide);
-        out += 64;
-    }
-    while (end - out >= 16) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(out), wide);
-        out += 16;
-    }
-    while (out < end) {
-        std::memcpy(out, &color, 4);
-        out += 4;
-    }
+// The frame clear and the white background run this over whole pages, so
+// it must keep up with memset; the wide variant is picked once per process.
+void fillSpan32Narrow(std::uint8_t* first, Color color, std::int32_t count) {
+    if (count > 0) wideFill16(first, color, static_cast<std::size_t>(count));
+}
+
+void fillSpan32Wide(std::uint8_t* first, Color color, std::int32_t count) {
+    if (count > 0) wideFill32(first, color, static_cast<std::size_t>(count));
 }
 
 }  // namespace
@@ -100,7 +81,7 @@ FillSpanFn fillSpanFor(std::int32_t bytesPerPixel) {
         case 2:
             return fillSpan16;
         case 4:
-            return fillSpan32;
+            return wideFill() == wideFill32 ? fillSpan32Wide : fillSpan32Narrow;
         default:
             return nullptr;
     }

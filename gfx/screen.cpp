@@ -214,12 +214,13 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
     Screen* screen = activeScreen();
     if (screen == nullptr) return;
     if (lastRow < 0) lastRow = screen->height - 1;
-    if (drawTarget().workPage == screen->visiblePage) {
-        if (firstRow < 0) firstRow = 0;
-        if (lastRow >= firstRow && lastRow < screen->height) {
-            std::fill(screen->dirtyRows.begin() + firstRow, screen->dirtyRows.begin() + lastRow + 1,
-                      std::uint8_t{1});
-        }
+    if (firstRow < 0) firstRow = 0;
+    // The drawing calls' own unlock(1, 0) marks nothing, so it skips the
+    // thread's context lookup.
+    if (lastRow >= firstRow && lastRow < screen->height &&
+        drawTarget().workPage == screen->visiblePage) {
+        std::fill(screen->dirtyRows.begin() + firstRow, screen->dirtyRows.begin() + lastRow + 1,
+                  std::uint8_t{1});
     }
     if (screen->lockCount > 0) {
         --screen->lockCount;

@@ -4,6 +4,7 @@
 
 #include "gfx/draw_geometry.hpp"
 #include "gfx/draw_target.hpp"
+#include "gfx/glyph_rows.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 
@@ -15,15 +16,18 @@ LoadResult finish(LoadResult result) {
     return result;
 }
 
-// One glyph row at x0; the caller has checked that columns from..to of the
-// cell lie inside the target, so no pixel needs its own test.
-void drawGlyphRow(DrawTarget& context, std::uint8_t bits, std::int64_t x0, std::int32_t y,
-                  std::int32_t from, std::int32_t to, Color color) {
-    for (std::int32_t b = from; b <= to; ++b) {
-        if ((bits & (1u << b)) != 0) {
-            context.putPixel(context, static_cast<std::int32_t>(x0 + b), y, color);
-        }
+// One glyph row at x0, pixel by pixel through putPixel; the caller has
+// narrowed `bits` to the columns inside the clip rectangle.
+void putGlyphRow(DrawTarget& context, std::uint8_t bits, std::int32_t x0, std::int32_t y,
+                 Color color) {
+    for (std::int32_t b = 0; bits != 0; ++b, bits >>= 1) {
+        if ((bits & 1u) != 0) context.putPixel(context, x0 + b, y, color);
     }
+}
+
+// Glyph bits of the columns from..to of a cell.
+std::uint8_t columnMask(std::int32_t from, std::int32_t to) {
+    return static_cast<std::uint8_t>((0xFFu << from) & (0xFFu >> (7 - to)));
 }
 
 }  // namespace
@@ -62,17 +66,33 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
         const std::int64_t firstChar = std::max<std::int64_t>((b.left - ix) / glyphWidth, 0);
         const std::int64_t lastChar =
             std::min<std::int64_t>((b.right - ix) / glyphWidth, count - 1);
+        const auto top = static_cast<std::int32_t>(iy + firstGlyphRow);
+        const std::int32_t rows = lastGlyphRow - firstGlyphRow + 1;
+        // Cells wholly inside the target take the 8-pixel row writer; the rest
+        // go through putPixel.
+        const GlyphRowWriter wholeCells = storesPlainly(context) && glyphWidth == GlyphCellWidth
+                                              ? glyphRowWriter(context.bytesPerPixel)
+                                              : nullptr;
+        const std::int64_t width = targetWidth(context);
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {
             const std::int64_t x0 = ix + index * glyphWidth;
             const auto from = static_cast<std::int32_t>(std::max<std::int64_t>(b.left - x0, 0));
             const auto to =
                 static_cast<std::int32_t>(std::min<std::int64_t>(b.right - x0, glyphWidth - 1));
+            const std::uint8_t mask = columnMask(from, to);
             const std::uint8_t* glyph =
-                glyphs + static_cast<std::size_t>(static_cast<unsigned char>(text[index])) *
-                             static_cast<std::size_t>(glyphHeight);
-            for (std::int32_t row = firstGlyphRow; row <= lastGlyphRow; ++row) {
-                drawGlyphRow(context, glyph[row], x0, static_cast<std::int32_t>(iy + row), from, to,
-                             color);
+                glyphs +
+                static_cast<std::size_t>(static_cast<unsigned char>(text[index])) *
+                    static_cast<std::size_t>(glyphHeight) +
+                firstGlyphRow;
+            if (wholeCells != nullptr && x0 >= 0 && x0 + GlyphCellWidth <= width) {
+                wholeCells(context.rowTable.data() + top, static_cast<std::int32_t>(x0), glyph,
+                           rows, mask, color);
+                continue;
+            }
+            for (std::int32_t row = 0; row < rows; ++row) {
+                putGlyphRow(context, static_cast<std::uint8_t>(glyph[row] & mask),
+                            static_cast<std::int32_t>(x0), top + row, color);
             }
         }
         markRows(context, static_cast<std::int32_t>(iy + firstGlyphRow),

@@ -1,4 +1,8 @@
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <array>
 #include <cstring>
@@ -23,7 +27,7 @@ void storeTitle(std::string_view title) {
 // The program's file name without folder and extension.
 std::string_view programName(const char* path, std::size_t length) {
     std::string_view name(path, length);
-    if (const auto slash = name.rfind('/'); slash != std::string_view::npos) {
+    if (const auto slash = name.find_last_of("/\\"); slash != std::string_view::npos) {
         name.remove_prefix(slash + 1);
     }
     if (const auto dot = name.rfind('.'); dot != std::string_view::npos) {
@@ -62,7 +66,11 @@ namespace detail {
 void ensureDefaultTitle() {
     if (titleGiven) return;
     char path[128] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
+#if defined(_WIN32)
+    const auto length = static_cast<long>(GetModuleFileNameA(nullptr, path, sizeof(path) - 1));
+#else
+    const auto length = static_cast<long>(readlink("/proc/self/exe", path, sizeof(path) - 1));
+#endif
     storeTitle(length > 0 ? programName(path, static_cast<std::size_t>(length))
                           : std::string_view{});
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/packages.txt that are missing.
+# Installs the Debian packages listed in scripts/packages.txt (or the list
+# given as the argument) that are missing.
 # As root it installs them; otherwise it prints the apt-get line and fails.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-list="$here/packages.txt"
+list="${1:-$here/packages.txt}"
 missing=()
 while read -r pkg; do
     [[ -z "$pkg" || "$pkg" == \#* ]] && continue

@@ -11,14 +11,27 @@
 #include "gfx/color.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
+#include "runtime/version.hpp"
 
 namespace {
 
 constexpr const char* Usage =
-    "usage: lettermoor-image FILE [--size WxH] [--out OUT.pam]\n"
-    "Loads FILE into a WxH image (default 600x600) filled with the mask colour,\n"
-    "prints the load result and the bitmap's header, and optionally writes the\n"
-    "image's pixels as a PAM file (RGB_ALPHA, top row first).\n";
+    "Usage: lettermoor-image FILE [--size WxH] [--out OUT.pam]\n"
+    "\n"
+    "Loads the picture FILE the way the game loads win.bmp: into a WxH image\n"
+    "filled with the mask colour. Prints the load result and the bitmap's header.\n"
+    "\n"
+    "Options:\n"
+    "  --size WxH     size of the image loaded into (default 600x600)\n"
+    "  --out OUT.pam  also write the image's pixels as a PAM file\n"
+    "                 (RGB_ALPHA, top row first)\n"
+    "  --help         this text\n"
+    "  --version      the tool's version\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the picture loaded\n"
+    "  1  it did not load, or OUT.pam could not be written\n"
+    "  2  bad usage\n";
 
 struct Options {
     std::string file;
@@ -48,7 +61,8 @@ int parseArguments(int argc, char** argv, Options& options) {
             return 1;
         }
         if (arg == "--version") {
-            std::puts("lettermoor-image 0.1.0");
+            std::printf("lettermoor-image %.*s\n", static_cast<int>(runtime::Version.size()),
+                        runtime::Version.data());
             return 1;
         }
         if ((arg == "--size" || arg == "--out") && i + 1 < argc) {

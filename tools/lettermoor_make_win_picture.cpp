@@ -6,14 +6,31 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "gfx/font.hpp"
+#include "runtime/version.hpp"
 
 namespace {
 
 constexpr int Size = 600;
+
+constexpr const char* Usage =
+    "Usage: lettermoor-make-win-picture OUT.bmp\n"
+    "\n"
+    "Draws the game's default win picture into OUT.bmp, a 600x600 24-bit\n"
+    "bitmap; magenta pixels let the grid show through.\n"
+    "\n"
+    "Options:\n"
+    "  --help     this text\n"
+    "  --version  the tool's version\n"
+    "\n"
+    "Exit status:\n"
+    "  0  written\n"
+    "  1  OUT.bmp could not be written\n"
+    "  2  bad usage\n";
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -148,8 +165,18 @@ std::vector<std::uint8_t> encodeBmp(const Canvas& canvas) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: lettermoor-make-win-picture OUT.bmp\n", stderr);
+    const std::string argument = argc == 2 ? argv[1] : "";
+    if (argument == "--help") {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (argument == "--version") {
+        std::printf("lettermoor-make-win-picture %.*s\n", static_cast<int>(runtime::Version.size()),
+                    runtime::Version.data());
+        return 0;
+    }
+    if (argc != 2 || argument.empty() || argument[0] == '-') {
+        std::fputs(Usage, stderr);
         return 2;
     }
     Canvas canvas;

@@ -13,14 +13,18 @@
 #include "game/word_file.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/random.hpp"
+#include "runtime/version.hpp"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitNoPuzzle = 1;
 constexpr int kExitError = 2;
-
-constexpr std::string_view kVersion = "lettermoor-words 0.1.0";
 
 constexpr std::string_view kUsage =
     "Usage: lettermoor-words COMMAND [OPTIONS] < INPUT > OUTPUT\n"
@@ -102,10 +106,17 @@ bool parseSeed(const char* text, double& seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // Word files are bytes: no line-end translation, and 0x1A is no end of file.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc < 2) return usageError("missing command");
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h") return writeStandardOutput(kUsage);
-    if (command == "--version") return writeStandardOutput(std::string(kVersion) + "\n");
+    if (command == "--version") {
+        return writeStandardOutput("lettermoor-words " + std::string(runtime::Version) + "\n");
+    }
 
     if (command == "deal") {
         double seed = runtime::clockSeconds();

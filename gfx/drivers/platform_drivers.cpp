@@ -1,20 +1,35 @@
 #include "gfx/drivers/platform_drivers.hpp"
 
+#if defined(_WIN32)
+#include "gfx/drivers/wgl_driver.hpp"
+#include "gfx/drivers/win32_driver.hpp"
+#else
 #include "gfx/console_keys.hpp"
+#endif
 
 #if defined(LETTERMOOR_HAVE_X11)
 #include "gfx/drivers/x11_driver.hpp"
+#endif
+#if defined(LETTERMOOR_HAVE_GLX)
+#include "gfx/drivers/glx_driver.hpp"
 #endif
 
 namespace gfx {
 
 std::vector<const DisplayDriver*> platformDrivers() {
+#if defined(_WIN32)
+    return {&directXDriver(), &gdiDriver(), &wglDriver()};
+#else
     // Whenever no screen is open, keys come from the terminal.
     installConsoleKeys();
+    std::vector<const DisplayDriver*> drivers;
 #if defined(LETTERMOOR_HAVE_X11)
-    return {&x11Driver()};
-#else
-    return {};
+    drivers.push_back(&x11Driver());
+#endif
+#if defined(LETTERMOOR_HAVE_GLX)
+    drivers.push_back(&glxDriver());
+#endif
+    return drivers;
 #endif
 }
 

@@ -36,11 +36,12 @@ int onIOError(Display* display) {
 }
 
 // Replaces Xlib's exit(1) on the window thread, which would run the exit
-// handlers that wait for this very thread. Returning into Xlib is no option
-// either: it would go on with a display lock it has already let go of.
+// handlers that wait for this very thread. Returning into Xlib from the
+// window thread is no option either: it would go on with a display lock it
+// has already let go of, so that thread parks.
 void onConnectionLost(Display* display, void*) {
     reportDisplayLost(std::string("lost the connection to the X server ") + DisplayString(display));
-    parkWindowThread();
+    parkIfWindowThread();
 }
 
 }  // namespace

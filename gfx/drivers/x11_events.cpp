@@ -9,7 +9,6 @@
 #include "gfx/drivers/x11_keymap.hpp"
 #include "gfx/drivers/x11_state.hpp"
 #include "gfx/input.hpp"
-#include "gfx/key_translation.hpp"
 #include "runtime/cp437.hpp"
 
 namespace gfx::x11 {
@@ -110,11 +109,15 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
         }
     }
     clearInputState(s);
+    s.keyStateStale = true;
+    // A window manager may have drawn over the window while it changed hands.
+    repaintEverything(s);
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
 }
 
 void onMapped(X11State& s) {
     s.mapped = true;
+    s.keyStateStale = true;
     // Like bringing a new window to the foreground: the player types into it
     // at once. Refused without harm when a window manager objects.
     XSetInputFocus(s.display, s.window, RevertToParent, CurrentTime);
@@ -132,16 +135,6 @@ void onMapped(X11State& s) {
             s.mouse.y = coordinate(y);
         }
     }
-}
-
-std::int32_t modifiersOf(unsigned state) {
-    std::int32_t modifiers = 0;
-    if (state & ShiftMask) modifiers |= ModShift;
-    if (state & ControlMask) modifiers |= ModCtrl;
-    if (state & Mod1Mask) modifiers |= ModAlt;
-    // AltGr reaches programs as right Alt together with Ctrl.
-    if (state & Mod5Mask) modifiers |= ModRightAlt | ModCtrl;
-    return modifiers;
 }
 
 struct TypedText {
@@ -181,13 +174,14 @@ TypedText lookUpTypedText(X11State& s, XKeyEvent& event) {
     return typed;
 }
 
-void postTypedText(const TypedText& typed) {
-    std::u32string characters;
-    runtime::decodeUtf8(typed.utf8, characters);
-    for (char32_t ch : characters) {
-        // A character code page 437 cannot hold is dropped, as is NUL.
-        if (const std::int32_t code = typedCp437(ch); code != 0) postKey(code);
+// A scan code is down while any key that gives it is down.
+void noteKeyState(X11State& s, std::int32_t scan) {
+    if (scan <= 0 || scan >= 128 || !s.framesReady.load()) return;
+    std::uint8_t down = 0;
+    for (std::size_t keycode = 0; keycode < s.keyDown.size(); ++keycode) {
+        if (s.keyDown[keycode] && s.keys[keycode].scanCode == scan) down = 1;
     }
+    s.screen->keyState[static_cast<std::size_t>(scan)] = down;
 }
 
 void onKeyPress(X11State& s, XEvent& event) {
@@ -195,14 +189,17 @@ void onKeyPress(X11State& s, XEvent& event) {
     const KeyInfo info = s.keys[key.keycode & 0xFF];
     const bool repeat = s.keyDown[key.keycode & 0xFF];
     s.keyDown[key.keycode & 0xFF] = true;
-    const std::int32_t modifiers = modifiersOf(key.state);
+    noteKeyState(s, info.scanCode);
     const TypedText typed = lookUpTypedText(s, key);
+    const PressedKey press{ScanKey{info.scanCode, info.extended},
+                           info.own,
+                           static_cast<std::uint32_t>(typed.keysym),
+                           key.state,
+                           typed.utf8,
+                           typed.hasText};
 
-    const std::int32_t code =
-        translateKey(KeyStroke{info.scanCode, info.extended, modifiers,
-                               keysymCp437(static_cast<std::uint32_t>(typed.keysym)), info.own});
     postEvent(repeat ? EventKeyRepeat : EventKeyPress, info.scanCode, static_cast<int>(key.keycode),
-              code, modifiers);
+              keyPressCode(press), keyModifiers(key.state));
 
     // Alt+Enter switches between window and full screen.
     const bool leftAlt = (key.state & Mod1Mask) != 0;
@@ -210,23 +207,15 @@ void onKeyPress(X11State& s, XEvent& event) {
         if (s.mouse.active && !repeat) toggleFullScreen(s);
         return;
     }
-    // Keys pressed with Alt are the window system's (menus, Alt+F4): nothing
-    // reaches the program.
-    if (leftAlt) return;
-
-    if (code > 255) postKey(code);
-    // Keys without a character (Delete, the arrows) still give Xlib text
-    // such as DEL; only character keys and input method commits type text.
-    const bool characterKey =
-        typed.keysym == NoSymbol || keysymCharacter(static_cast<std::uint32_t>(typed.keysym)) != 0;
-    if (typed.hasText && characterKey) postTypedText(typed);
+    for (const std::int32_t code : keyPressPosts(press)) postKey(code);
 }
 
 void onKeyRelease(X11State& s, const XKeyEvent& key) {
     s.keyDown[key.keycode & 0xFF] = false;
     const KeyInfo& info = s.keys[key.keycode & 0xFF];
+    noteKeyState(s, info.scanCode);
     postEvent(EventKeyRelease, info.scanCode, static_cast<int>(key.keycode), 0,
-              modifiersOf(key.state));
+              keyModifiers(key.state));
 }
 
 void answerPing(X11State& s, XClientMessageEvent message) {
@@ -379,10 +368,24 @@ void handleEvent(X11State& s, XEvent& event) {
         case MappingNotify:
             XRefreshKeyboardMapping(&event.xmapping);
             loadKeyboardMapping(s);
+            s.keyStateStale = true;
             break;
         default:
             break;
     }
+}
+
+int takeMouse(MouseState& m, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
+              std::int32_t* buttons, std::int32_t* clipped) {
+    const std::int32_t pressed = m.pressedSinceRead;
+    m.pressedSinceRead = 0;
+    if (!m.active || !m.inside) return -1;
+    if (x != nullptr) *x = m.x;
+    if (y != nullptr) *y = m.y;
+    if (wheel != nullptr) *wheel = m.wheel;
+    if (buttons != nullptr) *buttons = m.buttons | pressed;
+    if (clipped != nullptr) *clipped = m.clipped;
+    return 0;
 }
 
 }  // namespace gfx::x11

@@ -1,7 +1,11 @@
 #include "gfx/drivers/x11_keymap.hpp"
 
+#include <X11/X.h>
 #include <X11/keysym.h>
 
+#include <string>
+
+#include "gfx/key_translation.hpp"
 #include "runtime/cp437.hpp"
 
 namespace gfx::x11 {
@@ -94,6 +98,38 @@ std::int32_t typedCp437(char32_t ch) {
 
 std::int32_t keysymCp437(std::uint32_t keysym) {
     return typedCp437(keysymCharacter(keysym));
+}
+
+std::int32_t keyModifiers(unsigned state) {
+    std::int32_t modifiers = 0;
+    if (state & ShiftMask) modifiers |= ModShift;
+    if (state & ControlMask) modifiers |= ModCtrl;
+    if (state & Mod1Mask) modifiers |= ModAlt;
+    // AltGr reaches programs as right Alt together with Ctrl.
+    if (state & Mod5Mask) modifiers |= ModRightAlt | ModCtrl;
+    return modifiers;
+}
+
+std::int32_t keyPressCode(const PressedKey& press) {
+    return translateKey(KeyStroke{press.key.scanCode, press.key.extended, keyModifiers(press.state),
+                                  keysymCp437(press.keysym), press.own});
+}
+
+std::vector<std::int32_t> keyPressPosts(const PressedKey& press) {
+    std::vector<std::int32_t> codes;
+    if ((press.state & Mod1Mask) != 0) return codes;
+    if (const std::int32_t code = keyPressCode(press); code > 255) codes.push_back(code);
+    // Keys without a character (Delete, the arrows) still give Xlib text
+    // such as DEL; only character keys and input method commits type text.
+    const bool characterKey = press.keysym == NoSymbol || keysymCharacter(press.keysym) != 0;
+    if (!press.hasText || !characterKey) return codes;
+    std::u32string characters;
+    runtime::decodeUtf8(press.typedUtf8, characters);
+    for (const char32_t ch : characters) {
+        // A character code page 437 cannot hold is dropped, as is NUL.
+        if (const std::int32_t code = typedCp437(ch); code != 0) codes.push_back(code);
+    }
+    return codes;
 }
 
 }  // namespace gfx::x11

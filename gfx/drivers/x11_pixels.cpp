@@ -98,6 +98,10 @@ RowConverter chooseRowConverter(const VisualLayout& layout) {
     }
 }
 
+bool copiesUnchanged(RowConverter converter) {
+    return converter == copy32;
+}
+
 std::int32_t bytesPerPixel(const VisualLayout& layout) {
     if (chooseRowConverter(layout) == nullptr) return 0;
     return layout.bitsPerPixel / 8;

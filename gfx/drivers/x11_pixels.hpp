@@ -21,6 +21,10 @@ using RowConverter = void (*)(const std::uint8_t* source, std::uint8_t* target,
 // channel order, 16-bit 5-6-5 or 15-bit 5-5-5.
 RowConverter chooseRowConverter(const VisualLayout& layout);
 
+// True for the converter that copies rows unchanged: the window's image then
+// holds the frame's own bytes.
+bool copiesUnchanged(RowConverter converter);
+
 // Bytes one pixel takes in the layout's rows (0 when unsupported).
 std::int32_t bytesPerPixel(const VisualLayout& layout);
 

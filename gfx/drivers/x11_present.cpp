@@ -2,8 +2,11 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "gfx/drivers/x11_state.hpp"
 
@@ -15,6 +18,20 @@ namespace {
 bool sharedMemoryWanted() {
     const char* value = std::getenv("LETTERMOOR_X11_NOSHM");
     return value == nullptr || std::strcmp(value, "1") != 0;
+}
+
+// LETTERMOOR_X11_NODIFF=1 sends every marked row without comparing it, for
+// measuring what the comparison saves.
+bool rowComparisonWanted() {
+    const char* value = std::getenv("LETTERMOOR_X11_NODIFF");
+    return value == nullptr || std::strcmp(value, "1") != 0;
+}
+
+// LETTERMOOR_TRACE_FIRST_FRAME=1 reports on stderr when the first drawn frame
+// has reached the server, on the clock every process of the machine shares.
+bool firstFrameTraceWanted() {
+    const char* value = std::getenv("LETTERMOOR_TRACE_FIRST_FRAME");
+    return value != nullptr && std::strcmp(value, "1") == 0;
 }
 
 bool hostIsLsbFirst() {
@@ -110,6 +127,11 @@ bool createPresenter(X11State& s, Visual* visual, int depth) {
     p.convert = chooseRowConverter(layout);
     p.pixelBytes = bytesPerPixel(layout);
     if (p.convert == nullptr) return false;
+    p.compareRows = rowComparisonWanted();
+    p.repaintAll = true;
+    if (p.compareRows && !copiesUnchanged(p.convert)) {
+        p.shownFrame.assign(static_cast<std::size_t>(s.width) * 4 * s.height, 0);
+    }
 
     if (sharedMemoryWanted() && attachSharedImage(s, visual, depth)) return true;
     return createPlainImage(s, visual, depth);
@@ -128,46 +150,149 @@ void destroyPresenter(X11State& s) {
     s.presenter = Presenter{};
 }
 
-void presentRows(X11State& s, std::int32_t first, std::int32_t last) {
+namespace {
+
+std::uint8_t* imageRowAt(const Presenter& p, std::int32_t row) {
+    return reinterpret_cast<std::uint8_t*>(p.image->data) +
+           static_cast<std::ptrdiff_t>(row) * p.image->bytes_per_line;
+}
+
+// Converts rows first..last into the image, keeps the frame's copy of them
+// when the image cannot serve as one, and queues them for the window.
+void sendRows(X11State& s, std::int32_t first, std::int32_t last) {
     Presenter& p = s.presenter;
     const Screen& screen = *s.screen;
-    if (p.image == nullptr || screen.visiblePixels == nullptr) return;
-    first = std::max(first, 0);
-    last = std::min(last, s.height - 1);
-    if (last < first) return;
-
+    const auto rowBytes = static_cast<std::size_t>(s.width) * 4;
     for (std::int32_t row = first; row <= last; ++row) {
         const std::uint8_t* source =
             screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
-        auto* target = reinterpret_cast<std::uint8_t*>(p.image->data) +
-                       static_cast<std::ptrdiff_t>(row) * p.image->bytes_per_line;
-        p.convert(source, target, s.width);
+        p.convert(source, imageRowAt(p, row), s.width);
+        if (!p.shownFrame.empty()) {
+            std::memcpy(p.shownFrame.data() + static_cast<std::size_t>(row) * rowBytes, source,
+                        rowBytes);
+        }
     }
     const auto rows = static_cast<unsigned>(last - first + 1);
     const auto width = static_cast<unsigned>(s.width);
     if (p.usesShm) {
         XShmPutImage(s.display, s.window, s.gc, p.image, 0, first, 0, first, width, rows, False);
-        // The server reads the segment later; the next pass must not write
-        // into it before that.
-        XSync(s.display, False);
     } else {
         XPutImage(s.display, s.window, s.gc, p.image, 0, first, 0, first, width, rows);
+    }
+    s.counters.rowsSent.fetch_add(rows, std::memory_order_relaxed);
+}
+
+// Shared memory is read by the server later; the next pass must not write
+// into it before that.
+void finishSending(X11State& s) {
+    if (s.presenter.usesShm) {
+        XSync(s.display, False);
+    } else {
         XFlush(s.display);
     }
 }
 
+// True once the page holds more than one colour: the screen opens filled
+// with its background, so a uniform page is not yet a drawn frame.
+bool pageShowsSomething(const Screen& screen) {
+    std::uint32_t first = 0;
+    std::memcpy(&first, screen.visiblePixels, 4);
+    for (std::int32_t row = 0; row < screen.height; ++row) {
+        const std::uint8_t* pixels =
+            screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
+        for (std::int32_t x = 0; x < screen.width; ++x) {
+            std::uint32_t value = 0;
+            std::memcpy(&value, pixels + 4 * x, 4);
+            if (value != first) return true;
+        }
+    }
+    return false;
+}
+
+void traceFirstFrame(X11State& s) {
+    if (s.counters.firstFrameTraced || !firstFrameTraceWanted()) return;
+    if (s.screen->bytesPerPixel != 4 || !pageShowsSomething(*s.screen)) return;
+    s.counters.firstFrameTraced = true;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::fprintf(stderr, "lettermoor: first frame shown at monotonic %lld.%09ld\n",
+                 static_cast<long long>(now.tv_sec), now.tv_nsec);
+}
+
+// What the window shows of the frame: the image itself when it holds the
+// frame's bytes, else the kept copy.
+std::uint64_t threadCpuNanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+RowSpan shownRows(const X11State& s) {
+    const Presenter& p = s.presenter;
+    if (!p.shownFrame.empty()) {
+        return RowSpan{p.shownFrame.data(), static_cast<std::ptrdiff_t>(s.width) * 4};
+    }
+    return RowSpan{reinterpret_cast<const std::uint8_t*>(p.image->data), p.image->bytes_per_line};
+}
+
+}  // namespace
+
+void presentRows(X11State& s, std::int32_t first, std::int32_t last) {
+    const Screen& screen = *s.screen;
+    if (s.presenter.image == nullptr || screen.visiblePixels == nullptr) return;
+    first = std::max(first, 0);
+    last = std::min(last, s.height - 1);
+    if (last < first) return;
+    sendRows(s, first, last);
+    finishSending(s);
+}
+
+void repaintEverything(X11State& s) {
+    s.presenter.repaintAll = true;
+}
+
 void presentDirtyRows(X11State& s) {
+    Presenter& p = s.presenter;
     std::vector<std::uint8_t>& dirty = s.screen->dirtyRows;
     const std::int32_t rows = std::min(static_cast<std::int32_t>(dirty.size()), s.height);
-    std::int32_t first = -1;
-    std::int32_t last = -1;
-    for (std::int32_t row = 0; row < rows; ++row) {
-        if (dirty[static_cast<std::size_t>(row)] == 0) continue;
-        if (first < 0) first = row;
-        last = row;
+    const bool anyMarked = std::any_of(dirty.begin(), dirty.begin() + rows,
+                                       [](std::uint8_t mark) { return mark != 0; });
+    if (p.image == nullptr || s.screen->visiblePixels == nullptr || (!anyMarked && !p.repaintAll)) {
+        std::fill(dirty.begin(), dirty.end(), std::uint8_t{0});
+        return;
     }
-    if (first >= 0) presentRows(s, first, last);
+    const auto started = std::chrono::steady_clock::now();
+    const std::uint64_t cpuStarted = threadCpuNanoseconds();
+    const Screen& screen = *s.screen;
+    if (p.repaintAll) {
+        sendRows(s, 0, s.height - 1);
+        p.repaintAll = false;
+    } else if (p.compareRows) {
+        findChangedRows(RowSpan{screen.visiblePixels, screen.pitch}, shownRows(s),
+                        static_cast<std::size_t>(s.width) * 4, dirty.data(), rows, p.runs);
+        for (const RowRun& run : p.runs) sendRows(s, run.first, run.first + run.count - 1);
+    } else {
+        std::int32_t first = -1;
+        std::int32_t last = -1;
+        for (std::int32_t row = 0; row < rows; ++row) {
+            if (dirty[static_cast<std::size_t>(row)] == 0) continue;
+            if (first < 0) first = row;
+            last = row;
+        }
+        sendRows(s, first, last);
+    }
+    finishSending(s);
     std::fill(dirty.begin(), dirty.end(), std::uint8_t{0});
+    const auto spent = std::chrono::steady_clock::now() - started;
+    s.counters.passes.fetch_add(1, std::memory_order_relaxed);
+    s.counters.nanoseconds.fetch_add(
+        static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count()),
+        std::memory_order_relaxed);
+    s.counters.cpuNanoseconds.fetch_add(threadCpuNanoseconds() - cpuStarted,
+                                        std::memory_order_relaxed);
+    traceFirstFrame(s);
 }
 
 }  // namespace gfx::x11

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "gfx/drivers/row_diff.hpp"
+#include "gfx/drivers/x11_driver.hpp"
 #include "gfx/drivers/x11_pixels.hpp"
 #include "gfx/screen.hpp"
 
@@ -45,6 +47,23 @@ struct Presenter {
     bool usesShm = false;
     RowConverter convert = nullptr;
     std::int32_t pixelBytes = 0;
+    // The frame rows as last sent, kept only when the image holds converted
+    // pixels; otherwise the image itself is that copy.
+    std::vector<std::uint8_t> shownFrame;
+    // Marked rows are compared with what was sent and skipped when equal.
+    bool compareRows = true;
+    // The next pass sends every row: the window's contents may be gone.
+    bool repaintAll = true;
+    std::vector<RowRun> runs;
+};
+
+// Counted by the window thread; read by any thread.
+struct PassCounters {
+    std::atomic<std::uint64_t> passes{0};
+    std::atomic<std::uint64_t> rowsSent{0};
+    std::atomic<std::uint64_t> nanoseconds{0};
+    std::atomic<std::uint64_t> cpuNanoseconds{0};
+    bool firstFrameTraced = false;  // window thread only
 };
 
 struct ScreenSaverState {
@@ -92,7 +111,7 @@ struct X11State {
     std::thread thread;
     std::atomic<bool> running{false};
     std::atomic<bool> threadFinished{false};
-    // Stopped for good after the connection was lost, see parkWindowThread.
+    // Stopped for good after the connection was lost, see parkIfWindowThread.
     std::atomic<bool> threadParked{false};
 
     // Start-up handshake: 0 waiting, 1 window up, -1 failed.
@@ -118,9 +137,13 @@ struct X11State {
     XIM inputMethod = nullptr;
     XIC inputContext = nullptr;
     Presenter presenter;
+    PassCounters counters;
     ScreenSaverState screenSaver;
     std::array<KeyInfo, 256> keys{};
     std::array<bool, 256> keyDown{};
+    // keyState follows key events; it is read from the server only when it
+    // may have missed some (focus regained, keyboard remapped).
+    bool keyStateStale = true;
     bool windowHoldsLock = false;  // inside a pass
     bool mapped = false;
     bool fullScreen = false;
@@ -132,20 +155,49 @@ X11State& state();
 void markAllRows(X11State& s);
 // After the connection is lost, on the window thread: lets go of the frame
 // lock and of everyone waiting for this thread, then never returns, so no
-// Xlib call touches the dead connection again.
-[[noreturn]] void parkWindowThread();
+// Xlib call touches the dead connection again. Elsewhere it returns at once.
+void parkIfWindowThread();
+
+// x11_window_setup.cpp: the parts of a window every X back end sets up alike.
+struct WindowCorner {
+    int x = 0;
+    int y = 0;
+};
+// The corner that centres a window of that size on the monitor under the pointer.
+WindowCorner centredCorner(Display* display, int width, int height);
+void internAtoms(X11State& s);
+void applyTitle(X11State& s, const std::string& title);
+// Fixed size, class "lettermoor", close box protocol, pid, title, initial state.
+void describeWindow(X11State& s, WindowCorner corner);
+// Key table, input method, screen saver and refresh rate; stopInput undoes it.
+void startInput(X11State& s);
+void stopInput(X11State& s);
+// Events every X window of ours listens to.
+inline constexpr long WindowEventMask = ExposureMask | KeyPressMask | KeyReleaseMask |
+                                        ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                                        EnterWindowMask | LeaveWindowMask | FocusChangeMask |
+                                        StructureNotifyMask | PropertyChangeMask;
 
 // x11_present.cpp
 bool createPresenter(X11State& s, Visual* visual, int depth);
 void destroyPresenter(X11State& s);
 void presentRows(X11State& s, std::int32_t first, std::int32_t last);
 void presentDirtyRows(X11State& s);
+// Makes the next pass send every row, marked or not.
+void repaintEverything(X11State& s);
 
 // x11_events.cpp
 void handleEvent(X11State& s, XEvent& event);
 void refreshKeyState(X11State& s);
 void loadKeyboardMapping(X11State& s);
 void toggleFullScreen(X11State& s);
+// The mouse for getMouse: 0 with the state and every button pressed since the
+// last call, -1 while the window is inactive or the pointer outside.
+int takeMouse(MouseState& m, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
+              std::int32_t* buttons, std::int32_t* clipped);
+
+// x11_icon.cpp: the icon set through gfx::setWindowIcon, if any.
+void applyWindowIcon(X11State& s);
 
 // x11_screensaver.cpp
 void suspendScreenSaver(Display* display, ScreenSaverState& saver);

@@ -1,138 +1,19 @@
-#include <X11/XKBlib.h>
-#include <X11/Xatom.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <mutex>
+#include <string>
 
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/drivers/x11_state.hpp"
-#include "runtime/cp437.hpp"
-
-#if defined(LETTERMOOR_HAVE_XINERAMA)
-#include <X11/extensions/Xinerama.h>
-#endif
-#if defined(LETTERMOOR_HAVE_XRANDR)
-#include <X11/extensions/Xrandr.h>
-#endif
 
 namespace gfx::x11 {
 namespace {
 
+thread_local bool onWindowThread = false;
+
 constexpr auto PassInterval = std::chrono::milliseconds(10);
 // Bound on waiting for the window thread to take over a title.
 constexpr auto TitleWait = std::chrono::seconds(2);
-
-struct Area {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool contains(int px, int py) const {
-        return px >= x && py >= y && px < x + width && py < y + height;
-    }
-};
-
-// The monitor under the pointer, or the whole screen without monitor
-// information.
-Area monitorUnderPointer(Display* display) {
-    const int screen = DefaultScreen(display);
-    Area whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
-    Window root = RootWindow(display, screen);
-    Window child = None;
-    int px = 0;
-    int py = 0;
-    int wx = 0;
-    int wy = 0;
-    unsigned mask = 0;
-    if (!XQueryPointer(display, root, &root, &child, &px, &py, &wx, &wy, &mask)) return whole;
-
-#if defined(LETTERMOOR_HAVE_XINERAMA)
-    int eventBase = 0;
-    int errorBase = 0;
-    if (XineramaQueryExtension(display, &eventBase, &errorBase) && XineramaIsActive(display)) {
-        int count = 0;
-        XineramaScreenInfo* screens = XineramaQueryScreens(display, &count);
-        Area found;
-        for (int i = 0; i < count; ++i) {
-            const Area area{screens[i].x_org, screens[i].y_org, screens[i].width,
-                            screens[i].height};
-            if (area.contains(px, py)) found = area;
-        }
-        if (screens != nullptr) XFree(screens);
-        if (found.width > 0) return found;
-    }
-#endif
-#if defined(LETTERMOOR_HAVE_XRANDR)
-    int randrEvents = 0;
-    int randrErrors = 0;
-    if (XRRQueryExtension(display, &randrEvents, &randrErrors)) {
-        Area found;
-        if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root)) {
-            for (int i = 0; i < resources->ncrtc && found.width == 0; ++i) {
-                XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
-                if (crtc == nullptr) continue;
-                const Area area{crtc->x, crtc->y, static_cast<int>(crtc->width),
-                                static_cast<int>(crtc->height)};
-                if (crtc->mode != None && area.contains(px, py)) found = area;
-                XRRFreeCrtcInfo(crtc);
-            }
-            XRRFreeScreenResources(resources);
-        }
-        if (found.width > 0) return found;
-    }
-#endif
-    return whole;
-}
-
-void readRefreshRate(X11State& s) {
-#if defined(LETTERMOOR_HAVE_XRANDR)
-    int events = 0;
-    int errors = 0;
-    if (!XRRQueryExtension(s.display, &events, &errors)) return;
-    if (XRRScreenConfiguration* config =
-            XRRGetScreenInfo(s.display, RootWindow(s.display, DefaultScreen(s.display)))) {
-        s.screen->refreshRate = XRRConfigCurrentRate(config);
-        XRRFreeScreenConfigInfo(config);
-    }
-#else
-    (void)s;
-#endif
-}
-
-void internAtoms(X11State& s) {
-    Atoms& a = s.atoms;
-    a.wmProtocols = XInternAtom(s.display, "WM_PROTOCOLS", False);
-    a.wmDeleteWindow = XInternAtom(s.display, "WM_DELETE_WINDOW", False);
-    a.netWmPing = XInternAtom(s.display, "_NET_WM_PING", False);
-    a.netWmPid = XInternAtom(s.display, "_NET_WM_PID", False);
-    a.netWmName = XInternAtom(s.display, "_NET_WM_NAME", False);
-    a.utf8String = XInternAtom(s.display, "UTF8_STRING", False);
-    a.netWmState = XInternAtom(s.display, "_NET_WM_STATE", False);
-    a.netWmStateFullscreen = XInternAtom(s.display, "_NET_WM_STATE_FULLSCREEN", False);
-    a.netWmStateMaximizedVert = XInternAtom(s.display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
-    a.netWmStateMaximizedHorz = XInternAtom(s.display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
-    a.netWmStateAbove = XInternAtom(s.display, "_NET_WM_STATE_ABOVE", False);
-    a.motifWmHints = XInternAtom(s.display, "_MOTIF_WM_HINTS", False);
-}
-
-// WM_NAME takes Latin-1, _NET_WM_NAME UTF-8; the title is code page 437.
-void applyTitle(X11State& s, const std::string& title) {
-    std::u32string characters;
-    for (unsigned char byte : title) characters.push_back(runtime::cp437ToUnicode(byte));
-    std::string latin1;
-    std::string utf8;
-    for (char32_t ch : characters) {
-        latin1.push_back(static_cast<char>(ch <= 0xFF ? ch : U'?'));
-        runtime::appendUtf8(ch, utf8);
-    }
-    XStoreName(s.display, s.window, latin1.c_str());
-    XChangeProperty(s.display, s.window, s.atoms.netWmName, s.atoms.utf8String, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(utf8.data()),
-                    static_cast<int>(utf8.size()));
-}
 
 void applyPendingTitle(X11State& s) {
     std::string title;
@@ -152,32 +33,6 @@ void applyPendingTitle(X11State& s) {
     s.titleApplied.notify_all();
 }
 
-void setInitialWindowState(X11State& s) {
-    std::vector<Atom> states;
-    if (s.flags & FullScreen) states.push_back(s.atoms.netWmStateFullscreen);
-    if (s.flags & AlwaysOnTop) states.push_back(s.atoms.netWmStateAbove);
-    s.fullScreen = (s.flags & FullScreen) != 0;
-    if (!states.empty()) {
-        XChangeProperty(s.display, s.window, s.atoms.netWmState, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(states.data()),
-                        static_cast<int>(states.size()));
-    }
-    if (s.flags & NoFrame) {
-        // Motif hints: flags = decorations given, decorations = none.
-        const long hints[5] = {2, 0, 0, 0, 0};
-        XChangeProperty(s.display, s.window, s.atoms.motifWmHints, s.atoms.motifWmHints, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(hints), 5);
-    }
-}
-
-void openInputMethod(X11State& s) {
-    XSetLocaleModifiers("");
-    s.inputMethod = XOpenIM(s.display, nullptr, nullptr, nullptr);
-    if (s.inputMethod == nullptr) return;
-    s.inputContext = XCreateIC(s.inputMethod, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
-                               XNClientWindow, s.window, XNFocusWindow, s.window, nullptr);
-}
-
 int createWindow(X11State& s) {
     s.display = XOpenDisplay(nullptr);
     if (s.display == nullptr) return -1;
@@ -189,53 +44,23 @@ int createWindow(X11State& s) {
     const int depth = DefaultDepth(s.display, screenNumber);
     if (visual->c_class != TrueColor) return -1;
 
-    const Area monitor = monitorUnderPointer(s.display);
-    const int x = monitor.x + (monitor.width - s.width) / 2;
-    const int y = monitor.y + (monitor.height - s.height) / 2;
+    const WindowCorner corner = centredCorner(s.display, s.width, s.height);
 
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(s.display, screenNumber);
     attributes.bit_gravity = NorthWestGravity;
-    attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
-                            ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
-                            LeaveWindowMask | FocusChangeMask | StructureNotifyMask |
-                            PropertyChangeMask;
+    attributes.event_mask = WindowEventMask;
     s.window =
-        XCreateWindow(s.display, RootWindow(s.display, screenNumber), x, y,
+        XCreateWindow(s.display, RootWindow(s.display, screenNumber), corner.x, corner.y,
                       static_cast<unsigned>(s.width), static_cast<unsigned>(s.height), 0, depth,
                       InputOutput, visual, CWBackPixel | CWBitGravity | CWEventMask, &attributes);
     if (s.window == None) return -1;
-
-    XSizeHints size{};
-    size.flags = PPosition | USPosition | PSize | PMinSize | PMaxSize;
-    size.x = x;
-    size.y = y;
-    size.width = size.min_width = size.max_width = s.width;
-    size.height = size.min_height = size.max_height = s.height;
-    XSetWMNormalHints(s.display, s.window, &size);
-
-    std::string resName = "lettermoor";
-    std::string resClass = "Lettermoor";
-    XClassHint classHint{resName.data(), resClass.data()};
-    XSetClassHint(s.display, s.window, &classHint);
-
-    Atom protocols[2] = {s.atoms.wmDeleteWindow, s.atoms.netWmPing};
-    XSetWMProtocols(s.display, s.window, protocols, 2);
-    const long pid = static_cast<long>(getpid());
-    XChangeProperty(s.display, s.window, s.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pid), 1);
-    applyTitle(s, s.initialTitle);
-    setInitialWindowState(s);
+    describeWindow(s, corner);
 
     s.gc = XCreateGC(s.display, s.window, 0, nullptr);
     if (s.gc == nullptr || !createPresenter(s, visual, depth)) return -1;
 
-    Bool detectable = False;
-    XkbSetDetectableAutoRepeat(s.display, True, &detectable);
-    loadKeyboardMapping(s);
-    openInputMethod(s);
-    suspendScreenSaver(s.display, s.screenSaver);
-    readRefreshRate(s);
+    startInput(s);
 
     XMapRaised(s.display, s.window);
     XSync(s.display, False);
@@ -244,17 +69,13 @@ int createWindow(X11State& s) {
 
 void destroyWindow(X11State& s) {
     if (s.display == nullptr) return;
-    restoreScreenSaver(s.display, s.screenSaver);
-    if (s.inputContext != nullptr) XDestroyIC(s.inputContext);
-    if (s.inputMethod != nullptr) XCloseIM(s.inputMethod);
+    stopInput(s);
     destroyPresenter(s);
     if (s.gc != nullptr) XFreeGC(s.display, s.gc);
     if (s.window != None) XDestroyWindow(s.display, s.window);
     XSync(s.display, False);
     removeErrorHandler();
     XCloseDisplay(s.display);
-    s.inputContext = nullptr;
-    s.inputMethod = nullptr;
     s.gc = nullptr;
     s.window = None;
     s.display = nullptr;
@@ -284,7 +105,10 @@ void runPass(X11State& s) {
     applyPendingTitle(s);
     const bool ready = s.framesReady.load();
     if (ready) presentDirtyRows(s);
-    if (ready && s.mouse.active) refreshKeyState(s);
+    if (ready && s.mouse.active && s.keyStateStale) {
+        refreshKeyState(s);
+        s.keyStateStale = false;
+    }
     while (XPending(s.display) > 0) {
         XEvent event;
         XNextEvent(s.display, &event);
@@ -308,6 +132,7 @@ void runWindow(X11State& s) {
 }
 
 void windowThread(X11State& s) {
+    onWindowThread = true;
     runWindow(s);
     s.threadFinished.store(true);
 }
@@ -343,6 +168,12 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     s.flags = flags;
     s.initialTitle = title != nullptr ? title : "";
     s.mouse = MouseState{};
+    s.keyStateStale = true;
+    s.counters.passes.store(0);
+    s.counters.rowsSent.store(0);
+    s.counters.nanoseconds.store(0);
+    s.counters.cpuNanoseconds.store(0);
+    s.counters.firstFrameTraced = false;
     s.startResult = 0;
     s.framesReady.store(false);
     s.programHoldsLock.store(false);
@@ -409,16 +240,7 @@ void x11SetTitle(const char* title) {
 
 int x11GetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
                 std::int32_t* clipped) {
-    MouseState& m = state().mouse;
-    const std::int32_t pressed = m.pressedSinceRead;
-    m.pressedSinceRead = 0;
-    if (!m.active || !m.inside) return -1;
-    if (x != nullptr) *x = m.x;
-    if (y != nullptr) *y = m.y;
-    if (wheel != nullptr) *wheel = m.wheel;
-    if (buttons != nullptr) *buttons = m.buttons | pressed;
-    if (clipped != nullptr) *clipped = m.clipped;
-    return 0;
+    return takeMouse(state().mouse, x, y, wheel, buttons, clipped);
 }
 
 void x11WaitVsync() {
@@ -434,7 +256,9 @@ X11State& state() {
     return instance;
 }
 
-void parkWindowThread() {
+void parkIfWindowThread() {
+    // Back ends that talk to the server from the program's thread go on.
+    if (!onWindowThread) return;
     X11State& s = state();
     if (s.windowHoldsLock) {
         s.windowHoldsLock = false;
@@ -452,12 +276,19 @@ void parkWindowThread() {
 
 void markAllRows(X11State& s) {
     if (!s.framesReady.load()) return;
+    repaintEverything(s);
     std::fill(s.screen->dirtyRows.begin(), s.screen->dirtyRows.end(), std::uint8_t{1});
 }
 
 }  // namespace gfx::x11
 
 namespace gfx {
+
+PresentationStats x11PresentationStats() {
+    const x11::PassCounters& c = x11::state().counters;
+    return PresentationStats{c.passes.load(), c.rowsSent.load(), c.nanoseconds.load(),
+                             c.cpuNanoseconds.load()};
+}
 
 const DisplayDriver& x11Driver() {
     static const DisplayDriver driver = [] {

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "game/word_file.hpp"
 #include "gfx/screen.hpp"
@@ -43,10 +45,14 @@ std::vector<WordEntry> elevenWords() {
 }
 
 void GameTest::SetUp() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "lettermoor-game-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
+    // A fresh folder of our own: create_directory refuses one that exists.
+    std::random_device entropy;
+    std::filesystem::path folder;
+    do {
+        folder = std::filesystem::temp_directory_path() /
+                 ("lettermoor-game-" + std::to_string(entropy()));
+    } while (!std::filesystem::create_directory(folder));
+    folder_ = folder.string();
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
     resetScriptedDriver();

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -72,6 +75,30 @@ TEST_F(WordsTool, UsageAndVersion) {
     EXPECT_EQ(run("", ""), 2);
     EXPECT_EQ(run("shuffle", ""), 2);
     EXPECT_EQ(run("deal --seed banana", ""), 2);
+}
+
+// Files no editor would write: the tool answers with its exit codes and a
+// message, never a crash.
+TEST_F(WordsTool, HostileFilesGetTheNoPuzzleAnswer) {
+    const std::vector<std::pair<const char*, std::string>> unusable = {
+        {"only line feeds", std::string(100000, '\n')},
+        {"only NUL bytes", std::string(4096, '\0')},
+        {"one 10 MB line", "c\np\n" + std::string(10 * 1024 * 1024, 'W')},
+    };
+    for (const auto& [name, input] : unusable) {
+        EXPECT_EQ(run("check", input), 1) << name;
+        EXPECT_EQ(run("deal --seed 3", input), 1) << name;
+        EXPECT_NE(file("err").find("has 0 usable words"), std::string::npos) << name;
+        EXPECT_EQ(run("decode", input), 0) << name;
+    }
+    std::mt19937 random(5);
+    std::string junk(256 * 1024, '\0');
+    for (char& c : junk) c = static_cast<char>(random());
+    const int checked = run("check", junk);
+    EXPECT_TRUE(checked == 0 || checked == 1) << checked;
+    const int dealt = run("deal --seed 3", junk);
+    EXPECT_TRUE(dealt == 0 || dealt == 1) << dealt;
+    EXPECT_EQ(run("decode", junk), 0);
 }
 
 }  // namespace

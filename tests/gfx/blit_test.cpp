@@ -119,7 +119,7 @@ TEST_F(BlitTest, ClipsAtTheScreenEdges) {
 TEST_F(BlitTest, WhollyOutsideDrawsNothingAndTakesNoLock) {
     gfx::closeScreen();
     gfx::presetDriverName(nullptr);
-    unsetenv("LETTERMOOR_DRIVER");
+    gfxtest::clearVariable("LETTERMOOR_DRIVER");
     gfx::setDriverCandidates({&gfxtest::Rec::driver()});
     ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
     screen = gfx::activeScreen();
@@ -249,11 +249,16 @@ TEST(TransparentTables, VectorRowsMatchScalarRows) {
                 std::vector<std::uint8_t> a(static_cast<std::size_t>(destinationPitch * height));
                 for (auto& byte : a) byte = static_cast<std::uint8_t>(random());
                 auto b = a;
+                auto c = a;
                 scalar.fourBytes(source.data(), a.data(), width, height, sourcePitch,
                                  destinationPitch);
                 vector.fourBytes(source.data(), b.data(), width, height, sourcePitch,
                                  destinationPitch);
                 ASSERT_EQ(a, b) << width << "x" << height << " slack " << slack;
+                if (!__builtin_cpu_supports("avx2")) continue;
+                gfx::wideTransparentTable().fourBytes(source.data(), c.data(), width, height,
+                                                      sourcePitch, destinationPitch);
+                ASSERT_EQ(a, c) << "eight at a time, " << width << "x" << height;
             }
         }
     }

@@ -533,6 +533,33 @@ TEST_F(BitmapTest, BitmapsNeedAScreenAndMemory) {
     EXPECT_TRUE(onlyMask());
 }
 
+// The in-memory entry point reads a file's bytes exactly as the file would
+// be read, whole or cut anywhere that matters.
+TEST_F(BitmapTest, BytesInMemoryLoadLikeTheSameFile) {
+    for (const FormCase& c : allForms()) {
+        const auto file = imagetest::encodeBitmap(c.form, randomPicture(c.form, 5, 3, 19));
+        const std::size_t pixels = imagetest::pixelDataOffset(file);
+        for (const std::size_t n : {file.size(), file.size() - 1, pixels + 1, pixels,
+                                    std::size_t{20}, std::size_t{1}, std::size_t{0}}) {
+            const std::vector<std::uint8_t> bytes(file.begin(),
+                                                  file.begin() + static_cast<long>(n));
+            ImageHandle fromFile(gfx::createImage(8, 8, 0, 0, gfx::NoColorGiven));
+            ImageHandle fromMemory(gfx::createImage(8, 8, 0, 0, gfx::NoColorGiven));
+            const LoadResult expected = load(bytes, fromFile.get());
+            EXPECT_EQ(gfx::loadImageFromMemory(bytes, fromMemory.get(), nullptr), expected)
+                << c.name << " cut at " << n;
+            for (std::int32_t y = 0; y < 8; ++y) {
+                ASSERT_EQ(std::memcmp(gfx::imageRow(fromFile.get(), y),
+                                      gfx::imageRow(fromMemory.get(), y), 32),
+                          0)
+                    << c.name << " cut at " << n << " row " << y;
+            }
+        }
+    }
+    EXPECT_EQ(gfx::loadImageFromMemory({}, image.get(), nullptr), LoadResult::BadFile);
+    EXPECT_TRUE(onlyMask());
+}
+
 class BitmapDriverTest : public gfxtest::RecordingScreenTest {};
 
 TEST_F(BitmapDriverTest, PaletteGoesToTheDriverUnderOneLock) {

@@ -264,3 +264,22 @@ TEST_F(RawDumpTest, DumpIntoTheScreenFillsThePageAndMarksItsRows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RawDumpTest, DumpWithoutMemoryForItsBufferChangesNothing) {
+    ImageHandle source(gfx::createImage(4, 4, 0x55667788u, 32, 0));
+    ImageHandle target(gfx::createImage(4, 4, 0, 32, gfx::NoColorGiven));
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(target, nullptr);
+    const auto before = blockBytes(target.get());
+    const auto dump = rawDump(source.get(), blockBytes(source.get()).size(), false);
+    imagetest::writeFile(path, dump);
+    gfx::failNextAllocations(1);
+    EXPECT_EQ(gfx::loadImage(path, target.get(), nullptr), LoadResult::NoMemory);
+    gfx::failNextAllocations(1);
+    EXPECT_EQ(gfx::loadImageFromMemory(dump, target.get(), nullptr), LoadResult::NoMemory);
+    EXPECT_EQ(blockBytes(target.get()), before);
+}
+
+}  // namespace

@@ -48,6 +48,15 @@ TEST_F(InputTest, FullRingKeepsNewestFifteen) {
     EXPECT_EQ(read, "fghijklmnopqrst");
 }
 
+// 255 is a character (the no-break space of code page 437), not an extended
+// key: its low byte must not make it read as two bytes.
+TEST_F(InputTest, CharacterCode255ReadsAsOneByte) {
+    postKey(255);
+    postKey(0xFFFF);
+    EXPECT_EQ(readKey(), "\xff");
+    EXPECT_EQ(readKey(), "\xff\xff");
+}
+
 TEST_F(InputTest, PostedZeroReadsAsEmpty) {
     postKey(0);
     postKey('x');
@@ -57,9 +66,9 @@ TEST_F(InputTest, PostedZeroReadsAsEmpty) {
 
 TEST_F(InputTest, CloseRequestComesBeforeQueuedKeysOnce) {
     postKey('q');
-    std::signal(SIGUSR1, [](int) { requestClose(); });
-    std::raise(SIGUSR1);
-    std::signal(SIGUSR1, SIG_DFL);
+    std::signal(SIGTERM, [](int) { requestClose(); });
+    std::raise(SIGTERM);
+    std::signal(SIGTERM, SIG_DFL);
     EXPECT_EQ(readKey(), "\xffk");
     EXPECT_EQ(readKey(), "q");
     EXPECT_EQ(readKey(), "");

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#if defined(LETTERMOOR_HAVE_X11)
 #include <X11/keysym.h>
+#endif
 
 #include <cstdint>
 
+#if defined(LETTERMOOR_HAVE_X11)
 #include "gfx/drivers/x11_keymap.hpp"
+#endif
 #include "gfx/key_translation.hpp"
 
 namespace {
@@ -110,6 +114,7 @@ TEST(KeyTranslation, ColumnPriority) {
     EXPECT_EQ(gfx::keyColumn(Shift | Ctrl | gfx::ModRightAlt), gfx::ColumnAlt);
 }
 
+#if defined(LETTERMOOR_HAVE_X11)
 TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
     struct KeyCase {
         std::uint32_t keycode;
@@ -147,5 +152,6 @@ TEST(X11Keymap, KeysymsToCodePage437) {
     EXPECT_EQ(gfx::x11::typedCp437(U'ü'), 0x81);
     EXPECT_EQ(gfx::x11::typedCp437(0), 0);
 }
+#endif
 
 }  // namespace

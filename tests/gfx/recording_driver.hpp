@@ -12,6 +12,7 @@
 
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
+#include "tests/gfx/environment_variable.hpp"
 
 namespace gfxtest {
 
@@ -117,7 +118,7 @@ class RecordingScreenTest : public ::testing::Test {
     static void resetAll() {
         gfx::closeScreen();
         gfx::presetDriverName(nullptr);
-        unsetenv("LETTERMOOR_DRIVER");
+        gfxtest::clearVariable("LETTERMOOR_DRIVER");
         gfx::setDriverCandidates({&Rec::driver()});
         Rec::reset();
         Alpha::reset();

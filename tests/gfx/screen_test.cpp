@@ -260,7 +260,7 @@ TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
 TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
     setDriverCandidates({&Alpha::driver(), &Beta::driver()});
     setWindowTitle("T");
-    setenv("LETTERMOOR_DRIVER", "BETA", 1);
+    gfxtest::setVariable("LETTERMOOR_DRIVER", "BETA");
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(driverLog(), (Log{"Beta:init(T,10,10,32,0,0)", "Beta:lock", "Beta:unlock"}));
 
@@ -280,7 +280,7 @@ TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
 }
 
 TEST_F(ScreenTest, NullNameOrNoDriverFlagTakesNullDriver) {
-    setenv("LETTERMOOR_DRIVER", "NULL", 1);
+    gfxtest::setVariable("LETTERMOOR_DRIVER", "NULL");
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(currentScreen()->driver, &nullDriver());
     EXPECT_TRUE(driverLog().empty());
@@ -292,7 +292,7 @@ TEST_F(ScreenTest, NullNameOrNoDriverFlagTakesNullDriver) {
     EXPECT_EQ(currentScreen()->lockCount, 0);
     EXPECT_EQ(pixelAt(*currentScreen(), 3, 4), 0xFF123456u);
 
-    unsetenv("LETTERMOOR_DRIVER");
+    gfxtest::clearVariable("LETTERMOOR_DRIVER");
     ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
     EXPECT_EQ(currentScreen()->driver, &nullDriver());
     EXPECT_TRUE(driverLog().empty());

@@ -183,6 +183,42 @@ TEST_F(X11Window, KeyPressesReachReadKey) {
     EXPECT_EQ(gfx::readKey(), "");
 }
 
+// keyState follows presses and releases, including two keys that give the
+// same scan code (Up and keypad 8 both give 0x48).
+TEST_F(X11Window, KeyStateFollowsKeysHeldDown) {
+    ASSERT_TRUE(waitForFocus());
+    auto keyDown = [](std::size_t scan) {
+        gfx::lockScreen();
+        const bool down = gfx::currentScreen()->keyState[scan] != 0;
+        gfx::unlockScreen(1, 0);
+        return down;
+    };
+    const KeyCode up = XKeysymToKeycode(probe(), XK_Up);
+    const KeyCode keypadUp = XKeysymToKeycode(probe(), XK_KP_Up);
+    const KeyCode a = XKeysymToKeycode(probe(), XK_a);
+    XTestFakeKeyEvent(probe(), a, True, CurrentTime);
+    XTestFakeKeyEvent(probe(), up, True, CurrentTime);
+    XFlush(probe());
+    EXPECT_TRUE(waitFor([&] { return keyDown(0x1E) && keyDown(0x48); }));
+    XTestFakeKeyEvent(probe(), a, False, CurrentTime);
+    XFlush(probe());
+    EXPECT_TRUE(waitFor([&] { return !keyDown(0x1E); }));
+    EXPECT_TRUE(keyDown(0x48));
+    if (keypadUp != 0 && keypadUp != up) {
+        XTestFakeKeyEvent(probe(), keypadUp, True, CurrentTime);
+        XTestFakeKeyEvent(probe(), up, False, CurrentTime);
+        XFlush(probe());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_TRUE(keyDown(0x48)) << "keypad 8 is still down";
+        XTestFakeKeyEvent(probe(), keypadUp, False, CurrentTime);
+        XFlush(probe());
+    } else {
+        XTestFakeKeyEvent(probe(), up, False, CurrentTime);
+        XFlush(probe());
+    }
+    EXPECT_TRUE(waitFor([&] { return !keyDown(0x48); }));
+}
+
 TEST_F(X11Window, CharacterOutsideAsciiPostsItsCodePage437Byte) {
     ASSERT_TRUE(waitForFocus());
     // Give an unused keycode the keysyms ä and Ä, as a German layout has.

@@ -1,0 +1,14 @@
+#pragma once
+// A failed invariant ends the run the way a sanitizer finding does, so
+// libFuzzer keeps the input that caused it.
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_REQUIRE(condition)                                                                    \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)

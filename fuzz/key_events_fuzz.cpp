@@ -1,0 +1,122 @@
+// Arbitrary key events, as the X back end and any other back end hand them
+// over: scan codes, modifiers, keysyms, produced characters and typed text.
+// Every code must have the key-code form, and readKey must return exactly the
+// codes posted, the last fifteen of them, each as its key text.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "fuzz/fuzz_checks.hpp"
+#include "gfx/drivers/x11_keymap.hpp"
+#include "gfx/input.hpp"
+#include "gfx/key_translation.hpp"
+#include "gfx/screen.hpp"
+
+namespace {
+
+constexpr std::size_t RingCapacity = 15;
+
+bool openGameScreen() {
+    gfx::presetDriverName("null");
+    return gfx::openScreen(1000, 600, 32, 0, 0, 0) == 0;
+}
+
+// 0, a character 1-255, or (c << 8) | 0xFF with c from 1 to 255.
+bool isKeyCode(std::int32_t code) {
+    if (code >= 0 && code <= 255) return true;
+    const std::int32_t high = code >> 8;
+    return (code & 0xFF) == 0xFF && high >= 1 && high <= 255;
+}
+
+std::string expectedText(std::int32_t code) {
+    if (code == 0) return {};
+    if (code <= 255) return std::string(1, static_cast<char>(code));
+    return std::string{'\xFF', static_cast<char>(code >> 8)};
+}
+
+// The ring as the game should see it.
+class RingModel {
+  public:
+    void post(std::int32_t code) {
+        FUZZ_REQUIRE(isKeyCode(code));
+        gfx::postKey(code);
+        codes_.push_back(code);
+        if (codes_.size() > RingCapacity) codes_.pop_front();
+    }
+    void read() {
+        const std::string text = gfx::readKey();
+        std::int32_t expected = 0;
+        if (!codes_.empty()) {
+            expected = codes_.front();
+            codes_.pop_front();
+        }
+        FUZZ_REQUIRE(text == expectedText(expected));
+    }
+    void drain() {
+        while (!codes_.empty()) read();
+        FUZZ_REQUIRE(gfx::readKey().empty());
+    }
+
+  private:
+    std::deque<std::int32_t> codes_;
+};
+
+void pressXKey(FuzzedDataProvider& input, RingModel& ring) {
+    const auto keycode = input.ConsumeIntegral<std::uint8_t>();
+    const auto baseKeysym = input.ConsumeIntegral<std::uint32_t>();
+    gfx::x11::PressedKey press;
+    press.key = gfx::x11::scanKeyFor(keycode, baseKeysym);
+    press.own = gfx::x11::keysymCp437(baseKeysym);
+    press.keysym = input.ConsumeIntegral<std::uint32_t>();
+    press.state = input.ConsumeIntegral<std::uint16_t>();
+    const std::string typed = input.ConsumeRandomLengthString(16);
+    press.typedUtf8 = typed;
+    press.hasText = input.ConsumeBool();
+
+    FUZZ_REQUIRE(press.key.scanCode >= 0 && press.key.scanCode <= 0xFF);
+    FUZZ_REQUIRE(press.own >= 0 && press.own <= 255);
+    FUZZ_REQUIRE(isKeyCode(gfx::x11::keyPressCode(press)));
+    for (const std::int32_t code : gfx::x11::keyPressPosts(press)) {
+        FUZZ_REQUIRE(code != 0);
+        ring.post(code);
+    }
+}
+
+void translateStroke(FuzzedDataProvider& input, RingModel& ring) {
+    gfx::KeyStroke stroke;
+    stroke.scanCode = input.ConsumeIntegral<std::int32_t>();
+    stroke.extended = input.ConsumeBool();
+    stroke.modifiers = input.ConsumeIntegral<std::int32_t>();
+    stroke.produced = input.ConsumeIntegral<std::int32_t>();
+    stroke.own = input.ConsumeIntegral<std::int32_t>();
+    ring.post(gfx::translateKey(stroke));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool screenOpen = openGameScreen();
+    FUZZ_REQUIRE(screenOpen);
+    FuzzedDataProvider input(data, size);
+    RingModel ring;
+    while (input.remaining_bytes() > 0) {
+        switch (input.ConsumeIntegralInRange<int>(0, 2)) {
+            case 0:
+                pressXKey(input, ring);
+                break;
+            case 1:
+                translateStroke(input, ring);
+                break;
+            default:
+                ring.read();
+                break;
+        }
+    }
+    ring.drain();
+    FUZZ_REQUIRE(gfx::currentScreen()->lockCount == 0);
+    return 0;
+}

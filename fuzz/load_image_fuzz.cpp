@@ -1,0 +1,82 @@
+// Arbitrary bytes as "win.bmp": the loader must answer with a result code,
+// write only inside its target, release the screen lock on every path, and
+// the picture it leaves must blit onto the screen.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "fuzz/fuzz_checks.hpp"
+#include "gfx/aligned_block.hpp"
+#include "gfx/blit.hpp"
+#include "gfx/image.hpp"
+#include "gfx/screen.hpp"
+
+namespace {
+
+constexpr int LongDumpMarker = 0xFE;
+constexpr int ShortDumpMarker = 0xFD;
+
+bool openGameScreen() {
+    gfx::presetDriverName("null");
+    return gfx::openScreen(1000, 600, 32, 0, 0, 0) == 0;
+}
+
+bool isResultCode(gfx::LoadResult result) {
+    switch (result) {
+        case gfx::LoadResult::Ok:
+        case gfx::LoadResult::BadCall:
+        case gfx::LoadResult::BadFile:
+        case gfx::LoadResult::NoMemory:
+            return true;
+        default:
+            return false;  // CannotOpen included: nothing is opened here
+    }
+}
+
+bool sameShape(const gfx::ImageBuffer& a, const gfx::ImageBuffer& b) {
+    return a.type == b.type && a.bytesPerPixel == b.bytesPerPixel && a.width == b.width &&
+           a.height == b.height && a.pitch == b.pitch;
+}
+
+void blitOntoScreen(const gfx::ImageBuffer* image) {
+    gfx::putImage(nullptr, 0.0f, 0.0f, image, gfx::WholeImage, gfx::WholeImage, gfx::WholeImage,
+                  gfx::WholeImage, 0, 0, gfx::putTransparent, -1, nullptr, nullptr);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool screenOpen = openGameScreen();
+    FUZZ_REQUIRE(screenOpen);
+    const gfx::Screen* screen = gfx::currentScreen();
+    const std::span<const std::uint8_t> bytes(data, size);
+    const bool rawDump = size > 0 && (data[0] == LongDumpMarker || data[0] == ShortDumpMarker);
+
+    // The game's case: a mask-filled 600x600 image, then the solved frame's blit.
+    gfx::ImageHandle image(gfx::createImage(600, 600, 0, 0, gfx::NoColorGiven));
+    FUZZ_REQUIRE(image != nullptr);
+    const gfx::ImageBuffer shape = *image;
+    const gfx::LoadResult result = gfx::loadImageFromMemory(bytes, image.get(), nullptr);
+    FUZZ_REQUIRE(isResultCode(result));
+    FUZZ_REQUIRE(screen->lockCount == 0);
+    // Only a raw dump may reshape its target; a bitmap changes pixels alone.
+    if (!rawDump) FUZZ_REQUIRE(sameShape(shape, *image));
+    blitOntoScreen(image.get());
+    FUZZ_REQUIRE(screen->lockCount == 0);
+
+    // Straight into the screen's page.
+    FUZZ_REQUIRE(isResultCode(gfx::loadImageFromMemory(bytes, nullptr, nullptr)));
+    FUZZ_REQUIRE(screen->lockCount == 0);
+
+    // Every load into an image needs a buffer; when it cannot have one the
+    // load must fail softly. A small image keeps this part quick.
+    image.reset(gfx::createImage(16, 16, 0, 0, gfx::NoColorGiven));
+    FUZZ_REQUIRE(image != nullptr);
+    gfx::failNextAllocations(1);
+    const gfx::LoadResult starved = gfx::loadImageFromMemory(bytes, image.get(), nullptr);
+    gfx::failNextAllocations(0);
+    FUZZ_REQUIRE(isResultCode(starved) && starved != gfx::LoadResult::Ok);
+    FUZZ_REQUIRE(screen->lockCount == 0);
+    return 0;
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace game {
+
+// Hands the game's icon to the graphics runtime; call before the screen opens.
+void offerWindowIcon();
+
+}  // namespace game

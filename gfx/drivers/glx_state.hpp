@@ -1,0 +1,26 @@
+#pragma once
+// State of the OpenGL back end on X. Everything runs on the program's
+// thread: there is no window thread, so no lock is needed.
+
+#include <GL/glx.h>
+
+#include "gfx/drivers/x11_state.hpp"
+
+namespace gfx::glx {
+
+struct GlxState {
+    // Display, window, atoms, key table and mouse, in the form the X11 back
+    // end's event handling works on.
+    x11::X11State window;
+    GLXContext context = nullptr;
+    Colormap colormap = None;
+};
+
+GlxState& state();
+
+// glx_window.cpp: 0 with the window shown and its context current on the
+// calling thread, -1 on failure (closeWindow undoes what was done).
+int openWindow(GlxState& g, std::int32_t depth);
+void closeWindow(GlxState& g);
+
+}  // namespace gfx::glx

@@ -1,0 +1,30 @@
+#pragma once
+// Which marked rows of a frame really differ from what the window shows, so
+// a presentation pass sends only those. Knows nothing of X11.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace gfx {
+
+// Rows of pixels: row r starts at first + r * pitch and has rowBytes bytes.
+struct RowSpan {
+    const std::uint8_t* first = nullptr;
+    std::ptrdiff_t pitch = 0;
+};
+
+// Consecutive rows first .. first + count - 1.
+struct RowRun {
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+    bool operator==(const RowRun&) const = default;
+};
+
+// Replaces `runs` with the runs of consecutive rows r < rowCount that are
+// marked (dirty[r] != 0) and whose rowBytes bytes differ between `frame` and
+// `shown`. Unmarked rows are never compared.
+void findChangedRows(RowSpan frame, RowSpan shown, std::size_t rowBytes, const std::uint8_t* dirty,
+                     std::int32_t rowCount, std::vector<RowRun>& runs);
+
+}  // namespace gfx

@@ -1,0 +1,248 @@
+// The "GDI" window back end: device-independent bitmap transfers of the
+// changed rows into the shared window layer's window.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "gfx/drivers/win32_dib_rows.hpp"
+#include "gfx/drivers/win32_driver.hpp"
+#include "gfx/drivers/win32_keyboard.hpp"
+#include "gfx/drivers/win32_window.hpp"
+
+namespace gfx::win32 {
+namespace {
+
+struct BitmapDescription {
+    BITMAPINFOHEADER header{};
+    RGBQUAD colors[256]{};
+};
+
+struct LogicalPalette {
+    WORD version = 0x300;
+    WORD entries = 256;
+    PALETTEENTRY colors[256]{};
+};
+
+struct GdiState {
+    std::unique_ptr<BitmapDescription> bitmap;
+    DibRows rows;
+    std::vector<std::uint8_t> converted;
+    HPALETTE palette = nullptr;
+    bool displayChanged = false;
+};
+
+GdiState gdi;
+
+bool changeDisplayMode(WindowLayer& w) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    mode.dmPelsWidth = static_cast<DWORD>(w.width);
+    mode.dmPelsHeight = static_cast<DWORD>(w.height);
+    mode.dmBitsPerPel = static_cast<DWORD>(w.depth);
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    if (w.refresh > 0) {
+        mode.dmDisplayFrequency = static_cast<DWORD>(w.refresh);
+        mode.dmFields |= DM_DISPLAYFREQUENCY;
+    }
+    const std::string device = monitorDeviceName(w);
+    LONG result = DISP_CHANGE_FAILED;
+    if (w.functions.changeDisplaySettingsExA != nullptr && !device.empty()) {
+        result = w.functions.changeDisplaySettingsExA(device.c_str(), &mode, nullptr,
+                                                      CDS_FULLSCREEN, nullptr);
+    } else {
+        result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+    }
+    return result == DISP_CHANGE_SUCCESSFUL;
+}
+
+void restoreDisplayMode(WindowLayer& w) {
+    const std::string device = monitorDeviceName(w);
+    if (w.functions.changeDisplaySettingsExA != nullptr && !device.empty()) {
+        w.functions.changeDisplaySettingsExA(device.c_str(), nullptr, nullptr, 0, nullptr);
+    } else {
+        ChangeDisplaySettingsA(nullptr, 0);
+    }
+}
+
+void describeBitmap(WindowLayer& w) {
+    gdi.bitmap = std::make_unique<BitmapDescription>();
+    BITMAPINFOHEADER& header = gdi.bitmap->header;
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = w.width;
+    header.biHeight = -w.height;  // rows top-down, as in the frame buffer
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(gdi.rows.bitsPerPixel);
+    header.biCompression = BI_RGB;
+    header.biClrUsed = 256;
+}
+
+void copyPaletteInto(WindowLayer& w, LogicalPalette& logical) {
+    for (std::size_t i = 0; i < 256; ++i) {
+        const PaletteEntry& entry = w.palette[i];
+        gdi.bitmap->colors[i] = RGBQUAD{entry.blue, entry.green, entry.red, 0};
+        logical.colors[i] = PALETTEENTRY{entry.red, entry.green, entry.blue, entry.flags};
+    }
+}
+
+void createPalette(WindowLayer& w) {
+    auto logical = std::make_unique<LogicalPalette>();
+    copyPaletteInto(w, *logical);
+    gdi.palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(logical.get()));
+}
+
+void updatePalette(WindowLayer& w, HDC dc) {
+    if (!w.paletteChanged || gdi.palette == nullptr) return;
+    auto logical = std::make_unique<LogicalPalette>();
+    copyPaletteInto(w, *logical);
+    SetPaletteEntries(gdi.palette, 0, 256, logical->colors);
+    SelectPalette(dc, gdi.palette, FALSE);
+    RealizePalette(dc);
+    w.paletteChanged = false;
+}
+
+// Sends rows first to last; the band is described as a bitmap of its own,
+// which keeps the transfer's row arithmetic plain.
+void transferRows(WindowLayer& w, HDC dc, std::int32_t first, std::int32_t last) {
+    const std::int32_t count = last - first + 1;
+    const Screen& screen = *w.screen;
+    const std::uint8_t* source = screen.visiblePixels + static_cast<std::size_t>(first) *
+                                                            static_cast<std::size_t>(screen.pitch);
+    if (gdi.rows.convert != nullptr) {
+        for (std::int32_t row = 0; row < count; ++row) {
+            gdi.rows.convert(source + static_cast<std::size_t>(row) * screen.pitch,
+                             gdi.converted.data() + static_cast<std::size_t>(row) * gdi.rows.stride,
+                             w.width);
+        }
+        source = gdi.converted.data();
+    }
+    gdi.bitmap->header.biHeight = -count;
+    SetDIBitsToDevice(dc, 0, first, static_cast<DWORD>(w.width), static_cast<DWORD>(count), 0, 0, 0,
+                      static_cast<UINT>(count), source,
+                      reinterpret_cast<BITMAPINFO*>(gdi.bitmap.get()), DIB_RGB_COLORS);
+    if (w.version < 0x0500) {
+        RECT band{0, first, w.width, last + 1};
+        InvalidateRect(w.window, &band, FALSE);
+    }
+}
+
+int gdiCreateWindow(WindowLayer& w) {
+    if (w.flags & FullScreen) {
+        if (!changeDisplayMode(w)) return -1;
+        gdi.displayChanged = true;
+    }
+    if (createLayerWindow(w, nullptr) == nullptr) return -1;
+
+    gdi.rows = chooseDibRows(w.screen->depth, w.width);
+    if (gdi.rows.bitsPerPixel == 0) return -1;
+    describeBitmap(w);
+    // Room for the whole page: a paint message converts every row.
+    if (gdi.rows.convert != nullptr) {
+        gdi.converted.assign(static_cast<std::size_t>(gdi.rows.stride) * w.height, 0);
+    }
+
+    HDC dc = GetDC(w.window);
+    w.screen->refreshRate = dc != nullptr ? GetDeviceCaps(dc, VREFRESH) : 0;
+    if (w.screen->refreshRate <= 1) w.screen->refreshRate = 0;
+    if (dc != nullptr) ReleaseDC(w.window, dc);
+    createPalette(w);
+    w.paletteChanged = true;
+    return 0;
+}
+
+void gdiDestroyWindow(WindowLayer& w) {
+    gdi.converted = {};
+    gdi.bitmap.reset();
+    gdi.rows = DibRows{};
+    if (gdi.displayChanged) {
+        restoreDisplayMode(w);
+        gdi.displayChanged = false;
+    }
+    if (w.window != nullptr) DestroyWindow(w.window);
+    w.window = nullptr;
+    if (gdi.palette != nullptr) DeleteObject(gdi.palette);
+    gdi.palette = nullptr;
+}
+
+void gdiPresent(WindowLayer& w) {
+    Screen& screen = *w.screen;
+    HDC dc = w.window != nullptr ? GetDC(w.window) : nullptr;
+    if (dc == nullptr) return;
+    updatePalette(w, dc);
+    const auto begin = screen.dirtyRows.begin();
+    const auto end = begin + std::min<std::ptrdiff_t>(w.height, std::ssize(screen.dirtyRows));
+    const auto firstMarked = std::find_if(begin, end, [](std::uint8_t b) { return b != 0; });
+    if (firstMarked != end) {
+        const auto lastMarked =
+            std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(firstMarked),
+                         [](std::uint8_t b) { return b != 0; });
+        transferRows(w, dc, static_cast<std::int32_t>(firstMarked - begin),
+                     static_cast<std::int32_t>(lastMarked.base() - begin) - 1);
+    }
+    ReleaseDC(w.window, dc);
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{0});
+}
+
+void gdiPaint(WindowLayer& w, HDC dc) {
+    updatePalette(w, dc);
+    transferRows(w, dc, 0, w.height - 1);
+}
+
+void gdiRefreshKeyState(WindowLayer& w) {
+    KeyboardState keyboard{};
+    if (GetKeyboardState(keyboard.data())) keyStateFromKeyboard(keyboard, w.screen->keyState);
+}
+
+const WindowBackEnd gdiBackEnd{gdiCreateWindow, gdiDestroyWindow, gdiPresent, gdiPaint,
+                               gdiRefreshKeyState};
+
+int gdiInit(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
+            std::int32_t refresh, std::int32_t flags) {
+    if (flags & OpenGLScreen) return -1;
+    return startLayer(gdiBackEnd, title, width, height, depth, refresh, flags);
+}
+
+void gdiWaitVsync() {
+    const Screen* screen = layer().screen;
+    const std::int32_t rate = screen != nullptr ? screen->refreshRate : 0;
+    Sleep(rate > 0 ? static_cast<DWORD>(1000 / rate) : 16);
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> displayModes(std::int32_t depth, bool exactDepth) {
+    const auto family = [exactDepth](std::int32_t bits) {
+        if (exactDepth) return bits;
+        if (bits == 15) return 16;
+        if (bits == 24) return 32;
+        return bits;
+    };
+    std::vector<std::uint32_t> modes;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    for (DWORD index = 0; EnumDisplaySettingsA(nullptr, index, &mode); ++index) {
+        if (family(static_cast<std::int32_t>(mode.dmBitsPerPel)) != family(depth)) continue;
+        const std::uint32_t value = (mode.dmPelsWidth << 16) | (mode.dmPelsHeight & 0xFFFF);
+        if (std::find(modes.begin(), modes.end(), value) == modes.end()) modes.push_back(value);
+    }
+    return modes;
+}
+
+}  // namespace gfx::win32
+
+namespace gfx {
+
+const DisplayDriver& gdiDriver() {
+    static const DisplayDriver driver = [] {
+        DisplayDriver d = win32::sharedSlots("GDI");
+        d.init = win32::gdiInit;
+        d.waitVsync = win32::gdiWaitVsync;
+        d.fetchModes = [](std::int32_t depth) { return win32::displayModes(depth, false); };
+        return d;
+    }();
+    return driver;
+}
+
+}  // namespace gfx

@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Starts the game several times on a private Xvfb and prints, as JSON, how
+long each start took until the first frame was on screen and the peak
+resident memory (VmHWM) of the running game.
+
+The game reports the first completed presentation pass on stderr when
+LETTERMOOR_TRACE_FIRST_FRAME=1; both it and this script read the machine's
+monotonic clock, so the difference is the time from launching the process.
+"""
+import argparse
+import json
+import os
+import re
+import signal
+import statistics
+import subprocess
+import sys
+import time
+
+TRACE = re.compile(r"first frame shown at monotonic (\d+)\.(\d{9})")
+
+
+def start_xvfb():
+    for number in range(180, 260):
+        if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
+            continue
+        server = subprocess.Popen(
+            ["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                return server, f":{number}"
+            if server.poll() is not None:
+                break
+            time.sleep(0.05)
+        server.kill()
+        server.wait()
+    sys.exit("no Xvfb could be started")
+
+
+def peak_resident_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    return 0
+
+
+def one_start(binary, run_dir, display, settle):
+    env = dict(os.environ, DISPLAY=display, LETTERMOOR_TRACE_FIRST_FRAME="1")
+    launched = time.monotonic_ns()
+    game = subprocess.Popen([binary], cwd=run_dir, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    shown = None
+    deadline = time.monotonic() + 10
+    while shown is None and time.monotonic() < deadline:
+        line = game.stderr.readline()
+        if not line:
+            break
+        match = TRACE.search(line)
+        if match:
+            shown = int(match.group(1)) * 1_000_000_000 + int(match.group(2))
+    time.sleep(settle)
+    peak = peak_resident_kib(game.pid)
+    game.send_signal(signal.SIGTERM)
+    try:
+        game.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        game.kill()
+        game.wait()
+    first_frame_ms = (shown - launched) / 1e6 if shown is not None else None
+    return first_frame_ms, peak
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--run-dir", required=True)
+    parser.add_argument("--starts", type=int, default=7)
+    parser.add_argument("--settle", type=float, default=1.5,
+                        help="seconds the game runs before its peak memory is read")
+    args = parser.parse_args()
+    server, display = start_xvfb()
+    try:
+        results = [one_start(os.path.abspath(args.binary), args.run_dir, display, args.settle)
+                   for _ in range(args.starts)]
+    finally:
+        server.terminate()
+        server.wait()
+    times = [t for t, _ in results if t is not None]
+    peaks = [p for _, p in results]
+    json.dump({
+        "first_frame_ms": times,
+        "first_frame_ms_median": statistics.median(times) if times else None,
+        "vm_hwm_kib": peaks,
+        "vm_hwm_kib_max": max(peaks) if peaks else None,
+    }, sys.stdout, indent=1)
+    print()
+
+
+if __name__ == "__main__":
+    main()

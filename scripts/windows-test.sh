@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The Windows build's tests under Wine: the unit test programs, then the game
+# played through in a window on a private Xvfb, with each window back end,
+# ended once by Esc and once by the close box.
+# Expects build/windows (make windows) and the host's wine-play-through.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+runner=$root/scripts/wine-run.sh
+windows=$root/build/windows
+helper=${1:-$root/build/wine-host/bin/wine-play-through}
+export WINEPREFIX=$windows/wineprefix
+passed=0
+failed=0
+
+record() {  # name, status
+    if [[ $2 -eq 0 ]]; then
+        passed=$((passed + 1))
+        echo "PASS $1"
+    else
+        failed=$((failed + 1))
+        echo "FAIL $1 (status $2)"
+    fi
+}
+
+display=:$((90 + RANDOM % 400))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null' EXIT
+for _ in $(seq 50); do
+    DISPLAY=$display xdpyinfo > /dev/null 2>&1 && break
+    sleep 0.1
+done
+export DISPLAY=$display
+# Wine's desktop process keeps the display it first saw: start the prefix's
+# server afresh for this one.
+/usr/lib/wine/wineserver -k 2> /dev/null || true
+/usr/lib/wine/wineserver -w 2> /dev/null || true
+
+# The unit tests find the run folder at ../run, as under ctest.
+for suite in runtime gfx widgets game; do
+    log=$windows/tests/$suite.log
+    (cd "$windows/tests" && timeout 600 "$runner" "../bin/${suite}_tests.exe") > "$log" 2>&1
+    status=$?
+    tail -n 3 "$log"
+    [[ $status -eq 0 ]] || cat "$log"
+    record "${suite}_tests.exe" $status
+done
+
+
+log=$windows/tests/win32.log
+(cd "$windows/tests" && timeout 600 "$runner" ../bin/win32_tests.exe) > "$log" 2>&1
+status=$?
+tail -n 3 "$log"
+[[ $status -eq 0 ]] || cat "$log"
+record win32_tests.exe $status
+
+# The OpenGL example through WGL on Wine's Mesa: pixels of its last frame.
+log=$windows/tests/gl-example.log
+(cd "$windows/bin" && timeout 180 "$runner" ./lettermoor-gl-example.exe --frames 5 \
+    --probe 100,100 --probe 10,10 --probe 500,80) > "$log" 2>&1
+status=$?
+for expected in 'probe 100,100 FF0000' 'probe 10,10 000066' 'probe 500,80 00FF00'; do
+    [[ $status -ne 0 ]] || tr -d '\r' < "$log" | grep -qx "$expected" || status=1
+done
+[[ $status -eq 0 ]] || cat "$log"
+record lettermoor-gl-example.exe $status
+
+for driver in GDI DirectX; do
+    for ending in esc close; do
+        LETTERMOOR_DRIVER=$driver timeout 180 "$helper" "$runner" \
+            "$windows/bin/lettermoor.exe" "$windows/run/win.bmp" "$ending"
+        record "play-through $driver $ending" $?
+    done
+done
+/usr/lib/wine/wineserver -k 2> /dev/null || true
+
+echo "windows-test: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]

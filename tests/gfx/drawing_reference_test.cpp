@@ -1,0 +1,282 @@
+// The drawing operations against a plain per-pixel drawer written from the
+// rules alone, over thousands of random shapes: lines, outlines and filled
+// boxes in every style, text, all with random clip rectangles that reach
+// past the screen. Each shape is drawn once through the direct stores and
+// once through a putPixel that is not the plain one, so both writers of
+// every operation are held to the same pixels and the same marked rows.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gfx/draw_target.hpp"
+#include "gfx/font.hpp"
+#include "gfx/line.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/text.hpp"
+
+namespace {
+
+using namespace gfx;
+
+constexpr std::int32_t Width = 83;
+constexpr std::int32_t Height = 57;
+constexpr Color Paper = 0xFF102030u;
+
+// Pixels and marked rows as the rules say they must end up.
+struct Expected {
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(Width * Height, Paper);
+    std::vector<std::uint8_t> dirty = std::vector<std::uint8_t>(Height, 0);
+    std::int32_t left = 0, top = 0, right = Width - 1, bottom = Height - 1;
+    std::int32_t originX = 0, originY = 0;  // coordinates count from the clip corner
+
+    bool inside(std::int64_t x, std::int64_t y) const {
+        return x >= left && x <= right && y >= top && y <= bottom;
+    }
+    void set(std::int64_t x, std::int64_t y, Color color) {
+        ASSERT_TRUE(inside(x, y)) << x << "," << y;
+        pixels[static_cast<std::size_t>(y * Width + x)] = color;
+    }
+    void mark(std::int64_t first, std::int64_t last) {
+        for (std::int64_t row = first; row <= last; ++row) dirty[static_cast<std::size_t>(row)] = 1;
+    }
+};
+
+bool styleBit(std::uint16_t style, std::int64_t position) {
+    return ((style >> (15 - (position & 15))) & 1u) != 0;
+}
+
+// A straight run from a to b visits positions in drawing order; reversed runs
+// keep the pattern anchored at a.
+void referenceLine(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                   Color color, std::uint16_t style) {
+    for (int pass = 0;; ++pass) {
+        if (pass == 32) return;  // an empty clip rectangle never settles
+        auto code = [&](std::int64_t x, std::int64_t y) {
+            return (x < e.left ? 1 : x > e.right ? 2 : 0) | (y < e.top ? 8 : y > e.bottom ? 4 : 0);
+        };
+        int c1 = code(x1, y1);
+        const int c2 = code(x2, y2);
+        if ((c1 | c2) == 0) break;
+        if ((c1 & c2) != 0) return;
+        if (c1 == 0) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+            c1 = c2;
+        }
+        const double m = x1 == x2 ? 1.0 : double(y2 - y1) / double(x2 - x1);
+        if (c1 & 1) {
+            y1 = static_cast<std::int64_t>(std::trunc(m * double(e.left - x1) + double(y1)));
+            x1 = e.left;
+        } else if (c1 & 2) {
+            y1 = static_cast<std::int64_t>(std::trunc(m * double(e.right - x1) + double(y1)));
+            x1 = e.right;
+        } else {
+            const std::int64_t edge = (c1 & 8) ? e.top : e.bottom;
+            if (x1 != x2)
+                x1 = static_cast<std::int64_t>(std::trunc(double(edge - y1) / m + double(x1)));
+            y1 = edge;
+        }
+    }
+    std::vector<std::pair<std::int64_t, std::int64_t>> visits;
+    const std::int64_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+    const std::int64_t sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
+    if (x1 == x2 || y1 == y2) {
+        for (std::int64_t i = 0; i <= std::max(dx, dy); ++i) {
+            visits.emplace_back(x1 + (x1 == x2 ? 0 : i * sx), y1 + (y1 == y2 ? 0 : i * sy));
+        }
+    } else {
+        std::int64_t x = x1, y = y1;
+        const bool flat = dx >= dy;
+        std::int64_t err = flat ? 2 * dy - dx : 2 * dx - dy;
+        for (std::int64_t i = 0; i <= (flat ? dx : dy); ++i) {
+            visits.emplace_back(x, y);
+            if (err >= 0) {
+                flat ? y += sy : x += sx;
+                err -= 2 * (flat ? dx : dy);
+            }
+            err += 2 * (flat ? dy : dx);
+            flat ? x += sx : y += sy;
+        }
+    }
+    for (std::size_t i = 0; i < visits.size(); ++i) {
+        if (styleBit(style, static_cast<std::int64_t>(i))) {
+            e.set(visits[i].first, visits[i].second, color);
+        }
+    }
+    e.mark(std::min(y1, y2), std::max(y1, y2));
+}
+
+void referenceBox(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                  Color color, bool filled, std::uint16_t style) {
+    if (x2 < x1) std::swap(x1, x2);
+    if (y2 < y1) std::swap(y1, y2);
+    if (x2 < e.left || y2 < e.top || x1 > e.right || y1 > e.bottom) return;
+    if (filled) {
+        for (std::int64_t y = y1; y <= y2; ++y) {
+            for (std::int64_t x = x1; x <= x2; ++x) {
+                if (e.inside(x, y)) e.set(x, y, color);
+            }
+        }
+    } else {
+        // Every position of each whole edge counts, whether it is drawn or not.
+        std::int64_t position = 0;
+        auto edge = [&](std::int64_t fx, std::int64_t fy, std::int64_t steps, bool across,
+                        bool lineInside) {
+            for (std::int64_t i = 0; i < steps; ++i, ++position) {
+                const std::int64_t x = across ? fx + i : fx;
+                const std::int64_t y = across ? fy : fy + i;
+                if (lineInside && e.inside(x, y) && styleBit(style, position)) e.set(x, y, color);
+            }
+        };
+        edge(x1, y2, x2 - x1 + 1, true, y2 <= e.bottom);
+        edge(x1, y1, x2 - x1 + 1, true, y1 >= e.top);
+        edge(x2, y1, y2 - y1 + 1, false, x2 <= e.right);
+        edge(x1, y1, y2 - y1 + 1, false, x1 >= e.left);
+    }
+    e.mark(std::max<std::int64_t>(y1, e.top), std::min<std::int64_t>(y2, e.bottom));
+}
+
+void referenceText(Expected& e, std::int64_t x, std::int64_t y, const std::string& text,
+                   Color color) {
+    const auto n = static_cast<std::int64_t>(text.size());
+    if (x + 8 * n - 1 < e.left || x > e.right || y + 7 < e.top || y > e.bottom) return;
+    if (e.right < e.left || e.bottom < e.top) return;
+    for (std::int64_t i = 0; i < n; ++i) {
+        const std::uint8_t* glyph =
+            BuiltinFont.data() + 8 * static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
+        for (std::int64_t row = 0; row < 8; ++row) {
+            for (std::int64_t bit = 0; bit < 8; ++bit) {
+                const std::int64_t px = x + 8 * i + bit;
+                if ((glyph[row] >> bit & 1) != 0 && e.inside(px, y + row))
+                    e.set(px, y + row, color);
+            }
+        }
+    }
+    e.mark(std::max<std::int64_t>(y, e.top), std::min<std::int64_t>(y + 7, e.bottom));
+}
+
+// A putPixel that is not the plain routine, so drawing must go through it.
+void routedPutPixel(DrawTarget& context, std::int32_t x, std::int32_t y, Color color) {
+    std::memcpy(context.rowTable[static_cast<std::size_t>(y)] + 4 * x, &color, 4);
+}
+
+class DrawingReference : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        presetDriverName("null");
+        ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
+    }
+    void TearDown() override {
+        closeScreen();
+        presetDriverName(nullptr);
+    }
+
+    // Paper everywhere, no marks, a random clip rectangle and writer.
+    Expected startShape(std::mt19937& random, bool routed) {
+        Screen& screen = *activeScreen();
+        for (std::int32_t i = 0; i < Width * Height; ++i)
+            std::memcpy(screen.pages[0] + 4 * i, &Paper, 4);
+        std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+        DrawTarget& context = drawTarget();
+        context.putPixel = routed ? routedPutPixel : putPixelFor(4);
+        Expected e;
+        context.clipRect = ClipRect{0, 0, Width, Height};
+        if (random() % 3 != 0) {
+            std::uniform_int_distribution<std::int32_t> corner(-10, Width + 10);
+            const std::int32_t cx = corner(random), cy = corner(random) % (Height + 10);
+            context.clipRect = ClipRect{cx, cy, corner(random), corner(random) % (Height + 10)};
+        }
+        const ClipRect& c = context.clipRect;
+        e.originX = c.x;
+        e.originY = c.y;
+        e.left = std::max(c.x, 0);
+        e.top = std::max(c.y, 0);
+        e.right = std::min(c.x + c.width - 1, Width - 1);
+        e.bottom = std::min(c.y + c.height - 1, Height - 1);
+        return e;
+    }
+
+    static ::testing::AssertionResult matches(const Expected& e) {
+        const Screen& screen = *currentScreen();
+        for (std::int32_t y = 0; y < Height; ++y) {
+            if (screen.dirtyRows[static_cast<std::size_t>(y)] !=
+                e.dirty[static_cast<std::size_t>(y)]) {
+                const ClipRect& c = gfx::drawTarget().clipRect;
+                return ::testing::AssertionFailure()
+                       << "row " << y << " marked wrongly in clip (" << c.x << "," << c.y << ","
+                       << c.width << "," << c.height << ") expected "
+                       << int(e.dirty[static_cast<std::size_t>(y)]);
+            }
+            for (std::int32_t x = 0; x < Width; ++x) {
+                std::uint32_t got = 0;
+                std::memcpy(&got, screen.pages[0] + y * screen.pitch + 4 * x, 4);
+                if (got != e.pixels[static_cast<std::size_t>(y * Width + x)]) {
+                    return ::testing::AssertionFailure() << "pixel " << x << "," << y;
+                }
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+};
+
+std::uint16_t randomStyle(std::mt19937& random) {
+    return random() % 2 == 0 ? 0xFFFF : static_cast<std::uint16_t>(random());
+}
+
+TEST_F(DrawingReference, LinesAndBoxesMatchThePerPixelRules) {
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::int32_t> coordinate(-60, Width + 60);
+    for (int shape = 0; shape < 6000; ++shape) {
+        const bool routed = shape % 2 == 1;
+        Expected e = startShape(random, routed);
+        std::int32_t x1 = coordinate(random), y1 = coordinate(random) - 20;
+        std::int32_t x2 = coordinate(random), y2 = coordinate(random) - 20;
+        // Straight lines and small shapes get their share.
+        if (shape % 5 == 0) x2 = x1;
+        if (shape % 5 == 1) y2 = y1;
+        if (shape % 7 == 0) {
+            x2 = x1 + static_cast<std::int32_t>(random() % 5);
+            y2 = y1 + static_cast<std::int32_t>(random() % 5);
+        }
+        const std::int32_t mode = static_cast<std::int32_t>(random() % 4);
+        const std::uint16_t style = randomStyle(random);
+        const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
+        drawLine(nullptr, float(x1), float(y1), float(x2), float(y2), color, mode, style, 0);
+        const std::int64_t ox = e.originX, oy = e.originY;
+        if (mode == Line) {
+            referenceLine(e, x1 + ox, y1 + oy, x2 + ox, y2 + oy, color, style);
+        } else {
+            referenceBox(e, x1 + ox, y1 + oy, x2 + ox, y2 + oy, color, mode == FilledBox, style);
+        }
+        ASSERT_TRUE(matches(e)) << "shape " << shape << " mode " << mode << " (" << x1 << "," << y1
+                                << ")-(" << x2 << "," << y2 << ") style " << style
+                                << (routed ? " through putPixel" : " stored directly");
+    }
+}
+
+TEST_F(DrawingReference, TextMatchesThePerPixelRules) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::int32_t> coordinate(-30, Width + 10);
+    for (int shape = 0; shape < 4000; ++shape) {
+        const bool routed = shape % 2 == 1;
+        Expected e = startShape(random, routed);
+        std::string text(1 + random() % 12, ' ');
+        for (char& c : text) c = static_cast<char>(random());
+        const std::int32_t x = coordinate(random), y = coordinate(random) % (Height + 10);
+        const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
+        drawText(nullptr, float(x), float(y), 4, text, color);
+        referenceText(e, std::int64_t{x} + e.originX, std::int64_t{y} + e.originY, text, color);
+        ASSERT_TRUE(matches(e)) << "text " << shape << " at (" << x << "," << y << ")"
+                                << (routed ? " through putPixel" : " stored directly");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// The Windows window back ends in real windows (Wine with an X server in
+// CI): each opens the game's screen, shows frames, and turns window messages
+// into key codes and mouse state.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "gfx/drivers/win32_driver.hpp"
+#include "gfx/input.hpp"
+#include "gfx/screen.hpp"
+#include "runtime/clock.hpp"
+
+namespace {
+
+constexpr int Width = 1000;
+constexpr int Height = 600;
+
+HWND findWindow() {
+    return FindWindowA(nullptr, "Lettermoor");
+}
+
+// Lets the window thread run a few passes without the lock.
+void letPassesRun() {
+    runtime::sleepFor(120, runtime::SleepPlain);
+}
+
+class WindowDriverTest : public testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        const gfx::DisplayDriver& driver =
+            std::string(GetParam()) == "GDI" ? gfx::gdiDriver() : gfx::directXDriver();
+        gfx::presetDriverName(nullptr);
+        gfx::setDriverCandidates({&driver});
+        gfx::setWindowTitle("Lettermoor");
+        ASSERT_EQ(gfx::openScreen(Width, Height, 32, 0, 0, 0), 0);
+        window_ = findWindow();
+        ASSERT_NE(window_, nullptr);
+    }
+    void TearDown() override {
+        gfx::closeScreen();
+        gfx::setDriverCandidates({});
+    }
+
+    HWND window_ = nullptr;
+};
+
+TEST_P(WindowDriverTest, TheNamedBackEndShowsAnExactClientAreaAndClosesItsWindow) {
+    ASSERT_NE(gfx::currentScreen(), nullptr);
+    EXPECT_STREQ(gfx::currentScreen()->driver->name, GetParam());
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(window_, &client));
+    EXPECT_EQ(client.right - client.left, Width);
+    EXPECT_EQ(client.bottom - client.top, Height);
+    char title[64] = {};
+    GetWindowTextA(window_, title, sizeof(title));
+    EXPECT_STREQ(title, "Lettermoor");
+
+    gfx::closeScreen();
+    EXPECT_EQ(findWindow(), nullptr);
+}
+
+TEST_P(WindowDriverTest, TitleChangesWhileTheProgramHoldsTheLock) {
+    gfx::lockScreen();
+    gfx::setWindowTitle("Lettermoor \x84");
+    gfx::unlockScreen(1, 0);
+    char title[64] = {};
+    GetWindowTextA(window_, title, sizeof(title));
+    EXPECT_EQ(std::string(title), "Lettermoor \x84");
+}
+
+TEST_P(WindowDriverTest, TheCloseBoxPostsTheCloseKeyAndTheWindowStays) {
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    letPassesRun();
+    EXPECT_EQ(gfx::readKey(), "\xffk");
+    EXPECT_EQ(gfx::readKey(), "");
+    EXPECT_TRUE(IsWindow(window_));
+}
+
+TEST_P(WindowDriverTest, CharactersAndExtendedKeysReachTheRing) {
+    // Esc comes as a character; Up (extended scan code 0x48) as a key-down.
+    PostMessageA(window_, WM_CHAR, 27, 1);
+    PostMessageA(window_, WM_KEYDOWN, VK_UP, (1 << 24) | (0x48 << 16) | 2);
+    PostMessageA(window_, WM_CHAR, 'a', 0);    // repeat count 0 posts nothing
+    PostMessageA(window_, WM_CHAR, 0x141, 1);  // beyond one byte: ignored
+    letPassesRun();
+    EXPECT_EQ(gfx::readKey(), "\x1b");
+    EXPECT_EQ(gfx::readKey(), "\xffH");
+    EXPECT_EQ(gfx::readKey(), "\xffH");
+    EXPECT_EQ(gfx::readKey(), "");
+}
+
+TEST_P(WindowDriverTest, FramesReachTheWindow) {
+    gfx::Screen* screen = gfx::activeScreen();
+    gfx::lockScreen();
+    auto* row = reinterpret_cast<std::uint32_t*>(screen->visiblePixels + 300 * screen->pitch);
+    for (int x = 0; x < Width; ++x) row[x] = 0xFF00FF00;
+    gfx::unlockScreen(300, 300);
+    letPassesRun();
+    HDC dc = GetDC(window_);
+    const COLORREF shown = GetPixel(dc, 500, 300);
+    const COLORREF above = GetPixel(dc, 500, 299);
+    ReleaseDC(window_, dc);
+    EXPECT_EQ(shown, RGB(0, 255, 0));
+    EXPECT_EQ(above, RGB(0, 0, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(BackEnds, WindowDriverTest, testing::Values("GDI", "DirectX"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param);
+                         });
+
+}  // namespace
