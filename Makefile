@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
 
 .PHONY: run test build-release build-test packages bench tsan valgrind fuzz gl-check clean
-.PHONY: windows windows-test
+.PHONY: windows windows-test shutdown-check soak
 
 packages:
 	@scripts/ensure-packages.sh
@@ -52,6 +52,19 @@ fuzz: packages
 # The OpenGL back end and its example under a private Xvfb.
 gl-check: build-test
 	cd $(TEST) && ctest --output-on-failure --no-tests=error -j $(JOBS) -R '^(GlExample|GlxWindow|GlxConfigChoice)\.'
+
+# Ends the game 200 times at random moments in every way it can be ended.
+shutdown-check: build-test
+	tests/run-shutdown-loop.sh 200 $(TEST)
+
+# Plays the optimised game for SOAK_SECONDS with synthetic input, then checks
+# it is alive, answering and not growing.
+SOAK_SECONDS ?= 600
+SOAK := build/soak
+soak: packages
+	cmake -S . -B $(SOAK) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=ON
+	cmake --build $(SOAK) -j $(JOBS) --target lettermoor lettermoor-soak-player run-folder
+	SOAK_BUILD=$(SOAK) tests/soak.sh $(SOAK_SECONDS)
 
 bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON

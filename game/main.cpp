@@ -1,9 +1,11 @@
 #include <csignal>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "game/game_state.hpp"
 #include "game/window_icon.hpp"
+#include "gfx/display_loss.hpp"
 #include "gfx/input.hpp"
 #include "runtime/version.hpp"
 
@@ -25,6 +27,9 @@ void routeSignalsToClose() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaction(signalNumber, &action, nullptr);
+    // A display server that goes away must not kill the game in the middle of
+    // a write; the back end notices the broken connection and reports it.
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 
@@ -44,5 +49,10 @@ int main(int argc, char** argv) {
     while (game::runFrame(game)) {
     }
     game::endGame(game);
+    if (gfx::displayLost()) {
+        const std::string line = "lettermoor: " + gfx::displayLossReason() + "\n";
+        std::fputs(line.c_str(), stderr);
+        return 1;
+    }
     return 0;
 }

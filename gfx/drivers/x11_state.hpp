@@ -110,6 +110,9 @@ struct X11State {
     std::atomic<bool> framesReady{false};
     std::thread thread;
     std::atomic<bool> running{false};
+    std::atomic<bool> threadFinished{false};
+    // Stopped for good after the connection was lost, see parkIfWindowThread.
+    std::atomic<bool> threadParked{false};
 
     // Start-up handshake: 0 waiting, 1 window up, -1 failed.
     std::mutex startMutex;
@@ -141,6 +144,7 @@ struct X11State {
     // keyState follows key events; it is read from the server only when it
     // may have missed some (focus regained, keyboard remapped).
     bool keyStateStale = true;
+    bool windowHoldsLock = false;  // inside a pass
     bool mapped = false;
     bool fullScreen = false;
 };
@@ -149,6 +153,10 @@ X11State& state();
 
 // x11_window.cpp
 void markAllRows(X11State& s);
+// After the connection is lost, on the window thread: lets go of the frame
+// lock and of everyone waiting for this thread, then never returns, so no
+// Xlib call touches the dead connection again. Elsewhere it returns at once.
+void parkIfWindowThread();
 
 // x11_window_setup.cpp: the parts of a window every X back end sets up alike.
 struct WindowCorner {
@@ -196,6 +204,8 @@ void suspendScreenSaver(Display* display, ScreenSaverState& saver);
 void restoreScreenSaver(Display* display, ScreenSaverState& saver);
 
 // x11_errors.cpp: X errors on the window's connection never end the program.
+// A lost connection (the server went away) is reported and parks the window
+// thread instead of exiting.
 void installErrorHandler(Display* display);
 void removeErrorHandler();
 // Counts errors from here on; returns how many arrived since the last call.

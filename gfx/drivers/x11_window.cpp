@@ -9,6 +9,8 @@
 namespace gfx::x11 {
 namespace {
 
+thread_local bool onWindowThread = false;
+
 constexpr auto PassInterval = std::chrono::milliseconds(10);
 // Bound on waiting for the window thread to take over a title.
 constexpr auto TitleWait = std::chrono::seconds(2);
@@ -87,10 +89,19 @@ void signalStart(X11State& s, std::int32_t result) {
     s.startChanged.notify_all();
 }
 
+void releaseWaitingTitle(X11State& s) {
+    {
+        std::lock_guard<std::mutex> guard(s.titleMutex);
+        s.titleDone = s.titleRequested;
+    }
+    s.titleApplied.notify_all();
+}
+
 // One pass: show the changed rows, refresh the key state, handle every
 // pending event, all under the frame lock.
 void runPass(X11State& s) {
-    std::lock_guard<std::mutex> guard(s.frameLock);
+    std::unique_lock<std::mutex> guard(s.frameLock);
+    s.windowHoldsLock = true;
     applyPendingTitle(s);
     const bool ready = s.framesReady.load();
     if (ready) presentDirtyRows(s);
@@ -103,9 +114,10 @@ void runPass(X11State& s) {
         XNextEvent(s.display, &event);
         handleEvent(s, event);
     }
+    s.windowHoldsLock = false;
 }
 
-void windowThread(X11State& s) {
+void runWindow(X11State& s) {
     if (createWindow(s) != 0) {
         destroyWindow(s);
         signalStart(s, -1);
@@ -119,12 +131,23 @@ void windowThread(X11State& s) {
     destroyWindow(s);
 }
 
-void releaseWaitingTitle(X11State& s) {
-    {
-        std::lock_guard<std::mutex> guard(s.titleMutex);
-        s.titleDone = s.titleRequested;
+void windowThread(X11State& s) {
+    onWindowThread = true;
+    runWindow(s);
+    s.threadFinished.store(true);
+}
+
+// The window thread either finishes or parks after losing its connection;
+// a parked one is left to end with the process.
+void endWindowThread(X11State& s) {
+    while (!s.threadFinished.load() && !s.threadParked.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    s.titleApplied.notify_all();
+    if (s.threadParked.load()) {
+        s.thread.detach();
+    } else {
+        s.thread.join();
+    }
 }
 
 int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
@@ -154,6 +177,8 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     s.startResult = 0;
     s.framesReady.store(false);
     s.programHoldsLock.store(false);
+    s.threadFinished.store(false);
+    s.threadParked.store(false);
     s.running.store(true);
     s.thread = std::thread(windowThread, std::ref(s));
 
@@ -164,7 +189,7 @@ int x11Init(const char* title, std::int32_t width, std::int32_t height, std::int
     if (started) return 0;
 
     s.running.store(false);
-    s.thread.join();
+    endWindowThread(s);
     s.screen = nullptr;
     return -1;
 }
@@ -177,7 +202,7 @@ void x11Exit() {
     if (s.programHoldsLock.exchange(false)) s.frameLock.unlock();
     s.running.store(false);
     releaseWaitingTitle(s);
-    s.thread.join();
+    endWindowThread(s);
     s.screen = nullptr;
 }
 
@@ -229,6 +254,24 @@ void x11WaitVsync() {
 X11State& state() {
     static X11State instance;
     return instance;
+}
+
+void parkIfWindowThread() {
+    // Back ends that talk to the server from the program's thread go on.
+    if (!onWindowThread) return;
+    X11State& s = state();
+    if (s.windowHoldsLock) {
+        s.windowHoldsLock = false;
+        s.frameLock.unlock();
+    }
+    {
+        std::lock_guard<std::mutex> guard(s.startMutex);
+        if (s.startResult == 0) s.startResult = -1;
+    }
+    s.startChanged.notify_all();
+    releaseWaitingTitle(s);
+    s.threadParked.store(true);
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 void markAllRows(X11State& s) {

@@ -78,6 +78,16 @@ XvfbServer::XvfbServer() {
     }
 }
 
+void XvfbServer::killAbruptly() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    const std::string number = name_.substr(1);
+    unlink(("/tmp/.X" + number + "-lock").c_str());
+    unlink(("/tmp/.X11-unix/X" + number).c_str());
+}
+
 XvfbServer::~XvfbServer() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);

@@ -20,6 +20,8 @@ class XvfbServer {
     const std::string& name() const { return name_; }
 
     static bool installed();
+    // Ends the server the hard way, as a crash would, and clears its files.
+    void killAbruptly();
 
   private:
     int pid_ = -1;

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Ends the game again and again - Esc, close box, SIGINT, SIGTERM in turn,
+# each at a random moment while frames run - and checks every run: exit
+# status 0 within 200 ms and the screen-saver setting as before.
+#   tests/run-shutdown-loop.sh [runs] [build folder]   (default 200, build/test)
+set -euo pipefail
+
+runs="${1:-200}"
+build="${2:-build/test}"
+tests="$build/bin/x11_tests"
+if [[ ! -x "$tests" ]]; then
+  echo "shutdown loop: build $tests first (make build-test)" >&2
+  exit 2
+fi
+LETTERMOOR_SHUTDOWN_RUNS="$runs" "$tests" \
+  --gtest_filter='GameShutdown.EveryWayOfEndingAtRandomMomentsEndsWithStatusZeroInTime'

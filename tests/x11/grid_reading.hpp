@@ -1,0 +1,60 @@
+#pragma once
+// Reads the game's screen the way a player does: the letters of the grid and
+// the hint labels by their 8x8 glyphs, the colours of cells and strike lines.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/x11/game_window.hpp"
+
+namespace lettermoor::testing {
+
+inline constexpr int GridCells = 20;
+inline constexpr int CellPixels = 30;
+inline constexpr int HintCount = 10;
+inline constexpr int HintColumns = 40;
+
+// Code page 437 bytes, one string per row; '?' where no glyph matched.
+using LetterRows = std::array<std::string, GridCells>;
+
+struct Cell {
+    int row = 0;
+    int column = 0;
+};
+
+// Where a word lies: along a row left to right, or down a column.
+struct WordPlace {
+    Cell first;
+    Cell last;
+    bool down = false;
+    int length = 0;
+    Cell at(int k) const {
+        return down ? Cell{first.row + k, first.column} : Cell{first.row, first.column + k};
+    }
+};
+
+// The black 8x8 glyph at (x, y), or 0 when none matches.
+unsigned char glyphAt(const Frame& frame, int x, int y);
+LetterRows readLetters(const Frame& frame);
+// Whether hint label `index` shows text on its first line (up to 40
+// characters, compared glyph by glyph).
+bool hintShows(const Frame& frame, int index, std::string_view text);
+
+std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word);
+
+// Every cell shows its black outline and a white or green fill: the game has
+// drawn a frame (before that the window is black).
+bool gridDrawn(const Frame& frame);
+
+// The centre pixel of a cell.
+int cellCentre(int index);
+// The cell's fill, looked at in its top-left corner where no glyph reaches.
+bool cellIsGreen(const Frame& frame, Cell cell);
+bool hintIsStruck(const Frame& frame, int index);
+// Pixels of the grid that are neither white, black nor green: something
+// covers the grid.
+int foreignGridPixels(const Frame& frame);
+
+}  // namespace lettermoor::testing
