@@ -33,7 +33,8 @@ test: build-test
 tsan: packages
 	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=thread
 	cmake --build $(TSAN) -j $(JOBS) --target gfx_tests x11_tests
-	cd $(TSAN) && ctest --output-on-failure -j $(JOBS) -L '^(gfx|x11)_tests$$'
+	cd $(TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp atexit_sleep_ms=0" \
+		ctest --output-on-failure -j $(JOBS) -L '^(gfx|x11)_tests$$'
 
 # The whole suite under memcheck: no errors, no definite leaks.
 valgrind: packages
