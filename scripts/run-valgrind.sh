@@ -19,6 +19,7 @@ run_shard() {
     cd "$BUILD/tests"
     if GTEST_TOTAL_SHARDS=$total GTEST_SHARD_INDEX=$index \
         valgrind --tool=memcheck --error-exitcode=99 --leak-check=full \
+        --suppressions="$SUPPRESSIONS" \
         --errors-for-leak-kinds=definite --show-leak-kinds=definite \
         --log-file="$LOGS/$name.valgrind" "$binary" >"$LOGS/$name.out" 2>&1; then
         echo "ok    $name"
@@ -28,7 +29,7 @@ run_shard() {
     fi
 }
 export -f run_shard
-export BUILD=$build LOGS=$logs
+export BUILD=$build LOGS=$logs SUPPRESSIONS=$(cd "$(dirname "$0")/.." && pwd)/tests/valgrind.supp
 
 tasks=()
 for binary in "$build"/bin/*_tests; do
