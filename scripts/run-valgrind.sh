@@ -29,7 +29,8 @@ run_shard() {
     fi
 }
 export -f run_shard
-export BUILD=$build LOGS=$logs SUPPRESSIONS=$(cd "$(dirname "$0")/.." && pwd)/tests/valgrind.supp
+suppressions="$(cd "$(dirname "$0")/.." && pwd)/tests/valgrind.supp"
+export BUILD=$build LOGS=$logs SUPPRESSIONS=$suppressions
 
 tasks=()
 for binary in "$build"/bin/*_tests; do
