@@ -26,7 +26,7 @@ int glxInit(const char* title, std::int32_t width, std::int32_t height, std::int
     // re-created for a switch to full screen.
     s.flags = flags | NoSwitch;
     s.initialTitle = title != nullptr ? title : "";
-    s.mouse = x11::MouseState{};
+    s.mouse = MouseState{};
     s.keyDown.fill(false);
     s.mapped = false;
     s.framesReady.store(false);  // nothing of the frame buffer is presented
@@ -52,7 +52,7 @@ void glxWaitVsync() {
 
 int glxGetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
                 std::int32_t* clipped) {
-    return x11::takeMouse(state().window.mouse, x, y, wheel, buttons, clipped);
+    return takeMouse(state().window.mouse, x, y, wheel, buttons, clipped);
 }
 
 void glxSetTitle(const char* title) {

@@ -38,17 +38,4 @@ void changeActivation(MouseState& mouse, bool active) {
     mouse.pressedSinceRead = 0;
 }
 
-int readMouseState(MouseState& mouse, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
-                   std::int32_t* buttons, std::int32_t* clipped) {
-    const std::int32_t pressed = mouse.pressedSinceRead;
-    mouse.pressedSinceRead = 0;
-    if (!mouse.active || !mouse.inside) return -1;
-    if (x != nullptr) *x = mouse.x;
-    if (y != nullptr) *y = mouse.y;
-    if (wheel != nullptr) *wheel = mouse.wheel;
-    if (buttons != nullptr) *buttons = mouse.buttons | pressed;
-    if (clipped != nullptr) *clipped = mouse.clipped;
-    return 0;
-}
-
 }  // namespace gfx::win32

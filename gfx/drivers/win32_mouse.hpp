@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "gfx/drivers/mouse_state.hpp"
+
 namespace gfx::win32 {
 
 enum MouseButton : std::int32_t {
@@ -17,20 +19,6 @@ enum MouseButton : std::int32_t {
 // The extra buttons' bits in a mouse message's key-state word.
 inline constexpr std::uint32_t ExtraButton1Bit = 0x20;
 inline constexpr std::uint32_t ExtraButton2Bit = 0x40;
-
-struct MouseState {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t wheel = 0;
-    std::int32_t horizontalWheel = 0;
-    std::int32_t buttons = 0;
-    // Buttons pressed since the last read, so a click that starts and ends
-    // between two frames is still seen.
-    std::int32_t pressedSinceRead = 0;
-    std::int32_t clipped = 0;
-    bool active = false;
-    bool inside = false;
-};
 
 // A message's position word: x and y are its unsigned 16-bit halves.
 void takePosition(MouseState& mouse, std::uint32_t positionWord);
@@ -50,10 +38,5 @@ std::int32_t wheelStep(std::int32_t delta);
 
 // Focus gained or lost: nothing stays pressed.
 void changeActivation(MouseState& mouse, bool active);
-
-// getMouse: -1 when the window is not active or the pointer is outside,
-// else 0 and the state. Buttons include every press since the last read.
-int readMouseState(MouseState& mouse, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
-                   std::int32_t* buttons, std::int32_t* clipped);
 
 }  // namespace gfx::win32

@@ -140,7 +140,7 @@ void sharedSetPalette(std::int32_t index, std::int32_t red, std::int32_t green, 
 
 int sharedGetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
                    std::int32_t* clipped) {
-    return readMouseState(layer().mouse, x, y, wheel, buttons, clipped);
+    return takeMouse(layer().mouse, x, y, wheel, buttons, clipped);
 }
 
 void sharedSetMouse(std::int32_t x, std::int32_t y, std::int32_t cursorVisible, std::int32_t clip) {

@@ -375,17 +375,4 @@ void handleEvent(X11State& s, XEvent& event) {
     }
 }
 
-int takeMouse(MouseState& m, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
-              std::int32_t* buttons, std::int32_t* clipped) {
-    const std::int32_t pressed = m.pressedSinceRead;
-    m.pressedSinceRead = 0;
-    if (!m.active || !m.inside) return -1;
-    if (x != nullptr) *x = m.x;
-    if (y != nullptr) *y = m.y;
-    if (wheel != nullptr) *wheel = m.wheel;
-    if (buttons != nullptr) *buttons = m.buttons | pressed;
-    if (clipped != nullptr) *clipped = m.clipped;
-    return 0;
-}
-
 }  // namespace gfx::x11

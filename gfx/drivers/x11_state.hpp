@@ -16,27 +16,13 @@
 #include <thread>
 #include <vector>
 
+#include "gfx/drivers/mouse_state.hpp"
 #include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/drivers/x11_pixels.hpp"
 #include "gfx/screen.hpp"
 
 namespace gfx::x11 {
-
-// Written by the window thread, read by getMouse, both under the frame lock.
-struct MouseState {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t wheel = 0;
-    std::int32_t horizontalWheel = 0;
-    std::int32_t buttons = 0;
-    // Buttons pressed since the last getMouse, so a click shorter than a
-    // frame is still seen.
-    std::int32_t pressedSinceRead = 0;
-    std::int32_t clipped = 0;
-    bool active = false;
-    bool inside = false;
-};
 
 // How the frame buffer reaches the window: an XImage in shared memory when
 // the server allows it, else one sent with every put.
@@ -191,10 +177,6 @@ void handleEvent(X11State& s, XEvent& event);
 void refreshKeyState(X11State& s);
 void loadKeyboardMapping(X11State& s);
 void toggleFullScreen(X11State& s);
-// The mouse for getMouse: 0 with the state and every button pressed since the
-// last call, -1 while the window is inactive or the pointer outside.
-int takeMouse(MouseState& m, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
-              std::int32_t* buttons, std::int32_t* clipped);
 
 // x11_icon.cpp: the icon set through gfx::setWindowIcon, if any.
 void applyWindowIcon(X11State& s);

@@ -11,6 +11,8 @@
 namespace {
 
 using namespace gfx::win32;
+using gfx::MouseState;
+using gfx::takeMouse;
 
 TEST(Win32Mouse, AClickBetweenTwoReadsIsStillSeenOnce) {
     MouseState mouse;
@@ -20,11 +22,11 @@ TEST(Win32Mouse, AClickBetweenTwoReadsIsStillSeenOnce) {
     pressButtons(mouse, ButtonLeft);
     EXPECT_TRUE(releaseButtons(mouse, ButtonLeft, 0));
     std::int32_t x = 0, y = 0, wheel = 0, buttons = 0, clipped = 0;
-    ASSERT_EQ(readMouseState(mouse, &x, &y, &wheel, &buttons, &clipped), 0);
+    ASSERT_EQ(takeMouse(mouse, &x, &y, &wheel, &buttons, &clipped), 0);
     EXPECT_EQ(x, 130);
     EXPECT_EQ(y, 250);
     EXPECT_EQ(buttons, ButtonLeft);
-    ASSERT_EQ(readMouseState(mouse, &x, &y, &wheel, &buttons, &clipped), 0);
+    ASSERT_EQ(takeMouse(mouse, &x, &y, &wheel, &buttons, &clipped), 0);
     EXPECT_EQ(buttons, 0);
 }
 
@@ -33,13 +35,13 @@ TEST(Win32Mouse, OutsideOrInactiveReadsFailAndDropTheLatchedPress) {
     mouse.active = true;
     pressButtons(mouse, ButtonRight);
     std::int32_t x = 0, y = 0, buttons = 0;
-    EXPECT_EQ(readMouseState(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
+    EXPECT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
     mouse.inside = true;
     releaseButtons(mouse, ButtonRight, 0);
-    ASSERT_EQ(readMouseState(mouse, &x, &y, nullptr, &buttons, nullptr), 0);
+    ASSERT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), 0);
     EXPECT_EQ(buttons, 0);
     changeActivation(mouse, false);
-    EXPECT_EQ(readMouseState(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
+    EXPECT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
 }
 
 TEST(Win32Mouse, CaptureEndsOnlyWhenTheLastButtonIsUp) {
