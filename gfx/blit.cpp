@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <utility>
 
+#include "gfx/deferred_drawing.hpp"
+#include "gfx/draw_geometry.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/image.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -42,8 +45,8 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
               std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t coordKind,
               std::int32_t /*mode*/, PutRoutine routine, std::int32_t alpha, Blender blender,
               void* param) {
-    if (currentScreen() == nullptr || source == nullptr || routine == nullptr) return fail();
-    DrawTarget& context = drawTarget();
+    if (detail::openedScreen() == nullptr || source == nullptr || routine == nullptr) return fail();
+    DrawTarget& context = detail::threadTarget();
     if (!selectTarget(context, target)) return fail();
 
     if (coordKind == 2 || coordKind == 3) {
@@ -70,26 +73,33 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
     std::int64_t h = rect.height;
     std::int64_t sx = rect.x;
     std::int64_t sy = rect.y;
-    const std::int64_t clipRight = std::int64_t{clip.x} + clip.width;
-    const std::int64_t clipBottom = std::int64_t{clip.y} + clip.height;
-    if (px + w <= clip.x || px >= clipRight || py + h <= clip.y || py >= clipBottom) {
+    // The clip rectangle narrowed to the target, so a clip rectangle that
+    // reaches past it cannot send the copy outside the target's memory.
+    const PixelBounds bounds = pixelBounds(context);
+    const std::int64_t clipLeft = bounds.left;
+    const std::int64_t clipTop = bounds.top;
+    const std::int64_t clipRight = std::int64_t{bounds.right} + 1;
+    const std::int64_t clipBottom = std::int64_t{bounds.bottom} + 1;
+    if (px + w <= clipLeft || px >= clipRight || py + h <= clipTop || py >= clipBottom ||
+        clipRight <= clipLeft || clipBottom <= clipTop) {
         runtime::setLastError(LoadResult::Ok);
         return;
     }
-    if (py < clip.y) {
-        sy += clip.y - py;
-        h -= clip.y - py;
-        py = clip.y;
+    if (py < clipTop) {
+        sy += clipTop - py;
+        h -= clipTop - py;
+        py = clipTop;
     }
     if (py + h > clipBottom) h = clipBottom - py;
-    if (px < clip.x) {
-        sx += clip.x - px;
-        w -= clip.x - px;
-        px = clip.x;
+    if (px < clipLeft) {
+        sx += clipLeft - px;
+        w -= clipLeft - px;
+        px = clipLeft;
     }
     if (px + w > clipRight) w = clipRight - px;
 
     lockScreen();
+    detail::settleBefore(context);
     const std::uint8_t* from = imageRow(source, static_cast<std::int32_t>(sy)) + sx * b;
     std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;
     routine(from, to, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), source->pitch,

@@ -116,6 +116,19 @@ TEST_F(BlitTest, ClipsAtTheScreenEdges) {
     EXPECT_EQ(screenPixel(900, 10), Background);
 }
 
+TEST_F(BlitTest, ClipRectanglePastTheScreenStillStopsAtItsEdges) {
+    // The clip origin still places the picture; only the screen bounds cut it.
+    ImageHandle image = positionImage(600, 600);
+    ASSERT_TRUE(gfx::selectTarget(gfx::drawTarget(), nullptr));
+    gfx::drawTarget().clipRect = gfx::ClipRect{-50, -40, 1200, 800};
+    blit(image.get(), 500.0f, 100.0f);
+    gfx::drawTarget().clipRect = gfx::ClipRect{0, 0, 1000, 600};
+    EXPECT_EQ(screenPixel(450, 60), written(0, 0));
+    EXPECT_EQ(screenPixel(999, 599), written(549, 539));
+    EXPECT_EQ(screenPixel(449, 60), Background);
+    EXPECT_EQ(dirtyCount(), 540);
+}
+
 TEST_F(BlitTest, WhollyOutsideDrawsNothingAndTakesNoLock) {
     gfx::closeScreen();
     gfx::presetDriverName(nullptr);
