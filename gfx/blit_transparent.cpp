@@ -6,6 +6,7 @@
 #include "gfx/color.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 #include "gfx/transparent_table.hpp"
 
 namespace gfx {
@@ -112,9 +113,9 @@ const TransparentTable& vectorTransparentTable() {
 void putTransparent(const std::uint8_t* source, std::uint8_t* destination, std::int32_t width,
                     std::int32_t height, std::int32_t sourcePitch, std::int32_t destinationPitch,
                     std::int32_t /*alpha*/, Blender /*blender*/, void* /*param*/) {
-    DrawTarget& context = drawTarget();
+    DrawTarget& context = detail::threadTarget();
     if (context.transparentTable == nullptr) {
-        const Screen* screen = currentScreen();
+        const Screen* screen = detail::openedScreen();
         const bool fast = screen != nullptr && (screen->flags & ScreenFastRoutinesBit) != 0;
         if (!fast) {
             context.transparentTable = &scalarTransparentTable();

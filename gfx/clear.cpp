@@ -37,9 +37,15 @@ void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t first
                    std::int32_t lastRow) {
     auto& grid = screen.textGrids[static_cast<std::size_t>(context.workPage)];
     const TextCell blank{' ', context.foreColor, context.backColor};
+    // One row cell by cell, the others copied from it: a clear runs every frame.
     const auto begin = grid.begin() + static_cast<std::ptrdiff_t>(firstRow) * screen.textColumns;
     const auto end = grid.begin() + static_cast<std::ptrdiff_t>(lastRow + 1) * screen.textColumns;
-    std::fill(begin, end, blank);
+    if (begin == end) return;
+    const auto firstRowEnd = begin + screen.textColumns;
+    std::fill(begin, firstRowEnd, blank);
+    for (auto row = firstRowEnd; row != end; row += screen.textColumns) {
+        std::copy(begin, firstRowEnd, row);
+    }
 }
 
 void movePenToClipCentre(DrawTarget& context) {
@@ -53,7 +59,7 @@ void clearScreen(std::int32_t mode) {
     Screen* screen = activeScreen();
     if (screen == nullptr) return;
     detail::ScreenState& state = detail::screenState();
-    DrawTarget& context = drawTarget();
+    DrawTarget& context = detail::threadTarget();
     selectTarget(context, nullptr);
     context.fillSpan = fillSpanFor(context.bytesPerPixel);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gfx/deferred_drawing.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 
@@ -53,6 +54,11 @@ void resetDrawTarget(DrawTarget& context, const Screen& screen) {
 }
 
 DrawTarget& drawTarget() {
+    detail::runRecorded();
+    return detail::threadTarget();
+}
+
+DrawTarget& detail::threadTarget() {
     thread_local DrawTarget context;
     const Screen* screen = activeScreen();
     if (screen != nullptr && !screen->pages.empty() && context.screenId != screen->screenId) {
@@ -95,6 +101,11 @@ bool storesPlainly(const DrawTarget& context) {
 void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
               std::int32_t height, Color color) {
     if (width <= 0 || height <= 0) return;
+    if (detail::recordingFor(context)) {
+        detail::recordFill(context, x, y, width, height, color);
+        return;
+    }
+    detail::settleBefore(context);
     const auto first = static_cast<std::size_t>(y);
     const auto last = first + static_cast<std::size_t>(height) - 1;
     const std::int64_t rowBytes = std::int64_t{width} * context.bytesPerPixel;

@@ -50,8 +50,15 @@ struct DrawTarget {
 };
 
 // The calling thread's context, reset first when a new screen was opened since
-// it was last set up. Without an open screen it is returned as it is.
+// it was last set up. Without an open screen it is returned as it is. Drawing
+// recorded under the lock is carried out first, so a caller that stores or
+// reads pixels through the context's routines sees them in order.
 DrawTarget& drawTarget();
+
+namespace detail {
+// drawTarget for the runtime's own drawing calls, which record.
+DrawTarget& threadTarget();
+}  // namespace detail
 
 // Sets the context up afresh for `screen`: page 0, the whole screen as clip
 // rectangle, the screen's default colours and pixel routines.

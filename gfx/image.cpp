@@ -8,6 +8,7 @@
 #include "gfx/draw_target.hpp"
 #include "gfx/image_layout.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -50,7 +51,7 @@ bool imageHeaderFits(const ImageBuffer& header, std::uint64_t capacity) {
 
 ImageBuffer* createImage(std::int32_t width, std::int32_t height, std::uint32_t color,
                          std::int32_t depth, std::uint32_t flags) {
-    const Screen* screen = currentScreen();
+    const Screen* screen = detail::openedScreen();
     if (screen == nullptr || width <= 0 || height <= 0) return fail(LoadResult::BadCall);
     const std::int32_t bytesPerPixel = bytesPerPixelForDepth(depth, *screen);
     if (bytesPerPixel == 0) return fail(LoadResult::BadCall);
@@ -79,7 +80,7 @@ ImageBuffer* createImage(std::int32_t width, std::int32_t height, std::uint32_t 
     const auto slotsPerRow = static_cast<std::int32_t>(pitch / bytesPerPixel);
     for (std::int32_t y = 0; y < height; ++y) fill(imageRow(image, y), value, slotsPerRow);
 
-    selectTarget(drawTarget(), image);
+    selectTarget(detail::threadTarget(), image);
     runtime::setLastError(LoadResult::Ok);
     return image;
 }
@@ -88,9 +89,9 @@ void destroyImage(ImageBuffer* image) {
     if (image == nullptr) return;
     // A freed image must not stay the thread's target: a later image at the
     // same address would be taken for it with stale rows.
-    DrawTarget& context = drawTarget();
+    DrawTarget& context = detail::threadTarget();
     if (context.target == image) {
-        if (currentScreen() != nullptr) {
+        if (detail::openedScreen() != nullptr) {
             selectTarget(context, nullptr);
         } else {
             context.target = nullptr;

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -67,7 +68,7 @@ std::int32_t readMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, st
                                 wheel != nullptr ? wheel : &scratch[2],
                                 buttons != nullptr ? buttons : &scratch[3],
                                 clipped != nullptr ? clipped : &scratch[4]};
-    const Screen* screen = currentScreen();
+    const Screen* screen = detail::openedScreen();
     if (screen != nullptr && screen->driver != nullptr && screen->driver->getMouse != nullptr) {
         lockScreen();
         const int result =

@@ -7,9 +7,11 @@
 #include <limits>
 #include <utility>
 
+#include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_geometry.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -207,19 +209,30 @@ void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_
               std::int32_t y2, Color color, std::uint16_t style) {
     const std::int32_t firstRow = std::min(y1, y2);
     const std::int32_t lastRow = std::max(y1, y2);
+    const bool recording = detail::recordingFor(context);
     if (x1 == x2) {
         const Pattern pattern = straightRun(y1, y2, style);
-        withPixels(context, color,
-                   [&](auto pixels) { plotPattern(pixels, pattern, y1, y2, true, x1); });
+        if (recording && pattern.style == SolidStyle) {
+            detail::recordFill(context, x1, y1, 1, y2 - y1 + 1, color);
+        } else {
+            detail::settleBefore(context);
+            withPixels(context, color,
+                       [&](auto pixels) { plotPattern(pixels, pattern, y1, y2, true, x1); });
+        }
     } else if (y1 == y2) {
         const Pattern pattern = straightRun(x1, x2, style);
-        if (pattern.style == SolidStyle) {
+        if (recording && pattern.style == SolidStyle) {
+            detail::recordFill(context, x1, y1, x2 - x1 + 1, 1, color);
+        } else if (pattern.style == SolidStyle) {
+            detail::settleBefore(context);
             context.fillSpan(pixelAddress(context, x1, y1), color, x2 - x1 + 1);
         } else {
+            detail::settleBefore(context);
             withPixels(context, color,
                        [&](auto pixels) { plotPattern(pixels, pattern, x1, x2, false, y1); });
         }
     } else {
+        detail::settleBefore(context);
         withPixels(context, color, [&](auto pixels) { bresenham(pixels, x1, y1, x2, y2, style); });
     }
     markRows(context, firstRow, lastRow);
@@ -281,9 +294,24 @@ void solidColumn(Pixels& pixels, std::int32_t column, std::int32_t from, std::in
     for (std::int32_t y = from; y <= to; ++y) pixels(column, y);
 }
 
+// Solid style under an outer lock: one colour throughout, so only which
+// edges are visible matters, not their order.
+void recordOutline(const DrawTarget& context, const Outline& o, Color color) {
+    const Segment& s = o.box;
+    std::uint8_t edges = 0;
+    if (s.y2 <= o.bounds.bottom) edges |= 1;
+    if (s.y1 >= o.bounds.top) edges |= 2;
+    if (s.x2 <= o.bounds.right) edges |= 4;
+    if (s.x1 >= o.bounds.left) edges |= 8;
+    detail::recordOutline(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, edges,
+                          color);
+}
+
 // Solid style: the horizontal edges go through fillSpan, the vertical ones
 // pixel by pixel; corners are written twice, as in the edge order above.
 void solidOutline(DrawTarget& context, const Outline& o, Color color) {
+    if (detail::recordingFor(context)) return recordOutline(context, o, color);
+    detail::settleBefore(context);
     const Segment& s = o.box;
     const std::int32_t width = o.cx2 - o.cx1 + 1;
     if (s.y2 <= o.bounds.bottom) {
@@ -321,6 +349,7 @@ void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint
     } else if (style == SolidStyle) {
         solidOutline(context, o, color);
     } else {
+        detail::settleBefore(context);
         withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
     }
     markRows(context, o.cy1, o.cy2);
@@ -333,16 +362,17 @@ std::int32_t roundCoordinate(float v) {
     // Far-off and non-finite coordinates saturate instead of overflowing.
     if (std::isnan(v)) return 0;
     const double d = v;
-    const double rounded = d > 0 ? std::trunc(d + 0.5) : std::trunc(d - 0.5);
-    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr double highest = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp(rounded, lowest, highest));
+    const double shifted = d > 0 ? d + 0.5 : d - 0.5;
+    // In range, the conversion itself truncates towards zero.
+    if (std::fabs(shifted) < 2147483648.0) return static_cast<std::int32_t>(shifted);
+    return shifted > 0 ? std::numeric_limits<std::int32_t>::max()
+                       : std::numeric_limits<std::int32_t>::min();
 }
 
 void drawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, Color color,
               std::int32_t mode, std::uint32_t style, std::uint32_t flags) {
-    if (currentScreen() == nullptr) return;
-    DrawTarget& context = drawTarget();
+    if (detail::openedScreen() == nullptr) return;
+    DrawTarget& context = detail::threadTarget();
     if (!selectTarget(context, target)) return;
     if ((flags & UseForeColor) != 0) color = context.foreColor;
     applyCoordinateKind(context.penPosition, flags, x1, y1, x2, y2);

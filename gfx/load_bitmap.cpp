@@ -8,8 +8,10 @@
 #include "gfx/bmp_header.hpp"
 #include "gfx/bmp_rle.hpp"
 #include "gfx/bmp_rows.hpp"
+#include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -54,11 +56,14 @@ StoredPixels storedPixelsFor(std::uint16_t bitCount) {
 // way out marks the rows when the target is the visible page, then unlocks.
 class BitmapLock {
   public:
-    explicit BitmapLock(const DrawTarget& context) : context_(context) { lockScreen(); }
+    explicit BitmapLock(const DrawTarget& context) : context_(context) {
+        lockScreen();
+        detail::settleBefore(context_);
+    }
     BitmapLock(const BitmapLock&) = delete;
     BitmapLock& operator=(const BitmapLock&) = delete;
     ~BitmapLock() {
-        if (const Screen* screen = currentScreen(); screen != nullptr) {
+        if (const Screen* screen = detail::openedScreen(); screen != nullptr) {
             markRows(context_, 0, screen->height - 1);
         }
         unlockScreen(1, 0);
@@ -171,7 +176,7 @@ LoadResult loadBitmap(FileReader& file, ImageBuffer* target, std::uint32_t* pale
     ColorTable table{};
     if (!readColorTable(file, header, table)) return LoadResult::BadFile;
 
-    DrawTarget& context = drawTarget();
+    DrawTarget& context = detail::threadTarget();
     if (!selectTarget(context, target)) return LoadResult::BadCall;
     const std::int32_t targetWidth = target != nullptr ? target->width : screen->width;
     const std::int32_t targetHeight = target != nullptr ? target->height : screen->height;

@@ -4,6 +4,7 @@
 #include "gfx/image.hpp"
 #include "gfx/load_bitmap.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -25,7 +26,7 @@ LoadResult loadFrom(FileReader& file, ImageBuffer* target, std::uint32_t* palett
 }  // namespace
 
 LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32_t* palette) {
-    if (target == nullptr && currentScreen() == nullptr) return LoadResult::BadCall;
+    if (target == nullptr && detail::openedScreen() == nullptr) return LoadResult::BadCall;
     // '/' already is this platform's directory separator.
     const std::string path(fileName.substr(0, MaxFileNameBytes));
     FileReader file(path.c_str());
@@ -35,7 +36,7 @@ LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32
 
 LoadResult loadImageFromMemory(std::span<const std::uint8_t> bytes, ImageBuffer* target,
                                std::uint32_t* palette) {
-    if (target == nullptr && currentScreen() == nullptr) return LoadResult::BadCall;
+    if (target == nullptr && detail::openedScreen() == nullptr) return LoadResult::BadCall;
     FileReader file(bytes);
     return loadFrom(file, target, palette);
 }

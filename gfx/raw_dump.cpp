@@ -2,10 +2,12 @@
 #include <cstring>
 
 #include "gfx/aligned_block.hpp"
+#include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/image_layout.hpp"
 #include "gfx/load_bitmap.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -39,8 +41,8 @@ LoadResult dumpIntoImage(FileReader& file, std::uint32_t length, ImageBuffer& ta
     setImageCapacity(target, capacity);
 
     // A thread still aimed at this image holds its old rows and clip.
-    DrawTarget& context = drawTarget();
-    if (context.target == &target && currentScreen() != nullptr) {
+    DrawTarget& context = detail::threadTarget();
+    if (context.target == &target && detail::openedScreen() != nullptr) {
         selectTarget(context, nullptr);
         selectTarget(context, &target);
     }
@@ -50,7 +52,7 @@ LoadResult dumpIntoImage(FileReader& file, std::uint32_t length, ImageBuffer& ta
 LoadResult dumpIntoScreen(FileReader& file, std::uint32_t length) {
     Screen* screen = activeScreen();
     if (screen == nullptr) return LoadResult::BadCall;
-    const DrawTarget& context = drawTarget();
+    const DrawTarget& context = detail::threadTarget();
     const auto page = static_cast<std::size_t>(context.workPage);
     if (page >= screen->pages.size()) return LoadResult::BadCall;
     const std::uint64_t pageBytes =
@@ -58,6 +60,7 @@ LoadResult dumpIntoScreen(FileReader& file, std::uint32_t length) {
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, pageBytes));
 
     lockScreen();
+    detail::runRecorded();
     const std::size_t got = file.readUpTo(screen->pages[page], wanted);
     const bool failed = file.failed();
     if (got == 0) {

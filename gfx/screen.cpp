@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "gfx/default_palette.hpp"
+#include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/driver_choice.hpp"
 #include "gfx/font.hpp"
@@ -164,7 +165,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{1});
     screen.textColumns = width / screen.font.glyphWidth;
     screen.textRows = height / screen.font.glyphHeight;
-    DrawTarget& context = drawTarget();
+    DrawTarget& context = detail::threadTarget();
     resetDrawTarget(context, screen);
     const TextCell blank{' ', context.foreColor, context.backColor};
     screen.textGrids.assign(
@@ -187,6 +188,7 @@ void closeScreen() {
     detail::ScreenState& state = detail::screenState();
     if (!state.screen) return;
     Screen& screen = *state.screen;
+    detail::dropRecorded();
     if (screen.driver != nullptr) {
         // exit waits for the window thread, which needs the frame lock.
         if (screen.lockCount > 0 && screen.driver->unlock != nullptr) screen.driver->unlock();
@@ -218,10 +220,11 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
     // The drawing calls' own unlock(1, 0) marks nothing, so it skips the
     // thread's context lookup.
     if (lastRow >= firstRow && lastRow < screen->height &&
-        drawTarget().workPage == screen->visiblePage) {
+        detail::threadTarget().workPage == screen->visiblePage) {
         std::fill(screen->dirtyRows.begin() + firstRow, screen->dirtyRows.begin() + lastRow + 1,
                   std::uint8_t{1});
     }
+    if (screen->lockCount == 1) detail::runRecorded();
     if (screen->lockCount > 0) {
         --screen->lockCount;
         if (screen->lockCount == 0 && screen->driver != nullptr &&
@@ -231,9 +234,18 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
     }
 }
 
-const Screen* currentScreen() {
-    const detail::ScreenState& state = detail::screenState();
+void flushDrawing() {
+    detail::runRecorded();
+}
+
+const Screen* detail::openedScreen() {
+    const ScreenState& state = screenState();
     return state.opening ? nullptr : state.screen.get();
+}
+
+const Screen* currentScreen() {
+    detail::runRecorded();
+    return detail::openedScreen();
 }
 
 Screen* activeScreen() {

@@ -145,8 +145,13 @@ void lockScreen();
 // Negative firstRow means 0, negative lastRow means height - 1.
 void unlockScreen(std::int32_t firstRow, std::int32_t lastRow);
 void clearScreen(std::int32_t mode);
+// Shapes drawn into the pages while the program holds the lock reach the page
+// memory at the outer unlockScreen. A reader that looks at the pages before
+// then calls this first.
+void flushDrawing();
 
-// The open screen, or nullptr. Read-only view for tests and tools.
+// The open screen, or nullptr. Read-only view for tests and tools. Drawing
+// recorded under the lock is carried out first, so the pages are current.
 const Screen* currentScreen();
 // The open screen for the display back ends and the runtime itself; during
 // openScreen it is the screen being opened, so a driver's init can see it.

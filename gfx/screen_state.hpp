@@ -22,6 +22,10 @@ struct ScreenState {
 
 ScreenState& screenState();
 
+// currentScreen for the runtime's own calls, which must not carry out the
+// drawing recorded under the lock.
+const Screen* openedScreen();
+
 // Resets the text view to all rows and the cursor to row 1, column 1.
 void resetTextView(ScreenState& state, const Screen& screen);
 

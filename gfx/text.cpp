@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_geometry.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/glyph_rows.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -38,10 +40,10 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
     if (text.data() == nullptr) return finish(LoadResult::BadCall);
     // Text drawn from a font image is not offered by this runtime.
     if (fontImage != nullptr) return finish(LoadResult::BadCall);
-    const Screen* screen = currentScreen();
+    const Screen* screen = detail::openedScreen();
     if (screen == nullptr || text.empty()) return finish(LoadResult::Ok);
 
-    DrawTarget& context = drawTarget();
+    DrawTarget& context = detail::threadTarget();
     if (!selectTarget(context, target)) return finish(LoadResult::BadCall);
     if ((flags & UseForeColor) != 0) color = context.foreColor;
     applyCoordinateKind(context.penPosition, flags, x, y);
@@ -74,6 +76,8 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                                               ? glyphRowWriter(context.bytesPerPixel)
                                               : nullptr;
         const std::int64_t width = targetWidth(context);
+        const bool recording = glyphWidth == GlyphCellWidth && detail::recordingFor(context);
+        if (!recording) detail::settleBefore(context);
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {
             const std::int64_t x0 = ix + index * glyphWidth;
             const auto from = static_cast<std::int32_t>(std::max<std::int64_t>(b.left - x0, 0));
@@ -85,7 +89,13 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                 static_cast<std::size_t>(static_cast<unsigned char>(text[index])) *
                     static_cast<std::size_t>(glyphHeight) +
                 firstGlyphRow;
-            if (wholeCells != nullptr && x0 >= 0 && x0 + GlyphCellWidth <= width) {
+            const bool whole = x0 >= 0 && x0 + GlyphCellWidth <= width;
+            if (recording) {
+                detail::recordGlyph(context, static_cast<std::int32_t>(x0), top, glyph, rows, mask,
+                                    color, whole);
+                continue;
+            }
+            if (wholeCells != nullptr && whole) {
                 wholeCells(context.rowTable.data() + top, static_cast<std::int32_t>(x0), glyph,
                            rows, mask, color);
                 continue;

@@ -1,0 +1,58 @@
+#pragma once
+// Shapes drawn into a screen page while the program holds the screen lock are
+// recorded and carried out at the outer unlockScreen, one band of rows at a
+// time. A frame then writes each band while it sits in the cache, instead of
+// sweeping the whole page once per shape, and a band that a later opaque fill
+// covers completely skips what was drawn there before.
+//
+// Only opaque 32-bit stores are recorded. Every other write to a page first
+// carries out what was recorded, so the pixels always come out exactly as if
+// each shape had been drawn at once.
+//
+// Not for use outside gfx/.
+
+#include <cstdint>
+
+#include "gfx/color.hpp"
+#include "gfx/draw_target.hpp"
+
+namespace gfx::detail {
+
+// True when a shape drawn now through `context` may be recorded: the target
+// is a page of a 32-bit screen with the plain pixel routines, and the program
+// holds an outer lock (lockCount of at least 2 inside the drawing call's own).
+bool recordingFor(const DrawTarget& context);
+
+// A filled rectangle, already clipped to the target.
+void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                std::int32_t height, Color color);
+
+// The edges of a box outline whose visible part spans the given rectangle:
+// bit 1 the bottom row, 2 the top row, 4 the right column, 8 the left column
+// of that rectangle, each only where the outline's edge lies inside the clip.
+void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                   std::int32_t height, std::uint8_t edges, Color color);
+
+// `rows` rows of one 8-pixel glyph cell from column x0 and row `top`: the
+// pixels whose bit is set in glyph[r] & mask take `color`. `mask` must keep
+// the cell's pixels inside the target; a cell that lies wholly inside it
+// (`whole`) takes the vector row writer.
+void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
+                 const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color,
+                 bool whole);
+
+// Carries out everything recorded, in order; costs one test when nothing is.
+void runRecorded();
+
+// Before a write to the pages that is not recorded.
+inline void settleBefore(const DrawTarget& context) {
+    if (!context.isImage) runRecorded();
+}
+
+// Forgets everything recorded: the pages it points into are going away.
+void dropRecorded();
+
+// Tests switch recording off to compare against drawing at once.
+void setRecordingAllowed(bool allowed);
+
+}  // namespace gfx::detail

@@ -1,0 +1,232 @@
+// Drawing under an outer lock is recorded and carried out band by band at the
+// outer unlock. These tests play random frames twice, once recorded and once
+// drawn at once, and hold both to the same pages and the same marked rows.
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gfx/blit.hpp"
+#include "gfx/deferred_drawing.hpp"
+#include "gfx/draw_target.hpp"
+#include "gfx/image.hpp"
+#include "gfx/line.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/text.hpp"
+
+namespace {
+
+using namespace gfx;
+
+// Tall enough for several bands, and neither size a multiple of a band or
+// of a glyph, so shapes straddle every kind of edge.
+constexpr std::int32_t Width = 203;
+constexpr std::int32_t Height = 157;
+
+struct Snapshot {
+    std::vector<std::uint8_t> page;
+    std::vector<std::uint8_t> dirty;
+};
+
+// Reads the pages as the window thread does, without carrying out the record.
+Snapshot snapshot() {
+    const Screen& screen = *activeScreen();
+    const auto bytes = static_cast<std::size_t>(screen.pitch) * screen.height;
+    return {std::vector<std::uint8_t>(screen.pages[0], screen.pages[0] + bytes), screen.dirtyRows};
+}
+
+// The first differing pixel, for a readable failure.
+std::string firstDifference(const Snapshot& a, const Snapshot& b) {
+    for (std::size_t i = 0; i < a.page.size(); i += 4) {
+        if (std::memcmp(&a.page[i], &b.page[i], 4) != 0) {
+            const auto pixel = static_cast<std::int32_t>(i / 4);
+            return "pixel " + std::to_string(pixel % Width) + "," + std::to_string(pixel / Width);
+        }
+    }
+    return a.dirty == b.dirty ? "none" : "marked rows";
+}
+
+Color randomColor(std::mt19937& random) {
+    return static_cast<Color>(random()) | 0xFF000000u;
+}
+
+float coordinate(std::mt19937& random, std::int32_t extent) {
+    return static_cast<float>(
+        std::uniform_int_distribution<std::int32_t>(-20, extent + 20)(random));
+}
+
+// One random frame: clears, fills, outlines, lines of every kind, text that
+// runs off every side, clip rectangles that reach past the screen, blits
+// and nested locks, with the program's outer lock held throughout.
+void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
+    std::mt19937 random(seed);
+    auto pick = [&](std::int32_t n) {
+        return std::uniform_int_distribution<std::int32_t>(0, n - 1)(random);
+    };
+    lockScreen();
+    for (int step = 0; step < 160; ++step) {
+        const Color color = randomColor(random);
+        const float x1 = coordinate(random, Width);
+        const float y1 = coordinate(random, Height);
+        const float x2 = coordinate(random, Width);
+        const float y2 = coordinate(random, Height);
+        const std::uint32_t style =
+            pick(4) == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFu : 0xFFFFu;
+        switch (pick(12)) {
+            case 0:
+                clearScreen(pick(2) == 0 ? ClearDefault : ClearClip);
+                break;
+            case 1:
+                drawLine(nullptr, 0, 0, Width, Height, color, FilledBox, 0xFFFF, 0);
+                break;
+            case 2:
+            case 3:
+                drawLine(nullptr, x1, y1, x2, y2, color, FilledBox, style, 0);
+                break;
+            case 4:
+            case 5:
+                drawLine(nullptr, x1, y1, x2, y2, color, Box, style, 0);
+                break;
+            case 6:
+                drawLine(nullptr, x1, y1, pick(2) == 0 ? x1 : x2, pick(2) == 0 ? y1 : y2, color,
+                         Line, style, 0);
+                break;
+            case 7:
+            case 8: {
+                std::string text(static_cast<std::size_t>(1 + pick(30)), ' ');
+                for (char& c : text) c = static_cast<char>(random());
+                drawText(nullptr, x1, y1, 0, text, color);
+                break;
+            }
+            case 9: {
+                ClipRect& clip = drawTarget().clipRect;
+                clip = pick(3) == 0 ? ClipRect{0, 0, Width, Height}
+                                    : ClipRect{pick(Width) - 10, pick(Height) - 10,
+                                               pick(Width + 20), pick(Height + 20)};
+                break;
+            }
+            case 10:
+                putImage(nullptr, x1, y1, picture, WholeImage, 0, 0, 0, 0, 0, putTransparent, 0,
+                         nullptr, nullptr);
+                break;
+            default:
+                // A nested lock and, now and then, an outer unlock mid-frame.
+                lockScreen();
+                drawLine(nullptr, x1, y1, x2, y1, color, Line, 0xFFFF, 0);
+                unlockScreen(1, 0);
+                if (pick(4) == 0) {
+                    unlockScreen(1, 0);
+                    lockScreen();
+                }
+                break;
+        }
+    }
+    drawTarget().clipRect = ClipRect{0, 0, Width, Height};
+    unlockScreen(-1, -1);
+}
+
+class DeferredDrawingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        presetDriverName("null");
+        ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
+        picture.reset(createImage(37, 29, 0, 0, NoColorGiven));
+        ASSERT_NE(picture, nullptr);
+        std::mt19937 random(7);
+        for (std::int32_t y = 0; y < picture->height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(imageRow(picture.get(), y));
+            for (std::int32_t x = 0; x < picture->width; ++x) {
+                row[x] = (x + y) % 3 == 0 ? MaskColor : randomColor(random);
+            }
+        }
+    }
+    void TearDown() override {
+        detail::setRecordingAllowed(true);
+        picture.reset();
+        closeScreen();
+        presetDriverName(nullptr);
+    }
+    Snapshot play(std::uint32_t seed, bool recorded) {
+        detail::setRecordingAllowed(recorded);
+        drawLine(nullptr, 0, 0, Width, Height, 0xFF102030u, FilledBox, 0xFFFF, 0);
+        std::fill(activeScreen()->dirtyRows.begin(), activeScreen()->dirtyRows.end(), 0);
+        drawFrame(seed, picture.get());
+        return snapshot();
+    }
+    ImageHandle picture;
+};
+
+TEST_F(DeferredDrawingTest, RecordedFramesMatchFramesDrawnAtOnce) {
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        const Snapshot direct = play(seed, false);
+        const Snapshot recorded = play(seed, true);
+        ASSERT_TRUE(direct.page == recorded.page && direct.dirty == recorded.dirty)
+            << "seed " << seed << ": first difference at " << firstDifference(direct, recorded);
+    }
+}
+
+TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlockOrWhenFlushed) {
+    drawLine(nullptr, 0, 0, Width, Height, Black, FilledBox, 0xFFFF, 0);
+    const Snapshot before = snapshot();
+    lockScreen();
+    drawLine(nullptr, 10, 10, 50, 50, White, FilledBox, 0xFFFF, 0);
+    drawText(nullptr, 60, 20, 0, "Lettermoor", White);
+    // Marked at once, so a presenter that runs after the unlock sees the rows.
+    EXPECT_EQ(activeScreen()->dirtyRows[30], 1);
+    lockScreen();
+    unlockScreen(1, 0);
+    EXPECT_TRUE(snapshot().page == before.page) << "an inner unlock carried out the record";
+    flushDrawing();
+    const Snapshot flushed = snapshot();
+    EXPECT_FALSE(flushed.page == before.page);
+    unlockScreen(-1, -1);
+    EXPECT_TRUE(snapshot().page == flushed.page);
+
+    // Pixels stored through the context's own routine land after what was
+    // recorded before, as drawn.
+    lockScreen();
+    drawLine(nullptr, 0, 0, Width, Height, Green, FilledBox, 0xFFFF, 0);
+    DrawTarget& context = drawTarget();
+    context.putPixel(context, 3, 4, 0xFF123456u);
+    unlockScreen(-1, -1);
+    std::uint32_t pixel = 0;
+    std::memcpy(&pixel, currentScreen()->pages[0] + (4 * Width + 3) * 4, 4);
+    EXPECT_EQ(pixel, 0xFF123456u);
+}
+
+TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {
+    // More shapes under one lock than the record holds at once.
+    const auto many = [&](bool recorded) {
+        detail::setRecordingAllowed(recorded);
+        lockScreen();
+        for (int i = 0; i < 70000; ++i) {
+            const auto x = static_cast<float>(i % Width);
+            const auto y = static_cast<float>((i / Width) % Height);
+            drawLine(nullptr, x, y, x + 3, y + 2, 0xFF000000u | static_cast<Color>(i), Box, 0xFFFF,
+                     0);
+        }
+        unlockScreen(-1, -1);
+        return snapshot();
+    };
+    const Snapshot direct = many(false);
+    const Snapshot recorded = many(true);
+    EXPECT_TRUE(direct.page == recorded.page) << firstDifference(direct, recorded);
+
+    // Closing with shapes still recorded must not write into freed pages.
+    lockScreen();
+    drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
+    closeScreen();
+    ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
+    lockScreen();
+    unlockScreen(-1, -1);
+    const Screen& reopened = *currentScreen();
+    std::uint32_t corner = 0;
+    std::memcpy(&corner, reopened.pages[0], 4);
+    EXPECT_NE(corner, White);
+}
+
+}  // namespace
