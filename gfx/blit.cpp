@@ -105,7 +105,7 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
     routine(from, to, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), source->pitch,
             context.pitch, alpha, blender, param);
     markRows(context, static_cast<std::int32_t>(py), static_cast<std::int32_t>(py + h - 1));
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
     runtime::setLastError(LoadResult::Ok);
 }
 

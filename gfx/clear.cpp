@@ -96,7 +96,7 @@ void clearScreen(std::int32_t mode) {
             break;
         }
     }
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
 }
 
 }  // namespace gfx

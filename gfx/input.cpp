@@ -34,7 +34,7 @@ std::string readKey() {
         ring.readIndex = (ring.readIndex + 1) % 16;
     }
     ring.keyPosted = false;
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
     return keyText(code);
 }
 
@@ -73,7 +73,7 @@ std::int32_t readMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, st
         lockScreen();
         const int result =
             screen->driver->getMouse(outputs[0], outputs[1], outputs[2], outputs[3], outputs[4]);
-        unlockScreen(1, 0);
+        detail::unlockAfterDrawing();
         if (result == 0) return 0;
     }
     for (std::int32_t* output : outputs) *output = -1;

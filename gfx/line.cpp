@@ -243,7 +243,7 @@ void drawSegment(DrawTarget& context, Segment s, Color color, std::uint16_t styl
     lockScreen();
     plotLine(context, static_cast<std::int32_t>(s.x1), static_cast<std::int32_t>(s.y1),
              static_cast<std::int32_t>(s.x2), static_cast<std::int32_t>(s.y2), color, style);
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
 }
 
 // A box outline: the corners as given (x1 <= x2, y1 <= y2) and the part of
@@ -353,7 +353,7 @@ void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint
         withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
     }
     markRows(context, o.cy1, o.cy2);
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class BitmapLock {
         if (const Screen* screen = detail::openedScreen(); screen != nullptr) {
             markRows(context_, 0, screen->height - 1);
         }
-        unlockScreen(1, 0);
+        detail::unlockAfterDrawing();
     }
 
   private:

@@ -64,7 +64,7 @@ LoadResult dumpIntoScreen(FileReader& file, std::uint32_t length) {
     const std::size_t got = file.readUpTo(screen->pages[page], wanted);
     const bool failed = file.failed();
     if (got == 0) {
-        unlockScreen(1, 0);
+        detail::unlockAfterDrawing();
     } else {
         const auto lastRow =
             static_cast<std::int32_t>((got - 1) / static_cast<std::size_t>(screen->pitch));

@@ -173,7 +173,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
         std::vector<TextCell>(static_cast<std::size_t>(screen.textColumns) * screen.textRows,
                               blank));
     fillPages(screen, context);
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
     state.opening = false;
 
     if (!state.closeRegistered) {
@@ -231,6 +231,16 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
             screen->driver->unlock != nullptr) {
             screen->driver->unlock();
         }
+    }
+}
+
+void detail::unlockAfterDrawing() {
+    Screen* screen = activeScreen();
+    if (screen == nullptr || screen->lockCount <= 0) return;
+    if (screen->lockCount == 1) runRecorded();
+    if (--screen->lockCount == 0 && screen->driver != nullptr &&
+        screen->driver->unlock != nullptr) {
+        screen->driver->unlock();
     }
 }
 

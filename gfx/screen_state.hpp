@@ -22,6 +22,10 @@ struct ScreenState {
 
 ScreenState& screenState();
 
+// unlockScreen(1, 0), which the drawing calls end with: releases their own
+// lock without marking rows.
+void unlockAfterDrawing();
+
 // currentScreen for the runtime's own calls, which must not carry out the
 // drawing recorded under the lock.
 const Screen* openedScreen();

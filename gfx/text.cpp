@@ -108,7 +108,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
         markRows(context, static_cast<std::int32_t>(iy + firstGlyphRow),
                  static_cast<std::int32_t>(iy + lastGlyphRow));
     }
-    unlockScreen(1, 0);
+    detail::unlockAfterDrawing();
     return finish(LoadResult::Ok);
 }
 
