@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/private_x_server.hpp"
 #include "game/game_state.hpp"
 #include "gfx/screen.hpp"
 
@@ -27,28 +28,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 pid_t xserver = -1;
-
-pid_t startXvfb() {
-    char name[16];
-    std::snprintf(name, sizeof name, ":%d", 300 + static_cast<int>(getpid() % 300));
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl("/usr/bin/Xvfb", "Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-              "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    for (int i = 0; i < 200; ++i) {
-        if (Display* probe = XOpenDisplay(name)) {
-            XCloseDisplay(probe);
-            setenv("DISPLAY", name, 1);
-            return pid;
-        }
-        usleep(50 * 1000);
-    }
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
 
 // User plus system time of a process, in seconds, from /proc/<pid>/stat.
 double processCpuSeconds(const std::string& pid) {
@@ -113,13 +92,10 @@ BENCHMARK(SolvedGameCpu)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    xserver = startXvfb();
+    const bench::PrivateXServer server(300);
+    xserver = server.pid();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (xserver > 0) {
-        kill(xserver, SIGTERM);
-        waitpid(xserver, nullptr, 0);
-    }
     return 0;
 }

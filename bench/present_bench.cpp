@@ -20,31 +20,12 @@
 #include <thread>
 #include <vector>
 
+#include "bench/private_x_server.hpp"
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
 
 namespace {
-
-int startXvfb() {
-    char name[16];
-    std::snprintf(name, sizeof name, ":%d", 600 + static_cast<int>(getpid() % 300));
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl("/usr/bin/Xvfb", "Xvfb", name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-              "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    for (int i = 0; i < 200; ++i) {
-        if (Display* probe = XOpenDisplay(name)) {
-            XCloseDisplay(probe);
-            setenv("DISPLAY", name, 1);
-            return pid;
-        }
-        usleep(50 * 1000);
-    }
-    return -1;
-}
 
 double threadCpuSeconds() {
     timespec now{};
@@ -203,12 +184,10 @@ BENCHMARK(BM_IdleScreenCpu)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRe
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int server = startXvfb();
-    if (server < 0) return 1;
+    const bench::PrivateXServer server(600);
+    if (server.pid() < 0) return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
     return 0;
 }
