@@ -86,7 +86,7 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
                                            WideFillFn wide) {
     if (count >= 64) return wide(first, color, static_cast<std::size_t>(count));
     if (count < 8) {
-        for (std::int32_t i = 0; i < count; ++i) std::memcpy(first + 4 * i, &color, 4);
+        for (std::ptrdiff_t i = 0; i < count; ++i) std::memcpy(first + 4 * i, &color, 4);
         return;
     }
     // Unaligned first and last stores around aligned ones, so no store in
@@ -94,8 +94,7 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
     const EightPixels value = EightPixels{} + color;
     std::uint8_t* const end = first + 4 * static_cast<std::ptrdiff_t>(count);
     std::memcpy(first, &value, 32);
-    auto* out = reinterpret_cast<std::uint8_t*>((reinterpret_cast<std::uintptr_t>(first) + 32) &
-                                                ~std::uintptr_t{31});
+    std::uint8_t* out = first + (32 - (reinterpret_cast<std::uintptr_t>(first) & 31));
     for (; end - out > 32; out += 32) std::memcpy(out, &value, 32);
     std::memcpy(end - 32, &value, 32);
 }
@@ -161,7 +160,7 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
     for (std::int32_t row = from; row <= to; ++row, ++glyph) {
         std::uint8_t* pixels = rowAddress(s, row) + offset;
         auto bits = static_cast<std::uint32_t>(*glyph & s.mask);
-        for (std::int32_t b = 0; bits != 0; ++b, bits >>= 1) {
+        for (std::ptrdiff_t b = 0; bits != 0; ++b, bits >>= 1) {
             if ((bits & 1u) != 0) std::memcpy(pixels + 4 * b, &s.color, 4);
         }
     }

@@ -194,7 +194,7 @@ TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlockOrWhenFlushed) {
     context.putPixel(context, 3, 4, 0xFF123456u);
     unlockScreen(-1, -1);
     std::uint32_t pixel = 0;
-    std::memcpy(&pixel, currentScreen()->pages[0] + (4 * Width + 3) * 4, 4);
+    std::memcpy(&pixel, currentScreen()->pages[0] + (std::ptrdiff_t{4} * Width + 3) * 4, 4);
     EXPECT_EQ(pixel, 0xFF123456u);
 }
 
