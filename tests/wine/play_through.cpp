@@ -29,6 +29,7 @@
 
 #include "game/word_codec.hpp"
 #include "gfx/font.hpp"
+#include "tests/x11/window_probe.hpp"
 
 namespace {
 
@@ -267,18 +268,6 @@ int longestHintRun(const Snapshot& shot, int originX, int originY) {
     return longest;
 }
 
-void sendCloseBox(Display* display, Window window) {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
-}
-
 int play(Display* display, const Game& game, bool viaCloseBox) {
     const Window window = findWindow(display, "Lettermoor", std::chrono::seconds(60));
     if (window == None) return fail("no window titled Lettermoor appeared");
@@ -339,7 +328,7 @@ int play(Display* display, const Game& game, bool viaCloseBox) {
     if (strikeAfter <= strikeBefore + 16) return fail("no hint was struck through");
 
     if (viaCloseBox) {
-        sendCloseBox(display, window);
+        lettermoor::testing::requestWindowClose(display, window);
     } else {
         // Without a window manager the keyboard follows the pointer, which
         // the clicks left over the grid.

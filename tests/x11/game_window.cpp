@@ -4,6 +4,8 @@
 #include <X11/extensions/XTest.h>
 #include <unistd.h>
 
+#include "tests/x11/window_probe.hpp"
+
 namespace lettermoor::testing {
 
 namespace {
@@ -106,22 +108,11 @@ void GameWindow::click(int x, int y, int holdMicroseconds) const {
 }
 
 void GameWindow::tapKey(unsigned long keysym) const {
-    const KeyCode keycode = XKeysymToKeycode(display_, keysym);
-    XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
-    XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
-    XFlush(display_);
+    lettermoor::testing::tapKey(display_, keysym);
 }
 
 void GameWindow::sendDeleteWindow() const {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window_;
-    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display_, window_, False, NoEventMask, &event);
-    XFlush(display_);
+    requestWindowClose(display_, window_);
 }
 
 void GameWindow::focus() const {
