@@ -224,14 +224,7 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
         std::fill(screen->dirtyRows.begin() + firstRow, screen->dirtyRows.begin() + lastRow + 1,
                   std::uint8_t{1});
     }
-    if (screen->lockCount == 1) detail::runRecorded();
-    if (screen->lockCount > 0) {
-        --screen->lockCount;
-        if (screen->lockCount == 0 && screen->driver != nullptr &&
-            screen->driver->unlock != nullptr) {
-            screen->driver->unlock();
-        }
-    }
+    detail::unlockAfterDrawing();
 }
 
 void detail::unlockAfterDrawing() {

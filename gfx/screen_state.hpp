@@ -22,8 +22,9 @@ struct ScreenState {
 
 ScreenState& screenState();
 
-// unlockScreen(1, 0), which the drawing calls end with: releases their own
-// lock without marking rows.
+// unlockScreen(1, 0), which the drawing calls end with: counts the lock down
+// without marking rows, carrying out recorded drawing and releasing the back
+// end's lock at the outer level. unlockScreen ends with it too.
 void unlockAfterDrawing();
 
 // currentScreen for the runtime's own calls, which must not carry out the
