@@ -93,8 +93,33 @@ bool isGreen(int row, int column) {
     return (row * GridSize + column) % 2 == 0;
 }
 
-// The game's calls, grouped by kind: cell frames, green cells and letters
-// touch disjoint pixels, so the grouping draws the same frame.
+enum CellPart : unsigned { CellOutline = 1, CellGreen = 2, CellLetter = 4, WholeCell = 7 };
+
+// The grid as the game draws it, cell by cell, column after column; `parts`
+// picks what of each cell is drawn.
+void drawGrid(unsigned parts) {
+    for (int c = 0; c < GridSize; ++c) {
+        for (int r = 0; r < GridSize; ++r) {
+            const float x = Cell * static_cast<float>(c);
+            const float y = Cell * static_cast<float>(r);
+            if ((parts & CellOutline) != 0) {
+                gfx::drawLine(nullptr, x, y, x + Cell, y + Cell, gfx::Black, gfx::Box, 0xFFFF, 0);
+            }
+            if ((parts & CellGreen) != 0 && isGreen(r, c)) {
+                gfx::drawLine(nullptr, x + 1, y + 1, x + 29, y + 29, gfx::Green, gfx::FilledBox,
+                              0xFFFF, 0);
+            }
+            if ((parts & CellLetter) != 0) {
+                const char letter[1] = {static_cast<char>('A' + (r + c) % 24)};
+                gfx::drawText(nullptr, x + 13, y + 13, 4, std::string_view(letter, 1), gfx::Black);
+            }
+        }
+    }
+}
+
+// The game's frame. Timed, the cells are drawn in three passes, one per kind
+// of call; frames, green cells and letters touch disjoint pixels, so the
+// passes draw the same frame.
 void drawFrame(const gfx::ImageBuffer* solved, StepTimer* timer) {
     static const std::string label = "Ein Hinweis auf ein Wort im Gitter ....!";
     gfx::lockScreen();
@@ -102,33 +127,16 @@ void drawFrame(const gfx::ImageBuffer* solved, StepTimer* timer) {
     lap(timer, Clear);
     gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
     lap(timer, WhiteFill);
-    for (int c = 0; c < GridSize; ++c) {
-        for (int r = 0; r < GridSize; ++r) {
-            const float x = Cell * static_cast<float>(c);
-            const float y = Cell * static_cast<float>(r);
-            gfx::drawLine(nullptr, x, y, x + Cell, y + Cell, gfx::Black, gfx::Box, 0xFFFF, 0);
-        }
+    if (timer == nullptr) {
+        drawGrid(WholeCell);
+    } else {
+        drawGrid(CellOutline);
+        lap(timer, Outlines);
+        drawGrid(CellGreen);
+        lap(timer, GreenFills);
+        drawGrid(CellLetter);
+        lap(timer, Letters);
     }
-    lap(timer, Outlines);
-    for (int c = 0; c < GridSize; ++c) {
-        for (int r = 0; r < GridSize; ++r) {
-            if (!isGreen(r, c)) continue;
-            const float x = Cell * static_cast<float>(c);
-            const float y = Cell * static_cast<float>(r);
-            gfx::drawLine(nullptr, x + 1, y + 1, x + 29, y + 29, gfx::Green, gfx::FilledBox, 0xFFFF,
-                          0);
-        }
-    }
-    lap(timer, GreenFills);
-    for (int c = 0; c < GridSize; ++c) {
-        for (int r = 0; r < GridSize; ++r) {
-            const float x = Cell * static_cast<float>(c);
-            const float y = Cell * static_cast<float>(r);
-            const char letter[1] = {static_cast<char>('A' + (r + c) % 24)};
-            gfx::drawText(nullptr, x + 13, y + 13, 4, std::string_view(letter, 1), gfx::Black);
-        }
-    }
-    lap(timer, Letters);
     for (int i = 0; i < 10; ++i) {
         const float y = 20.0f + 50.0f * static_cast<float>(i);
         gfx::drawText(nullptr, 650, y, 4, label, gfx::Black);

@@ -41,35 +41,63 @@ struct Shape {
 
 struct Record {
     std::vector<Shape> shapes;
-    // Per band, the indexes of the shapes that reach into it, in drawing order.
-    std::vector<std::vector<std::uint32_t>> bands;
-    std::size_t firstBand = SIZE_MAX;
-    std::size_t lastBand = 0;
+    std::size_t bands = 0;  // one past the last band any shape reaches into
+    // Filled when the record is carried out: the indexes of the shapes that
+    // reach into each band, band after band, each band's in drawing order,
+    // and where each band's indexes begin (one more entry than bands).
+    std::vector<std::uint32_t> bandOrder;
+    std::vector<std::uint32_t> bandStart;
     bool allowed = true;
 };
 
-Record& record() {
-    static Record state;
-    return state;
+// Constant-initialised, so reaching it costs no guard on every shape.
+constinit Record theRecord;
+
+std::size_t bandOf(std::int32_t row) {
+    return static_cast<std::size_t>(row) / BandRows;
+}
+
+void clear(Record& r) {
+    r.shapes.clear();
+    r.bands = 0;
 }
 
 // The caller fills in the shape where it is stored, so it is never copied
 // through a half-written stack slot.
 Shape& add(Record& r, const DrawTarget& context, std::int32_t y, std::int32_t height) {
     if (r.shapes.size() >= MaxShapes) runRecorded();
-    const auto index = static_cast<std::uint32_t>(r.shapes.size());
+    r.bands = std::max(r.bands, bandOf(y + height - 1) + 1);
     Shape& shape = r.shapes.emplace_back();
     shape.page = context.rowTable.front();
     shape.pitch = context.pitch;
     shape.y = y;
     shape.height = height;
-    const auto first = static_cast<std::size_t>(y / BandRows);
-    const auto last = static_cast<std::size_t>((y + height - 1) / BandRows);
-    if (r.bands.size() <= last) r.bands.resize(last + 1);
-    for (std::size_t band = first; band <= last; ++band) r.bands[band].push_back(index);
-    r.firstBand = std::min(r.firstBand, first);
-    r.lastBand = std::max(r.lastBand, last);
     return shape;
+}
+
+// A counting sort of the shapes by band, keeping drawing order within each.
+void sortIntoBands(Record& r) {
+    const std::size_t bands = r.bands;
+    r.bandStart.assign(bands + 1, 0);
+    std::size_t entries = 0;
+    for (const Shape& s : r.shapes) {
+        for (std::size_t band = bandOf(s.y); band <= bandOf(s.lastRow()); ++band) {
+            ++r.bandStart[band + 1];
+            ++entries;
+        }
+    }
+    for (std::size_t band = 0; band < bands; ++band) r.bandStart[band + 1] += r.bandStart[band];
+    r.bandOrder.resize(entries);
+    // Each bandStart[b] counts up from where band b begins to where band b + 1
+    // begins; shifted by one place afterwards, they are right again.
+    for (std::uint32_t index = 0; index < r.shapes.size(); ++index) {
+        const Shape& s = r.shapes[index];
+        for (std::size_t band = bandOf(s.y); band <= bandOf(s.lastRow()); ++band) {
+            r.bandOrder[r.bandStart[band]++] = index;
+        }
+    }
+    std::move_backward(r.bandStart.begin(), r.bandStart.end() - 1, r.bandStart.end());
+    r.bandStart.front() = 0;
 }
 
 std::uint8_t* rowAddress(const Shape& s, std::int32_t row) {
@@ -172,25 +200,25 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
            s.lastRow() >= bottom;
 }
 
-[[gnu::always_inline]] inline void runBand(Record& r, std::size_t band, std::int32_t pageRows,
+[[gnu::always_inline]] inline void runBand(const Record& r, std::size_t band, std::int32_t pageRows,
                                            WideFillFn fill) {
-    std::vector<std::uint32_t>& list = r.bands[band];
-    if (list.empty()) return;
+    const std::uint32_t* const first = r.bandOrder.data() + r.bandStart[band];
+    const std::uint32_t* const last = r.bandOrder.data() + r.bandStart[band + 1];
     const auto top = static_cast<std::int32_t>(band) * BandRows;
     const std::int32_t bottom = std::min(top + BandRows, pageRows) - 1;
     // What the last covering fill paints over need not be drawn at all.
-    std::size_t start = 0;
+    const std::uint32_t* start = first;
     const std::uint8_t* coveredPage = nullptr;
-    for (std::size_t i = list.size(); i-- > 0;) {
-        const Shape& s = r.shapes[list[i]];
+    for (const std::uint32_t* i = last; i-- != first;) {
+        const Shape& s = r.shapes[*i];
         if (coversBand(s, top, bottom)) {
             start = i;
             coveredPage = s.page;
             break;
         }
     }
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const Shape& s = r.shapes[list[i]];
+    for (const std::uint32_t* i = first; i != last; ++i) {
+        const Shape& s = r.shapes[*i];
         if (i < start && s.page == coveredPage) continue;
         const std::int32_t from = std::max(s.y, top);
         const std::int32_t to = std::min(s.lastRow(), bottom);
@@ -203,22 +231,21 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
             runGlyph(s, from, to);
         }
     }
-    list.clear();
 }
 
-[[gnu::always_inline]] inline void runBands(Record& r, std::int32_t pageRows) {
+[[gnu::always_inline]] inline void runBands(const Record& r, std::int32_t pageRows) {
     const WideFillFn fill = wideFill();
-    for (std::size_t band = r.firstBand; band <= r.lastBand; ++band) {
+    for (std::size_t band = 0; band + 1 < r.bandStart.size(); ++band) {
         runBand(r, band, pageRows, fill);
     }
 }
 
 // The same work compiled for 32-byte registers, where the processor has them.
-__attribute__((target("avx2"))) void runBandsWide(Record& r, std::int32_t pageRows) {
+__attribute__((target("avx2"))) void runBandsWide(const Record& r, std::int32_t pageRows) {
     runBands(r, pageRows);
 }
 
-void runBandsNarrow(Record& r, std::int32_t pageRows) {
+void runBandsNarrow(const Record& r, std::int32_t pageRows) {
     runBands(r, pageRows);
 }
 
@@ -226,16 +253,14 @@ void runBandsNarrow(Record& r, std::int32_t pageRows) {
 
 bool recordingFor(const DrawTarget& context) {
     const Screen* screen = activeScreen();
-    static const PutPixelFn plainStore = putPixelFor(4);
-    static const FillSpanFn plainFill = fillSpanFor(4);
-    return record().allowed && screen != nullptr && !context.isImage && screen->lockCount >= 2 &&
-           context.putPixel == plainStore && context.fillSpan == plainFill;
+    return theRecord.allowed && screen != nullptr && !context.isImage && screen->lockCount >= 2 &&
+           storesPlainly32(context);
 }
 
 void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                 std::int32_t height, Color color) {
     if (width <= 0 || height <= 0) return;
-    Shape& shape = add(record(), context, y, height);
+    Shape& shape = add(theRecord, context, y, height);
     shape.x = x;
     shape.width = width;
     shape.color = color;
@@ -244,7 +269,7 @@ void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::
 void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                    std::int32_t height, std::uint8_t edges, Color color) {
     if (width <= 0 || height <= 0 || edges == 0) return;
-    Shape& shape = add(record(), context, y, height);
+    Shape& shape = add(theRecord, context, y, height);
     shape.x = x;
     shape.width = width;
     shape.color = color;
@@ -256,7 +281,7 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
                  const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color,
                  bool whole) {
     if (rows <= 0 || mask == 0) return;
-    Shape& shape = add(record(), context, top, rows);
+    Shape& shape = add(theRecord, context, top, rows);
     shape.x = x0;
     shape.color = color;
     shape.glyph = glyph;
@@ -265,8 +290,9 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
 }
 
 void runRecorded() {
-    Record& r = record();
+    Record& r = theRecord;
     if (r.shapes.empty()) return;
+    sortIntoBands(r);
     const Screen* screen = activeScreen();
     const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
     static const bool wide = __builtin_cpu_supports("avx2");
@@ -275,22 +301,16 @@ void runRecorded() {
     } else {
         runBandsNarrow(r, pageRows);
     }
-    r.shapes.clear();
-    r.firstBand = SIZE_MAX;
-    r.lastBand = 0;
+    clear(r);
 }
 
 void dropRecorded() {
-    Record& r = record();
-    for (auto& list : r.bands) list.clear();
-    r.shapes.clear();
-    r.firstBand = SIZE_MAX;
-    r.lastBand = 0;
+    clear(theRecord);
 }
 
 void setRecordingAllowed(bool allowed) {
     runRecorded();
-    record().allowed = allowed;
+    theRecord.allowed = allowed;
 }
 
 }  // namespace gfx::detail

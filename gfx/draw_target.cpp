@@ -137,9 +137,21 @@ void markRows(const DrawTarget& context, std::int32_t first, std::int32_t last) 
     }
     first = std::max(first, 0);
     last = std::min(last, static_cast<std::int32_t>(screen->dirtyRows.size()) - 1);
-    if (last >= first) {
-        std::memset(screen->dirtyRows.data() + first, 1,
-                    static_cast<std::size_t>(last - first + 1));
+    if (last < first) return;
+    // A shape spans a cell or a text line: 8 to 32 rows are marked with two
+    // overlapping stores instead of a call.
+    std::uint8_t* const marks = screen->dirtyRows.data() + first;
+    const auto count = static_cast<std::size_t>(last - first + 1);
+    constexpr std::uint64_t Eight = 0x0101010101010101u;
+    if (count >= 8 && count <= 16) {
+        std::memcpy(marks, &Eight, 8);
+        std::memcpy(marks + count - 8, &Eight, 8);
+    } else if (count > 16 && count <= 32) {
+        const std::uint64_t sixteen[2] = {Eight, Eight};
+        std::memcpy(marks, sixteen, 16);
+        std::memcpy(marks + count - 16, sixteen, 16);
+    } else {
+        std::memset(marks, 1, count);
     }
 }
 

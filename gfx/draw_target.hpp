@@ -76,6 +76,8 @@ FillSpanFn fillSpanFor(std::int32_t bytesPerPixel);
 // True when putPixel is the plain store for the target's depth, so a loop
 // may write pixels through rowTable itself instead of calling it per pixel.
 bool storesPlainly(const DrawTarget& context);
+// True when the context stores and fills 32-bit pixels with the plain routines.
+bool storesPlainly32(const DrawTarget& context);
 
 // Fills `height` rows of `width` pixels from (x, y) with fillSpan. Rows that
 // follow each other in memory without a gap go out as one run.

@@ -240,7 +240,7 @@ void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_
 
 void drawSegment(DrawTarget& context, Segment s, Color color, std::uint16_t style) {
     if (!clipSegment(s, pixelBounds(context))) return;
-    lockScreen();
+    detail::lockForDrawing();
     plotLine(context, static_cast<std::int32_t>(s.x1), static_cast<std::int32_t>(s.y1),
              static_cast<std::int32_t>(s.x2), static_cast<std::int32_t>(s.y2), color, style);
     detail::unlockAfterDrawing();
@@ -343,7 +343,7 @@ void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint
                     static_cast<std::int32_t>(std::min<std::int64_t>(s.y2, b.bottom)),
                     b};
 
-    lockScreen();
+    detail::lockForDrawing();
     if (filled) {
         fillRect(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
     } else if (style == SolidStyle) {
@@ -359,12 +359,13 @@ void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint
 }  // namespace
 
 std::int32_t roundCoordinate(float v) {
+    // Exact: a float widened to double has room for the added half. In range,
+    // the conversion itself truncates towards zero.
+    const double shifted = static_cast<double>(v) + std::copysign(0.5, static_cast<double>(v));
+    if (std::fabs(shifted) < 2147483648.0) [[likely]]
+        return static_cast<std::int32_t>(shifted);
     // Far-off and non-finite coordinates saturate instead of overflowing.
-    if (std::isnan(v)) return 0;
-    const double d = v;
-    const double shifted = d > 0 ? d + 0.5 : d - 0.5;
-    // In range, the conversion itself truncates towards zero.
-    if (std::fabs(shifted) < 2147483648.0) return static_cast<std::int32_t>(shifted);
+    if (std::isnan(shifted)) return 0;
     return shifted > 0 ? std::numeric_limits<std::int32_t>::max()
                        : std::numeric_limits<std::int32_t>::min();
 }

@@ -74,6 +74,11 @@ GetPixelFn getPixelFor(std::int32_t bytesPerPixel) {
     }
 }
 
+bool storesPlainly32(const DrawTarget& context) {
+    return context.putPixel == putPixelT<std::uint32_t> &&
+           (context.fillSpan == fillSpan32Wide || context.fillSpan == fillSpan32Narrow);
+}
+
 FillSpanFn fillSpanFor(std::int32_t bytesPerPixel) {
     switch (bytesPerPixel) {
         case 1:

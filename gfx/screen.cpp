@@ -15,10 +15,7 @@
 namespace gfx {
 namespace detail {
 
-ScreenState& screenState() {
-    static ScreenState state;
-    return state;
-}
+constinit ScreenState theScreenState;
 
 void resetTextView(ScreenState& state, const Screen& screen) {
     state.textViewFirst = 0;
@@ -204,12 +201,12 @@ void closeScreen() {
 }
 
 void lockScreen() {
-    Screen* screen = activeScreen();
-    if (screen == nullptr) return;
-    if (screen->lockCount == 0 && screen->driver != nullptr && screen->driver->lock != nullptr) {
-        screen->driver->lock();
-    }
-    ++screen->lockCount;
+    detail::lockForDrawing();
+}
+
+void detail::lockOuter(Screen& screen) {
+    if (screen.driver != nullptr && screen.driver->lock != nullptr) screen.driver->lock();
+    screen.lockCount = 1;
 }
 
 void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
@@ -227,14 +224,10 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
     detail::unlockAfterDrawing();
 }
 
-void detail::unlockAfterDrawing() {
-    Screen* screen = activeScreen();
-    if (screen == nullptr || screen->lockCount <= 0) return;
-    if (screen->lockCount == 1) runRecorded();
-    if (--screen->lockCount == 0 && screen->driver != nullptr &&
-        screen->driver->unlock != nullptr) {
-        screen->driver->unlock();
-    }
+void detail::unlockOuter(Screen& screen) {
+    runRecorded();
+    screen.lockCount = 0;
+    if (screen.driver != nullptr && screen.driver->unlock != nullptr) screen.driver->unlock();
 }
 
 void flushDrawing() {

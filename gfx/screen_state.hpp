@@ -20,12 +20,35 @@ struct ScreenState {
     std::int32_t cursorColumn = 1;
 };
 
-ScreenState& screenState();
+// Constant-initialised, so the drawing calls reach it without a guard.
+extern constinit ScreenState theScreenState;
+
+inline ScreenState& screenState() {
+    return theScreenState;
+}
+
+// The outer levels of the lock, where the back end is involved.
+void lockOuter(Screen& screen);
+void unlockOuter(Screen& screen);
+
+// lockScreen, with the nested case inline: the drawing calls take the lock
+// on every call, almost always inside the program's own.
+inline void lockForDrawing() {
+    Screen* screen = theScreenState.screen.get();
+    if (screen == nullptr) return;
+    if (screen->lockCount == 0) return lockOuter(*screen);
+    ++screen->lockCount;
+}
 
 // unlockScreen(1, 0), which the drawing calls end with: counts the lock down
 // without marking rows, carrying out recorded drawing and releasing the back
 // end's lock at the outer level. unlockScreen ends with it too.
-void unlockAfterDrawing();
+inline void unlockAfterDrawing() {
+    Screen* screen = theScreenState.screen.get();
+    if (screen == nullptr || screen->lockCount <= 0) return;
+    if (screen->lockCount == 1) return unlockOuter(*screen);
+    --screen->lockCount;
+}
 
 // currentScreen for the runtime's own calls, which must not carry out the
 // drawing recorded under the lock.

@@ -56,7 +56,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
     const PixelBounds b = pixelBounds(context);
     const auto count = static_cast<std::int64_t>(text.size());
 
-    lockScreen();
+    detail::lockForDrawing();
     const std::int64_t boxRight = ix + count * glyphWidth - 1;
     const std::int64_t boxBottom = iy + glyphHeight - 1;
     if (boxRight >= b.left && ix <= b.right && boxBottom >= b.top && iy <= b.bottom &&
