@@ -2,9 +2,12 @@
 // Helpers the drawing operations share: coordinate kinds and the inclusive
 // pixel bounds a target may be drawn in.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "gfx/draw_target.hpp"
+#include "gfx/image.hpp"
+#include "gfx/screen.hpp"
 
 namespace gfx {
 
@@ -23,9 +26,35 @@ struct PixelBounds {
     std::int32_t right = -1;
     std::int32_t bottom = -1;
 };
-PixelBounds pixelBounds(const DrawTarget& context);
 
-// Width in pixels of the current target (0 without one).
-std::int32_t targetWidth(const DrawTarget& context);
+// Width and height in pixels of the current target (0 without one).
+struct Extent {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// Inline, as every drawing call asks for them.
+inline Extent targetExtent(const DrawTarget& context) {
+    if (context.isImage && context.target != nullptr) {
+        return {context.target->width, context.target->height};
+    }
+    if (const Screen* screen = activeScreen(); screen != nullptr) {
+        return {screen->width, screen->height};
+    }
+    return {};
+}
+
+inline PixelBounds pixelBounds(const DrawTarget& context) {
+    const auto [width, height] = targetExtent(context);
+    const ClipRect& clip = context.clipRect;
+    PixelBounds bounds;
+    bounds.left = std::max(clip.x, 0);
+    bounds.top = std::max(clip.y, 0);
+    bounds.right = static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{clip.x} + clip.width - 1, width - 1));
+    bounds.bottom = static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{clip.y} + clip.height - 1, height - 1));
+    return bounds;
+}
 
 }  // namespace gfx

@@ -238,7 +238,8 @@ void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_
     markRows(context, firstRow, lastRow);
 }
 
-void drawSegment(DrawTarget& context, Segment s, Color color, std::uint16_t style) {
+void drawSegment(DrawTarget& context, const Segment& line, Color color, std::uint16_t style) {
+    Segment s = line;
     if (!clipSegment(s, pixelBounds(context))) return;
     detail::lockForDrawing();
     plotLine(context, static_cast<std::int32_t>(s.x1), static_cast<std::int32_t>(s.y1),
@@ -331,9 +332,12 @@ void solidOutline(DrawTarget& context, const Outline& o, Color color) {
     });
 }
 
-void drawBox(DrawTarget& context, Segment s, Color color, bool filled, std::uint16_t style) {
-    if (s.x2 < s.x1) std::swap(s.x1, s.x2);
-    if (s.y2 < s.y1) std::swap(s.y1, s.y2);
+// The corners come by reference: a 32-byte argument copied through the stack
+// is read back wider than it was written, which stalls every call.
+void drawBox(DrawTarget& context, const Segment& corners, Color color, bool filled,
+             std::uint16_t style) {
+    const Segment s{std::min(corners.x1, corners.x2), std::min(corners.y1, corners.y2),
+                    std::max(corners.x1, corners.x2), std::max(corners.y1, corners.y2)};
     const PixelBounds b = pixelBounds(context);
     if (s.x2 < b.left || s.y2 < b.top || s.x1 > b.right || s.y1 > b.bottom) return;
     const Outline o{s,

@@ -53,6 +53,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
     const std::int32_t glyphWidth = screen->font.glyphWidth;
     const std::int32_t glyphHeight = screen->font.glyphHeight;
     const std::uint8_t* glyphs = screen->font.glyphs;
+    if (glyphWidth <= 0 || glyphHeight <= 0 || glyphs == nullptr) return finish(LoadResult::Ok);
     const PixelBounds b = pixelBounds(context);
     const auto count = static_cast<std::int64_t>(text.size());
 
@@ -64,10 +65,12 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
         const auto firstGlyphRow = static_cast<std::int32_t>(std::max<std::int64_t>(b.top - iy, 0));
         const auto lastGlyphRow =
             static_cast<std::int32_t>(std::min<std::int64_t>(b.bottom - iy, glyphHeight - 1));
-        // Only the characters whose cells reach into the clip columns.
-        const std::int64_t firstChar = std::max<std::int64_t>((b.left - ix) / glyphWidth, 0);
+        // Only the characters whose cells reach into the clip columns; text
+        // that lies wholly inside needs no division to find them.
+        const std::int64_t firstChar = ix >= b.left ? 0 : (b.left - ix) / glyphWidth;
         const std::int64_t lastChar =
-            std::min<std::int64_t>((b.right - ix) / glyphWidth, count - 1);
+            boxRight <= b.right ? count - 1
+                                : std::min<std::int64_t>((b.right - ix) / glyphWidth, count - 1);
         const auto top = static_cast<std::int32_t>(iy + firstGlyphRow);
         const std::int32_t rows = lastGlyphRow - firstGlyphRow + 1;
         // Cells wholly inside the target take the 8-pixel row writer; the rest
@@ -75,7 +78,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
         const GlyphRowWriter wholeCells = storesPlainly(context) && glyphWidth == GlyphCellWidth
                                               ? glyphRowWriter(context.bytesPerPixel)
                                               : nullptr;
-        const std::int64_t width = targetWidth(context);
+        const std::int64_t width = targetExtent(context).width;
         const bool recording = glyphWidth == GlyphCellWidth && detail::recordingFor(context);
         if (!recording) detail::settleBefore(context);
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {

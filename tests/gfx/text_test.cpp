@@ -144,6 +144,20 @@ TEST_F(TextTest, MissingAndEmptyText) {
     EXPECT_EQ(dirtyRowRanges(), "");
 }
 
+TEST_F(TextTest, AFontWithoutCellsOrGlyphsDrawsNothing) {
+    FontInfo& font = activeScreen()->font;
+    const FontInfo builtin = font;
+    for (const FontInfo broken : {FontInfo{0, 8, builtin.glyphs}, FontInfo{-8, 8, builtin.glyphs},
+                                  FontInfo{8, 0, builtin.glyphs}, FontInfo{8, 8, nullptr}}) {
+        font = broken;
+        // Starting left of the screen, where the first visible cell is worked out.
+        EXPECT_EQ(text(-20, 5, "ABCDEF"), LoadResult::Ok);
+    }
+    font = builtin;
+    EXPECT_TRUE(screenMatches([](auto, auto) { return false; }, Ink, Paper));
+    EXPECT_EQ(dirtyRowRanges(), "");
+}
+
 TEST_F(TextTest, ForeColorFlagAndPenKind) {
     drawTarget().foreColor = 0xFF0000FFu;
     drawText(nullptr, 40, 30, UseForeColor, "\xDB", Ink);
