@@ -100,8 +100,9 @@ void sortIntoBands(Record& r) {
     r.bandStart.front() = 0;
 }
 
-std::uint8_t* rowAddress(const Shape& s, std::int32_t row) {
-    return s.page + static_cast<std::ptrdiff_t>(row) * s.pitch;
+// First pixel of column x in row `row` of the shape's page.
+std::uint8_t* pixelAddress(const Shape& s, std::int32_t x, std::int32_t row) {
+    return s.page + static_cast<std::ptrdiff_t>(row) * s.pitch + static_cast<std::ptrdiff_t>(x) * 4;
 }
 
 // Eight pixels: one store where the processor has 32-byte registers, two
@@ -110,6 +111,8 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
 
 // The spans of a frame are mostly a cell wide; those are written inline with
 // overlapping 8-pixel stores, longer ones by the widest fill there is.
+// Unaligned first and last stores go around aligned ones, so no store in
+// between splits across two cache lines.
 [[gnu::always_inline]] inline void fillRun(std::uint8_t* first, Color color, std::int32_t count,
                                            WideFillFn wide) {
     if (count >= 64) return wide(first, color, static_cast<std::size_t>(count));
@@ -117,8 +120,6 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
         for (std::ptrdiff_t i = 0; i < count; ++i) std::memcpy(first + 4 * i, &color, 4);
         return;
     }
-    // Unaligned first and last stores around aligned ones, so no store in
-    // between splits across two cache lines.
     const EightPixels value = EightPixels{} + color;
     std::uint8_t* const end = first + 4 * static_cast<std::ptrdiff_t>(count);
     std::memcpy(first, &value, 32);
@@ -127,41 +128,52 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
     std::memcpy(end - 32, &value, 32);
 }
 
+// The kernels below take the shape as a local copy: the pixel stores could
+// otherwise alias the record, and every field would be read again per row.
 [[gnu::always_inline]] inline void runFill(const Shape& s, std::int32_t from, std::int32_t to,
                                            WideFillFn wide) {
-    if (s.x == 0 && s.width * 4 == s.pitch) {
-        wide(rowAddress(s, from), s.color,
-             static_cast<std::size_t>(s.width) * static_cast<std::size_t>(to - from + 1));
-        return;
+    const std::ptrdiff_t pitch = s.pitch;
+    const Color color = s.color;
+    const std::int32_t rows = to - from + 1;
+    std::uint8_t* row = pixelAddress(s, s.x, from);
+    if (s.x == 0 && s.width * 4 == pitch) {
+        return wide(row, color, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(rows));
     }
-    const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(s.x) * 4;
     if (s.width == 1) {
-        for (std::int32_t row = from; row <= to; ++row) {
-            std::memcpy(rowAddress(s, row) + offset, &s.color, 4);
-        }
+        for (std::int32_t i = 0; i < rows; ++i, row += pitch) std::memcpy(row, &color, 4);
         return;
     }
-    for (std::int32_t row = from; row <= to; ++row) {
-        fillRun(rowAddress(s, row) + offset, s.color, s.width, wide);
-    }
+    for (std::int32_t i = 0; i < rows; ++i, row += pitch) fillRun(row, color, s.width, wide);
 }
 
 [[gnu::always_inline]] inline void runOutline(const Shape& s, std::int32_t from, std::int32_t to,
                                               WideFillFn wide) {
-    const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(s.x) * 4;
+    const std::ptrdiff_t pitch = s.pitch;
+    const Color color = s.color;
     if ((s.mask & TopEdge) != 0 && s.y >= from) {
-        fillRun(rowAddress(s, s.y) + left, s.color, s.width, wide);
+        fillRun(pixelAddress(s, s.x, s.y), color, s.width, wide);
     }
     if ((s.mask & BottomEdge) != 0 && s.lastRow() <= to) {
-        fillRun(rowAddress(s, s.lastRow()) + left, s.color, s.width, wide);
+        fillRun(pixelAddress(s, s.x, s.lastRow()), color, s.width, wide);
     }
-    const std::ptrdiff_t right = left + static_cast<std::ptrdiff_t>(s.width - 1) * 4;
-    const bool leftEdge = (s.mask & LeftEdge) != 0;
-    const bool rightEdge = (s.mask & RightEdge) != 0;
-    for (std::int32_t row = from; row <= to; ++row) {
-        std::uint8_t* pixels = rowAddress(s, row);
-        if (leftEdge) std::memcpy(pixels + left, &s.color, 4);
-        if (rightEdge) std::memcpy(pixels + right, &s.color, 4);
+    const std::int32_t rows = to - from + 1;
+    std::uint8_t* left = pixelAddress(s, s.x, from);
+    std::uint8_t* right = pixelAddress(s, s.x + s.width - 1, from);
+    switch (s.mask & (LeftEdge | RightEdge)) {
+        case LeftEdge | RightEdge:
+            for (std::int32_t i = 0; i < rows; ++i, left += pitch, right += pitch) {
+                std::memcpy(left, &color, 4);
+                std::memcpy(right, &color, 4);
+            }
+            break;
+        case LeftEdge:
+            for (std::int32_t i = 0; i < rows; ++i, left += pitch) std::memcpy(left, &color, 4);
+            break;
+        case RightEdge:
+            for (std::int32_t i = 0; i < rows; ++i, right += pitch) std::memcpy(right, &color, 4);
+            break;
+        default:
+            break;
     }
 }
 
@@ -169,14 +181,17 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
 constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
 
 [[gnu::always_inline]] inline void runGlyph(const Shape& s, std::int32_t from, std::int32_t to) {
+    const std::ptrdiff_t pitch = s.pitch;
+    const Color color = s.color;
+    const std::uint8_t mask = s.mask;
     const std::uint8_t* glyph = s.glyph + (from - s.y);
-    const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(s.x) * 4;
+    const std::uint8_t* const end = glyph + (to - from + 1);
+    std::uint8_t* pixels = pixelAddress(s, s.x, from);
     if (s.kind == ShapeKind::Glyph) {
-        const EightPixels ink = EightPixels{} + s.color;
-        for (std::int32_t row = from; row <= to; ++row, ++glyph) {
-            const std::uint32_t bits = *glyph & s.mask;
+        const EightPixels ink = EightPixels{} + color;
+        for (; glyph != end; ++glyph, pixels += pitch) {
+            const std::uint32_t bits = *glyph & mask;
             if (bits == 0) continue;
-            std::uint8_t* pixels = rowAddress(s, row) + offset;
             const EightPixels painted = (LaneBits & bits) != 0;
             EightPixels old;
             std::memcpy(&old, pixels, sizeof old);
@@ -185,11 +200,10 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
         }
         return;
     }
-    for (std::int32_t row = from; row <= to; ++row, ++glyph) {
-        std::uint8_t* pixels = rowAddress(s, row) + offset;
-        auto bits = static_cast<std::uint32_t>(*glyph & s.mask);
+    for (; glyph != end; ++glyph, pixels += pitch) {
+        auto bits = static_cast<std::uint32_t>(*glyph & mask);
         for (std::ptrdiff_t b = 0; bits != 0; ++b, bits >>= 1) {
-            if ((bits & 1u) != 0) std::memcpy(pixels + 4 * b, &s.color, 4);
+            if ((bits & 1u) != 0) std::memcpy(pixels + 4 * b, &color, 4);
         }
     }
 }
@@ -218,7 +232,7 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
         }
     }
     for (const std::uint32_t* i = first; i != last; ++i) {
-        const Shape& s = r.shapes[*i];
+        const Shape s = r.shapes[*i];
         if (i < start && s.page == coveredPage) continue;
         const std::int32_t from = std::max(s.y, top);
         const std::int32_t to = std::min(s.lastRow(), bottom);
