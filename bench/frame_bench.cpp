@@ -96,8 +96,9 @@ bool isGreen(int row, int column) {
 enum CellPart : unsigned { CellOutline = 1, CellGreen = 2, CellLetter = 4, WholeCell = 7 };
 
 // The grid as the game draws it, cell by cell, column after column; `parts`
-// picks what of each cell is drawn.
-void drawGrid(unsigned parts) {
+// picks what of each cell is drawn. A frame equal to the one before is not
+// drawn again, so one letter changes from frame to frame.
+void drawGrid(unsigned parts, unsigned frame) {
     for (int c = 0; c < GridSize; ++c) {
         for (int r = 0; r < GridSize; ++r) {
             const float x = Cell * static_cast<float>(c);
@@ -110,7 +111,8 @@ void drawGrid(unsigned parts) {
                               0xFFFF, 0);
             }
             if ((parts & CellLetter) != 0) {
-                const char letter[1] = {static_cast<char>('A' + (r + c) % 24)};
+                const auto changing = static_cast<int>(r == 7 && c == 7 ? frame % 2 : 0);
+                const char letter[1] = {static_cast<char>('A' + (r + c + changing) % 24)};
                 gfx::drawText(nullptr, x + 13, y + 13, 4, std::string_view(letter, 1), gfx::Black);
             }
         }
@@ -122,19 +124,21 @@ void drawGrid(unsigned parts) {
 // passes draw the same frame.
 void drawFrame(const gfx::ImageBuffer* solved, StepTimer* timer) {
     static const std::string label = "Ein Hinweis auf ein Wort im Gitter ....!";
+    static unsigned frame = 0;
+    ++frame;
     gfx::lockScreen();
     gfx::clearScreen(gfx::ClearDefault);
     lap(timer, Clear);
     gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
     lap(timer, WhiteFill);
     if (timer == nullptr) {
-        drawGrid(WholeCell);
+        drawGrid(WholeCell, frame);
     } else {
-        drawGrid(CellOutline);
+        drawGrid(CellOutline, frame);
         lap(timer, Outlines);
-        drawGrid(CellGreen);
+        drawGrid(CellGreen, frame);
         lap(timer, GreenFills);
-        drawGrid(CellLetter);
+        drawGrid(CellLetter, frame);
         lap(timer, Letters);
     }
     for (int i = 0; i < 10; ++i) {

@@ -1,7 +1,9 @@
 #include "gfx/deferred_drawing.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "gfx/screen.hpp"
@@ -32,15 +34,30 @@ struct Shape {
     std::int32_t width = 0;  // fills and outlines
     std::int32_t height = 0;
     Color color = 0;
-    const std::uint8_t* glyph = nullptr;  // glyph row of row y
-    std::uint8_t mask = 0;                // glyph columns, or the OutlineEdge bits
+    // Glyph rows from row y on, copied: what is drawn must not depend on a
+    // glyph table changing before the record is carried out.
+    std::array<std::uint8_t, MaxGlyphRows> glyph{};
+    std::uint8_t mask = 0;  // glyph columns, or the OutlineEdge bits
     ShapeKind kind = ShapeKind::Fill;
+    // Spelled out, so two records compare byte for byte.
+    std::array<std::uint8_t, 6> unused{};
 
     std::int32_t lastRow() const { return y + height - 1; }
 };
+static_assert(std::has_unique_object_representations_v<Shape>);
+
+bool sameShapes(const std::vector<Shape>& a, const std::vector<Shape>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Shape)) == 0;
+}
 
 struct Record {
     std::vector<Shape> shapes;
+    // The record carried out last, kept while nothing else has written to the
+    // pages since: a record equal to it would store exactly the pixels the
+    // pages hold already, so it is not carried out again: an idle program
+    // that redraws the same frame costs no pixel stores.
+    std::vector<Shape> carriedOut;
+    bool pagesHoldCarriedOut = false;
     std::size_t bands = 0;  // one past the last band any shape reaches into
     // Filled when the record is carried out: the indexes of the shapes that
     // reach into each band, band after band, each band's in drawing order,
@@ -184,7 +201,7 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
     const std::ptrdiff_t pitch = s.pitch;
     const Color color = s.color;
     const std::uint8_t mask = s.mask;
-    const std::uint8_t* glyph = s.glyph + (from - s.y);
+    const std::uint8_t* glyph = s.glyph.data() + (from - s.y);
     const std::uint8_t* const end = glyph + (to - from + 1);
     std::uint8_t* pixels = pixelAddress(s, s.x, from);
     if (s.kind == ShapeKind::Glyph) {
@@ -294,11 +311,15 @@ void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, st
 void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
                  const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color,
                  bool whole) {
-    if (rows <= 0 || mask == 0) return;
+    if (rows <= 0 || rows > MaxGlyphRows || mask == 0) return;
     Shape& shape = add(theRecord, context, top, rows);
     shape.x = x0;
     shape.color = color;
-    shape.glyph = glyph;
+    if (rows == MaxGlyphRows) {
+        std::memcpy(shape.glyph.data(), glyph, MaxGlyphRows);
+    } else {
+        std::copy(glyph, glyph + rows, shape.glyph.begin());
+    }
     shape.mask = mask;
     shape.kind = whole ? ShapeKind::Glyph : ShapeKind::ClippedGlyph;
 }
@@ -306,6 +327,10 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
 void runRecorded() {
     Record& r = theRecord;
     if (r.shapes.empty()) return;
+    if (r.pagesHoldCarriedOut && sameShapes(r.shapes, r.carriedOut)) {
+        clear(r);
+        return;
+    }
     sortIntoBands(r);
     const Screen* screen = activeScreen();
     const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
@@ -315,15 +340,23 @@ void runRecorded() {
     } else {
         runBandsNarrow(r, pageRows);
     }
+    std::swap(r.shapes, r.carriedOut);
+    r.pagesHoldCarriedOut = true;
     clear(r);
+}
+
+void settlePages() {
+    runRecorded();
+    theRecord.pagesHoldCarriedOut = false;
 }
 
 void dropRecorded() {
     clear(theRecord);
+    theRecord.pagesHoldCarriedOut = false;
 }
 
 void setRecordingAllowed(bool allowed) {
-    runRecorded();
+    settlePages();
     theRecord.allowed = allowed;
 }
 

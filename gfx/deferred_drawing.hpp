@@ -33,20 +33,29 @@ void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::
 void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                    std::int32_t height, std::uint8_t edges, Color color);
 
+// Glyph cells of more rows than this are drawn at once.
+constexpr std::int32_t MaxGlyphRows = 8;
+
 // `rows` rows of one 8-pixel glyph cell from column x0 and row `top`: the
-// pixels whose bit is set in glyph[r] & mask take `color`. `mask` must keep
-// the cell's pixels inside the target; a cell that lies wholly inside it
-// (`whole`) takes the vector row writer.
+// pixels whose bit is set in glyph[r] & mask take `color`. The rows are
+// copied. `mask` must keep the cell's pixels inside the target; a cell that
+// lies wholly inside it (`whole`) takes the vector row writer.
 void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
                  const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color,
                  bool whole);
 
 // Carries out everything recorded, in order; costs one test when nothing is.
+// A record equal to the one carried out last, on pages nothing else has
+// written to since, is dropped instead: the pages hold its pixels already.
 void runRecorded();
+
+// Carries out the record before the pages are written or handed out for
+// writing some other way, after which no record counts as already drawn.
+void settlePages();
 
 // Before a write to the pages that is not recorded.
 inline void settleBefore(const DrawTarget& context) {
-    if (!context.isImage) runRecorded();
+    if (!context.isImage) settlePages();
 }
 
 // Forgets everything recorded: the pages it points into are going away.

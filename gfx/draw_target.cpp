@@ -54,7 +54,7 @@ void resetDrawTarget(DrawTarget& context, const Screen& screen) {
 }
 
 DrawTarget& drawTarget() {
-    detail::runRecorded();
+    detail::settlePages();
     return detail::threadTarget();
 }
 

@@ -60,7 +60,7 @@ LoadResult dumpIntoScreen(FileReader& file, std::uint32_t length) {
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, pageBytes));
 
     lockScreen();
-    detail::runRecorded();
+    detail::settlePages();
     const std::size_t got = file.readUpTo(screen->pages[page], wanted);
     const bool failed = file.failed();
     if (got == 0) {

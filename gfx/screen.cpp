@@ -231,7 +231,7 @@ void detail::unlockOuter(Screen& screen) {
 }
 
 void flushDrawing() {
-    detail::runRecorded();
+    detail::settlePages();
 }
 
 const Screen* detail::openedScreen() {

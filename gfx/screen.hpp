@@ -147,7 +147,8 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow);
 void clearScreen(std::int32_t mode);
 // Shapes drawn into the pages while the program holds the lock reach the page
 // memory at the outer unlockScreen. A reader that looks at the pages before
-// then calls this first.
+// then, and anything that writes the pages other than through the drawing
+// calls, calls this first.
 void flushDrawing();
 
 // The open screen, or nullptr. Read-only view for tests and tools. Drawing
@@ -155,6 +156,7 @@ void flushDrawing();
 const Screen* currentScreen();
 // The open screen for the display back ends and the runtime itself; during
 // openScreen it is the screen being opened, so a driver's init can see it.
+// Whoever writes its pages calls flushDrawing first.
 Screen* activeScreen();
 
 // Driver choice: a name preset by the program wins over LETTERMOOR_DRIVER.

@@ -79,7 +79,8 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                                               ? glyphRowWriter(context.bytesPerPixel)
                                               : nullptr;
         const std::int64_t width = targetExtent(context).width;
-        const bool recording = glyphWidth == GlyphCellWidth && detail::recordingFor(context);
+        const bool recording = glyphWidth == GlyphCellWidth && rows <= detail::MaxGlyphRows &&
+                               detail::recordingFor(context);
         if (!recording) detail::settleBefore(context);
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {
             const std::int64_t x0 = ix + index * glyphWidth;

@@ -49,6 +49,8 @@ def main():
         "floor: 2 page memsets + green", bench(game, "FloorUnsolved"), "<= 1.2")
     row("game frame, solved (game's code)", bench(game, "GameFrameSolved"), "us",
         "floor + 600x600 memcpy", bench(game, "FloorSolved"), "<= 1.2")
+    row("game frame, unchanged (not redrawn)", bench(game, "GameFrameUnchanged"), "us",
+        "floor: 2 page memsets + green", bench(game, "FloorUnsolved"), "")
     row("runtime frame, puzzle", bench(frame, "FramePlaying"), "us",
         "floor: 2 page memsets + green", bench(frame, "FloorPlaying"), "<= 1.2")
     row("runtime frame, solved", bench(frame, "FrameSolved"), "us",

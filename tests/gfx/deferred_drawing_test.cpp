@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,10 +14,12 @@
 #include "gfx/blit.hpp"
 #include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_target.hpp"
+#include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/text.hpp"
+#include "tests/gfx/screen_pixels.hpp"
 
 namespace {
 
@@ -26,6 +29,8 @@ using namespace gfx;
 // of a glyph, so shapes straddle every kind of edge.
 constexpr std::int32_t Width = 203;
 constexpr std::int32_t Height = 157;
+constexpr Color Red = 0xFFFF0000u;
+constexpr Color Blue = 0xFF0000FFu;
 
 struct Snapshot {
     std::vector<std::uint8_t> page;
@@ -196,6 +201,86 @@ TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlockOrWhenFlushed) {
     std::uint32_t pixel = 0;
     std::memcpy(&pixel, currentScreen()->pages[0] + (std::ptrdiff_t{4} * Width + 3) * 4, 4);
     EXPECT_EQ(pixel, 0xFF123456u);
+}
+
+// A small frame of the game's kind: a white page, a cell, its fill and letter.
+void cellFrame(Color fill) {
+    lockScreen();
+    drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
+    drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
+    drawLine(nullptr, 11, 11, 39, 39, fill, FilledBox, 0xFFFF, 0);
+    drawText(nullptr, 22, 22, 0, "A", Black);
+    unlockScreen(-1, -1);
+}
+
+// A pixel written behind the runtime's back shows whether a frame was
+// carried out: only drawing overwrites it.
+void poke(std::int32_t x, std::int32_t y, Color color) {
+    std::memcpy(activeScreen()->pages[0] + (std::ptrdiff_t{y} * Width + x) * 4, &color, 4);
+}
+
+TEST_F(DeferredDrawingTest, AnUnchangedFrameIsNotDrawnAgain) {
+    cellFrame(Green);
+    const Snapshot first = snapshot();
+    poke(12, 12, Red);
+    cellFrame(Green);
+    EXPECT_EQ(gfxtest::screenPixel(12, 12), Red) << "the unchanged frame was drawn again";
+    // One shape differs: the whole frame is drawn, and is then the one kept.
+    cellFrame(Blue);
+    EXPECT_EQ(gfxtest::screenPixel(12, 12), Blue);
+    cellFrame(Green);
+    EXPECT_TRUE(snapshot().page == first.page) << firstDifference(first, snapshot());
+}
+
+TEST_F(DeferredDrawingTest, AFrameRedrawnAfterAnyOtherWriteIsDrawnAgain) {
+    cellFrame(Green);
+    const Snapshot drawn = snapshot();
+    const std::vector<std::pair<std::string, std::function<void()>>> writers = {
+        {"pages written by hand", [] { gfxtest::fillScreen(Red); }},
+        {"a pixel through the context",
+         [] {
+             DrawTarget& context = drawTarget();
+             context.putPixel(context, 12, 12, Red);
+         }},
+        {"a blit",
+         [this] {
+             putImage(nullptr, 5, 5, picture.get(), WholeImage, 0, 0, 0, 0, 0, putTransparent, 0,
+                      nullptr, nullptr);
+         }},
+        {"a patterned line", [] { drawLine(nullptr, 0, 12, 100, 12, Red, Line, 0xF0F0, 0); }},
+        {"a patterned line under the lock",
+         [] {
+             lockScreen();
+             drawLine(nullptr, 0, 12, 100, 12, Red, Line, 0xF0F0, 0);
+             unlockScreen(-1, -1);
+         }},
+    };
+    for (const auto& [name, write] : writers) {
+        write();
+        cellFrame(Green);
+        EXPECT_TRUE(snapshot().page == drawn.page)
+            << "after " << name << ": " << firstDifference(drawn, snapshot());
+    }
+}
+
+TEST_F(DeferredDrawingTest, GlyphsAreTakenWhenTheTextIsDrawn) {
+    std::vector<std::uint8_t> table(BuiltinFont.begin(), BuiltinFont.end());
+    Screen& screen = *activeScreen();
+    screen.font.glyphs = table.data();
+    const auto drawAndSpoil = [&](bool recorded) {
+        detail::setRecordingAllowed(recorded);
+        std::copy(BuiltinFont.begin(), BuiltinFont.end(), table.begin());
+        drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
+        lockScreen();
+        drawText(nullptr, 30, 30, 0, "Ab", Black);
+        std::fill(table.begin(), table.end(), std::uint8_t{0xFF});
+        unlockScreen(-1, -1);
+        return snapshot();
+    };
+    const Snapshot direct = drawAndSpoil(false);
+    const Snapshot recorded = drawAndSpoil(true);
+    screen.font.glyphs = BuiltinFont.data();
+    EXPECT_TRUE(direct.page == recorded.page) << firstDifference(direct, recorded);
 }
 
 TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {

@@ -20,7 +20,9 @@ inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
     return value;
 }
 
+// Writes the pages behind the drawing calls, so it tells the runtime first.
 inline void fillScreen(std::uint32_t color) {
+    gfx::flushDrawing();
     gfx::Screen& screen = *gfx::activeScreen();
     for (std::int32_t i = 0; i < screen.width * screen.height; ++i) {
         std::memcpy(screen.pages[0] + 4 * i, &color, 4);
