@@ -21,42 +21,51 @@ constexpr std::int32_t BandRows = 64;
 // the record never grows past this many shapes.
 constexpr std::size_t MaxShapes = 1u << 16;
 
-enum class ShapeKind : std::uint8_t { Fill, Outline, Glyph, ClippedGlyph };
+enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph };
 
 // Edges of an outline that lie inside the clip bounds.
 enum OutlineEdge : std::uint8_t { BottomEdge = 1, TopEdge = 2, RightEdge = 4, LeftEdge = 8 };
+
+// Glyph rows from a cell's first visible row on, copied when the text is
+// drawn: what is drawn must not depend on a glyph table changing before the
+// record is carried out.
+using GlyphRows = std::array<std::uint8_t, MaxGlyphRows>;
 
 struct Shape {
     std::uint8_t* page = nullptr;  // first byte of the page's row 0
     std::int32_t pitch = 0;
     std::int32_t x = 0;
     std::int32_t y = 0;
-    std::int32_t width = 0;  // fills and outlines
+    std::int32_t width = 0;  // fills and outlines; the cells of a glyph run
     std::int32_t height = 0;
     Color color = 0;
-    // Glyph rows from row y on, copied: what is drawn must not depend on a
-    // glyph table changing before the record is carried out.
-    std::array<std::uint8_t, MaxGlyphRows> glyph{};
-    std::uint8_t mask = 0;  // glyph columns, or the OutlineEdge bits
+    GlyphRows glyph{};            // a clipped glyph's rows
+    std::uint32_t firstCell = 0;  // a glyph run's first entry in Record::cells
+    std::uint8_t mask = 0;        // glyph columns, or the OutlineEdge bits
     ShapeKind kind = ShapeKind::Fill;
     // Spelled out, so two records compare byte for byte.
-    std::array<std::uint8_t, 6> unused{};
+    std::array<std::uint8_t, 2> unused{};
 
     std::int32_t lastRow() const { return y + height - 1; }
 };
 static_assert(std::has_unique_object_representations_v<Shape>);
 
-bool sameShapes(const std::vector<Shape>& a, const std::vector<Shape>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Shape)) == 0;
+template <typename T>
+bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
 struct Record {
     std::vector<Shape> shapes;
+    // The glyph rows of the cells of every glyph run, cell after cell.
+    std::vector<GlyphRows> cells;
     // The record carried out last, kept while nothing else has written to the
     // pages since: a record equal to it would store exactly the pixels the
     // pages hold already, so it is not carried out again: an idle program
     // that redraws the same frame costs no pixel stores.
     std::vector<Shape> carriedOut;
+    std::vector<GlyphRows> carriedOutCells;
     bool pagesHoldCarriedOut = false;
     std::size_t bands = 0;  // one past the last band any shape reaches into
     // Filled when the record is carried out: the indexes of the shapes that
@@ -76,7 +85,16 @@ std::size_t bandOf(std::int32_t row) {
 
 void clear(Record& r) {
     r.shapes.clear();
+    r.cells.clear();
     r.bands = 0;
+}
+
+void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
+    if (rows == MaxGlyphRows) {
+        std::memcpy(into.data(), glyph, MaxGlyphRows);
+    } else {
+        std::copy(glyph, glyph + rows, into.begin());
+    }
 }
 
 // The caller fills in the shape where it is stored, so it is never copied
@@ -197,26 +215,42 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
 // Lane i holds 1 << i, so a glyph row's bits select the lanes to paint.
 constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
 
-[[gnu::always_inline]] inline void runGlyph(const Shape& s, std::int32_t from, std::int32_t to) {
+// Paints the pixels of one glyph row: lane i takes the ink where bit i is set.
+[[gnu::always_inline]] inline void blendRow(std::uint8_t* pixels, std::uint32_t bits,
+                                            const EightPixels& ink) {
+    const EightPixels painted = (LaneBits & bits) != 0;
+    EightPixels old;
+    std::memcpy(&old, pixels, sizeof old);
+    const EightPixels blended = (ink & painted) | (old & ~painted);
+    std::memcpy(pixels, &blended, sizeof blended);
+}
+
+// Row by row across the run's cells, so each row of pixels is written in one
+// sweep.
+[[gnu::always_inline]] inline void runGlyphRun(const Shape& s, const GlyphRows* cells,
+                                               std::int32_t from, std::int32_t to) {
+    const std::ptrdiff_t pitch = s.pitch;
+    const EightPixels ink = EightPixels{} + s.color;
+    const GlyphRows* const first = cells + s.firstCell;
+    const GlyphRows* const last = first + s.width;
+    std::uint8_t* pixels = pixelAddress(s, s.x, from);
+    for (std::int32_t row = from - s.y; row <= to - s.y; ++row, pixels += pitch) {
+        std::uint8_t* cellPixels = pixels;
+        for (const GlyphRows* cell = first; cell != last; ++cell, cellPixels += 32) {
+            const std::uint32_t bits = (*cell)[static_cast<std::size_t>(row)];
+            if (bits != 0) blendRow(cellPixels, bits, ink);
+        }
+    }
+}
+
+[[gnu::always_inline]] inline void runClippedGlyph(const Shape& s, std::int32_t from,
+                                                   std::int32_t to) {
     const std::ptrdiff_t pitch = s.pitch;
     const Color color = s.color;
     const std::uint8_t mask = s.mask;
     const std::uint8_t* glyph = s.glyph.data() + (from - s.y);
     const std::uint8_t* const end = glyph + (to - from + 1);
     std::uint8_t* pixels = pixelAddress(s, s.x, from);
-    if (s.kind == ShapeKind::Glyph) {
-        const EightPixels ink = EightPixels{} + color;
-        for (; glyph != end; ++glyph, pixels += pitch) {
-            const std::uint32_t bits = *glyph & mask;
-            if (bits == 0) continue;
-            const EightPixels painted = (LaneBits & bits) != 0;
-            EightPixels old;
-            std::memcpy(&old, pixels, sizeof old);
-            const EightPixels blended = (ink & painted) | (old & ~painted);
-            std::memcpy(pixels, &blended, sizeof blended);
-        }
-        return;
-    }
     for (; glyph != end; ++glyph, pixels += pitch) {
         auto bits = static_cast<std::uint32_t>(*glyph & mask);
         for (std::ptrdiff_t b = 0; bits != 0; ++b, bits >>= 1) {
@@ -258,8 +292,10 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
             runFill(s, from, to, fill);
         } else if (s.kind == ShapeKind::Outline) {
             runOutline(s, from, to, fill);
+        } else if (s.kind == ShapeKind::GlyphRun) {
+            runGlyphRun(s, r.cells.data(), from, to);
         } else {
-            runGlyph(s, from, to);
+            runClippedGlyph(s, from, to);
         }
     }
 }
@@ -309,25 +345,37 @@ void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, st
 }
 
 void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
-                 const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color,
-                 bool whole) {
+                 const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color) {
     if (rows <= 0 || rows > MaxGlyphRows || mask == 0) return;
     Shape& shape = add(theRecord, context, top, rows);
     shape.x = x0;
     shape.color = color;
-    if (rows == MaxGlyphRows) {
-        std::memcpy(shape.glyph.data(), glyph, MaxGlyphRows);
-    } else {
-        std::copy(glyph, glyph + rows, shape.glyph.begin());
-    }
+    copyRows(shape.glyph, glyph, rows);
     shape.mask = mask;
-    shape.kind = whole ? ShapeKind::Glyph : ShapeKind::ClippedGlyph;
+    shape.kind = ShapeKind::ClippedGlyph;
+}
+
+void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
+                   Color color) {
+    Shape& shape = add(theRecord, context, top, rows);
+    shape.x = x0;
+    shape.color = color;
+    shape.firstCell = static_cast<std::uint32_t>(theRecord.cells.size());
+    shape.kind = ShapeKind::GlyphRun;
+}
+
+void addToGlyphRun(const std::uint8_t* glyph) {
+    Record& r = theRecord;
+    Shape& run = r.shapes.back();
+    copyRows(r.cells.emplace_back(), glyph, run.height);
+    ++run.width;
 }
 
 void runRecorded() {
     Record& r = theRecord;
     if (r.shapes.empty()) return;
-    if (r.pagesHoldCarriedOut && sameShapes(r.shapes, r.carriedOut)) {
+    if (r.pagesHoldCarriedOut && sameBytes(r.shapes, r.carriedOut) &&
+        sameBytes(r.cells, r.carriedOutCells)) {
         clear(r);
         return;
     }
@@ -341,6 +389,7 @@ void runRecorded() {
         runBandsNarrow(r, pageRows);
     }
     std::swap(r.shapes, r.carriedOut);
+    std::swap(r.cells, r.carriedOutCells);
     r.pagesHoldCarriedOut = true;
     clear(r);
 }

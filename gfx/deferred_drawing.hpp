@@ -36,13 +36,19 @@ void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, st
 // Glyph cells of more rows than this are drawn at once.
 constexpr std::int32_t MaxGlyphRows = 8;
 
-// `rows` rows of one 8-pixel glyph cell from column x0 and row `top`: the
-// pixels whose bit is set in glyph[r] & mask take `color`. The rows are
-// copied. `mask` must keep the cell's pixels inside the target; a cell that
-// lies wholly inside it (`whole`) takes the vector row writer.
+// `rows` rows of one 8-pixel glyph cell from column x0 and row `top` that the
+// clip columns cut: the pixels whose bit is set in glyph[r] & mask take
+// `color`. The rows are copied. `mask` must keep the pixels inside the target.
 void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
-                 const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color,
-                 bool whole);
+                 const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color);
+
+// Whole glyph cells side by side, each wholly inside the target and the clip
+// columns: startGlyphRun opens the run at column x0 and row `top`, and each
+// addToGlyphRun adds the next cell to the right, copying its `rows` rows.
+// Nothing else may be recorded in between.
+void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
+                   Color color);
+void addToGlyphRun(const std::uint8_t* glyph);
 
 // Carries out everything recorded, in order; costs one test when nothing is.
 // A record equal to the one carried out last, on pages nothing else has

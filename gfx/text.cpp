@@ -82,6 +82,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
         const bool recording = glyphWidth == GlyphCellWidth && rows <= detail::MaxGlyphRows &&
                                detail::recordingFor(context);
         if (!recording) detail::settleBefore(context);
+        bool runOpen = false;
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {
             const std::int64_t x0 = ix + index * glyphWidth;
             const auto from = static_cast<std::int32_t>(std::max<std::int64_t>(b.left - x0, 0));
@@ -94,9 +95,18 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                     static_cast<std::size_t>(glyphHeight) +
                 firstGlyphRow;
             const bool whole = x0 >= 0 && x0 + GlyphCellWidth <= width;
+            if (recording && whole && mask == 0xFF) {
+                if (!runOpen) {
+                    detail::startGlyphRun(context, static_cast<std::int32_t>(x0), top, rows, color);
+                    runOpen = true;
+                }
+                detail::addToGlyphRun(glyph);
+                continue;
+            }
             if (recording) {
                 detail::recordGlyph(context, static_cast<std::int32_t>(x0), top, glyph, rows, mask,
-                                    color, whole);
+                                    color);
+                runOpen = false;
                 continue;
             }
             if (wholeCells != nullptr && whole) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -204,12 +205,12 @@ TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlockOrWhenFlushed) {
 }
 
 // A small frame of the game's kind: a white page, a cell, its fill and letter.
-void cellFrame(Color fill) {
+void cellFrame(Color fill, std::string_view letter = "A") {
     lockScreen();
     drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
     drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
     drawLine(nullptr, 11, 11, 39, 39, fill, FilledBox, 0xFFFF, 0);
-    drawText(nullptr, 22, 22, 0, "A", Black);
+    drawText(nullptr, 22, 22, 0, letter, Black);
     unlockScreen(-1, -1);
 }
 
@@ -225,6 +226,10 @@ TEST_F(DeferredDrawingTest, AnUnchangedFrameIsNotDrawnAgain) {
     poke(12, 12, Red);
     cellFrame(Green);
     EXPECT_EQ(gfxtest::screenPixel(12, 12), Red) << "the unchanged frame was drawn again";
+    // Only a letter differs, in the same place: the frame is drawn.
+    cellFrame(Green, "B");
+    EXPECT_EQ(gfxtest::screenPixel(12, 12), Green) << "a frame with another letter was skipped";
+    poke(12, 12, Red);
     // One shape differs: the whole frame is drawn, and is then the one kept.
     cellFrame(Blue);
     EXPECT_EQ(gfxtest::screenPixel(12, 12), Blue);
