@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gfx/screen.hpp"
+#include "gfx/screen_state.hpp"
 #include "gfx/wide_fill.hpp"
 
 namespace gfx::detail {
@@ -391,12 +392,14 @@ void runRecorded() {
     std::swap(r.shapes, r.carriedOut);
     std::swap(r.cells, r.carriedOutCells);
     r.pagesHoldCarriedOut = true;
+    screenState().pagesWritten = true;
     clear(r);
 }
 
 void settlePages() {
     runRecorded();
     theRecord.pagesHoldCarriedOut = false;
+    screenState().pagesWritten = true;
 }
 
 void dropRecorded() {

@@ -226,6 +226,7 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
 
 void detail::unlockOuter(Screen& screen) {
     runRecorded();
+    if (theScreenState.pagesWritten.exchange(false)) ++screen.pageWrites;
     screen.lockCount = 0;
     if (screen.driver != nullptr && screen.driver->unlock != nullptr) screen.driver->unlock();
 }

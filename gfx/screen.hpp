@@ -122,6 +122,10 @@ struct Screen {
     EventQueue eventQueue;
     std::uint32_t flags = 0;
     std::int32_t lockCount = 0;
+    // Counts up, under the lock, whenever the pages may have been written
+    // since the last count: a back end that compared every row with what it
+    // showed, and finds the count unchanged, knows no pixel changed since.
+    std::uint64_t pageWrites = 0;
     KeyRing keys;
 
     // Owners of the page memory behind `pages`.

@@ -2,6 +2,7 @@
 // Process-wide state behind the screen operations, shared by the files that
 // implement them. Not for use outside gfx/.
 
+#include <atomic>
 #include <memory>
 
 #include "gfx/screen.hpp"
@@ -18,6 +19,9 @@ struct ScreenState {
     std::int32_t textViewLast = 0;
     std::int32_t cursorRow = 1;
     std::int32_t cursorColumn = 1;
+    // Set when the pages were written, or handed out for writing, perhaps
+    // outside the lock; the outer unlock then counts Screen::pageWrites up.
+    std::atomic<bool> pagesWritten{false};
 };
 
 // Constant-initialised, so the drawing calls reach it without a guard.

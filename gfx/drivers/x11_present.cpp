@@ -265,13 +265,24 @@ void presentDirtyRows(X11State& s) {
     const auto started = std::chrono::steady_clock::now();
     const std::uint64_t cpuStarted = threadCpuNanoseconds();
     const Screen& screen = *s.screen;
+    const bool allMarked = std::all_of(dirty.begin(), dirty.begin() + rows,
+                                       [](std::uint8_t mark) { return mark != 0; });
+    const bool unwritten =
+        screen.pageWrites == p.wholeAtWrites && screen.visiblePixels == p.wholeAtPixels;
     if (p.repaintAll) {
         sendRows(s, 0, s.height - 1);
         p.repaintAll = false;
+        p.wholeAtWrites = screen.pageWrites;
+        p.wholeAtPixels = screen.visiblePixels;
+    } else if (p.compareRows && unwritten) {
+        // Marked again, as the game marks every row of every frame, but
+        // nothing has written to the page since it was last compared whole.
     } else if (p.compareRows) {
         findChangedRows(RowSpan{screen.visiblePixels, screen.pitch}, shownRows(s),
                         static_cast<std::size_t>(s.width) * 4, dirty.data(), rows, p.runs);
         for (const RowRun& run : p.runs) sendRows(s, run.first, run.first + run.count - 1);
+        p.wholeAtWrites = allMarked && rows == s.height ? screen.pageWrites : UINT64_MAX;
+        p.wholeAtPixels = screen.visiblePixels;
     } else {
         std::int32_t first = -1;
         std::int32_t last = -1;

@@ -40,6 +40,10 @@ struct Presenter {
     bool compareRows = true;
     // The next pass sends every row: the window's contents may be gone.
     bool repaintAll = true;
+    // Screen::pageWrites and the visible page when every row was last sent
+    // or compared; while both stay the same, no row can differ.
+    std::uint64_t wholeAtWrites = UINT64_MAX;
+    const std::uint8_t* wholeAtPixels = nullptr;
     std::vector<RowRun> runs;
 };
 

@@ -12,11 +12,14 @@
 #include <thread>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "gfx/color.hpp"
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
+#include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 #include "tests/x11/xvfb_server.hpp"
 
@@ -148,6 +151,8 @@ TEST_F(X11Window, WindowHasTheTitleClassAndExactClientSize) {
 
 TEST_F(X11Window, DrawnRowsArriveInTheWindow) {
     gfx::lockScreen();
+    // Pixels written by hand: the runtime is told first.
+    gfx::flushDrawing();
     gfx::Screen* screen = gfx::activeScreen();
     for (std::int32_t y = 0; y < screen->height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(screen->visiblePixels + y * screen->pitch);
@@ -169,6 +174,34 @@ TEST_F(X11Window, DrawnRowsArriveInTheWindow) {
         waitFor([&] { return pixelAt(999, 599) == ((999ul & 0xFF) << 16 | 87ul << 8 | 0x5A); }));
     EXPECT_EQ(pixelAt(0, 0), 0x00005Aul);
     EXPECT_EQ(pixelAt(300, 200), (300ul & 0xFF) << 16 | 200ul << 8 | 0x5A);
+}
+
+// Rows marked again on a page nothing has written to since every row was
+// compared are not compared or sent again. A pixel written by hand without
+// telling the runtime shows that no comparison ran; told, it is sent.
+TEST_F(X11Window, MarkedRowsOfAnUnwrittenPageAreNotComparedAgain) {
+    // One frame under the lock: perhaps a pixel written by hand, every row marked.
+    const auto frame = [](bool poke, bool tell) {
+        const std::uint64_t before = gfx::x11PresentationStats().passes;
+        gfx::lockScreen();
+        if (tell) gfx::flushDrawing();
+        if (poke) {
+            gfx::Screen& screen = *gfx::activeScreen();
+            const std::uint32_t blue = 0xFF0000FFu;
+            std::memcpy(screen.visiblePixels + 10 * screen.pitch + 4 * 10, &blue, 4);
+        }
+        gfx::unlockScreen(-1, -1);
+        return waitFor([&] { return gfx::x11PresentationStats().passes > before; });
+    };
+    gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
+    ASSERT_TRUE(frame(false, false));
+    const std::uint64_t sent = gfx::x11PresentationStats().rowsSent;
+
+    ASSERT_TRUE(frame(true, false));
+    EXPECT_EQ(gfx::x11PresentationStats().rowsSent, sent) << "an unwritten page was compared";
+
+    ASSERT_TRUE(frame(true, true));
+    EXPECT_EQ(gfx::x11PresentationStats().rowsSent, sent + 1);
 }
 
 TEST_F(X11Window, KeyPressesReachReadKey) {
