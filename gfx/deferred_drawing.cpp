@@ -99,11 +99,13 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
 }
 
 // The caller fills in the shape where it is stored, so it is never copied
-// through a half-written stack slot.
+// through a half-written stack slot. It starts as a copy of a blank one: a
+// value-initialised shape is cleared with a string store, slow to start.
 Shape& add(Record& r, const DrawTarget& context, std::int32_t y, std::int32_t height) {
+    static constexpr Shape Blank{};
     if (r.shapes.size() >= MaxShapes) runRecorded();
     r.bands = std::max(r.bands, bandOf(y + height - 1) + 1);
-    Shape& shape = r.shapes.emplace_back();
+    Shape& shape = r.shapes.emplace_back(Blank);
     shape.page = context.rowTable.front();
     shape.pitch = context.pitch;
     shape.y = y;
