@@ -174,7 +174,7 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
     const Color color = s.color;
     const std::int32_t rows = to - from + 1;
     std::uint8_t* row = pixelAddress(s, s.x, from);
-    if (s.x == 0 && s.width * 4 == pitch) {
+    if (s.x == 0 && std::ptrdiff_t{s.width} * 4 == pitch) {
         return wide(row, color, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(rows));
     }
     if (s.width == 1) {

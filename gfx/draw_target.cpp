@@ -141,7 +141,7 @@ void markRows(const DrawTarget& context, std::int32_t first, std::int32_t last) 
     // A shape spans a cell or a text line: 8 to 32 rows are marked with two
     // overlapping stores instead of a call.
     std::uint8_t* const marks = screen->dirtyRows.data() + first;
-    const auto count = static_cast<std::size_t>(last - first + 1);
+    const auto count = static_cast<std::size_t>(last) - static_cast<std::size_t>(first) + 1;
     constexpr std::uint64_t Eight = 0x0101010101010101u;
     if (count >= 8 && count <= 16) {
         std::memcpy(marks, &Eight, 8);
