@@ -268,6 +268,50 @@ TEST_F(DeferredDrawingTest, AFrameRedrawnAfterAnyOtherWriteIsDrawnAgain) {
     }
 }
 
+// Frames from a small pool, so that many repeat the one before, with the
+// pages written some other way now and then in between: after every frame the
+// pages are as when each frame is drawn at once.
+TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce) {
+    const auto play = [&](bool recorded) {
+        detail::setRecordingAllowed(recorded);
+        gfxtest::fillScreen(Black);
+        std::mt19937 random(11);
+        std::vector<Snapshot> after;
+        for (int frame = 0; frame < 200; ++frame) {
+            const auto x = static_cast<float>(random() % Width);
+            switch (random() % 8) {
+                case 0:
+                    gfxtest::fillScreen(Red);
+                    break;
+                case 1: {
+                    DrawTarget& context = drawTarget();
+                    context.putPixel(context, static_cast<std::int32_t>(x), 20, Red);
+                    break;
+                }
+                case 2:
+                    putImage(nullptr, x, 15, picture.get(), WholeImage, 0, 0, 0, 0, 0,
+                             putTransparent, 0, nullptr, nullptr);
+                    break;
+                case 3:
+                    drawLine(nullptr, x, 0, x + 40, 30, Red, Line, 0xFFFF, 0);
+                    break;
+                default:
+                    break;
+            }
+            const std::uint32_t pick = random() % 3;
+            cellFrame(pick == 1 ? Blue : Green, pick == 2 ? "B" : "A");
+            after.push_back(snapshot());
+        }
+        return after;
+    };
+    const std::vector<Snapshot> direct = play(false);
+    const std::vector<Snapshot> recorded = play(true);
+    for (std::size_t frame = 0; frame < direct.size(); ++frame) {
+        ASSERT_TRUE(direct[frame].page == recorded[frame].page)
+            << "frame " << frame << ": " << firstDifference(direct[frame], recorded[frame]);
+    }
+}
+
 TEST_F(DeferredDrawingTest, GlyphsAreTakenWhenTheTextIsDrawn) {
     std::vector<std::uint8_t> table(BuiltinFont.begin(), BuiltinFont.end());
     Screen& screen = *activeScreen();
