@@ -19,9 +19,9 @@
 #include <sstream>
 #include <string>
 
-#include "bench/private_x_server.hpp"
 #include "game/game_state.hpp"
 #include "gfx/screen.hpp"
+#include "tests/x11/xvfb_server.hpp"
 
 namespace {
 
@@ -92,8 +92,11 @@ BENCHMARK(SolvedGameCpu)->Iterations(1)->Unit(benchmark::kSecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bench::PrivateXServer server(300);
-    xserver = server.pid();
+    const lettermoor::testing::XvfbServer server;
+    if (server.running()) {
+        setenv("DISPLAY", server.name().c_str(), 1);
+        xserver = server.pid();
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

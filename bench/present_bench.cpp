@@ -20,10 +20,10 @@
 #include <thread>
 #include <vector>
 
-#include "bench/private_x_server.hpp"
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
+#include "tests/x11/xvfb_server.hpp"
 
 namespace {
 
@@ -185,8 +185,9 @@ BENCHMARK(BM_IdleScreenCpu)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRe
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bench::PrivateXServer server(600);
-    if (server.pid() < 0) return 1;
+    const lettermoor::testing::XvfbServer server;
+    if (!server.running()) return 1;
+    setenv("DISPLAY", server.name().c_str(), 1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

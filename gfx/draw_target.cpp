@@ -130,11 +130,8 @@ bool drawsVisiblePage(const DrawTarget& context) {
 }
 
 void markRows(const DrawTarget& context, std::int32_t first, std::int32_t last) {
+    if (!drawsVisiblePage(context)) return;
     Screen* screen = activeScreen();
-    if (screen == nullptr || context.isImage || context.rowTable.empty() ||
-        context.rowTable.front() != screen->visiblePixels) {
-        return;
-    }
     first = std::max(first, 0);
     last = std::min(last, static_cast<std::int32_t>(screen->dirtyRows.size()) - 1);
     if (last < first) return;

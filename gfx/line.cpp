@@ -297,7 +297,7 @@ void solidColumn(Pixels& pixels, std::int32_t column, std::int32_t from, std::in
 
 // Solid style under an outer lock: one colour throughout, so only which
 // edges are visible matters, not their order.
-void recordOutline(const DrawTarget& context, const Outline& o, Color color) {
+void recordVisibleEdges(const DrawTarget& context, const Outline& o, Color color) {
     const Segment& s = o.box;
     std::uint8_t edges = 0;
     if (s.y2 <= o.bounds.bottom) edges |= 1;
@@ -311,7 +311,7 @@ void recordOutline(const DrawTarget& context, const Outline& o, Color color) {
 // Solid style: the horizontal edges go through fillSpan, the vertical ones
 // pixel by pixel; corners are written twice, as in the edge order above.
 void solidOutline(DrawTarget& context, const Outline& o, Color color) {
-    if (detail::recordingFor(context)) return recordOutline(context, o, color);
+    if (detail::recordingFor(context)) return recordVisibleEdges(context, o, color);
     detail::settleBefore(context);
     const Segment& s = o.box;
     const std::int32_t width = o.cx2 - o.cx1 + 1;

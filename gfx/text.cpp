@@ -73,14 +73,15 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                                 : std::min<std::int64_t>((b.right - ix) / glyphWidth, count - 1);
         const auto top = static_cast<std::int32_t>(iy + firstGlyphRow);
         const std::int32_t rows = lastGlyphRow - firstGlyphRow + 1;
-        // Cells wholly inside the target take the 8-pixel row writer; the rest
-        // go through putPixel.
-        const GlyphRowWriter wholeCells = storesPlainly(context) && glyphWidth == GlyphCellWidth
-                                              ? glyphRowWriter(context.bytesPerPixel)
-                                              : nullptr;
         const std::int64_t width = targetExtent(context).width;
         const bool recording = glyphWidth == GlyphCellWidth && rows <= detail::MaxGlyphRows &&
                                detail::recordingFor(context);
+        // Drawn at once, cells wholly inside the target take the 8-pixel row
+        // writer; the rest go through putPixel.
+        const GlyphRowWriter wholeCells =
+            !recording && storesPlainly(context) && glyphWidth == GlyphCellWidth
+                ? glyphRowWriter(context.bytesPerPixel)
+                : nullptr;
         if (!recording) detail::settleBefore(context);
         bool runOpen = false;
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {

@@ -265,8 +265,6 @@ void presentDirtyRows(X11State& s) {
     const auto started = std::chrono::steady_clock::now();
     const std::uint64_t cpuStarted = threadCpuNanoseconds();
     const Screen& screen = *s.screen;
-    const bool allMarked = std::all_of(dirty.begin(), dirty.begin() + rows,
-                                       [](std::uint8_t mark) { return mark != 0; });
     const bool unwritten =
         screen.pageWrites == p.wholeAtWrites && screen.visiblePixels == p.wholeAtPixels;
     if (p.repaintAll) {
@@ -281,7 +279,10 @@ void presentDirtyRows(X11State& s) {
         findChangedRows(RowSpan{screen.visiblePixels, screen.pitch}, shownRows(s),
                         static_cast<std::size_t>(s.width) * 4, dirty.data(), rows, p.runs);
         for (const RowRun& run : p.runs) sendRows(s, run.first, run.first + run.count - 1);
-        p.wholeAtWrites = allMarked && rows == s.height ? screen.pageWrites : UINT64_MAX;
+        const bool allMarked =
+            rows == s.height && std::all_of(dirty.begin(), dirty.begin() + rows,
+                                            [](std::uint8_t mark) { return mark != 0; });
+        p.wholeAtWrites = allMarked ? screen.pageWrites : UINT64_MAX;
         p.wholeAtPixels = screen.visiblePixels;
     } else {
         std::int32_t first = -1;

@@ -18,6 +18,7 @@ class XvfbServer {
     // False when Xvfb is not installed or would not start.
     bool running() const { return pid_ > 0; }
     const std::string& name() const { return name_; }
+    int pid() const { return pid_; }
 
     static bool installed();
     // Ends the server the hard way, as a crash would, and clears its files.
