@@ -10,6 +10,7 @@
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_state.hpp"
+#include "gfx/transparent_table.hpp"
 
 namespace gfx {
 namespace {
@@ -99,11 +100,18 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
     if (px + w > clipRight) w = clipRight - px;
 
     lockScreen();
-    detail::settleBefore(context);
     const std::uint8_t* from = imageRow(source, static_cast<std::int32_t>(sy)) + sx * b;
-    std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;
-    routine(from, to, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), source->pitch,
-            context.pitch, alpha, blender, param);
+    const bool recorded = routine == putTransparent && detail::recordingFor(context) &&
+                          detail::recordTransparentCopy(
+                              context, static_cast<std::int32_t>(px), static_cast<std::int32_t>(py),
+                              from, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h),
+                              source->pitch, transparentRowsFor(context));
+    if (!recorded) {
+        detail::settleBefore(context);
+        std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;
+        routine(from, to, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), source->pitch,
+                context.pitch, alpha, blender, param);
+    }
     markRows(context, static_cast<std::int32_t>(py), static_cast<std::int32_t>(py + h - 1));
     detail::unlockAfterDrawing();
     runtime::setLastError(LoadResult::Ok);

@@ -110,10 +110,7 @@ const TransparentTable& vectorTransparentTable() {
     return table;
 }
 
-void putTransparent(const std::uint8_t* source, std::uint8_t* destination, std::int32_t width,
-                    std::int32_t height, std::int32_t sourcePitch, std::int32_t destinationPitch,
-                    std::int32_t /*alpha*/, Blender /*blender*/, void* /*param*/) {
-    DrawTarget& context = detail::threadTarget();
+TransparentRowsFn transparentRowsFor(DrawTarget& context) {
     if (context.transparentTable == nullptr) {
         const Screen* screen = detail::openedScreen();
         const bool fast = screen != nullptr && (screen->flags & ScreenFastRoutinesBit) != 0;
@@ -125,8 +122,13 @@ void putTransparent(const std::uint8_t* source, std::uint8_t* destination, std::
             context.transparentTable = &vectorTransparentTable();
         }
     }
-    const TransparentRowsFn rows =
-        context.transparentTable->forBytesPerPixel(context.bytesPerPixel);
+    return context.transparentTable->forBytesPerPixel(context.bytesPerPixel);
+}
+
+void putTransparent(const std::uint8_t* source, std::uint8_t* destination, std::int32_t width,
+                    std::int32_t height, std::int32_t sourcePitch, std::int32_t destinationPitch,
+                    std::int32_t /*alpha*/, Blender /*blender*/, void* /*param*/) {
+    const TransparentRowsFn rows = transparentRowsFor(detail::threadTarget());
     if (rows != nullptr && width > 0 && height > 0) {
         rows(source, destination, width, height, sourcePitch, destinationPitch);
     }

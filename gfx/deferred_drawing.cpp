@@ -22,7 +22,7 @@ constexpr std::int32_t BandRows = 64;
 // the record never grows past this many shapes.
 constexpr std::size_t MaxShapes = 1u << 16;
 
-enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph };
+enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture };
 
 // Edges of an outline that lie inside the clip bounds.
 enum OutlineEdge : std::uint8_t { BottomEdge = 1, TopEdge = 2, RightEdge = 4, LeftEdge = 8 };
@@ -40,9 +40,10 @@ struct Shape {
     std::int32_t width = 0;  // fills and outlines; the cells of a glyph run
     std::int32_t height = 0;
     Color color = 0;
-    GlyphRows glyph{};            // a clipped glyph's rows
-    std::uint32_t firstCell = 0;  // a glyph run's first entry in Record::cells
-    std::uint8_t mask = 0;        // glyph columns, or the OutlineEdge bits
+    GlyphRows glyph{};  // a clipped glyph's rows
+    // A glyph run's first entry in Record::cells, a picture's in Record::pictures.
+    std::uint32_t firstCell = 0;
+    std::uint8_t mask = 0;  // glyph columns, or the OutlineEdge bits
     ShapeKind kind = ShapeKind::Fill;
     // Spelled out, so two records compare byte for byte.
     std::array<std::uint8_t, 2> unused{};
@@ -57,6 +58,15 @@ bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
            (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
+// The pixels of a recorded transparent copy, rows side by side, as they were
+// when the copy was called.
+struct PictureCopy {
+    std::vector<std::uint8_t> pixels;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    TransparentRowsFn rows = nullptr;
+};
+
 struct Record {
     std::vector<Shape> shapes;
     // The glyph rows of the cells of every glyph run, cell after cell.
@@ -68,6 +78,16 @@ struct Record {
     std::vector<Shape> carriedOut;
     std::vector<GlyphRows> carriedOutCells;
     bool pagesHoldCarriedOut = false;
+    // The k-th picture of the record and of carriedOut share entry k, so a
+    // repeated picture is compared, not copied. Kept across records: an idle
+    // program's picture is copied once.
+    std::vector<PictureCopy> pictures;
+    std::uint32_t pictureCount = 0;  // pictures in the record
+    // How much of the record is known to repeat carriedOut, so each shape is
+    // compared once however many pictures the record holds.
+    std::size_t shapesRepeated = 0;
+    std::size_t cellsRepeated = 0;
+    bool repeating = true;
     std::size_t bands = 0;  // one past the last band any shape reaches into
     // Filled when the record is carried out: the indexes of the shapes that
     // reach into each band, band after band, each band's in drawing order,
@@ -87,7 +107,55 @@ std::size_t bandOf(std::int32_t row) {
 void clear(Record& r) {
     r.shapes.clear();
     r.cells.clear();
+    r.pictureCount = 0;
+    r.shapesRepeated = 0;
+    r.cellsRepeated = 0;
+    r.repeating = true;
     r.bands = 0;
+}
+
+// True when the record so far is the start of carriedOut: then the frame may
+// turn out unchanged, now or, when a picture was copied at once last time and
+// the pages no longer hold carriedOut, from the next frame on.
+bool repeatsCarriedOut(Record& r) {
+    if (!r.repeating) return false;
+    const auto sameFrom = [](const auto& record, const auto& kept, std::size_t from) {
+        using Item = typename std::decay_t<decltype(record)>::value_type;
+        return record.size() <= kept.size() &&
+               (record.size() == from || std::memcmp(record.data() + from, kept.data() + from,
+                                                     (record.size() - from) * sizeof(Item)) == 0);
+    };
+    r.repeating = sameFrom(r.shapes, r.carriedOut, r.shapesRepeated) &&
+                  sameFrom(r.cells, r.carriedOutCells, r.cellsRepeated);
+    r.shapesRepeated = r.shapes.size();
+    r.cellsRepeated = r.cells.size();
+    return r.repeating;
+}
+
+bool holds(const PictureCopy& copy, const std::uint8_t* source, std::int32_t width,
+           std::int32_t height, std::int32_t sourcePitch, TransparentRowsFn rows) {
+    if (copy.width != width || copy.height != height || copy.rows != rows) return false;
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    for (std::int32_t y = 0; y < height; ++y) {
+        if (std::memcmp(copy.pixels.data() + y * rowBytes,
+                        source + static_cast<std::ptrdiff_t>(y) * sourcePitch, rowBytes) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void take(PictureCopy& copy, const std::uint8_t* source, std::int32_t width, std::int32_t height,
+          std::int32_t sourcePitch, TransparentRowsFn rows) {
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    copy.pixels.resize(rowBytes * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::memcpy(copy.pixels.data() + y * rowBytes,
+                    source + static_cast<std::ptrdiff_t>(y) * sourcePitch, rowBytes);
+    }
+    copy.width = width;
+    copy.height = height;
+    copy.rows = rows;
 }
 
 void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
@@ -262,6 +330,12 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
     }
 }
 
+void runPicture(const Shape& s, const PictureCopy& copy, std::int32_t from, std::int32_t to) {
+    const std::int32_t rowBytes = s.width * 4;
+    copy.rows(copy.pixels.data() + static_cast<std::ptrdiff_t>(from - s.y) * rowBytes,
+              pixelAddress(s, s.x, from), s.width, to - from + 1, rowBytes, s.pitch);
+}
+
 // A fill that covers every pixel of the band on its page.
 bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
     return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == s.pitch && s.y <= top &&
@@ -297,6 +371,8 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
             runOutline(s, from, to, fill);
         } else if (s.kind == ShapeKind::GlyphRun) {
             runGlyphRun(s, r.cells.data(), from, to);
+        } else if (s.kind == ShapeKind::Picture) {
+            runPicture(s, r.pictures[s.firstCell], from, to);
         } else {
             runClippedGlyph(s, from, to);
         }
@@ -374,6 +450,30 @@ void addToGlyphRun(const std::uint8_t* glyph) {
     ++run.width;
 }
 
+bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                           std::int32_t sourcePitch, TransparentRowsFn rows) {
+    Record& r = theRecord;
+    if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.size() >= MaxShapes ||
+        !repeatsCarriedOut(r)) {
+        return false;
+    }
+    if (r.pictureCount == r.pictures.size()) r.pictures.emplace_back();
+    PictureCopy& copy = r.pictures[r.pictureCount];
+    if (!holds(copy, source, width, height, sourcePitch, rows)) {
+        take(copy, source, width, height, sourcePitch, rows);
+        // carriedOut drew what this entry held before, so it can no longer
+        // stand for the pages.
+        r.pagesHoldCarriedOut = false;
+    }
+    Shape& shape = add(r, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    shape.firstCell = r.pictureCount++;
+    shape.kind = ShapeKind::Picture;
+    return true;
+}
+
 void runRecorded() {
     Record& r = theRecord;
     if (r.shapes.empty()) return;
@@ -407,6 +507,8 @@ void settlePages() {
 void dropRecorded() {
     clear(theRecord);
     theRecord.pagesHoldCarriedOut = false;
+    theRecord.pictures.clear();
+    theRecord.pictures.shrink_to_fit();
 }
 
 void setRecordingAllowed(bool allowed) {

@@ -5,9 +5,10 @@
 // sweeping the whole page once per shape, and a band that a later opaque fill
 // covers completely skips what was drawn there before.
 //
-// Only opaque 32-bit stores are recorded. Every other write to a page first
-// carries out what was recorded, so the pixels always come out exactly as if
-// each shape had been drawn at once.
+// Only opaque 32-bit stores are recorded, and transparent copies of images
+// in a frame that so far repeats the last one. Every other write to a page
+// first carries out what was recorded, so the pixels always come out exactly
+// as if each shape had been drawn at once.
 //
 // Not for use outside gfx/.
 
@@ -15,6 +16,7 @@
 
 #include "gfx/color.hpp"
 #include "gfx/draw_target.hpp"
+#include "gfx/transparent_table.hpp"
 
 namespace gfx::detail {
 
@@ -49,6 +51,18 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
 void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
                    Color color);
 void addToGlyphRun(const std::uint8_t* glyph);
+
+// A transparent copy of `height` rows of `width` pixels from `source`, rows
+// `sourcePitch` bytes apart, to column x and row y of the target, already
+// clipped to it, through `rows`. Recorded only while everything recorded so
+// far repeats the record carried out last, so that a program that shows the
+// same picture every frame stores no pixels while it idles. The pixels are
+// compared with, or else copied into, a copy the record keeps, so what is
+// drawn does not depend on the image changing before the record is carried
+// out. False when not recorded: the caller copies at once.
+bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                           std::int32_t sourcePitch, TransparentRowsFn rows);
 
 // Carries out everything recorded, in order; costs one test when nothing is.
 // A record equal to the one carried out last, on pages nothing else has

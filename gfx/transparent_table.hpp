@@ -5,6 +5,8 @@
 
 namespace gfx {
 
+struct DrawTarget;
+
 using TransparentRowsFn = void (*)(const std::uint8_t* source, std::uint8_t* destination,
                                    std::int32_t width, std::int32_t height,
                                    std::int32_t sourcePitch, std::int32_t destinationPitch);
@@ -34,5 +36,9 @@ const TransparentTable& scalarTransparentTable();
 const TransparentTable& vectorTransparentTable();
 // Eight 32-bit pixels per step; only where the processor reports AVX2.
 const TransparentTable& wideTransparentTable();
+
+// The routine putTransparent uses for the context's target, chosen once per
+// context from the screen's flags and the processor.
+TransparentRowsFn transparentRowsFor(DrawTarget& context);
 
 }  // namespace gfx

@@ -203,13 +203,26 @@ TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlockOrWhenFlushed) {
     EXPECT_EQ(pixel, 0xFF123456u);
 }
 
-// A small frame of the game's kind: a white page, a cell, its fill and letter.
-void cellFrame(Color fill, std::string_view letter = "A") {
+// The pixel at x, y of an image, for writing it by hand.
+std::uint32_t* imagePixel(ImageBuffer& image, std::int32_t x, std::int32_t y) {
+    return reinterpret_cast<std::uint32_t*>(imageRow(&image, y)) + x;
+}
+
+// A small frame of the game's kind: a white page, a cell, its fill and
+// letter, and when given a picture on top, which `changeAfter` then writes
+// to by hand before the frame ends.
+void cellFrame(Color fill, std::string_view letter = "A", ImageBuffer* picture = nullptr,
+               bool changeAfter = false) {
     lockScreen();
     drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
     drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
     drawLine(nullptr, 11, 11, 39, 39, fill, FilledBox, 0xFFFF, 0);
     drawText(nullptr, 22, 22, 0, letter, Black);
+    if (picture != nullptr) {
+        putImage(nullptr, 60, 50, picture, WholeImage, 0, 0, 0, 0, 0, putTransparent, 0, nullptr,
+                 nullptr);
+        if (changeAfter) *imagePixel(*picture, 1, 1) ^= 0x00FFFFFFu;
+    }
     unlockScreen(-1, -1);
 }
 
@@ -236,12 +249,37 @@ TEST_F(DeferredDrawingTest, AnUnchangedFrameIsNotDrawnAgain) {
     EXPECT_TRUE(snapshot().page == first.page) << firstDifference(first, snapshot());
 }
 
+TEST_F(DeferredDrawingTest, AnUnchangedFrameWithAPictureIsNotDrawnAgain) {
+    // Pixel 1,1 of the picture lands on 61,51; pixel 0,0 is the mask colour.
+    *imagePixel(*picture, 1, 1) = Blue;
+    // The first frame draws the picture at once, the second keeps a copy of it.
+    cellFrame(Green, "A", picture.get());
+    cellFrame(Green, "A", picture.get());
+    poke(12, 12, Red);
+    cellFrame(Green, "A", picture.get());
+    EXPECT_EQ(gfxtest::screenPixel(12, 12), Red) << "the unchanged frame was drawn again";
+    EXPECT_EQ(gfxtest::screenPixel(61, 51), Blue & 0x00FFFFFFu);
+    // A picture changed by hand between frames is drawn as it is now.
+    *imagePixel(*picture, 1, 1) = Red;
+    cellFrame(Green, "A", picture.get());
+    EXPECT_EQ(gfxtest::screenPixel(61, 51), Red & 0x00FFFFFFu);
+    EXPECT_EQ(gfxtest::screenPixel(12, 12), Green) << "the changed frame was not drawn";
+    // Changed by hand after it was put on the screen, it still shows as it
+    // was then.
+    cellFrame(Green, "A", picture.get(), true);
+    EXPECT_EQ(gfxtest::screenPixel(61, 51), Red & 0x00FFFFFFu);
+    cellFrame(Green, "A", picture.get());
+    EXPECT_EQ(gfxtest::screenPixel(61, 51), (Red ^ 0x00FFFFFFu) & 0x00FFFFFFu);
+}
+
 // Frames from a small pool, so that many repeat the one before, with the
 // pages written some other way now and then in between: after every frame the
 // pages are as when each frame is drawn at once.
 TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce) {
+    const std::uint32_t original = *imagePixel(*picture, 2, 3);
     const auto play = [&](bool recorded) {
         detail::setRecordingAllowed(recorded);
+        *imagePixel(*picture, 2, 3) = original;
         gfxtest::fillScreen(Black);
         std::mt19937 random(11);
         std::vector<Snapshot> after;
@@ -271,11 +309,16 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
                     drawLine(nullptr, 0, 12, x, 12, Red, Line, 0xF0F0, 0);
                     unlockScreen(-1, -1);
                     break;
+                case 6:
+                    *imagePixel(*picture, 2, 3) ^= 0x00FFFFFFu;
+                    break;
                 default:
                     break;
             }
             const std::uint32_t pick = random() % 3;
-            cellFrame(pick == 1 ? Blue : Green, pick == 2 ? "B" : "A");
+            const std::uint32_t withPicture = random() % 8;
+            cellFrame(pick == 1 ? Blue : Green, pick == 2 ? "B" : "A",
+                      withPicture != 0 ? picture.get() : nullptr, withPicture == 1);
             after.push_back(snapshot());
         }
         return after;
