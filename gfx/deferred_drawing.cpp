@@ -21,6 +21,9 @@ constexpr std::int32_t BandRows = 64;
 // A program that draws without end under one lock is served in batches, so
 // the record never grows past this many shapes.
 constexpr std::size_t MaxShapes = 1u << 16;
+// Pictures beyond this many bytes of kept copies are drawn at once: a frame
+// of many large layers would otherwise be held twice in memory.
+constexpr std::size_t MaxPictureBytes = std::size_t{8} << 20;
 
 enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture };
 
@@ -82,6 +85,7 @@ struct Record {
     // repeated picture is compared, not copied. Kept across records: an idle
     // program's picture is copied once.
     std::vector<PictureCopy> pictures;
+    std::size_t pictureBytes = 0;    // the pixels of all entries
     std::uint32_t pictureCount = 0;  // pictures in the record
     // How much of the record is known to repeat carriedOut, so each shape is
     // compared once however many pictures the record holds.
@@ -461,6 +465,10 @@ bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32
     if (r.pictureCount == r.pictures.size()) r.pictures.emplace_back();
     PictureCopy& copy = r.pictures[r.pictureCount];
     if (!holds(copy, source, width, height, sourcePitch, rows)) {
+        const std::size_t bytes =
+            static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
+        if (r.pictureBytes - copy.pixels.size() + bytes > MaxPictureBytes) return false;
+        r.pictureBytes = r.pictureBytes - copy.pixels.size() + bytes;
         take(copy, source, width, height, sourcePitch, rows);
         // carriedOut drew what this entry held before, so it can no longer
         // stand for the pages.
@@ -509,6 +517,7 @@ void dropRecorded() {
     theRecord.pagesHoldCarriedOut = false;
     theRecord.pictures.clear();
     theRecord.pictures.shrink_to_fit();
+    theRecord.pictureBytes = 0;
 }
 
 void setRecordingAllowed(bool allowed) {
