@@ -101,18 +101,24 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
 
     lockScreen();
     const std::uint8_t* from = imageRow(source, static_cast<std::int32_t>(sy)) + sx * b;
-    const bool recorded = routine == putTransparent && detail::recordingFor(context) &&
-                          detail::recordTransparentCopy(
-                              context, static_cast<std::int32_t>(px), static_cast<std::int32_t>(py),
-                              from, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h),
-                              source->pitch, transparentRowsFor(context));
-    if (!recorded) {
+    const auto x0 = static_cast<std::int32_t>(px);
+    const auto y0 = static_cast<std::int32_t>(py);
+    const auto width = static_cast<std::int32_t>(w);
+    const auto height = static_cast<std::int32_t>(h);
+    bool drawn = false;
+    if (routine == putTransparent && detail::recordingFor(context)) {
+        const TransparentRowsFn rows = transparentRowsFor(context);
+        drawn = detail::recordTransparentCopy(context, x0, y0, from, width, height, source->pitch,
+                                              rows) ||
+                detail::settleWithTransparentCopy(context, x0, y0, from, width, height,
+                                                  source->pitch, rows);
+    }
+    if (!drawn) {
         detail::settleBefore(context);
         std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;
-        routine(from, to, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), source->pitch,
-                context.pitch, alpha, blender, param);
+        routine(from, to, width, height, source->pitch, context.pitch, alpha, blender, param);
     }
-    markRows(context, static_cast<std::int32_t>(py), static_cast<std::int32_t>(py + h - 1));
+    markRows(context, y0, y0 + height - 1);
     detail::unlockAfterDrawing();
     runtime::setLastError(LoadResult::Ok);
 }

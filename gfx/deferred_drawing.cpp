@@ -25,7 +25,7 @@ constexpr std::size_t MaxShapes = 1u << 16;
 // of many large layers would otherwise be held twice in memory.
 constexpr std::size_t MaxPictureBytes = std::size_t{8} << 20;
 
-enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture };
+enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture, LivePicture };
 
 // Edges of an outline that lie inside the clip bounds.
 enum OutlineEdge : std::uint8_t { BottomEdge = 1, TopEdge = 2, RightEdge = 4, LeftEdge = 8 };
@@ -70,6 +70,14 @@ struct PictureCopy {
     TransparentRowsFn rows = nullptr;
 };
 
+// The image rows a transparent copy reads while the record is carried out
+// at once, when the copy is called.
+struct LiveSource {
+    const std::uint8_t* pixels = nullptr;
+    std::int32_t pitch = 0;
+    TransparentRowsFn rows = nullptr;
+};
+
 struct Record {
     std::vector<Shape> shapes;
     // The glyph rows of the cells of every glyph run, cell after cell.
@@ -87,6 +95,7 @@ struct Record {
     std::vector<PictureCopy> pictures;
     std::size_t pictureBytes = 0;    // the pixels of all entries
     std::uint32_t pictureCount = 0;  // pictures in the record
+    LiveSource live;                 // the source of a LivePicture, always the record's last shape
     // How much of the record is known to repeat carriedOut, so each shape is
     // compared once however many pictures the record holds.
     std::size_t shapesRepeated = 0;
@@ -340,6 +349,11 @@ void runPicture(const Shape& s, const PictureCopy& copy, std::int32_t from, std:
               pixelAddress(s, s.x, from), s.width, to - from + 1, rowBytes, s.pitch);
 }
 
+void runLivePicture(const Shape& s, const LiveSource& live, std::int32_t from, std::int32_t to) {
+    live.rows(live.pixels + static_cast<std::ptrdiff_t>(from - s.y) * live.pitch,
+              pixelAddress(s, s.x, from), s.width, to - from + 1, live.pitch, s.pitch);
+}
+
 // A fill that covers every pixel of the band on its page.
 bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
     return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == s.pitch && s.y <= top &&
@@ -377,6 +391,8 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
             runGlyphRun(s, r.cells.data(), from, to);
         } else if (s.kind == ShapeKind::Picture) {
             runPicture(s, r.pictures[s.firstCell], from, to);
+        } else if (s.kind == ShapeKind::LivePicture) {
+            runLivePicture(s, r.live, from, to);
         } else {
             runClippedGlyph(s, from, to);
         }
@@ -479,6 +495,25 @@ bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32
     shape.width = width;
     shape.firstCell = r.pictureCount++;
     shape.kind = ShapeKind::Picture;
+    return true;
+}
+
+bool settleWithTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
+                               const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                               std::int32_t sourcePitch, TransparentRowsFn rows) {
+    Record& r = theRecord;
+    if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.empty() ||
+        r.shapes.size() >= MaxShapes) {
+        return false;
+    }
+    r.live = {source, sourcePitch, rows};
+    Shape& shape = add(r, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    shape.kind = ShapeKind::LivePicture;
+    // The copy is drawn now, so the record is carried out, not compared.
+    r.pagesHoldCarriedOut = false;
+    settlePages();
     return true;
 }
 

@@ -64,6 +64,14 @@ bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32
                            const std::uint8_t* source, std::int32_t width, std::int32_t height,
                            std::int32_t sourcePitch, TransparentRowsFn rows);
 
+// Otherwise the same copy is drawn now, as the last shape of the record,
+// which is carried out with it band by band: the copy then writes rows of the
+// page that are still in the cache. False when nothing is recorded: the
+// caller copies alone.
+bool settleWithTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
+                               const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                               std::int32_t sourcePitch, TransparentRowsFn rows);
+
 // Carries out everything recorded, in order; costs one test when nothing is.
 // A record equal to the one carried out last, on pages nothing else has
 // written to since, is dropped instead: the pages hold its pixels already.
