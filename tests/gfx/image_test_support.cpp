@@ -26,78 +26,70 @@ void set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::vector<std::uint8_t> packRow(const BitmapForm& form, const StoredPicture& picture,
-                                  std::int32_t y) {
-    std::vector<std::uint8_t> row;
+void packRow(const BitmapForm& form, const StoredPicture& picture, std::int32_t y,
+             std::vector<std::uint8_t>& out) {
+    const std::size_t start = out.size();
     const int bits = form.bitCount;
-    if (bits < 8) {
-        std::uint32_t acc = 0;
-        int used = 0;
-        for (std::int32_t x = 0; x < picture.width; ++x) {
-            acc = (acc << bits) | picture.at(x, y);
-            used += bits;
-            if (used == 8) {
-                row.push_back(static_cast<std::uint8_t>(acc));
-                acc = 0;
-                used = 0;
-            }
-        }
-        if (used > 0) row.push_back(static_cast<std::uint8_t>(acc << (8 - used)));
-    } else {
-        for (std::int32_t x = 0; x < picture.width; ++x) {
-            const std::uint32_t v = picture.at(x, y);
+    std::uint32_t acc = 0;
+    int used = 0;
+    for (std::int32_t x = 0; x < picture.width; ++x) {
+        const std::uint32_t v = picture.at(x, y);
+        if (bits >= 8) {
             for (int i = 0; i < bits / 8; ++i)
-                row.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+                out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+            continue;
+        }
+        acc = (acc << bits) | v;
+        used += bits;
+        if (used == 8) {
+            out.push_back(static_cast<std::uint8_t>(acc));
+            acc = 0;
+            used = 0;
         }
     }
-    while (row.size() % 4 != 0) row.push_back(0);
-    return row;
+    if (used > 0) out.push_back(static_cast<std::uint8_t>(acc << (8 - used)));
+    while ((out.size() - start) % 4 != 0) out.push_back(0);
 }
 
-// Greedy run-length coding: runs of equal pixels as encoded runs, the rest
-// as absolute runs of at least 3 pixels, every row closed by end-of-line.
+// Runs of equal pixels as encoded runs, the rest as absolute runs of at
+// least 3 pixels, so decoding meets both; every row ends with end-of-line.
 void encodeRleRow(const BitmapForm& form, const StoredPicture& picture, std::int32_t y,
                   std::vector<std::uint8_t>& out) {
     const bool four = form.bitCount == 4;
+    const std::int32_t width = picture.width;
+    auto at = [&](std::int32_t x) { return picture.at(x, y); };
     std::int32_t x = 0;
-    while (x < picture.width) {
+    while (x < width) {
         std::int32_t run = 1;
-        while (x + run < picture.width && run < 255 && picture.at(x + run, y) == picture.at(x, y)) {
-            ++run;
-        }
-        if (run >= 2 || picture.width - x < 3) {
+        while (x + run < width && run < 255 && at(x + run) == at(x)) ++run;
+        if (run >= 2 || width - x < 3) {
             out.push_back(static_cast<std::uint8_t>(run));
-            const std::uint32_t v = picture.at(x, y);
-            out.push_back(static_cast<std::uint8_t>(four ? (v << 4) | v : v));
+            out.push_back(static_cast<std::uint8_t>(four ? (at(x) << 4) | at(x) : at(x)));
             x += run;
             continue;
         }
         std::int32_t count = 0;
-        while (x + count < picture.width && count < 255 &&
-               (x + count + 1 >= picture.width ||
-                picture.at(x + count, y) != picture.at(x + count + 1, y))) {
+        while (x + count < width && count < 255 &&
+               (x + count + 1 >= width || at(x + count) != at(x + count + 1))) {
             ++count;
         }
-        if (count < 3) count = std::min<std::int32_t>(3, picture.width - x);
+        count = std::max(count, std::min<std::int32_t>(3, width - x));
         out.push_back(0);
         out.push_back(static_cast<std::uint8_t>(count));
-        std::vector<std::uint8_t> data;
+        const std::size_t start = out.size();
         for (std::int32_t i = 0; i < count; ++i) {
-            const std::uint32_t v = picture.at(x + i, y);
             if (!four) {
-                data.push_back(static_cast<std::uint8_t>(v));
+                out.push_back(static_cast<std::uint8_t>(at(x + i)));
             } else if (i % 2 == 0) {
-                data.push_back(static_cast<std::uint8_t>(v << 4));
+                out.push_back(static_cast<std::uint8_t>(at(x + i) << 4));
             } else {
-                data.back() = static_cast<std::uint8_t>(data.back() | v);
+                out.back() = static_cast<std::uint8_t>(out.back() | at(x + i));
             }
         }
-        if (data.size() % 2 != 0) data.push_back(0);
-        out.insert(out.end(), data.begin(), data.end());
+        if ((out.size() - start) % 2 != 0) out.push_back(0);
         x += count;
     }
-    out.push_back(0);
-    out.push_back(0);
+    put16(out, 0);
 }
 
 }  // namespace
@@ -146,24 +138,20 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
     put32(out, 0);
     put32(out, 0);  // pixel offset, patched below
     put32(out, form.headerSize);
-    const std::int32_t storedHeight = form.topDown ? -picture.height : picture.height;
     if (core) {
         put16(out, static_cast<std::uint32_t>(picture.width));
         put16(out, static_cast<std::uint32_t>(picture.height));
-        put16(out, form.planes);
-        put16(out, form.bitCount);
     } else {
         put32(out, static_cast<std::uint32_t>(picture.width));
-        put32(out, static_cast<std::uint32_t>(storedHeight));
-        put16(out, form.planes);
-        put16(out, form.bitCount);
-        if (form.headerSize >= 20) put32(out, form.compression);
+        put32(out, static_cast<std::uint32_t>(form.topDown ? -picture.height : picture.height));
+    }
+    put16(out, form.planes);
+    put16(out, form.bitCount);
+    if (!core) {
         const std::size_t headerEnd = 14 + form.headerSize;
-        // Fields between 24 and the masks: image size, resolutions, colour counts.
+        if (form.headerSize >= 20) put32(out, form.compression);
+        // Image size, resolutions and colour counts, then the masks where they fit.
         while (out.size() < std::min<std::size_t>(headerEnd, 14 + 40)) out.push_back(0);
-        if (form.headerSize >= 108) {
-            while (out.size() < 14 + 40) out.push_back(0);
-        }
         for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i)
             put32(out, form.masks[i]);
         while (out.size() < headerEnd) out.push_back(0);
@@ -171,9 +159,7 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
     if (form.bitCount <= 8) {
         for (std::uint32_t i = 0; i < (1u << form.bitCount); ++i) {
             const std::uint32_t rgb = i < picture.palette.size() ? picture.palette[i] : 0;
-            out.push_back(static_cast<std::uint8_t>(rgb));
-            out.push_back(static_cast<std::uint8_t>(rgb >> 8));
-            out.push_back(static_cast<std::uint8_t>(rgb >> 16));
+            for (int shift : {0, 8, 16}) out.push_back(static_cast<std::uint8_t>(rgb >> shift));
             if (!core) out.push_back(0);
         }
     } else if (form.compression == 3 && (form.headerSize < 52 || form.headerSize == 64)) {
@@ -186,14 +172,10 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
         if (rle) {
             encodeRleRow(form, picture, y, out);
         } else {
-            const auto row = packRow(form, picture, y);
-            out.insert(out.end(), row.begin(), row.end());
+            packRow(form, picture, y, out);
         }
     }
-    if (rle) {
-        out.push_back(0);
-        out.push_back(1);
-    }
+    if (rle) put16(out, 0x0100);  // end of bitmap
     set32(out, 2, static_cast<std::uint32_t>(out.size()));
     set32(out, 10, form.zeroPixelOffset ? 0u : static_cast<std::uint32_t>(offset));
     return out;

@@ -1,7 +1,6 @@
 #pragma once
-// Shared helpers of the image, loader and blit tests: a temporary folder, a
-// screen on the Null driver, and a bitmap-file writer independent of the
-// loader.
+// Shared helpers of the image, loader and blit tests, and a bitmap-file
+// writer that owes nothing to the loader (the game tests use it too).
 
 #include <array>
 #include <cstdint>
@@ -44,8 +43,8 @@ struct BitmapForm {
     bool zeroPixelOffset = false;  // leave the offset 0 so the loader computes it
 };
 
-// A picture as stored: one value per pixel (a palette index, or the raw
-// 16-, 24- or 32-bit word), row 0 on top, plus the colour table as 0x00RRGGBB.
+// One stored value per pixel (a palette index or the raw 16/24/32-bit word),
+// row 0 on top, and the colour table as 0x00RRGGBB.
 struct StoredPicture {
     std::int32_t width = 0;
     std::int32_t height = 0;
