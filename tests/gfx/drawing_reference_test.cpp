@@ -1,9 +1,8 @@
-// The drawing operations against a plain per-pixel drawer written from the
-// rules alone, over thousands of random shapes: lines, outlines and filled
-// boxes in every style, text, all with random clip rectangles that reach
-// past the screen. Each shape is drawn once through the direct stores and
-// once through a putPixel that is not the plain one, so both writers of
-// every operation are held to the same pixels and the same marked rows.
+// Lines, outlines, filled boxes and text in every style against a plain
+// per-pixel drawer, over thousands of random shapes and clip rectangles that
+// reach past the screen. Each shape is drawn once through the direct stores
+// and once through a putPixel that is not the plain one, so both writers are
+// held to the same pixels and the same marked rows.
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +20,7 @@
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/text.hpp"
+#include "tests/gfx/screen_pixels.hpp"
 
 namespace {
 
@@ -30,12 +30,20 @@ constexpr std::int32_t Width = 83;
 constexpr std::int32_t Height = 57;
 constexpr Color Paper = 0xFF102030u;
 
-// Pixels and marked rows as the rules say they must end up.
+// Pixels and marked rows as they must end up; coordinates count from the
+// clip rectangle's corner.
 struct Expected {
     std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(Width * Height, Paper);
     std::vector<std::uint8_t> dirty = std::vector<std::uint8_t>(Height, 0);
-    std::int32_t left = 0, top = 0, right = Width - 1, bottom = Height - 1;
-    std::int32_t originX = 0, originY = 0;  // coordinates count from the clip corner
+    std::int32_t originX, originY, left, top, right, bottom;
+
+    explicit Expected(const ClipRect& c)
+        : originX(c.x),
+          originY(c.y),
+          left(std::max(c.x, 0)),
+          top(std::max(c.y, 0)),
+          right(std::min(c.x + c.width - 1, Width - 1)),
+          bottom(std::min(c.y + c.height - 1, Height - 1)) {}
 
     bool inside(std::int64_t x, std::int64_t y) const {
         return x >= left && x <= right && y >= top && y <= bottom;
@@ -53,8 +61,7 @@ bool styleBit(std::uint16_t style, std::int64_t position) {
     return ((style >> (15 - (position & 15))) & 1u) != 0;
 }
 
-// A straight run from a to b visits positions in drawing order; reversed runs
-// keep the pattern anchored at a.
+// Clipped first, then walked from a to b, so the pattern stays anchored at a.
 void referenceLine(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                    Color color, std::uint16_t style) {
     for (int pass = 0;; ++pass) {
@@ -85,31 +92,18 @@ void referenceLine(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x
             y1 = edge;
         }
     }
-    std::vector<std::pair<std::int64_t, std::int64_t>> visits;
     const std::int64_t dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
     const std::int64_t sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
-    if (x1 == x2 || y1 == y2) {
-        for (std::int64_t i = 0; i <= std::max(dx, dy); ++i) {
-            visits.emplace_back(x1 + (x1 == x2 ? 0 : i * sx), y1 + (y1 == y2 ? 0 : i * sy));
+    const bool flat = dx >= dy;
+    std::int64_t x = x1, y = y1, err = flat ? 2 * dy - dx : 2 * dx - dy;
+    for (std::int64_t i = 0; i <= std::max(dx, dy); ++i) {
+        if (styleBit(style, i)) e.set(x, y, color);
+        if (err >= 0) {
+            flat ? y += sy : x += sx;
+            err -= 2 * std::max(dx, dy);
         }
-    } else {
-        std::int64_t x = x1, y = y1;
-        const bool flat = dx >= dy;
-        std::int64_t err = flat ? 2 * dy - dx : 2 * dx - dy;
-        for (std::int64_t i = 0; i <= (flat ? dx : dy); ++i) {
-            visits.emplace_back(x, y);
-            if (err >= 0) {
-                flat ? y += sy : x += sx;
-                err -= 2 * (flat ? dx : dy);
-            }
-            err += 2 * (flat ? dy : dx);
-            flat ? x += sx : y += sy;
-        }
-    }
-    for (std::size_t i = 0; i < visits.size(); ++i) {
-        if (styleBit(style, static_cast<std::int64_t>(i))) {
-            e.set(visits[i].first, visits[i].second, color);
-        }
+        err += 2 * std::min(dx, dy);
+        flat ? x += sx : y += sy;
     }
     e.mark(std::min(y1, y2), std::max(y1, y2));
 }
@@ -119,23 +113,18 @@ void referenceBox(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x2
     if (x2 < x1) std::swap(x1, x2);
     if (y2 < y1) std::swap(y1, y2);
     if (x2 < e.left || y2 < e.top || x1 > e.right || y1 > e.bottom) return;
-    if (filled) {
-        for (std::int64_t y = y1; y <= y2; ++y) {
-            for (std::int64_t x = x1; x <= x2; ++x) {
-                if (e.inside(x, y)) e.set(x, y, color);
-            }
+    std::int64_t position = 0;
+    // Every position of each whole edge counts, whether it is drawn or not.
+    auto edge = [&](std::int64_t fx, std::int64_t fy, std::int64_t steps, bool across, bool shown) {
+        for (std::int64_t i = 0; i < steps; ++i, ++position) {
+            const std::int64_t x = across ? fx + i : fx, y = across ? fy : fy + i;
+            if (shown && e.inside(x, y) && (filled || styleBit(style, position)))
+                e.set(x, y, color);
         }
+    };
+    if (filled) {
+        for (std::int64_t y = y1; y <= y2; ++y) edge(x1, y, x2 - x1 + 1, true, true);
     } else {
-        // Every position of each whole edge counts, whether it is drawn or not.
-        std::int64_t position = 0;
-        auto edge = [&](std::int64_t fx, std::int64_t fy, std::int64_t steps, bool across,
-                        bool lineInside) {
-            for (std::int64_t i = 0; i < steps; ++i, ++position) {
-                const std::int64_t x = across ? fx + i : fx;
-                const std::int64_t y = across ? fy : fy + i;
-                if (lineInside && e.inside(x, y) && styleBit(style, position)) e.set(x, y, color);
-            }
-        };
         edge(x1, y2, x2 - x1 + 1, true, y2 <= e.bottom);
         edge(x1, y1, x2 - x1 + 1, true, y1 >= e.top);
         edge(x2, y1, y2 - y1 + 1, false, x2 <= e.right);
@@ -150,8 +139,7 @@ void referenceText(Expected& e, std::int64_t x, std::int64_t y, const std::strin
     if (x + 8 * n - 1 < e.left || x > e.right || y + 7 < e.top || y > e.bottom) return;
     if (e.right < e.left || e.bottom < e.top) return;
     for (std::int64_t i = 0; i < n; ++i) {
-        const std::uint8_t* glyph =
-            BuiltinFont.data() + 8 * static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
+        const std::uint8_t* glyph = BuiltinFont.data() + 8 * static_cast<std::uint8_t>(text[i]);
         for (std::int64_t row = 0; row < 8; ++row) {
             for (std::int64_t bit = 0; bit < 8; ++bit) {
                 const std::int64_t px = x + 8 * i + bit;
@@ -163,75 +151,45 @@ void referenceText(Expected& e, std::int64_t x, std::int64_t y, const std::strin
     e.mark(std::max<std::int64_t>(y, e.top), std::min<std::int64_t>(y + 7, e.bottom));
 }
 
-// A putPixel that is not the plain routine, so drawing must go through it.
 void routedPutPixel(DrawTarget& context, std::int32_t x, std::int32_t y, Color color) {
     std::memcpy(context.rowTable[static_cast<std::size_t>(y)] + 4 * x, &color, 4);
 }
 
-class DrawingReference : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        presetDriverName("null");
-        ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
+// Paper everywhere, no marks, a random clip rectangle and writer.
+Expected startShape(std::mt19937& random, bool routed) {
+    gfxtest::fillScreen(Paper);
+    gfxtest::clearDirtyRows();
+    DrawTarget& context = drawTarget();
+    context.putPixel = routed ? routedPutPixel : putPixelFor(4);
+    ClipRect c{0, 0, Width, Height};
+    if (random() % 3 != 0) {
+        std::uniform_int_distribution<std::int32_t> corner(-10, Width + 10);
+        const std::int32_t cx = corner(random), cy = corner(random) % (Height + 10);
+        c = ClipRect{cx, cy, corner(random), corner(random) % (Height + 10)};
     }
-    void TearDown() override {
-        closeScreen();
-        presetDriverName(nullptr);
-    }
-
-    // Paper everywhere, no marks, a random clip rectangle and writer.
-    Expected startShape(std::mt19937& random, bool routed) {
-        Screen& screen = *activeScreen();
-        for (std::int32_t i = 0; i < Width * Height; ++i)
-            std::memcpy(screen.pages[0] + 4 * i, &Paper, 4);
-        std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
-        DrawTarget& context = drawTarget();
-        context.putPixel = routed ? routedPutPixel : putPixelFor(4);
-        Expected e;
-        context.clipRect = ClipRect{0, 0, Width, Height};
-        if (random() % 3 != 0) {
-            std::uniform_int_distribution<std::int32_t> corner(-10, Width + 10);
-            const std::int32_t cx = corner(random), cy = corner(random) % (Height + 10);
-            context.clipRect = ClipRect{cx, cy, corner(random), corner(random) % (Height + 10)};
-        }
-        const ClipRect& c = context.clipRect;
-        e.originX = c.x;
-        e.originY = c.y;
-        e.left = std::max(c.x, 0);
-        e.top = std::max(c.y, 0);
-        e.right = std::min(c.x + c.width - 1, Width - 1);
-        e.bottom = std::min(c.y + c.height - 1, Height - 1);
-        return e;
-    }
-
-    static ::testing::AssertionResult matches(const Expected& e) {
-        const Screen& screen = *currentScreen();
-        for (std::int32_t y = 0; y < Height; ++y) {
-            if (screen.dirtyRows[static_cast<std::size_t>(y)] !=
-                e.dirty[static_cast<std::size_t>(y)]) {
-                const ClipRect& c = gfx::drawTarget().clipRect;
-                return ::testing::AssertionFailure()
-                       << "row " << y << " marked wrongly in clip (" << c.x << "," << c.y << ","
-                       << c.width << "," << c.height << ") expected "
-                       << int(e.dirty[static_cast<std::size_t>(y)]);
-            }
-            for (std::int32_t x = 0; x < Width; ++x) {
-                std::uint32_t got = 0;
-                std::memcpy(&got, screen.pages[0] + y * screen.pitch + 4 * x, 4);
-                if (got != e.pixels[static_cast<std::size_t>(y * Width + x)]) {
-                    return ::testing::AssertionFailure() << "pixel " << x << "," << y;
-                }
-            }
-        }
-        return ::testing::AssertionSuccess();
-    }
-};
-
-std::uint16_t randomStyle(std::mt19937& random) {
-    return random() % 2 == 0 ? 0xFFFF : static_cast<std::uint16_t>(random());
+    context.clipRect = c;
+    return Expected(c);
 }
 
-TEST_F(DrawingReference, LinesAndBoxesMatchThePerPixelRules) {
+::testing::AssertionResult matches(const Expected& e, bool routed) {
+    const Screen& screen = *currentScreen();
+    const ClipRect& c = drawTarget().clipRect;
+    auto failure = ::testing::AssertionFailure();
+    failure << " in clip (" << c.x << "," << c.y << "," << c.width << "," << c.height << ")"
+            << (routed ? " through putPixel" : " stored directly");
+    for (std::int32_t y = 0; y < Height; ++y) {
+        if (screen.dirtyRows[y] != e.dirty[y]) return failure << ": row " << y << " marks";
+        for (std::int32_t x = 0; x < Width; ++x) {
+            if (gfxtest::screenPixel(x, y) != e.pixels[y * Width + x])
+                return failure << ": pixel " << x << "," << y;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
+    presetDriverName("null");
+    ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
     std::mt19937 random(20240611);
     std::uniform_int_distribution<std::int32_t> coordinate(-60, Width + 60);
     for (int shape = 0; shape < 6000; ++shape) {
@@ -246,8 +204,9 @@ TEST_F(DrawingReference, LinesAndBoxesMatchThePerPixelRules) {
             x2 = x1 + static_cast<std::int32_t>(random() % 5);
             y2 = y1 + static_cast<std::int32_t>(random() % 5);
         }
-        const std::int32_t mode = static_cast<std::int32_t>(random() % 4);
-        const std::uint16_t style = randomStyle(random);
+        const auto mode = static_cast<std::int32_t>(random() % 4);  // 3 is unknown: an outline
+        const std::uint16_t style =
+            random() % 2 == 0 ? 0xFFFF : static_cast<std::uint16_t>(random());
         const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
         drawLine(nullptr, float(x1), float(y1), float(x2), float(y2), color, mode, style, 0);
         const std::int64_t ox = e.originX, oy = e.originY;
@@ -256,27 +215,25 @@ TEST_F(DrawingReference, LinesAndBoxesMatchThePerPixelRules) {
         } else {
             referenceBox(e, x1 + ox, y1 + oy, x2 + ox, y2 + oy, color, mode == FilledBox, style);
         }
-        ASSERT_TRUE(matches(e)) << "shape " << shape << " mode " << mode << " (" << x1 << "," << y1
-                                << ")-(" << x2 << "," << y2 << ") style " << style
-                                << (routed ? " through putPixel" : " stored directly");
+        ASSERT_TRUE(matches(e, routed))
+            << "shape " << shape << " mode " << mode << " (" << x1 << "," << y1 << ")-(" << x2
+            << "," << y2 << ") style " << style;
     }
-}
-
-TEST_F(DrawingReference, TextMatchesThePerPixelRules) {
-    std::mt19937 random(7);
-    std::uniform_int_distribution<std::int32_t> coordinate(-30, Width + 10);
+    random.seed(7);
+    std::uniform_int_distribution<std::int32_t> place(-30, Width + 10);
     for (int shape = 0; shape < 4000; ++shape) {
         const bool routed = shape % 2 == 1;
         Expected e = startShape(random, routed);
         std::string text(1 + random() % 12, ' ');
         for (char& c : text) c = static_cast<char>(random());
-        const std::int32_t x = coordinate(random), y = coordinate(random) % (Height + 10);
+        const std::int32_t x = place(random), y = place(random) % (Height + 10);
         const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
         drawText(nullptr, float(x), float(y), 4, text, color);
         referenceText(e, std::int64_t{x} + e.originX, std::int64_t{y} + e.originY, text, color);
-        ASSERT_TRUE(matches(e)) << "text " << shape << " at (" << x << "," << y << ")"
-                                << (routed ? " through putPixel" : " stored directly");
+        ASSERT_TRUE(matches(e, routed)) << "text " << shape << " at (" << x << "," << y << ")";
     }
+    closeScreen();
+    presetDriverName(nullptr);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -23,59 +24,29 @@ class InputTest : public gfxtest::RecordingScreenTest {
     }
 };
 
-TEST_F(InputTest, KeysReadAsTextsInOrder) {
-    postKey(27);
-    postKey(0x48FF);
-    postKey(0x3BFF);
-    postKey(0x84);
+TEST_F(InputTest, KeysReadAsTextsInOrderUnderTheFrameLock) {
+    // 255 is a character (the no-break space), not an extended key: its low
+    // byte must not make it read as two bytes. A posted 0 reads as nothing.
+    const KeyCode codes[] = {27, 0x48FF, 0x84, 255, 0xFFFF, 0, 'x'};
+    for (KeyCode code : codes) postKey(code);
     EXPECT_TRUE(currentScreen()->keys.keyPosted);
-    EXPECT_EQ(readKey(), "\x1b");
-    EXPECT_FALSE(currentScreen()->keys.keyPosted);
-    EXPECT_EQ(readKey(), "\xffH");
-    EXPECT_EQ(readKey(), "\xff;");
-    EXPECT_EQ(readKey(), "\x84");
-    EXPECT_EQ(readKey(), "");
-    // Each read brackets the ring with the frame lock.
-    EXPECT_EQ(gfxtest::countInLog("Rec:lock"), 5);
-    EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), 5);
-    EXPECT_EQ(currentScreen()->lockCount, 0);
+    for (const char* expected : {"\x1b", "\xffH", "\x84", "\xff", "\xff\xff", "", "x", ""}) {
+        EXPECT_EQ(readKey(), expected);
+        EXPECT_FALSE(currentScreen()->keys.keyPosted);
+    }
+    EXPECT_EQ(gfxtest::countInLog("Rec:lock"), 8);
+    EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), 8);
 }
 
-TEST_F(InputTest, FullRingKeepsNewestFifteen) {
-    for (KeyCode code = 'a'; code < 'a' + 20; ++code) postKey(code);
-    std::string read;
-    for (std::string key = readKey(); !key.empty(); key = readKey()) read += key;
-    EXPECT_EQ(read, "fghijklmnopqrst");
-}
-
-// 255 is a character (the no-break space of code page 437), not an extended
-// key: its low byte must not make it read as two bytes.
-TEST_F(InputTest, CharacterCode255ReadsAsOneByte) {
-    postKey(255);
-    postKey(0xFFFF);
-    EXPECT_EQ(readKey(), "\xff");
-    EXPECT_EQ(readKey(), "\xff\xff");
-}
-
-TEST_F(InputTest, PostedZeroReadsAsEmpty) {
-    postKey(0);
-    postKey('x');
-    EXPECT_EQ(readKey(), "");
-    EXPECT_EQ(readKey(), "x");
-}
-
-TEST_F(InputTest, CloseRequestComesBeforeQueuedKeysOnce) {
+TEST_F(InputTest, CloseRequestFromASignalComesBeforeQueuedKeysOnce) {
     postKey('q');
     std::signal(SIGTERM, [](int) { requestClose(); });
     std::raise(SIGTERM);
     std::signal(SIGTERM, SIG_DFL);
-    EXPECT_EQ(readKey(), "\xffk");
-    EXPECT_EQ(readKey(), "q");
-    EXPECT_EQ(readKey(), "");
+    for (const char* expected : {"\xffk", "q", ""}) EXPECT_EQ(readKey(), expected);
     closeScreen();
     requestClose();
-    EXPECT_EQ(readKey(), "\xffk");
-    EXPECT_EQ(readKey(), "");
+    for (const char* expected : {"\xffk", ""}) EXPECT_EQ(readKey(), expected);
 }
 
 TEST_F(InputTest, ConsoleReaderServesWhileNoScreen) {
@@ -87,7 +58,12 @@ TEST_F(InputTest, ConsoleReaderServesWhileNoScreen) {
     EXPECT_EQ(readKey(), "");
 }
 
-TEST_F(InputTest, EventQueueDropsOldestWhenFull) {
+TEST_F(InputTest, FullQueuesDropTheOldest) {
+    for (KeyCode code = 'a'; code < 'a' + 20; ++code) postKey(code);
+    std::string read;
+    for (std::string key = readKey(); !key.empty(); key = readKey()) read += key;
+    EXPECT_EQ(read, "fghijklmnopqrst");
+
     for (std::int32_t i = 0; i < 130; ++i) postEvent(EventMouseMove, i, 0, 0, 0);
     const EventQueue& queue = currentScreen()->eventQueue;
     std::vector<std::int32_t> seen;
@@ -99,34 +75,26 @@ TEST_F(InputTest, EventQueueDropsOldestWhenFull) {
     EXPECT_EQ(seen.back(), 129);
 }
 
-TEST_F(InputTest, MouseFromDriverUnderLock) {
+TEST_F(InputTest, MouseFromDriverUnderLockOrMinusOneEverywhere) {
     Rec::mouse = gfxtest::MouseReply{0, 12, 7, 3, 1, 0};
-    std::int32_t x = 0, y = 0, wheel = 0, buttons = 0, clipped = 9;
-    EXPECT_EQ(readMouse(&x, &y, &wheel, &buttons, &clipped), 0);
-    EXPECT_EQ(x, 12);
-    EXPECT_EQ(y, 7);
-    EXPECT_EQ(wheel, 3);
-    EXPECT_EQ(buttons, 1);
-    EXPECT_EQ(clipped, 0);
+    std::int32_t v[5] = {0, 0, 0, 0, 9};
+    EXPECT_EQ(readMouse(&v[0], &v[1], &v[2], &v[3], &v[4]), 0);
+    EXPECT_EQ(std::vector<std::int32_t>(v, v + 5), (std::vector<std::int32_t>{12, 7, 3, 1, 0}));
     EXPECT_EQ(driverLog(), (std::vector<std::string>{"Rec:lock", "Rec:getMouse", "Rec:unlock"}));
-    EXPECT_EQ(readMouse(&x, &y, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(readMouse(&v[0], &v[1], nullptr, nullptr, nullptr), 0);
 
-    Rec::mouse.result = -1;  // cursor outside the window
-    EXPECT_EQ(readMouse(&x, &y, &wheel, &buttons, &clipped), 1);
-    for (std::int32_t v : {x, y, wheel, buttons, clipped}) EXPECT_EQ(v, -1);
-}
-
-TEST_F(InputTest, MouseWithoutScreenOrGetMouse) {
-    std::int32_t values[5] = {5, 5, 5, 5, 5};
+    // Outside the window, without a screen, and on a back end without a mouse.
+    auto failsWithMinusOnes = [&v] {
+        std::fill(v, v + 5, 5);
+        EXPECT_EQ(readMouse(&v[0], &v[1], &v[2], &v[3], &v[4]), 1);
+        EXPECT_EQ(std::vector<std::int32_t>(v, v + 5), std::vector<std::int32_t>(5, -1));
+    };
+    Rec::mouse.result = -1;
+    failsWithMinusOnes();
     closeScreen();
-    EXPECT_EQ(readMouse(&values[0], &values[1], &values[2], &values[3], &values[4]), 1);
-    for (std::int32_t v : values) EXPECT_EQ(v, -1);
-
-    ASSERT_EQ(openScreen(16, 16, 32, 0, NoDriver, 0), 0);  // the Null driver has no mouse
-    values[0] = 5;
-    EXPECT_EQ(readMouse(&values[0], &values[1], nullptr, nullptr, nullptr), 1);
-    EXPECT_EQ(values[0], -1);
-    EXPECT_EQ(values[1], -1);
+    failsWithMinusOnes();
+    ASSERT_EQ(openScreen(16, 16, 32, 0, NoDriver, 0), 0);
+    failsWithMinusOnes();
 }
 
 }  // namespace

@@ -16,69 +16,57 @@ using namespace gfx;
 
 // A back end whose window thread behaves like the real ones: every pass takes
 // the frame lock, looks at the marked rows and clears the marks.
-struct Presenter {
-    std::mutex frameLock;
-    std::thread thread;
-    std::atomic<bool> running{false};
-    Screen* screen = nullptr;
-    int framesSeen = 0;
-    int mixedFrames = 0;
-};
-Presenter presenter;
+std::mutex frameLock;
+std::thread presenter;
+std::atomic<bool> running{false};
+int framesSeen = 0;
+int mixedFrames = 0;
 
-void presentPass() {
-    std::lock_guard<std::mutex> hold(presenter.frameLock);
-    Screen& screen = *presenter.screen;
+void presentPass(Screen& screen) {
+    std::lock_guard<std::mutex> hold(frameLock);
     bool anyMarked = false;
     for (std::uint8_t& row : screen.dirtyRows) {
         anyMarked = anyMarked || row != 0;
         row = 0;
     }
     if (!anyMarked) return;
-    ++presenter.framesSeen;
-    std::uint32_t first = 0;
-    std::memcpy(&first, screen.visiblePixels, 4);
-    for (std::int32_t i = 0; i < screen.width * screen.height; ++i) {
-        std::uint32_t pixel = 0;
-        std::memcpy(&pixel, screen.visiblePixels + 4 * i, 4);
-        if (pixel != first) {
-            ++presenter.mixedFrames;
+    ++framesSeen;
+    const std::size_t bytes = static_cast<std::size_t>(screen.width) * screen.height * 4;
+    for (std::size_t i = 4; i < bytes; i += 4) {
+        if (std::memcmp(screen.visiblePixels, screen.visiblePixels + i, 4) != 0) {
+            ++mixedFrames;
             return;
         }
     }
-}
-
-int presenterInit(const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                  std::int32_t) {
-    presenter.screen = activeScreen();
-    presenter.running = true;
-    presenter.thread = std::thread([] {
-        while (presenter.running) {
-            presentPass();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
-    return 0;
-}
-
-void presenterExit() {
-    presenter.running = false;
-    if (presenter.thread.joinable()) presenter.thread.join();
 }
 
 const DisplayDriver& presenterDriver() {
     static const DisplayDriver driver = [] {
         DisplayDriver d;
         d.name = "Presenter";
-        d.init = presenterInit;
-        d.exit = presenterExit;
-        d.lock = [] { presenter.frameLock.lock(); };
-        d.unlock = [] { presenter.frameLock.unlock(); };
+        d.init = [](const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                    std::int32_t) {
+            running = true;
+            presenter = std::thread([screen = activeScreen()] {
+                while (running) {
+                    presentPass(*screen);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            });
+            return 0;
+        };
+        d.exit = [] {
+            running = false;
+            if (presenter.joinable()) presenter.join();
+        };
+        d.lock = [] { frameLock.lock(); };
+        d.unlock = [] { frameLock.unlock(); };
         return d;
     }();
     return driver;
 }
 
+// A race between drawing and presenting would show a half-drawn frame.
 TEST(PresentingThread, SeesOnlyWholeFrames) {
     closeScreen();
     presetDriverName(nullptr);
@@ -97,9 +85,9 @@ TEST(PresentingThread, SeesOnlyWholeFrames) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     closeScreen();
     setDriverCandidates({});
-    EXPECT_FALSE(presenter.running);
-    EXPECT_GT(presenter.framesSeen, 0);
-    EXPECT_EQ(presenter.mixedFrames, 0);
+    EXPECT_FALSE(running);
+    EXPECT_GT(framesSeen, 0);
+    EXPECT_EQ(mixedFrames, 0);
 }
 
 }  // namespace
