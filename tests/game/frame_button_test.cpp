@@ -13,61 +13,45 @@ std::string gridLetters(const game::Puzzle& puzzle) {
     return letters;
 }
 
-std::string labelText(const widgets::WidgetPanel& panel, int id) {
-    for (const auto* l = panel.labels.get(); l != nullptr; l = l->next.get())
-        if (l->id == id) return l->text;
-    return "<none>";
-}
-
 class FrameButton : public GameTest {
   protected:
     void SetUp() override {
         GameTest::SetUp();
-        auto words = testing_support::elevenWords();
         // More entries than a puzzle needs, so every deal draws its own set.
+        auto words = testing_support::elevenWords();
         for (int i = 0; i < 30; ++i)
-            words.push_back({"WORT" + std::string(1, static_cast<char>('A' + i % 26)) +
-                                 std::string(1, static_cast<char>('A' + i / 26)),
+            words.push_back({"WORT" + std::string{char('A' + i % 26), char('A' + i / 26)},
                              "Hinweis " + std::to_string(i)});
-        testing_support::writeWordFile(folder() / "woerter.txt", "Tipp:", words);
+        writeWords(words);
         start();
+    }
+    void expectLabelsShowTheHints() {
+        const auto* label = game().panel.labels.get();
+        for (int i = 0; i < game::PuzzleWordCount; ++i, label = label->next.get()) {
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->text, "Tipp: " + word(i).hint) << i;
+        }
     }
 };
 
-TEST_F(FrameButton, StartUpLabelsCarryPrefixSpaceAndHint) {
-    for (int i = 0; i < game::PuzzleWordCount; ++i) {
-        EXPECT_EQ(labelText(game().panel, i + 1),
-                  "Tipp: " + game().puzzle.words[static_cast<std::size_t>(i)].hint);
-    }
+TEST_F(FrameButton, PressDealsRelabelsUnstrikesAndDropsThePendingCell) {
+    expectLabelsShowTheHints();
     EXPECT_EQ(game().panel.buttons->caption, "Neues R\x84tsel");
     EXPECT_EQ(game().panel.buttons->next, nullptr);
-}
 
-TEST_F(FrameButton, PressDealsRelabelsAndUnstrikes) {
     findWord(0);
     ASSERT_TRUE(labelStruck(0));
+    const game::CellPair found = word(0).first;
+    clickCell(word(1).first);
     const std::string before = gridLetters(game().puzzle);
     click(800, 555);
     EXPECT_NE(gridLetters(game().puzzle), before);
     EXPECT_FALSE(labelStruck(0));
-    EXPECT_EQ(game().puzzle.words[0].found, 0);
+    EXPECT_FALSE(cellGreen(found));
+    EXPECT_EQ(word(0).found, 0);
     EXPECT_EQ(game().buttonHit, 0);
-    for (int i = 0; i < game::PuzzleWordCount; ++i) {
-        EXPECT_EQ(labelText(game().panel, i + 1),
-                  "Tipp: " + game().puzzle.words[static_cast<std::size_t>(i)].hint);
-    }
-    EXPECT_FALSE(cellGreen(game().puzzle.words[0].first));
-}
-
-TEST_F(FrameButton, EdgeLinesOfTheButtonFrameDoNothing) {
-    findWord(0);
-    const std::string before = gridLetters(game().puzzle);
-    click(750, 555);
-    click(800, 550);
-    EXPECT_EQ(gridLetters(game().puzzle), before);
-    EXPECT_TRUE(labelStruck(0));
-    click(850, 560);  // right and bottom edge lines count
-    EXPECT_NE(gridLetters(game().puzzle), before);
+    EXPECT_EQ(game().puzzle.selection, (game::CellPair{-1, -1}));
+    expectLabelsShowTheHints();
 }
 
 TEST_F(FrameButton, HoldingTheButtonDealsEveryFrame) {
@@ -80,12 +64,6 @@ TEST_F(FrameButton, HoldingTheButtonDealsEveryFrame) {
     }
     frameReleased();
     EXPECT_EQ(gridLetters(game().puzzle), previous);
-}
-
-TEST_F(FrameButton, PendingCellIsDroppedByANewDeal) {
-    clickCell(game().puzzle.words[0].first);
-    click(800, 555);
-    EXPECT_EQ(game().puzzle.selection, (game::CellPair{-1, -1}));
 }
 
 }  // namespace

@@ -1,34 +1,15 @@
 #include "game_fixture.hpp"
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "game/word_file.hpp"
+#include "gfx/color.hpp"
 #include "gfx/screen.hpp"
+#include "word_test_support.hpp"
 
 namespace testing_support {
-
-namespace {
-
-void noSleep(std::int32_t, std::int32_t) {}
-
-std::string scrambled(const std::string& line) {
-    std::string out = line;
-    for (char& c : out) c = static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c)));
-    return out;
-}
-
-}  // namespace
-
-void writeWordFile(const std::filesystem::path& path, const std::string& prefix,
-                   const std::vector<WordEntry>& entries) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << scrambled("ignored") << '\n' << scrambled(prefix) << '\n';
-    for (const WordEntry& e : entries) file << scrambled(e.word + ";-" + e.hint) << '\n';
-}
 
 std::vector<WordEntry> elevenWords() {
     return {{"APFEL", "Obst vom Baum"},
@@ -44,15 +25,19 @@ std::vector<WordEntry> elevenWords() {
             {"ZUGABE", "nie im Raetsel"}};
 }
 
+std::string wordFileText(const std::vector<WordEntry>& entries, const std::string& prefix) {
+    std::vector<std::string> lines{"ignored", prefix};
+    for (const WordEntry& e : entries) lines.push_back(e.word + ";-" + e.hint);
+    return wordtest::scrambledFile(lines);
+}
+
 void GameTest::SetUp() {
     // A fresh folder of our own: create_directory refuses one that exists.
     std::random_device entropy;
-    std::filesystem::path folder;
     do {
-        folder = std::filesystem::temp_directory_path() /
-                 ("lettermoor-game-" + std::to_string(entropy()));
-    } while (!std::filesystem::create_directory(folder));
-    folder_ = folder.string();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("lettermoor-game-" + std::to_string(entropy()));
+    } while (!std::filesystem::create_directory(folder_));
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
     resetScriptedDriver();
@@ -70,9 +55,17 @@ void GameTest::TearDown() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
+void GameTest::writeWords(const std::vector<WordEntry>& entries) {
+    std::ofstream(folder_ / "woerter.txt", std::ios::binary) << wordFileText(entries);
+}
+
 void GameTest::start(double seed) {
+    if (game_) {  // a restart within one test
+        game::endGame(*game_);
+        gfx::closeScreen();
+    }
     game_ = std::make_unique<game::Game>();
-    game_->sleep = noSleep;
+    game_->sleep = [](std::int32_t, std::int32_t) {};
     game::startGameWithSeed(*game_, seed);
     ASSERT_NE(gfx::currentScreen(), nullptr);
 }
@@ -89,14 +82,16 @@ void GameTest::click(std::int32_t x, std::int32_t y) {
     frameAt(x, y, false);
 }
 
-void GameTest::clickCell(const game::CellPair& rc) {
-    click(cellX(rc), cellY(rc));
+void GameTest::findWord(int index) {
+    clickCell(word(index).first);
+    clickCell(word(index).last);
 }
 
-void GameTest::findWord(int index, bool lastFirst) {
-    const game::PuzzleWord& word = game_->puzzle.words[static_cast<std::size_t>(index)];
-    clickCell(lastFirst ? word.last : word.first);
-    clickCell(lastFirst ? word.first : word.last);
+std::vector<std::uint32_t> GameTest::solveUpToTheLastPress() {
+    for (int i = 0; i < 9; ++i) findWord(i);
+    clickCell(word(9).first);
+    pressCell(word(9).last);
+    return framePixels();
 }
 
 std::uint32_t GameTest::pixel(std::int32_t x, std::int32_t y) {

@@ -20,42 +20,46 @@ struct WordEntry {
     std::string hint;
 };
 
-// Writes a scrambled word file with the given prefix and entries.
-void writeWordFile(const std::filesystem::path& path, const std::string& prefix,
-                   const std::vector<WordEntry>& entries);
-
 // Eleven distinct entries: the first ten are in every puzzle.
 std::vector<WordEntry> elevenWords();
+// The stored bytes of a word file with these entries.
+std::string wordFileText(const std::vector<WordEntry>& entries,
+                         const std::string& prefix = "Tipp:");
 
 class GameTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Start-up in the temporary folder with whatever files the test wrote there.
-    void start(double seed = 1234.0);
     std::filesystem::path folder() const { return folder_; }
+    void writeWords(const std::vector<WordEntry>& entries = elevenWords());
+    // (Re)starts in the temporary folder with whatever files the test wrote there.
+    void start(double seed = 1234.0);
 
     // One frame with the pointer at (x, y), left button down or up.
     bool frameAt(std::int32_t x, std::int32_t y, bool leftDown);
     bool frameReleased() { return frameAt(mouse().x, mouse().y, false); }
+    bool pressCell(const game::CellPair& rc) {
+        return frameAt(30 * rc.b + 15, 30 * rc.a + 15, true);
+    }
     // Press for one frame, then release for one frame.
     void click(std::int32_t x, std::int32_t y);
-    void clickCell(const game::CellPair& rowColumn);
-    void findWord(int index, bool lastFirst = false);
+    void clickCell(const game::CellPair& rc) { click(30 * rc.b + 15, 30 * rc.a + 15); }
+    void findWord(int index);
+    // Finds nine words and the tenth in a held press; returns that press's frame.
+    std::vector<std::uint32_t> solveUpToTheLastPress();
 
-    static std::int32_t cellX(const game::CellPair& rc) { return 30 * rc.b + 15; }
-    static std::int32_t cellY(const game::CellPair& rc) { return 30 * rc.a + 15; }
     static ScriptedMouse& mouse() { return scriptedMouse(); }
 
     static std::uint32_t pixel(std::int32_t x, std::int32_t y);
     // Whether the cell's fill shows green (a pixel inside the outline, off the letter).
-    static bool cellGreen(const game::CellPair& rowColumn);
+    static bool cellGreen(const game::CellPair& rc);
     // Whether hint label `index` shows its strike at the far right of its line.
     static bool labelStruck(int index);
     static std::vector<std::uint32_t> framePixels();
 
     game::Game& game() { return *game_; }
+    const game::PuzzleWord& word(int i) { return game_->puzzle.words[static_cast<std::size_t>(i)]; }
 
   private:
     std::filesystem::path folder_;

@@ -1,140 +1,101 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "game/grid_view.hpp"
 
 namespace {
 
 using game::CellPair;
-using game::Puzzle;
 
-// A grid of filler with word 0 "ROW" along row 2 (columns 3-5), word 1 "COL"
-// down column 7 (rows 10-12), word 2 a one-letter word at (15, 15).
+// Filler with word 0 "ROW" along row 2 (columns 3-5), word 1 "COL" down
+// column 7 (rows 10-12), word 2 a one-letter word at (15, 15) and word 3 a
+// second "ROW" over the ends of word 0.
 struct SmallPuzzle {
-    Puzzle puzzle;
+    game::Puzzle puzzle;
     widgets::WidgetPanel panel;
 
     SmallPuzzle() {
         for (auto& row : puzzle.grid)
             for (auto& cell : row) cell.letter = "Q";
-        setWord(0, "ROW", {2, 3}, {2, 5});
-        setWord(1, "COL", {10, 7}, {12, 7});
-        setWord(2, "I", {15, 15}, {15, 15});
-        for (int i = 3; i < game::PuzzleWordCount; ++i) setWord(i, "Z", {-5, -5}, {-5, -5});
-        for (int i = 0; i < game::PuzzleWordCount; ++i) widgets::addLabel(panel, 0, 0, 40, 0, "h");
+        const std::pair<CellPair, CellPair> ends[] = {
+            {{2, 3}, {2, 5}}, {{10, 7}, {12, 7}}, {{15, 15}, {15, 15}}, {{2, 3}, {2, 5}}};
+        for (int i = 0; i < game::PuzzleWordCount; ++i) {
+            auto& w = puzzle.words[static_cast<std::size_t>(i)];
+            w.word = "WORD";
+            std::tie(w.first, w.last) =
+                i < 4 ? ends[i] : std::pair{CellPair{-5, -5}, CellPair{-5, -5}};
+            widgets::addLabel(panel, 0, 0, 40, 0, "h");
+        }
     }
-    void setWord(int i, const char* text, CellPair first, CellPair last) {
-        auto& w = puzzle.words[static_cast<std::size_t>(i)];
-        w.word = text;
-        w.first = first;
-        w.last = last;
+    void click(const CellPair& rc) {
+        game::clickGrid(puzzle, panel, 30 * rc.b + 7, 30 * rc.a + 22);
     }
-    game::GridCell& cell(int row, int column) {
-        return puzzle.grid[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    // Per word: 'f' found with its label struck, '-' neither; '?' on a mismatch.
+    std::string state() const {
+        std::string out;
+        const widgets::TextLabel* label = panel.labels.get();
+        for (const auto& w : puzzle.words) {
+            out += w.found == label->struck ? (w.found == 1 ? 'f' : '-') : '?';
+            label = label->next.get();
+        }
+        return out;
     }
-    void clickCell(int row, int column) {
-        game::clickGrid(puzzle, panel, 30 * column + 7, 30 * row + 22);
-    }
-    int struck(int id) const {
-        const widgets::TextLabel* l = panel.labels.get();
-        while (l != nullptr && l->id != id) l = l->next.get();
-        return l == nullptr ? -1 : l->struck;
+    int count(std::int32_t game::GridCell::*field) const {
+        int n = 0;
+        for (const auto& row : puzzle.grid)
+            for (const auto& cell : row) n += cell.*field != 0 ? 1 : 0;
+        return n;
     }
 };
 
-TEST(SameCell, ComparesBothComponents) {
-    EXPECT_EQ(game::sameCell({1, 2}, {1, 2}), 1);
-    EXPECT_EQ(game::sameCell({1, 2}, {2, 1}), 0);
-    EXPECT_EQ(game::sameCell({-1, -1}, {-1, 0}), 0);
-}
-
-TEST(ClickGrid, PixelsMapToCellsAndRightOfTheGridIsIgnored) {
+TEST(ClickGrid, PixelsMapToCellsAndRightOfOrBelowTheGridIsIgnored) {
     SmallPuzzle s;
+    const std::pair<int, int> outside[] = {{600, 10}, {10, 600}, {-1, 10}};
+    for (const auto& [x, y] : outside) {
+        game::clickGrid(s.puzzle, s.panel, x, y);
+        EXPECT_EQ(s.puzzle.selection, (CellPair{-1, -1})) << x << "," << y;
+    }
     game::clickGrid(s.puzzle, s.panel, 599, 0);
     EXPECT_EQ(s.puzzle.selection, (CellPair{19, 0}));
-    EXPECT_EQ(s.cell(0, 19).highlight, 2);
-
+    EXPECT_EQ(s.puzzle.grid[0][19].highlight, game::HighlightGreen);
+    // Pixel 29 is still column 0, pixel 30 already row 1.
     SmallPuzzle t;
-    game::clickGrid(t.puzzle, t.panel, 600, 10);
-    game::clickGrid(t.puzzle, t.panel, 10, 600);
-    game::clickGrid(t.puzzle, t.panel, -1, 10);
-    EXPECT_EQ(t.puzzle.selection, (CellPair{-1, -1}));
-
-    // Pixel 29 is still column 0, pixel 30 already column 1.
     game::clickGrid(t.puzzle, t.panel, 29, 30);
     EXPECT_EQ(t.puzzle.selection, (CellPair{0, 1}));
 }
 
-TEST(ClickGrid, WordIsFoundFromEitherEndAndOnlyItsLabelIsStruck) {
-    SmallPuzzle s;
-    s.clickCell(2, 5);
-    s.clickCell(2, 3);
-    EXPECT_EQ(s.puzzle.words[0].found, 1);
-    for (int c = 3; c <= 5; ++c) {
-        EXPECT_EQ(s.cell(2, c).highlight, 2);
-        EXPECT_EQ(s.cell(2, c).inFoundWord, 1);
+TEST(ClickGrid, OnlyBothEndsOfAnUnfoundWordFindItAndStrikeItsLabel) {
+    const struct {
+        const char* name;
+        std::vector<CellPair> clicks;
+        const char* state;
+        CellPair selection;
+        int green, inFound;
+    } cases[] = {
+        {"last end first; one twin", {{2, 5}, {2, 3}}, "f---------", {-1, -1}, 3, 3},
+        {"column word", {{10, 7}, {12, 7}}, "-f--------", {-1, -1}, 3, 3},
+        {"inner letter", {{2, 3}, {2, 4}}, "----------", {-1, -1}, 0, 0},
+        {"no shared line", {{2, 3}, {12, 7}}, "----------", {-1, -1}, 0, 0},
+        {"one-letter word", {{15, 15}, {15, 15}}, "----------", {15, 15}, 1, 0},
+        // The twin takes a second pair; found cells stay green when clicked again.
+        {"again",
+         {{2, 3}, {2, 5}, {2, 5}, {2, 3}, {2, 3}, {2, 5}, {2, 4}, {9, 9}},
+         "f--f------",
+         {-1, -1},
+         3,
+         3},
+    };
+    for (const auto& c : cases) {
+        SmallPuzzle s;
+        for (const CellPair& rc : c.clicks) s.click(rc);
+        EXPECT_EQ(s.state(), c.state) << c.name;
+        EXPECT_EQ(s.puzzle.selection, c.selection) << c.name;
+        EXPECT_EQ(s.count(&game::GridCell::highlight), c.green) << c.name;
+        EXPECT_EQ(s.count(&game::GridCell::inFoundWord), c.inFound) << c.name;
     }
-    EXPECT_EQ(s.cell(2, 6).highlight, 0);
-    EXPECT_EQ(s.struck(1), 1);
-    EXPECT_EQ(s.struck(2), 0);
-
-    s.clickCell(10, 7);
-    s.clickCell(12, 7);
-    EXPECT_EQ(s.puzzle.words[1].found, 1);
-    for (int r = 10; r <= 12; ++r) EXPECT_EQ(s.cell(r, 7).inFoundWord, 1);
-    EXPECT_EQ(s.cell(13, 7).highlight, 0);
-    EXPECT_EQ(s.struck(2), 1);
-    EXPECT_EQ(s.puzzle.selection, (CellPair{-1, -1}));
-}
-
-TEST(ClickGrid, InnerLettersOrOffLinePairsFindNothingAndDropTheSelection) {
-    SmallPuzzle s;
-    s.clickCell(2, 3);
-    s.clickCell(2, 4);  // inner letter of the same row
-    EXPECT_EQ(s.puzzle.words[0].found, 0);
-    EXPECT_EQ(s.cell(2, 3).highlight, 0);
-    EXPECT_EQ(s.cell(2, 4).highlight, 0) << "the second click is never marked";
-
-    s.clickCell(2, 3);
-    s.clickCell(12, 7);  // neither row nor column shared
-    EXPECT_EQ(s.cell(2, 3).highlight, 0);
-    EXPECT_EQ(s.puzzle.selection, (CellPair{-1, -1}));
-    EXPECT_EQ(s.struck(1), 0);
-}
-
-TEST(ClickGrid, OneLetterWordCanNeverBeFound) {
-    SmallPuzzle s;
-    s.clickCell(15, 15);
-    s.clickCell(15, 15);
-    EXPECT_EQ(s.puzzle.words[2].found, 0);
-    EXPECT_EQ(s.puzzle.selection, (CellPair{15, 15})) << "still pending";
-    EXPECT_EQ(s.cell(15, 15).highlight, 2);
-}
-
-TEST(ClickGrid, FoundWordCellsStayGreenWhenClickedAgain) {
-    SmallPuzzle s;
-    s.clickCell(2, 3);
-    s.clickCell(2, 5);
-    ASSERT_EQ(s.puzzle.words[0].found, 1);
-    s.clickCell(2, 3);
-    s.clickCell(2, 5);  // both ends again: found records are skipped
-    EXPECT_EQ(s.puzzle.selection, (CellPair{-1, -1}));
-    s.clickCell(2, 4);
-    s.clickCell(9, 9);
-    for (int c = 3; c <= 5; ++c) EXPECT_EQ(s.cell(2, c).highlight, 2) << c;
-}
-
-TEST(ClickGrid, TwoWordsOverTheSameEndsAreFoundOneAfterTheOther) {
-    SmallPuzzle s;
-    s.setWord(4, "ROW", {2, 3}, {2, 5});
-    s.clickCell(2, 3);
-    s.clickCell(2, 5);
-    EXPECT_EQ(s.puzzle.words[0].found, 1);
-    EXPECT_EQ(s.puzzle.words[4].found, 0);
-    EXPECT_EQ(s.struck(5), 0);
-    s.clickCell(2, 5);
-    s.clickCell(2, 3);
-    EXPECT_EQ(s.puzzle.words[4].found, 1);
-    EXPECT_EQ(s.struck(5), 1);
 }
 
 }  // namespace

@@ -4,16 +4,11 @@ namespace testing_support {
 namespace {
 
 ScriptedMouse mouse;
-std::int32_t locks = 0;
 
 int init(const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {
     return 0;
 }
-void exitDriver() {}
-void lock() {
-    ++locks;
-}
-void unlock() {}
+void nothing() {}
 
 int getMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
              std::int32_t* clipped) {
@@ -33,9 +28,7 @@ const gfx::DisplayDriver& scriptedDriver() {
         gfx::DisplayDriver d;
         d.name = "Scripted";
         d.init = init;
-        d.exit = exitDriver;
-        d.lock = lock;
-        d.unlock = unlock;
+        d.exit = d.lock = d.unlock = nothing;
         d.getMouse = getMouse;
         return d;
     }();
@@ -48,11 +41,6 @@ ScriptedMouse& scriptedMouse() {
 
 void resetScriptedDriver() {
     mouse = ScriptedMouse{};
-    locks = 0;
-}
-
-std::int32_t scriptedLockCount() {
-    return locks;
 }
 
 }  // namespace testing_support

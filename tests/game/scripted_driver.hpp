@@ -16,9 +16,7 @@ struct ScriptedMouse {
 };
 
 const gfx::DisplayDriver& scriptedDriver();
-ScriptedMouse& scriptedMouse();
-// Forgets the mouse script and the counters.
+ScriptedMouse& scriptedMouse();  // reset by resetScriptedDriver()
 void resetScriptedDriver();
-std::int32_t scriptedLockCount();  // driver lock taken since the last reset
 
 }  // namespace testing_support

@@ -1,4 +1,3 @@
-#include <fstream>
 #include <vector>
 
 #include "bmp_writer.hpp"
@@ -9,8 +8,6 @@
 #include "runtime/last_error.hpp"
 
 namespace {
-
-using testing_support::GameTest;
 
 constexpr std::uint32_t PictureRed = 0xFFC81E28u;
 
@@ -23,43 +20,32 @@ int initThenStarve(const char*, std::int32_t, std::int32_t, std::int32_t, std::i
     return 0;
 }
 
-class StarvedStartUp : public GameTest {
+class StarvedStartUp : public testing_support::GameTest {
   protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        starving_ = testing_support::scriptedDriver();
-        starving_.init = initThenStarve;
-        gfx::setDriverCandidates({&starving_});
-        testing_support::writeWordFile(folder() / "woerter.txt",
-                                       "Tipp:", testing_support::elevenWords());
-        std::vector<std::uint32_t> red(50 * 50, PictureRed);
-        ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, red, 24));
-    }
     void TearDown() override {
         gfx::failNextAllocations(0);
         GameTest::TearDown();
     }
-
-  private:
     gfx::DisplayDriver starving_;
 };
 
 TEST_F(StarvedStartUp, WithoutThePictureTheGameStillPlaysToTheEnd) {
+    starving_ = testing_support::scriptedDriver();
+    starving_.init = initThenStarve;
+    gfx::setDriverCandidates({&starving_});
+    writeWords();
+    const std::vector<std::uint32_t> red(50 * 50, PictureRed);
+    ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, red, 24));
     start();
     EXPECT_EQ(game().winPicture.image, nullptr);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::NoMemory);
     // Without its image the picture must not land on the screen instead.
     EXPECT_NE(pixel(10, 10), PictureRed);
 
-    for (int i = 0; i < 9; ++i) findWord(i);
-    const game::PuzzleWord& last = game().puzzle.words[9];
-    clickCell(last.first);
-    frameAt(cellX(last.last), cellY(last.last), true);
-    const std::vector<std::uint32_t> solving = framePixels();
+    const std::vector<std::uint32_t> solving = solveUpToTheLastPress();
     EXPECT_TRUE(frameReleased());
     EXPECT_EQ(game().winPicture.solved, 1);
     EXPECT_TRUE(framePixels() == solving) << "the solved frame shows no picture";
-
     gfx::postKey(27);
     EXPECT_FALSE(frameReleased());
 }

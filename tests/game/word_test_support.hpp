@@ -2,6 +2,7 @@
 // Builds scrambled word files from readable lines for the game tests.
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,9 +13,8 @@ namespace wordtest {
 
 inline std::string scramble(std::string_view plain) {
     std::string out;
-    for (const char c : plain) {
+    for (const char c : plain)
         out.push_back(static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c))));
-    }
     return out;
 }
 
@@ -22,15 +22,11 @@ inline std::string scramble(std::string_view plain) {
 inline std::string scrambledFile(const std::vector<std::string>& lines,
                                  std::string_view lineEnd = "\n") {
     std::string out;
-    for (const auto& line : lines) {
-        out += scramble(line);
-        out += lineEnd;
-    }
+    for (const auto& line : lines) out += scramble(line) + std::string(lineEnd);
     return out;
 }
 
-// A word file with a comment line, the prefix "Hint:" and one entry per word
-// (hint "about WORD"), ending in a line feed.
+// A word file with the prefix "Hint:" and one entry per word, hint "about WORD".
 inline game::WordList listOf(const std::vector<std::string>& words) {
     std::vector<std::string> lines{"comment", "Hint:"};
     for (const auto& word : words) lines.push_back(word + "; about " + word);
@@ -38,6 +34,25 @@ inline game::WordList listOf(const std::vector<std::string>& words) {
     std::string prefix;
     game::loadWordText(scrambledFile(lines), list, prefix);
     return list;
+}
+
+// "prefix|word;hint|..." from slot 2 on; slots 0 and 1 (comment and prefix
+// lines) and any slot without a hint pair show up as "?".
+inline std::string describe(const game::WordList& list, const std::string& prefix) {
+    std::string out = prefix;
+    if (list.hints.size() != list.words.size()) return out + "?";
+    for (std::size_t i = 0; i < list.words.size(); ++i) {
+        const std::string slot = list.words[i] + ";" + list.hints[i];
+        out += i < 2 ? (slot == ";" ? "" : "?") : "|" + slot;
+    }
+    return out;
+}
+
+inline std::string randomBytes(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
 }
 
 }  // namespace wordtest

@@ -33,53 +33,47 @@ class PanelDrawing : public ::testing::Test {
         return value;
     }
     static bool black(int x, int y) { return pixel(x, y) == gfx::Black; }
-
     static int countNonWhite() {
         int count = 0;
         for (int y = 0; y < 600; ++y)
             for (int x = 0; x < 1000; ++x) count += pixel(x, y) != gfx::White ? 1 : 0;
         return count;
     }
-
     // Whether the glyph of `ch` appears in black-on-white at (x, y).
     static bool glyphAt(unsigned char ch, int x, int y) {
-        for (int row = 0; row < 8; ++row) {
-            const std::uint8_t bits = gfx::BuiltinFont[ch * 8 + row];
+        for (int row = 0; row < 8; ++row)
             for (int col = 0; col < 8; ++col) {
-                const bool on = ((bits >> col) & 1u) != 0;
+                const bool on = ((gfx::BuiltinFont[ch * 8 + row] >> col) & 1u) != 0;
                 if (pixel(x + col, y + row) != (on ? gfx::Black : gfx::White)) return false;
             }
-        }
         return true;
     }
 };
 
-TEST_F(PanelDrawing, EmptyTextDrawsNothingEvenWhenStruck) {
+TEST_F(PanelDrawing, EmptyTextNoCharsPerLineOrStruckOtherThanOneDrawNothing) {
     WidgetPanel panel;
     addLabel(panel, 650, 20, 40, 1, "");
+    addLabel(panel, 650, 120, 0, 1, "ABC");
+    addLabel(panel, 650, 220, -3, 1, "ABC");
+    int y = 200;
+    for (const int struck : {3, -1, 2}) addLabel(panel, 100, y += 100, 5, struck, "     ");
     drawWidgets(panel);
     EXPECT_EQ(countNonWhite(), 0);
-}
-
-TEST_F(PanelDrawing, CharsPerLineBelowOneDrawsNothing) {
-    WidgetPanel panel;
-    addLabel(panel, 650, 20, 0, 1, "ABC");
-    addLabel(panel, 650, 120, -3, 1, "ABC");
+    // Spaces have an empty glyph, so only the strike darkens pixels.
+    updateLabel(panel, 6, KeepNumber, KeepNumber, KeepNumber, 1, KeepText);
     drawWidgets(panel);
-    EXPECT_EQ(countNonWhite(), 0);
+    EXPECT_EQ(countNonWhite(), 41);
+    EXPECT_TRUE(black(100, 504));
+    EXPECT_TRUE(black(140, 504));
 }
 
 TEST_F(PanelDrawing, FortyOneCharactersWrapAndBothLinesAreStruckFullWidth) {
     WidgetPanel panel;
-    // Spaces have an empty glyph, so only the strikes can darken pixels.
     addLabel(panel, 650, 20, 40, 1, std::string(41, ' '));
     drawWidgets(panel);
-    for (int line = 0; line < 2; ++line) {
-        const int y = 24 + 10 * line;
-        EXPECT_TRUE(black(650, y)) << line;
-        EXPECT_TRUE(black(970, y)) << line;
-        EXPECT_FALSE(black(649, y)) << line;
-        EXPECT_FALSE(black(971, y)) << line;
+    for (const int y : {24, 34}) {
+        EXPECT_TRUE(black(650, y) && black(970, y)) << y;
+        EXPECT_FALSE(black(649, y) || black(971, y)) << y;
     }
     EXPECT_EQ(countNonWhite(), 2 * 321);
 }
@@ -96,43 +90,17 @@ TEST_F(PanelDrawing, WrappedLineStartsTenPixelsLowerWithTheRemainder) {
     EXPECT_TRUE(glyphAt(' ', 124, 50)) << "no fourth character on the first line";
 }
 
-TEST_F(PanelDrawing, OnlyStruckValueOneDrawsAStrike) {
-    WidgetPanel panel;
-    addLabel(panel, 100, 100, 5, 3, "     ");
-    addLabel(panel, 100, 200, 5, -1, "     ");
-    addLabel(panel, 100, 300, 5, 2, "     ");
-    drawWidgets(panel);
-    EXPECT_EQ(countNonWhite(), 0);
-
-    updateLabel(panel, 2, KeepNumber, KeepNumber, KeepNumber, 1, KeepText);
-    drawWidgets(panel);
-    EXPECT_EQ(countNonWhite(), 41);
-    EXPECT_TRUE(black(100, 204));
-    EXPECT_TRUE(black(140, 204));
-}
-
-TEST_F(PanelDrawing, ButtonFrameIsInclusiveAndCaptionSitsTwoPixelsIn) {
+TEST_F(PanelDrawing, ButtonFrameIsInclusiveAndTheCaptionSitsTwoPixelsInUnclipped) {
     WidgetPanel panel;
     addButton(panel, 750, 550, 100, 10, "Neues R\x84tsel");
+    addButton(panel, 100, 100, 10, 10, "WIDE");
     drawWidgets(panel);
-    for (int x = 750; x <= 850; ++x) {
-        ASSERT_TRUE(black(x, 550)) << x;
-        ASSERT_TRUE(black(x, 560)) << x;
-    }
-    for (int y = 550; y <= 560; ++y) {
-        ASSERT_TRUE(black(750, y)) << y;
-        ASSERT_TRUE(black(850, y)) << y;
-    }
+    for (int x = 750; x <= 850; ++x) ASSERT_TRUE(black(x, 550) && black(x, 560)) << x;
+    for (int y = 550; y <= 560; ++y) ASSERT_TRUE(black(750, y) && black(850, y)) << y;
     EXPECT_FALSE(black(851, 555));
     EXPECT_FALSE(black(750, 561));
     EXPECT_TRUE(glyphAt('N', 752, 552));
     EXPECT_TRUE(glyphAt(0x84, 752 + 8 * 7, 552));
-}
-
-TEST_F(PanelDrawing, CaptionIsNotClippedToItsFrame) {
-    WidgetPanel panel;
-    addButton(panel, 100, 100, 10, 10, "WIDE");
-    drawWidgets(panel);
     EXPECT_TRUE(glyphAt('E', 102 + 24, 102));
 }
 
