@@ -12,5 +12,14 @@ if [[ ! -x "$tests" ]]; then
   echo "shutdown loop: build $tests first (make build-test)" >&2
   exit 2
 fi
+limit_ms=200
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
 LETTERMOOR_SHUTDOWN_RUNS="$runs" "$tests" \
-  --gtest_filter='GameShutdown.EveryWayOfEndingAtRandomMomentsEndsWithStatusZeroInTime'
+  --gtest_filter='GameShutdown.EveryWayOfEndingAtRandomMomentsEndsWithStatusZero' | tee "$log"
+slowest="$(sed -n 's/.*slowest end \([0-9]*\) ms.*/\1/p' "$log")"
+if [[ -z "$slowest" || "$slowest" -gt "$limit_ms" ]]; then
+  echo "shutdown loop: slowest end ${slowest:-unknown} ms, limit $limit_ms ms" >&2
+  exit 1
+fi
+echo "shutdown loop: slowest end $slowest ms of $runs runs, limit $limit_ms ms"

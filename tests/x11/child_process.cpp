@@ -7,112 +7,78 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
 
 namespace lettermoor::testing {
-namespace {
-
-std::string nameOf(const std::string& entry) {
-    return entry.substr(0, entry.find('='));
-}
-
-// The test's environment with the given entries added or replaced.
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& changes) {
-    std::vector<std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        bool replaced = false;
-        for (const std::string& change : changes) replaced |= nameOf(change) == nameOf(text);
-        if (!replaced) merged.push_back(text);
-    }
-    merged.insert(merged.end(), changes.begin(), changes.end());
-    return merged;
-}
-
-}  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                           const std::vector<std::string>& environment) {
-    int pipeFds[2] = {-1, -1};
-    if (pipe(pipeFds) != 0) return;
-    // Everything exec needs is prepared before fork.
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argPointers;
-    for (std::string& arg : argv) argPointers.push_back(arg.data());
-    argPointers.push_back(nullptr);
-    std::vector<std::string> env = mergedEnvironment(environment);
-    std::vector<char*> envPointers;
-    for (std::string& entry : env) envPointers.push_back(entry.data());
-    envPointers.push_back(nullptr);
+                           const std::vector<std::string>& environment, const std::string& folder)
+    : folder_(folder) {
+    // Everything exec needs is built before fork: the child may only call
+    // async-signal-safe functions. The changes come first, as getenv takes
+    // the first entry of a name.
+    std::vector<std::string> env = environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
+    std::vector<std::string> args = {program};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    for (std::string& entry : env) envp.push_back(entry.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    const std::string out = folder + "/stdout.txt";
+    const std::string errors = folder + "/stderr.txt";
 
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // Gone with the test, however the test ends.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        dup2(pipeFds[1], STDOUT_FILENO);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        execve(program.c_str(), argPointers.data(), envPointers.data());
+    pid_ = fork();
+    if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with the test, however it ends
+        const int in = open("/dev/null", O_RDONLY);
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errorFd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || outFd < 0 || errorFd < 0 || chdir(folder.c_str()) != 0) _exit(126);
+        dup2(in, STDIN_FILENO);
+        dup2(outFd, STDOUT_FILENO);
+        dup2(errorFd, STDERR_FILENO);
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
-    close(pipeFds[1]);
-    if (pid < 0) {
-        close(pipeFds[0]);
-        return;
-    }
-    pid_ = pid;
-    outputFd_ = pipeFds[0];
-    fcntl(outputFd_, F_SETFL, fcntl(outputFd_, F_GETFL) | O_NONBLOCK);
 }
 
 ChildProcess::~ChildProcess() {
-    if (pid_ > 0 && !finished_) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    if (outputFd_ >= 0) close(outputFd_);
+    if (pid_ <= 0 || status_) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
 }
 
-void ChildProcess::drain() {
-    if (outputFd_ < 0) return;
-    char buffer[4096];
-    for (ssize_t n = read(outputFd_, buffer, sizeof buffer); n > 0;
-         n = read(outputFd_, buffer, sizeof buffer)) {
-        output_.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-bool ChildProcess::running() {
-    if (pid_ <= 0 || finished_) return false;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
-    finished_ = true;
-    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return false;
-}
-
-int ChildProcess::wait(int timeoutMs) {
+std::optional<int> ChildProcess::waitForExit(int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (running() && std::chrono::steady_clock::now() < deadline) {
-        drain();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (pid_ > 0 && !status_) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = status;
+        } else if (std::chrono::steady_clock::now() >= deadline) {
+            break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     }
-    if (running()) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        finished_ = true;
-        exitCode_ = -1;
-    }
-    drain();
-    return exitCode_;
+    return status_;
 }
 
-const std::string& ChildProcess::output() {
-    drain();
-    return output_;
+void ChildProcess::sendSignal(int signalNumber) const {
+    if (pid_ > 0 && !status_) kill(pid_, signalNumber);
+}
+
+std::string ChildProcess::read(const char* file) const {
+    std::ifstream in(folder_ + "/" + file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 }  // namespace lettermoor::testing

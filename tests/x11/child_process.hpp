@@ -1,9 +1,8 @@
 #pragma once
-// A program the test starts and watches: its standard output is collected,
-// and it is killed if it outlives the test's patience.
+// A program the test starts in a folder and watches: standard output and
+// error go to files there, and it is killed if it outlives the test.
 
-#include <sys/types.h>
-
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,30 +10,27 @@ namespace lettermoor::testing {
 
 class ChildProcess {
   public:
-    // Starts program with arguments; environment entries "NAME=value" are
-    // added to (or replace those of) the test's own environment.
+    // Environment entries "NAME=value" add to or replace the test's own.
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment);
+                 const std::vector<std::string>& environment, const std::string& folder);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
-    bool running();
-    // The exit code, or -1 when it did not exit normally within timeoutMs
-    // (it is killed then).
-    int wait(int timeoutMs);
-    // Everything written to standard output so far (all of it after wait).
-    const std::string& output();
+    // The waitpid status once it has ended, or nothing while it still runs
+    // after timeoutMs.
+    std::optional<int> waitForExit(int timeoutMs);
+    void sendSignal(int signalNumber) const;
+    std::string output() const { return read("stdout.txt"); }
+    std::string standardError() const { return read("stderr.txt"); }
 
   private:
-    void drain();
+    std::string read(const char* file) const;
 
-    pid_t pid_ = -1;
-    int outputFd_ = -1;
-    int exitCode_ = -1;
-    bool finished_ = false;
-    std::string output_;
+    int pid_ = -1;
+    std::optional<int> status_;
+    std::string folder_;
 };
 
 }  // namespace lettermoor::testing

@@ -1,6 +1,7 @@
 #pragma once
-// Fixture for tests of the real game binary: a private Xvfb, a run folder
-// with a known word list and win picture, and the running game's window.
+// Fixtures for tests on a private Xvfb: screens the test opens there, and the
+// real game binary started in a run folder with a known word list and win
+// picture.
 
 #include <gtest/gtest.h>
 
@@ -9,13 +10,43 @@
 #include <string>
 #include <vector>
 
+#include "gfx/screen.hpp"
 #include "tests/x11/game_process.hpp"
 #include "tests/x11/game_window.hpp"
 #include "tests/x11/puzzle_player.hpp"
 #include "tests/x11/run_folder.hpp"
+#include "tests/x11/window_probe.hpp"
 #include "tests/x11/xvfb_server.hpp"
 
 namespace lettermoor::testing {
+
+// A private Xvfb named by DISPLAY and the test's own connection to it; the
+// screen and driver choice are reset at the end.
+class XServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    Display* probe() const { return probe_.get(); }
+
+    // Opens a screen and waits for its window.
+    void openWindow(std::int32_t width, std::int32_t height, std::int32_t flags = 0);
+    // Waits for predicate, polling a back end that has no thread of its own.
+    template <typename Predicate>
+    bool pollUntil(Predicate predicate) {
+        return waitFor([&] {
+            const gfx::Screen* screen = gfx::currentScreen();
+            if (screen != nullptr && screen->driver->pollEvents != nullptr)
+                screen->driver->pollEvents();
+            return predicate();
+        });
+    }
+    // Key texts until count arrived or the wait ends.
+    std::vector<std::string> readKeys(std::size_t count);
+
+    std::unique_ptr<XvfbServer> server_;
+    std::unique_ptr<Display, int (*)(Display*)> probe_{nullptr, XCloseDisplay};
+    Window window_ = None;
+};
 
 // The colour of the test's win picture, and its transparent hole over the grid.
 inline constexpr std::uint32_t WinColor = 0x2040C0;
@@ -27,25 +58,21 @@ inline constexpr int WinHoleEnd = 359;
 // so each one lies in the grid exactly where the game put it.
 const std::vector<WordEntry>& testWords();
 
-class GameSession : public ::testing::Test {
+class GameSession : public XServerTest {
   protected:
     void SetUp() override;
     void TearDown() override;
-
     // Starts the game and waits until its window is up, focused and showing
     // a readable grid.
     void startGame();
-    Display* probe() const { return probe_->get(); }
-    const GameWindow& window() const { return *window_; }
-    GameProcess& game() const { return *game_; }
-    const PuzzlePlayer& player() const { return *player_; }
+    const GameWindow& window() const { return gameWindow_; }
+    ChildProcess& game() const { return *game_; }
+    const PuzzlePlayer& player() const { return player_; }
 
-    std::unique_ptr<XvfbServer> server_;
-    std::unique_ptr<TestDisplay> probe_;
     RunFolder folder_;
-    std::unique_ptr<GameProcess> game_;
-    std::unique_ptr<GameWindow> window_;
-    std::unique_ptr<PuzzlePlayer> player_;
+    std::unique_ptr<ChildProcess> game_;
+    GameWindow gameWindow_{nullptr, None};
+    PuzzlePlayer player_{gameWindow_};
 };
 
 // Whether a waitpid status is a normal exit with the given code.

@@ -1,7 +1,6 @@
 #pragma once
 // The game's window as a player sees it from outside: its pixels through
-// XGetImage and synthetic pointer, key and window-manager input through XTest
-// and ClientMessage.
+// XGetImage, pointer and keys through XTest.
 
 #include <X11/Xlib.h>
 
@@ -37,10 +36,6 @@ class GameWindow {
   public:
     GameWindow(Display* display, Window window) : display_(display), window_(window) {}
 
-    Window id() const { return window_; }
-    std::string title() const;
-    bool clientSize(int& width, int& height) const;
-
     // False when the window cannot be read (gone, unmapped).
     bool capture(Frame& frame) const;
 
@@ -50,12 +45,9 @@ class GameWindow {
     void movePointer(int x, int y) const;
     void setButton(unsigned button, bool down) const;
     void tapKey(unsigned long keysym) const;
-    // What a window manager sends when its close box is pressed.
-    void sendDeleteWindow() const;
     void focus() const;
     // Focus to whatever is under the pointer, as when the player turns away.
     void focusElsewhere() const;
-    bool hasFocus() const;
 
   private:
     Display* display_;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <memory>
@@ -10,21 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/x11/child_process.hpp"
-#include "tests/x11/window_probe.hpp"
-#include "tests/x11/xvfb_server.hpp"
+#include "tests/x11/game_session.hpp"
 
 #if defined(LETTERMOOR_GL_EXAMPLE)
 
 namespace {
 
-using lettermoor::testing::ChildProcess;
-using lettermoor::testing::findWindowByClass;
-using lettermoor::testing::nearColour;
-using lettermoor::testing::TestDisplay;
-using lettermoor::testing::waitFor;
-using lettermoor::testing::windowPixel;
-using lettermoor::testing::XvfbServer;
+using namespace lettermoor::testing;
 
 constexpr int ExitWait = 20000;  // Mesa's software renderer starts slowly under the sanitizers
 
@@ -44,49 +35,22 @@ constexpr ScenePoint Scene[] = {
     {100, 350, 0xFFFF00},  // yellow square
 };
 
-// The example on a private X server.
-class GlExample : public ::testing::Test {
+class GlExample : public XServerTest {
   protected:
-    void SetUp() override {
-        if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
-        server_ = std::make_unique<XvfbServer>();
-        ASSERT_TRUE(server_->running()) << "Xvfb did not start";
-        probe_ = std::make_unique<TestDisplay>(server_->name());
-        ASSERT_NE(probe_->get(), nullptr);
-    }
-
     std::unique_ptr<ChildProcess> start(const std::vector<std::string>& arguments,
                                         const std::string& driver = "") {
-        std::vector<std::string> environment = {
-            "DISPLAY=" + server_->name(),
-            // Mesa unloads its driver when the display closes, and what the
-            // driver's globals pointed to then looks leaked. The in-process
-            // tests check the back end's own teardown for leaks.
-            "ASAN_OPTIONS=detect_leaks=0"};
-        environment.push_back("LETTERMOOR_DRIVER=" + driver);
-        auto child = std::make_unique<ChildProcess>(LETTERMOOR_GL_EXAMPLE, arguments, environment);
+        // Mesa unloads its driver when the display closes, and what the
+        // driver's globals pointed to then looks leaked. The in-process tests
+        // check the back end's own teardown for leaks.
+        auto child = std::make_unique<ChildProcess>(
+            LETTERMOOR_GL_EXAMPLE, arguments,
+            std::vector<std::string>{"ASAN_OPTIONS=detect_leaks=0", "LETTERMOOR_DRIVER=" + driver},
+            folder_.path());
         EXPECT_TRUE(child->started());
         return child;
     }
 
-    // The example's window once it is shown, or None.
-    Window waitForWindow() {
-        Window window = None;
-        const bool shown = waitFor(
-            [&] {
-                window = findWindowByClass(probe(), "lettermoor");
-                XWindowAttributes attributes{};
-                return window != None && XGetWindowAttributes(probe(), window, &attributes) &&
-                       attributes.map_state == IsViewable;
-            },
-            ExitWait);
-        return shown ? window : None;
-    }
-
-    Display* probe() const { return probe_->get(); }
-
-    std::unique_ptr<XvfbServer> server_;
-    std::unique_ptr<TestDisplay> probe_;
+    RunFolder folder_;
 };
 
 TEST_F(GlExample, ProbedPixelsOfTheLastFrameHaveTheSceneColours) {
@@ -96,7 +60,7 @@ TEST_F(GlExample, ProbedPixelsOfTheLastFrameHaveTheSceneColours) {
         arguments.push_back(std::to_string(p.x) + "," + std::to_string(p.y));
     }
     auto child = start(arguments);
-    ASSERT_EQ(child->wait(ExitWait), 0) << child->output();
+    ASSERT_TRUE(exitedWith(child->waitForExit(ExitWait), 0)) << child->output();
 
     std::istringstream lines(child->output());
     for (const ScenePoint& p : Scene) {
@@ -111,46 +75,44 @@ TEST_F(GlExample, ProbedPixelsOfTheLastFrameHaveTheSceneColours) {
     }
 }
 
-TEST_F(GlExample, WindowShowsTheSceneUntilTheCloseBoxIsUsed) {
-    auto child = start({});
-    const Window window = waitForWindow();
-    ASSERT_NE(window, None);
-
-    XWindowAttributes attributes{};
-    ASSERT_TRUE(XGetWindowAttributes(probe(), window, &attributes));
-    EXPECT_EQ(attributes.width, 640);
-    EXPECT_EQ(attributes.height, 480);
-    char* name = nullptr;
-    ASSERT_TRUE(XFetchName(probe(), window, &name));
-    EXPECT_STREQ(name, "Lettermoor OpenGL example");
-    XFree(name);
-
-    // What the server holds for the window after the swaps.
-    for (const ScenePoint& p : Scene) {
-        std::uint32_t seen = 0;
-        EXPECT_TRUE(waitFor(
-            [&] { return nearColour(seen = windowPixel(probe(), window, p.x, p.y), p.rgb); },
+TEST_F(GlExample, WindowShowsTheSceneUntilTheCloseBoxOrEscEndsIt) {
+    for (bool closeBox : {true, false}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Esc");
+        auto child = start({});
+        Window window = None;
+        ASSERT_TRUE(waitFor(
+            [&] {
+                window = findWindowByClass(probe(), "lettermoor");
+                return window != None && windowPixel(probe(), window, 0, 0) <= 0xFFFFFF;
+            },
             ExitWait))
-            << p.x << "," << p.y << " is " << std::hex << seen;
+            << "no window shown";
+        EXPECT_EQ(windowFacts(probe(), window),
+                  "640x480 at 320,272, fixed, class Lettermoor, closable, titled Lettermoor "
+                  "OpenGL example");
+        // What the server holds for the window after the swaps.
+        for (const ScenePoint& p : Scene) {
+            std::uint32_t seen = 0;
+            EXPECT_TRUE(waitFor(
+                [&] { return nearColour(seen = windowPixel(probe(), window, p.x, p.y), p.rgb); },
+                ExitWait))
+                << p.x << "," << p.y << " is " << std::hex << seen;
+        }
+        EXPECT_FALSE(child->waitForExit(0));
+        if (closeBox) {
+            requestWindowClose(probe(), window);
+        } else {
+            ASSERT_TRUE(waitForFocus(probe(), window));
+            tapKey(probe(), XK_Escape);
+        }
+        EXPECT_TRUE(exitedWith(child->waitForExit(ExitWait), 0));
+        EXPECT_TRUE(waitFor([&] { return findWindowByClass(probe(), "lettermoor") == None; }));
     }
-    EXPECT_TRUE(child->running());
-
-    lettermoor::testing::requestWindowClose(probe(), window);
-    EXPECT_EQ(child->wait(ExitWait), 0);
-}
-
-TEST_F(GlExample, EscEndsIt) {
-    auto child = start({});
-    const Window window = waitForWindow();
-    ASSERT_NE(window, None);
-    ASSERT_TRUE(lettermoor::testing::waitForFocus(probe(), window));
-    lettermoor::testing::tapKey(probe(), XK_Escape);
-    EXPECT_EQ(child->wait(ExitWait), 0);
 }
 
 TEST_F(GlExample, WithoutTheOpenGLBackEndItFailsCleanly) {
     auto child = start({"--frames", "1"}, "null");
-    EXPECT_EQ(child->wait(ExitWait), 1);
+    EXPECT_TRUE(exitedWith(child->waitForExit(ExitWait), 1));
     EXPECT_EQ(findWindowByClass(probe(), "lettermoor"), None);
 }
 

@@ -26,24 +26,18 @@ bool glyphMatches(const Frame& frame, int x, int y, unsigned char code) {
 
 }  // namespace
 
-unsigned char glyphAt(const Frame& frame, int x, int y) {
-    if (x < 0 || y < 0 || x + GlyphSize > frame.width || y + GlyphSize > frame.height) return 0;
-    // Printable glyphs first, so a blank reads as the space.
-    for (int code = 32; code < 256; ++code) {
-        if (glyphMatches(frame, x, y, static_cast<unsigned char>(code))) {
-            return static_cast<unsigned char>(code);
-        }
-    }
-    return 0;
-}
-
 LetterRows readLetters(const Frame& frame) {
     LetterRows rows;
     for (int r = 0; r < GridCells; ++r) {
         for (int c = 0; c < GridCells; ++c) {
-            const unsigned char code =
-                glyphAt(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset);
-            rows[static_cast<std::size_t>(r)].push_back(code != 0 ? static_cast<char>(code) : '?');
+            // Printable glyphs first, so a blank reads as the space.
+            int code = 32;
+            while (code < 256 &&
+                   !glyphMatches(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset,
+                                 static_cast<unsigned char>(code))) {
+                ++code;
+            }
+            rows[static_cast<std::size_t>(r)].push_back(code < 256 ? static_cast<char>(code) : '?');
         }
     }
     return rows;
@@ -62,21 +56,16 @@ bool hintShows(const Frame& frame, int index, std::string_view text) {
 std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word) {
     std::vector<WordPlace> places;
     const int length = static_cast<int>(word.size());
-    if (length == 0 || length > GridCells) return places;
-    for (int down = 0; down < 2; ++down) {
-        for (int r = 0; r < GridCells; ++r) {
-            for (int c = 0; c < GridCells; ++c) {
-                WordPlace place{{r, c}, {}, down == 1, length};
-                place.last = place.at(length - 1);
-                if (place.last.row >= GridCells || place.last.column >= GridCells) continue;
-                bool matches = true;
-                for (int k = 0; k < length && matches; ++k) {
-                    const Cell cell = place.at(k);
-                    matches = rows[static_cast<std::size_t>(cell.row)]
-                                  [static_cast<std::size_t>(cell.column)] ==
-                              word[static_cast<std::size_t>(k)];
-                }
-                if (matches) places.push_back(place);
+    for (int down = 0; down < 2 && length > 0; ++down) {
+        for (std::size_t line = 0; line < GridCells; ++line) {
+            std::string text;  // the row, or the column read downwards
+            for (std::size_t k = 0; k < GridCells; ++k)
+                text += down ? rows[k][line] : rows[line][k];
+            for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+                const Cell first{static_cast<int>(down ? at : line),
+                                 static_cast<int>(down ? line : at)};
+                const WordPlace place{first, {}, down == 1, length};
+                places.push_back({first, place.at(length - 1), down == 1, length});
             }
         }
     }
@@ -108,18 +97,6 @@ bool hintIsStruck(const Frame& frame, int index) {
         if (frame.at(x, y) != BlackPixel) return false;
     }
     return true;
-}
-
-int foreignGridPixels(const Frame& frame) {
-    int count = 0;
-    const int extent = GridCells * CellPixels;
-    for (int y = 0; y < extent; ++y) {
-        for (int x = 0; x < extent; ++x) {
-            const std::uint32_t pixel = frame.at(x, y);
-            if (pixel != WhitePixel && pixel != BlackPixel && pixel != GreenPixel) ++count;
-        }
-    }
-    return count;
 }
 
 }  // namespace lettermoor::testing

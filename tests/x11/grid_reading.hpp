@@ -35,8 +35,6 @@ struct WordPlace {
     }
 };
 
-// The black 8x8 glyph at (x, y), or 0 when none matches.
-unsigned char glyphAt(const Frame& frame, int x, int y);
 LetterRows readLetters(const Frame& frame);
 // Whether hint label `index` shows text on its first line (up to 40
 // characters, compared glyph by glyph).
@@ -53,8 +51,5 @@ int cellCentre(int index);
 // The cell's fill, looked at in its top-left corner where no glyph reaches.
 bool cellIsGreen(const Frame& frame, Cell cell);
 bool hintIsStruck(const Frame& frame, int index);
-// Pixels of the grid that are neither white, black nor green: something
-// covers the grid.
-int foreignGridPixels(const Frame& frame);
 
 }  // namespace lettermoor::testing

@@ -5,21 +5,15 @@
 #include <thread>
 
 namespace lettermoor::testing {
-namespace {
-
-bool allLettersRead(const LetterRows& rows) {
-    return std::none_of(rows.begin(), rows.end(),
-                        [](const std::string& row) { return row.find('?') != std::string::npos; });
-}
-
-}  // namespace
 
 bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
     return waitForFrame(
         [&](const Frame& f) {
             if (!gridDrawn(f)) return false;
             rows = readLetters(f);
-            return allLettersRead(rows);
+            return std::none_of(rows.begin(), rows.end(), [](const std::string& row) {
+                return row.find('?') != std::string::npos;
+            });
         },
         frame);
 }
@@ -47,15 +41,11 @@ bool PuzzlePlayer::solve(const std::vector<WordEntry>& entries) const {
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
     for (int hint = 0; hint < HintCount; ++hint) {
-        if (hintIsStruck(frame, hint)) continue;
-        bool found = false;
+        bool found = hintIsStruck(frame, hint);
         for (const WordEntry& entry : entries) {
             if (found || !hintShows(frame, hint, entry.label)) continue;
             for (const WordPlace& place : findWord(rows, entry.word)) {
-                if (clickWord(place, hint)) {
-                    found = true;
-                    break;
-                }
+                if (!found) found = clickWord(place, hint);
             }
         }
         if (!found) return false;

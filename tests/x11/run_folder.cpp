@@ -3,22 +3,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "game/word_codec.hpp"
 
 namespace lettermoor::testing {
 namespace {
 
-constexpr int PictureSize = 600;
-
-void putLittleEndian(std::vector<char>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-bool writeFile(const std::string& name, const std::vector<char>& bytes) {
+bool writeFile(const std::string& name, const std::string& bytes) {
     std::ofstream out(name, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out << bytes;
     return static_cast<bool>(out);
 }
 
@@ -31,35 +24,32 @@ RunFolder::RunFolder() {
 }
 
 RunFolder::~RunFolder() {
-    if (path_.empty()) return;
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
 bool RunFolder::writeWords(const std::string& plainText) const {
     std::string scrambled;
     game::CodecError error;
-    if (!game::encodeWordText(plainText, scrambled, error)) return false;
-    return writeFile(path_ + "/woerter.txt", std::vector<char>(scrambled.begin(), scrambled.end()));
+    return game::encodeWordText(plainText, scrambled, error) &&
+           writeFile(path_ + "/woerter.txt", scrambled);
 }
 
 bool RunFolder::writeWinPicture(std::uint32_t color, int holeStart, int holeEnd) const {
-    const std::uint32_t rowBytes = PictureSize * 3;  // already a multiple of 4
-    const std::uint32_t pixelBytes = rowBytes * PictureSize;
-    std::vector<char> bmp{'B', 'M'};
-    putLittleEndian(bmp, 54 + pixelBytes, 4);
-    putLittleEndian(bmp, 0, 4);
-    putLittleEndian(bmp, 54, 4);
-    putLittleEndian(bmp, 40, 4);
-    putLittleEndian(bmp, PictureSize, 4);
-    putLittleEndian(bmp, PictureSize, 4);  // rows bottom-up
-    putLittleEndian(bmp, 1, 2);
-    putLittleEndian(bmp, 24, 2);
-    for (int i = 0; i < 6; ++i) putLittleEndian(bmp, 0, 4);
-    for (int row = PictureSize - 1; row >= 0; --row) {
-        for (int x = 0; x < PictureSize; ++x) {
+    constexpr int Side = 600;  // rows of 1800 bytes need no padding
+    std::string bmp;
+    const auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    put('B' | 'M' << 8, 2);
+    for (std::uint32_t field : {54u + Side * Side * 3, 0u, 54u, 40u, 600u, 600u}) put(field, 4);
+    put(1, 2);
+    put(24, 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    for (int row = Side - 1; row >= 0; --row) {  // bottom-up
+        for (int x = 0; x < Side; ++x) {
             const bool hole = row >= holeStart && row <= holeEnd && x >= holeStart && x <= holeEnd;
-            putLittleEndian(bmp, hole ? 0xFF00FFu : color, 3);  // blue, green, red
+            put(hole ? 0xFF00FFu : color, 3);  // blue, green, red
         }
     }
     return writeFile(path_ + "/win.bmp", bmp);

@@ -3,7 +3,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 #include "tests/x11/xvfb_server.hpp"
 
@@ -32,11 +34,14 @@ bool nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance) {
     return true;
 }
 
-void tapKey(Display* display, unsigned long keysym) {
-    const KeyCode keycode = XKeysymToKeycode(display, keysym);
-    XTestFakeKeyEvent(display, keycode, True, CurrentTime);
-    XTestFakeKeyEvent(display, keycode, False, CurrentTime);
+void setKey(Display* display, KeyCode keycode, bool down) {
+    XTestFakeKeyEvent(display, keycode, down ? True : False, CurrentTime);
     XFlush(display);
+}
+
+void tapKey(Display* display, unsigned long keysym) {
+    setKey(display, XKeysymToKeycode(display, keysym), true);
+    setKey(display, XKeysymToKeycode(display, keysym), false);
 }
 
 void requestWindowClose(Display* display, Window window) {
@@ -58,6 +63,36 @@ bool waitForFocus(Display* display, Window window) {
         XGetInputFocus(display, &focus, &revert);
         return focus == window;
     });
+}
+
+std::string windowFacts(Display* display, Window window) {
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(display, window, &a)) return "gone";
+    std::ostringstream facts;
+    facts << a.width << "x" << a.height << " at " << a.x << "," << a.y;
+    if (a.map_state != IsViewable) facts << ", hidden";
+    XSizeHints size{};
+    long supplied = 0;
+    if (XGetWMNormalHints(display, window, &size, &supplied) && size.min_width == a.width &&
+        size.max_width == a.width && size.min_height == a.height && size.max_height == a.height) {
+        facts << ", fixed";
+    }
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint)) facts << ", class " << hint.res_class;
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    Atom* protocols = nullptr;
+    int count = 0;
+    const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    if (XGetWMProtocols(display, window, &protocols, &count) &&
+        std::count(protocols, protocols + count, deleteWindow) == 1) {
+        facts << ", closable";
+    }
+    XFree(protocols);
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name != nullptr) facts << ", titled " << name;
+    XFree(name);
+    return facts.str();
 }
 
 }  // namespace lettermoor::testing

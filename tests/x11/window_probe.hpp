@@ -1,22 +1,22 @@
 #pragma once
-// What a test does to a window from its own connection: read a pixel, press
-// a key, ask the window to close.
+// What a test does to a window from its own connection: read it, press a
+// key, ask it to close.
 
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <string>
 
 namespace lettermoor::testing {
 
-// 0xRRGGBB of the window's pixel, or 0xFFFFFFFF when it cannot be read
-// (not yet shown).
+// 0xRRGGBB of the window's pixel, or 0xFFFFFFFF while it is not shown.
 std::uint32_t windowPixel(Display* display, Window window, int x, int y);
 
-// True when every channel of the two 0xRRGGBB colours differs by at most
-// tolerance.
+// Every channel of the two 0xRRGGBB colours within tolerance.
 bool nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance = 2);
 
-// Presses and releases the key with that keysym through XTest.
+// Presses or releases a key through XTest; tapKey does both.
+void setKey(Display* display, KeyCode keycode, bool down);
 void tapKey(Display* display, unsigned long keysym);
 
 // Sends WM_DELETE_WINDOW, as a window manager's close box does.
@@ -24,5 +24,9 @@ void requestWindowClose(Display* display, Window window);
 
 // True once the window has the input focus (bounded wait).
 bool waitForFocus(Display* display, Window window);
+
+// Size, place, whether it is shown, not resizable and closable, its
+// WM_CLASS and WM_NAME: "1000x600 at 140,212, fixed, class C, closable, titled T".
+std::string windowFacts(Display* display, Window window);
 
 }  // namespace lettermoor::testing

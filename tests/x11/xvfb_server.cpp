@@ -2,44 +2,17 @@
 
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace lettermoor::testing {
 namespace {
 
 constexpr const char* XvfbPath = "/usr/bin/Xvfb";
-
-bool displayTaken(int number) {
-    struct stat info {};
-    const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    return stat(lock.c_str(), &info) == 0 || stat(socket.c_str(), &info) == 0;
-}
-
-int spawnXvfb(const std::string& name) {
-    const pid_t pid = fork();
-    if (pid != 0) return pid;
-    const int devNull = open("/dev/null", O_RDWR);
-    if (devNull >= 0) {
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-    }
-    execl(XvfbPath, "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-          "-noreset", static_cast<char*>(nullptr));
-    _exit(127);
-}
-
-bool exited(int pid) {
-    int status = 0;
-    return waitpid(pid, &status, WNOHANG) == pid;
-}
 
 }  // namespace
 
@@ -48,33 +21,31 @@ bool XvfbServer::installed() {
 }
 
 XvfbServer::XvfbServer() {
-    if (!installed()) return;
-    // Several test processes and other programs share the machine: start
-    // somewhere that depends on our pid and move on when a number is taken.
-    const int base = 200 + static_cast<int>(getpid() % 500);
-    for (int attempt = 0; attempt < 20 && pid_ < 0; ++attempt) {
-        const int number = base + attempt * 7;
-        if (displayTaken(number)) continue;
-        const std::string name = ":" + std::to_string(number);
-        const int pid = spawnXvfb(name);
-        if (pid < 0) return;
-        bool up = false;
-        for (int wait = 0; wait < 200 && !up; ++wait) {  // at most about 10 s
-            if (exited(pid)) break;
-            if (Display* probe = XOpenDisplay(name.c_str())) {
-                XCloseDisplay(probe);
-                up = true;
-            } else {
-                usleep(50 * 1000);
-            }
-        }
-        if (up) {
-            pid_ = pid;
-            name_ = name;
-        } else {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+    int ready[2] = {-1, -1};
+    if (!installed() || pipe(ready) != 0) return;
+    // Xvfb picks a free display itself and names it on the pipe once it
+    // takes connections; other test processes share the machine.
+    const std::string fd = std::to_string(ready[1]);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        execl(XvfbPath, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+              "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    char number[16] = {};
+    pollfd wait{ready[0], POLLIN, 0};
+    const bool named = pid > 0 && poll(&wait, 1, 10000) == 1 && read(ready[0], number, 15) > 0;
+    close(ready[0]);
+    if (named) {
+        pid_ = pid;
+        name_ = ":" + std::to_string(std::atoi(number));
+    } else if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
 }
 
@@ -83,9 +54,8 @@ void XvfbServer::killAbruptly() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
-    const std::string number = name_.substr(1);
-    unlink(("/tmp/.X" + number + "-lock").c_str());
-    unlink(("/tmp/.X11-unix/X" + number).c_str());
+    unlink(("/tmp/.X" + name_.substr(1) + "-lock").c_str());
+    unlink(("/tmp/.X11-unix/X" + name_.substr(1)).c_str());
 }
 
 XvfbServer::~XvfbServer() {
@@ -94,13 +64,7 @@ XvfbServer::~XvfbServer() {
     waitpid(pid_, nullptr, 0);
 }
 
-TestDisplay::TestDisplay(const std::string& name) : display_(XOpenDisplay(name.c_str())) {}
-
-TestDisplay::~TestDisplay() {
-    if (display_ != nullptr) XCloseDisplay(display_);
-}
-
-Window findWindowByClass(Display* display, const char* resName) {
+Window findTopLevel(Display* display, const std::function<bool(Window)>& matches) {
     Window root = DefaultRootWindow(display);
     Window parent = None;
     Window* children = nullptr;
@@ -108,16 +72,21 @@ Window findWindowByClass(Display* display, const char* resName) {
     Window found = None;
     if (!XQueryTree(display, root, &root, &parent, &children, &count)) return None;
     for (unsigned i = 0; i < count && found == None; ++i) {
-        XClassHint hint{};
-        if (!XGetClassHint(display, children[i], &hint)) continue;
-        if (hint.res_name != nullptr && std::string(hint.res_name) == resName) {
-            found = children[i];
-        }
-        if (hint.res_name != nullptr) XFree(hint.res_name);
-        if (hint.res_class != nullptr) XFree(hint.res_class);
+        if (matches(children[i])) found = children[i];
     }
     if (children != nullptr) XFree(children);
     return found;
+}
+
+Window findWindowByClass(Display* display, const char* resName) {
+    return findTopLevel(display, [&](Window window) {
+        XClassHint hint{};
+        if (!XGetClassHint(display, window, &hint)) return false;
+        const bool match = hint.res_name != nullptr && std::string(hint.res_name) == resName;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return match;
+    });
 }
 
 }  // namespace lettermoor::testing

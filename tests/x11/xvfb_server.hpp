@@ -1,9 +1,9 @@
 #pragma once
-// A private Xvfb for one test process: started on a free display number,
-// waited for with a bounded retry, killed at the end.
+// A private Xvfb for one test process, and what a test does with it.
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <string>
 
 namespace lettermoor::testing {
@@ -29,19 +29,8 @@ class XvfbServer {
     std::string name_;
 };
 
-// A client connection of the test itself, closed on destruction.
-class TestDisplay {
-  public:
-    explicit TestDisplay(const std::string& name);
-    ~TestDisplay();
-    TestDisplay(const TestDisplay&) = delete;
-    TestDisplay& operator=(const TestDisplay&) = delete;
-    Display* get() const { return display_; }
-
-  private:
-    Display* display_ = nullptr;
-};
-
+// The first top-level window that matches, or None.
+Window findTopLevel(Display* display, const std::function<bool(Window)>& matches);
 // The top-level window whose WM_CLASS instance is resName, or None.
 Window findWindowByClass(Display* display, const char* resName);
 
