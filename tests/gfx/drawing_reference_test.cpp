@@ -191,10 +191,21 @@ TEST(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
     presetDriverName("null");
     ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<std::int32_t> coordinate(-60, Width + 60);
-    for (int shape = 0; shape < 6000; ++shape) {
+    std::uniform_int_distribution<std::int32_t> coordinate(-60, Width + 60), place(-30, Width + 10);
+    for (int shape = 0; shape < 12000; ++shape) {
         const bool routed = shape % 2 == 1;
         Expected e = startShape(random, routed);
+        const std::int64_t ox = e.originX, oy = e.originY;
+        const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
+        if (shape % 5 == 4) {
+            std::string text(1 + random() % 12, ' ');
+            for (char& c : text) c = static_cast<char>(random());
+            const std::int32_t x = place(random), y = place(random) % (Height + 10);
+            drawText(nullptr, float(x), float(y), 4, text, color);
+            referenceText(e, x + ox, y + oy, text, color);
+            ASSERT_TRUE(matches(e, routed)) << "text " << shape << " at (" << x << "," << y << ")";
+            continue;
+        }
         std::int32_t x1 = coordinate(random), y1 = coordinate(random) - 20;
         std::int32_t x2 = coordinate(random), y2 = coordinate(random) - 20;
         // Straight lines and small shapes get their share.
@@ -207,9 +218,7 @@ TEST(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
         const auto mode = static_cast<std::int32_t>(random() % 4);  // 3 is unknown: an outline
         const std::uint16_t style =
             random() % 2 == 0 ? 0xFFFF : static_cast<std::uint16_t>(random());
-        const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
         drawLine(nullptr, float(x1), float(y1), float(x2), float(y2), color, mode, style, 0);
-        const std::int64_t ox = e.originX, oy = e.originY;
         if (mode == Line) {
             referenceLine(e, x1 + ox, y1 + oy, x2 + ox, y2 + oy, color, style);
         } else {
@@ -218,19 +227,6 @@ TEST(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
         ASSERT_TRUE(matches(e, routed))
             << "shape " << shape << " mode " << mode << " (" << x1 << "," << y1 << ")-(" << x2
             << "," << y2 << ") style " << style;
-    }
-    random.seed(7);
-    std::uniform_int_distribution<std::int32_t> place(-30, Width + 10);
-    for (int shape = 0; shape < 4000; ++shape) {
-        const bool routed = shape % 2 == 1;
-        Expected e = startShape(random, routed);
-        std::string text(1 + random() % 12, ' ');
-        for (char& c : text) c = static_cast<char>(random());
-        const std::int32_t x = place(random), y = place(random) % (Height + 10);
-        const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
-        drawText(nullptr, float(x), float(y), 4, text, color);
-        referenceText(e, std::int64_t{x} + e.originX, std::int64_t{y} + e.originY, text, color);
-        ASSERT_TRUE(matches(e, routed)) << "text " << shape << " at (" << x << "," << y << ")";
     }
     closeScreen();
     presetDriverName(nullptr);
