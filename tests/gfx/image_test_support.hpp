@@ -4,31 +4,11 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "gfx/image.hpp"
 
 namespace imagetest {
-
-// A folder under the system's temporary directory, removed with its files.
-class TempDir {
-  public:
-    TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir();
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
-
-// Opens the 1000 x 600 x 32 game screen without a window.
-void openNullScreen();
 
 std::uint32_t pixelAt(const gfx::ImageBuffer* image, std::int32_t x, std::int32_t y);
 
@@ -39,8 +19,7 @@ struct BitmapForm {
     std::uint32_t compression = 0;
     bool topDown = false;
     std::array<std::uint32_t, 4> masks{};  // red, green, blue, alpha for compression 3
-    std::uint16_t planes = 1;
-    bool zeroPixelOffset = false;  // leave the offset 0 so the loader computes it
+    bool zeroPixelOffset = false;          // leave the offset 0 so the loader computes it
 };
 
 // One stored value per pixel (a palette index or the raw 16/24/32-bit word),
@@ -57,8 +36,5 @@ struct StoredPicture {
 };
 
 std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPicture& picture);
-
-// The file header's pixel-data offset of an encoded bitmap.
-std::uint32_t pixelDataOffset(const std::vector<std::uint8_t>& file);
 
 }  // namespace imagetest
