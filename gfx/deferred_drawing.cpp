@@ -474,8 +474,11 @@ bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32
                            const std::uint8_t* source, std::int32_t width, std::int32_t height,
                            std::int32_t sourcePitch, TransparentRowsFn rows) {
     Record& r = theRecord;
-    if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.size() >= MaxShapes ||
-        !repeatsCarriedOut(r)) {
+    // A picture that opens the record is drawn at once: with nothing before
+    // it to repeat, comparing it would be a guess that a frame changing
+    // elsewhere pays for every time.
+    if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.empty() ||
+        r.shapes.size() >= MaxShapes || !repeatsCarriedOut(r)) {
         return false;
     }
     if (r.pictureCount == r.pictures.size()) r.pictures.emplace_back();

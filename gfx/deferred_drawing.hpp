@@ -54,8 +54,8 @@ void addToGlyphRun(const std::uint8_t* glyph);
 
 // A transparent copy of `height` rows of `width` pixels from `source`, rows
 // `sourcePitch` bytes apart, to column x and row y of the target, already
-// clipped to it, through `rows`. Recorded only while everything recorded so
-// far repeats the record carried out last, so that a program that shows the
+// clipped to it, through `rows`. Recorded only while something is recorded
+// and all of it repeats the record carried out last, so that a program that shows the
 // same picture every frame stores no pixels while it idles. The pixels are
 // compared with, or else copied into, a copy the record keeps, so what is
 // drawn does not depend on the image changing before the record is carried
