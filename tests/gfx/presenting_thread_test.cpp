@@ -76,7 +76,8 @@ TEST(PresentingThread, SeesOnlyWholeFrames) {
         lockScreen();
         clearScreen(ClearDefault);
         // Row by row, so an unlocked pass would catch a half-drawn frame.
-        for (float y = 0; y < 48; ++y) {
+        for (int row = 0; row < 48; ++row) {
+            const auto y = static_cast<float>(row);
             drawLine(nullptr, 0, y, 63, y, 0xFF000000u | frame, Line, 0xFFFF, 0);
         }
         unlockScreen(-1, -1);
