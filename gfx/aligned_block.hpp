@@ -22,7 +22,7 @@ void failNextAllocations(int count);
 
 // Owns one aligned payload.
 class AlignedBlock {
-public:
+  public:
     AlignedBlock() = default;
     explicit AlignedBlock(std::size_t size) : data_(allocateAligned(size)) {}
     AlignedBlock(const AlignedBlock&) = delete;
@@ -41,7 +41,7 @@ public:
     std::uint8_t* get() const { return data_; }
     explicit operator bool() const { return data_ != nullptr; }
 
-private:
+  private:
     std::uint8_t* data_ = nullptr;
 };
 

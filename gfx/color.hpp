@@ -17,6 +17,8 @@ inline constexpr Color MaskColor = 0xFFFF00FFu;
 inline constexpr std::uint32_t MaskColor16 = 0xF81Fu;
 inline constexpr std::uint32_t MaskColor8 = 0u;
 
-constexpr bool isMaskColor(std::uint32_t pixel) { return (pixel & 0x00FFFFFFu) == 0x00FF00FFu; }
+constexpr bool isMaskColor(std::uint32_t pixel) {
+    return (pixel & 0x00FFFFFFu) == 0x00FF00FFu;
+}
 
 }  // namespace gfx

@@ -15,8 +15,8 @@ std::string readKey();
 
 // 0 with the mouse state, or 1 with every output set to -1. wheel, buttons
 // and clipped may be nullptr.
-std::int32_t readMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
-                       std::int32_t* buttons, std::int32_t* clipped);
+std::int32_t readMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
+                       std::int32_t* clipped);
 
 // For the back ends, on the window thread while it holds the driver lock.
 void postKey(KeyCode code);

@@ -5,7 +5,11 @@ namespace {
 thread_local ResultCode threadLastError = ResultCode::Ok;
 }
 
-void setLastError(ResultCode code) { threadLastError = code; }
-ResultCode lastError() { return threadLastError; }
+void setLastError(ResultCode code) {
+    threadLastError = code;
+}
+ResultCode lastError() {
+    return threadLastError;
+}
 
 }  // namespace runtime

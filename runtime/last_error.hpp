@@ -6,7 +6,13 @@
 
 namespace runtime {
 
-enum class ResultCode : std::int32_t { Ok = 0, BadCall = 1, CannotOpen = 2, BadFile = 3, NoMemory = 4 };
+enum class ResultCode : std::int32_t {
+    Ok = 0,
+    BadCall = 1,
+    CannotOpen = 2,
+    BadFile = 3,
+    NoMemory = 4
+};
 
 void setLastError(ResultCode code);
 ResultCode lastError();

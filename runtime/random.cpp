@@ -77,6 +77,8 @@ double randomUnit(float n) {
     return gen.last;
 }
 
-void resetRandom() { gen = Generator{}; }
+void resetRandom() {
+    gen = Generator{};
+}
 
 }  // namespace runtime
