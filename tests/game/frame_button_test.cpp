@@ -4,8 +4,6 @@
 
 namespace {
 
-using testing_support::GameTest;
-
 std::string gridLetters(const game::Puzzle& puzzle) {
     std::string letters;
     for (const auto& row : puzzle.grid)
@@ -13,7 +11,7 @@ std::string gridLetters(const game::Puzzle& puzzle) {
     return letters;
 }
 
-class FrameButton : public GameTest {
+class FrameButton : public testing_support::GameTest {
   protected:
     void SetUp() override {
         GameTest::SetUp();
@@ -25,20 +23,9 @@ class FrameButton : public GameTest {
         writeWords(words);
         start();
     }
-    void expectLabelsShowTheHints() {
-        const auto* label = game().panel.labels.get();
-        for (int i = 0; i < game::PuzzleWordCount; ++i, label = label->next.get()) {
-            ASSERT_NE(label, nullptr);
-            EXPECT_EQ(label->text, "Tipp: " + word(i).hint) << i;
-        }
-    }
 };
 
 TEST_F(FrameButton, PressDealsRelabelsUnstrikesAndDropsThePendingCell) {
-    expectLabelsShowTheHints();
-    EXPECT_EQ(game().panel.buttons->caption, "Neues R\x84tsel");
-    EXPECT_EQ(game().panel.buttons->next, nullptr);
-
     findWord(0);
     ASSERT_TRUE(labelStruck(0));
     const game::CellPair found = word(0).first;
@@ -48,19 +35,21 @@ TEST_F(FrameButton, PressDealsRelabelsUnstrikesAndDropsThePendingCell) {
     EXPECT_NE(gridLetters(game().puzzle), before);
     EXPECT_FALSE(labelStruck(0));
     EXPECT_FALSE(cellGreen(found));
-    EXPECT_EQ(word(0).found, 0);
-    EXPECT_EQ(game().buttonHit, 0);
+    EXPECT_EQ(word(0).found + game().buttonHit, 0);
     EXPECT_EQ(game().puzzle.selection, (game::CellPair{-1, -1}));
-    expectLabelsShowTheHints();
+    const auto* label = game().panel.labels.get();
+    for (int i = 0; i < game::PuzzleWordCount; ++i, label = label->next.get()) {
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text, "Tipp: " + word(i).hint) << i;
+    }
 }
 
 TEST_F(FrameButton, HoldingTheButtonDealsEveryFrame) {
     std::string previous = gridLetters(game().puzzle);
     for (int frame = 0; frame < 3; ++frame) {
         frameAt(800, 555, true);
-        const std::string now = gridLetters(game().puzzle);
-        EXPECT_NE(now, previous) << frame;
-        previous = now;
+        EXPECT_NE(gridLetters(game().puzzle), previous) << frame;
+        previous = gridLetters(game().puzzle);
     }
     frameReleased();
     EXPECT_EQ(gridLetters(game().puzzle), previous);

@@ -1,4 +1,4 @@
-#include <string>
+#include <utility>
 
 #include "game_fixture.hpp"
 #include "gfx/input.hpp"
@@ -6,11 +6,16 @@
 
 namespace {
 
-using FrameLifecycle = testing_support::GameTest;
+class FrameLifecycle : public testing_support::GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        writeWords();
+        start();
+    }
+};
 
 TEST_F(FrameLifecycle, EscOrACloseRequestEndsTheLoopAndOtherKeysDoNot) {
-    writeWords();
-    start();
     gfx::postKey('a');
     gfx::postKey(0x48FF);  // Up
     gfx::postKey(27);
@@ -23,22 +28,14 @@ TEST_F(FrameLifecycle, EscOrACloseRequestEndsTheLoopAndOtherKeysDoNot) {
 }
 
 TEST_F(FrameLifecycle, StartUpOpensTheTitledScreenAndAFrameLocksOnceAndSleepsPlain) {
-    writeWords();
-    start();
     const gfx::Screen* screen = gfx::currentScreen();
-    EXPECT_EQ(screen->width, 1000);
-    EXPECT_EQ(screen->height, 600);
-    EXPECT_EQ(screen->depth, 32);
+    EXPECT_TRUE(screen->width == 1000 && screen->height == 600 && screen->depth == 32);
     EXPECT_STREQ(gfx::windowTitle(), "Lettermoor");
-    static std::int32_t slept[2] = {};
-    game().sleep = [](std::int32_t ms, std::int32_t kind) {
-        slept[0] = ms;
-        slept[1] = kind;
-    };
+    static std::pair<std::int32_t, std::int32_t> slept;
+    game().sleep = [](std::int32_t ms, std::int32_t kind) { slept = {ms, kind}; };
     frameReleased();
     EXPECT_EQ(screen->lockCount, 0);
-    EXPECT_EQ(slept[0], 15);
-    EXPECT_EQ(slept[1], 1);
+    EXPECT_EQ(slept, std::make_pair(15, 1)) << "15 ms, plain";
 }
 
 }  // namespace

@@ -34,12 +34,4 @@ TEST_F(FrameSelection, DraggingToTheOtherEndFindsTheWordThenKeepsThatEndPending)
     EXPECT_EQ(game().puzzle.selection, (CellPair{word(4).last.b, word(4).last.a}));
 }
 
-TEST_F(FrameSelection, PointerOutsideTheWindowIsNoClick) {
-    mouse().available = false;
-    mouse().buttons = 1;
-    game::runFrame(game());
-    EXPECT_EQ(game().puzzle.selection, (CellPair{-1, -1}));
-    EXPECT_EQ(game().buttonHit, 0);
-}
-
 }  // namespace

@@ -25,8 +25,8 @@ std::vector<WordEntry> elevenWords() {
             {"ZUGABE", "nie im Raetsel"}};
 }
 
-std::string wordFileText(const std::vector<WordEntry>& entries, const std::string& prefix) {
-    std::vector<std::string> lines{"ignored", prefix};
+std::string wordFileText(const std::vector<WordEntry>& entries) {
+    std::vector<std::string> lines{"ignored", "Tipp:"};
     for (const WordEntry& e : entries) lines.push_back(e.word + ";-" + e.hint);
     return wordtest::scrambledFile(lines);
 }
@@ -42,7 +42,7 @@ void GameTest::SetUp() {
     std::filesystem::current_path(folder_);
     resetScriptedDriver();
     gfx::presetDriverName(nullptr);
-    gfx::setDriverCandidates({&scriptedDriver()});
+    gfx::setDriverCandidates({&ScriptedDriver::driver()});
 }
 
 void GameTest::TearDown() {
@@ -77,28 +77,11 @@ bool GameTest::frameAt(std::int32_t x, std::int32_t y, bool leftDown) {
     return game::runFrame(*game_);
 }
 
-void GameTest::click(std::int32_t x, std::int32_t y) {
-    frameAt(x, y, true);
-    frameAt(x, y, false);
-}
-
-void GameTest::findWord(int index) {
-    clickCell(word(index).first);
-    clickCell(word(index).last);
-}
-
 std::vector<std::uint32_t> GameTest::solveUpToTheLastPress() {
     for (int i = 0; i < 9; ++i) findWord(i);
     clickCell(word(9).first);
     pressCell(word(9).last);
     return framePixels();
-}
-
-std::uint32_t GameTest::pixel(std::int32_t x, std::int32_t y) {
-    const gfx::Screen* screen = gfx::currentScreen();
-    std::uint32_t value = 0;
-    std::memcpy(&value, screen->pages[0] + y * screen->pitch + x * 4, 4);
-    return value;
 }
 
 bool GameTest::cellGreen(const game::CellPair& rc) {

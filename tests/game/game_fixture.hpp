@@ -12,6 +12,7 @@
 
 #include "game/game_state.hpp"
 #include "scripted_driver.hpp"
+#include "tests/gfx/screen_pixels.hpp"
 
 namespace testing_support {
 
@@ -23,8 +24,7 @@ struct WordEntry {
 // Eleven distinct entries: the first ten are in every puzzle.
 std::vector<WordEntry> elevenWords();
 // The stored bytes of a word file with these entries.
-std::string wordFileText(const std::vector<WordEntry>& entries,
-                         const std::string& prefix = "Tipp:");
+std::string wordFileText(const std::vector<WordEntry>& entries);
 
 class GameTest : public ::testing::Test {
   protected:
@@ -43,15 +43,16 @@ class GameTest : public ::testing::Test {
         return frameAt(30 * rc.b + 15, 30 * rc.a + 15, true);
     }
     // Press for one frame, then release for one frame.
-    void click(std::int32_t x, std::int32_t y);
+    void click(std::int32_t x, std::int32_t y) { frameAt(x, y, true), frameAt(x, y, false); }
     void clickCell(const game::CellPair& rc) { click(30 * rc.b + 15, 30 * rc.a + 15); }
-    void findWord(int index);
+    void findWord(int index) { clickCell(word(index).first), clickCell(word(index).last); }
     // Finds nine words and the tenth in a held press; returns that press's frame.
     std::vector<std::uint32_t> solveUpToTheLastPress();
 
-    static ScriptedMouse& mouse() { return scriptedMouse(); }
-
-    static std::uint32_t pixel(std::int32_t x, std::int32_t y);
+    static gfxtest::MouseReply& mouse() { return ScriptedDriver::mouse; }
+    static std::uint32_t pixel(std::int32_t x, std::int32_t y) {
+        return gfxtest::screenPixel(x, y);
+    }
     // Whether the cell's fill shows green (a pixel inside the outline, off the letter).
     static bool cellGreen(const game::CellPair& rc);
     // Whether hint label `index` shows its strike at the far right of its line.

@@ -1,22 +1,13 @@
 #pragma once
-// A display back end for tests: no window, and a mouse whose state each test
-// sets before the frame that reads it.
+// The game tests' display back end: the recording one, with no window and a
+// mouse whose reply each test sets before the frame that reads it.
 
-#include <cstdint>
-
-#include "gfx/driver.hpp"
+#include "tests/gfx/recording_driver.hpp"
 
 namespace testing_support {
 
-struct ScriptedMouse {
-    bool available = true;  // false: the pointer is outside the window
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t buttons = 0;
-};
-
-const gfx::DisplayDriver& scriptedDriver();
-ScriptedMouse& scriptedMouse();  // reset by resetScriptedDriver()
+using ScriptedDriver = gfxtest::Rec;
+// A mouse over the window at (0, 0) with no button down, and an empty log.
 void resetScriptedDriver();
 
 }  // namespace testing_support

@@ -30,7 +30,7 @@ class StarvedStartUp : public testing_support::GameTest {
 };
 
 TEST_F(StarvedStartUp, WithoutThePictureTheGameStillPlaysToTheEnd) {
-    starving_ = testing_support::scriptedDriver();
+    starving_ = testing_support::ScriptedDriver::driver();
     starving_.init = initThenStarve;
     gfx::setDriverCandidates({&starving_});
     writeWords();

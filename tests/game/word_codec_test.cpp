@@ -42,28 +42,16 @@ TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
     EXPECT_NE(report.text.find("never drawn"), std::string::npos);
 }
 
-TEST(WordCodec, EncodedTextLoadsAsWritten) {
-    std::string stored;
-    game::CodecError error;
-    ASSERT_TRUE(game::encodeWordText(
-        "Kommentar\nHinweis: \r\nKAESE; aus Milch \xC3\xBC\xC3\x9F\rAPFEL; Obst\n", stored, error));
-    game::WordList list;
-    std::string prefix;
-    game::loadWordText(stored, list, prefix);
-    EXPECT_EQ(wordtest::describe(list, prefix), "Hinweis: |KAESE;aus Milch \x81\xE1|;|APFEL;Obst");
-}
-
 TEST(WordCodec, EncodeNamesLineAndColumnAndLeavesTheOutputAlone) {
     struct Case {
         std::string text;
         std::int32_t line, column;
     };
     const Case cases[] = {
-        {"comment\nHinweis:\nEURO; 5 \xE2\x82\xAC\n", 3, 9},  // no such character
-        {"a\r\nb\rc\xC3\xA3", 3, 2},                          // ã is not in the code page
-        {"ok\nA;-\x03", 2, 4},                                // would be stored as LF
-        {"ok\n\x06", 2, 1},                                   // would be stored as CR
-        {"ok\nAB\xC3", 2, 3},                                 // truncated UTF-8
+        {"a\r\nb\rc\xC3\xA3", 3, 2},  // ã is not in the code page
+        {"ok\nA;-\x03", 2, 4},        // would be stored as LF
+        {"ok\n\x06", 2, 1},           // would be stored as CR
+        {"ok\nAB\xC3", 2, 3},         // truncated UTF-8
     };
     for (const auto& c : cases) {
         std::string out = "untouched";

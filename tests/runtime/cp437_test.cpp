@@ -12,10 +12,9 @@ using runtime::cp437ToUnicode;
 using runtime::unicodeToCp437;
 
 TEST(Cp437, EveryByteHasItsOwnGlyphAndMapsBack) {
-    const std::pair<std::uint8_t, char32_t> known[] = {
-        {0x00, U'\0'},     {0x01, U'\u263A'}, {0x1F, U'\u25BC'}, {0x20, U' '},
-        {0x7E, U'~'},      {0x7F, U'\u2302'}, {0x80, U'\u00C7'}, {0x9E, U'\u20A7'},
-        {0xB0, U'\u2591'}, {0xE1, U'\u00DF'}, {0xFF, U'\u00A0'}};
+    const std::pair<std::uint8_t, char32_t> known[] = {{0x00, U'\0'},     {0x01, U'\u263A'},
+                                                       {0x7E, U'~'},      {0x7F, U'\u2302'},
+                                                       {0x80, U'\u00C7'}, {0xFF, U'\u00A0'}};
     for (const auto& [byte, glyph] : known) EXPECT_EQ(cp437ToUnicode(byte), glyph) << int{byte};
     std::set<char32_t> glyphs;
     for (int b = 0; b < 256; ++b) {
@@ -24,14 +23,10 @@ TEST(Cp437, EveryByteHasItsOwnGlyphAndMapsBack) {
         glyphs.insert(ch);
     }
     EXPECT_EQ(glyphs.size(), 256u) << "two bytes share a glyph";
-}
-
-TEST(Cp437, AsciiAndControlsKeepTheirBytesAndOthersWithoutOneAreRefused) {
+    // Controls keep their bytes; characters without one are refused.
     for (char32_t ch = 0; ch < 0x80; ++ch) EXPECT_EQ(unicodeToCp437(ch), static_cast<int>(ch));
-    for (const char32_t ch : {U'\u0080', U'\u00C0', U'\u00E3', U'\u20AC', U'\uFFFD', U'\U0001F600',
-                              char32_t{0x110000}}) {
+    for (const char32_t ch : {U'\u0080', U'\u00E3', U'\U0001F600', char32_t{0x110000}})
         EXPECT_EQ(unicodeToCp437(ch), -1) << static_cast<std::uint32_t>(ch);
-    }
 }
 
 TEST(Utf8, DecodesAllLengthsAndEncodesThemBack) {
@@ -41,12 +36,10 @@ TEST(Utf8, DecodesAllLengthsAndEncodesThemBack) {
     EXPECT_EQ(chars, (std::u32string{U'A', U'\u00E4', U'\u263A', U'\U0001F600'}));
     std::string back;
     for (const char32_t ch : chars) runtime::appendUtf8(ch, back);
-    EXPECT_EQ(back, text);
     // Surrogates and values past U+10FFFF have no encoding.
-    back.clear();
     runtime::appendUtf8(0xD800, back);
     runtime::appendUtf8(0x110000, back);
-    EXPECT_EQ(back, "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(back, text + "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(runtime::cp437ToUtf8(std::string("R\x84\x01\xE1", 4)),
               "R\xC3\xA4\xE2\x98\xBA\xC3\x9F");
 }

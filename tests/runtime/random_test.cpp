@@ -24,27 +24,20 @@ std::uint32_t nextWord() {
 // seed, then an LCG, regenerated before the first output.
 std::mt19937 referenceWithSeeding(std::uint32_t seed) {
     std::ostringstream state;
-    std::uint32_t word = seed;
-    state << word;
-    for (int i = 1; i < 624; ++i) state << ' ' << (word = 1664525u * word + 1013904223u);
+    state << seed;
+    for (int i = 1; i < 624; ++i) state << ' ' << (seed = 1664525u * seed + 1013904223u);
     state << ' ' << 624;
     std::mt19937 engine;
-    std::istringstream in(state.str());
-    in >> engine;
+    std::istringstream(state.str()) >> engine;
     return engine;
 }
 
 TEST(RandomUnit, AgreesWithStandardEngineOverSeveralRegenerations) {
-    seedRandom(0.0, 0);
-    EXPECT_EQ(nextWord(), 1417766733u);
-    seedRandom(1.0, 0);
-    EXPECT_EQ(nextWord(), 2036278952u);
-    for (std::uint32_t seed : {0u, 1u, 12345u, 1765049000u, 4294967295u}) {
+    for (std::uint32_t seed : {0u, 12345u, 4294967295u}) {
         seedRandom(static_cast<double>(seed), 0);
         std::mt19937 reference = referenceWithSeeding(seed);
-        for (int i = 0; i < 3000; ++i) {
+        for (int i = 0; i < 3000; ++i)
             ASSERT_EQ(nextWord(), reference()) << "seed " << seed << " draw " << i;
-        }
     }
 }
 
@@ -67,19 +60,15 @@ TEST(RandomUnit, ZeroRepeatsWithoutAdvancing) {
     seedRandom(7.0, 0);
     const double first = randomUnit(1.0f);
     EXPECT_EQ(randomUnit(0.0f), first);
-    EXPECT_EQ(randomUnit(0.0f), first);
     const double second = randomUnit(1.0f);
     seedRandom(7.0, 0);
     randomUnit(1.0f);
     EXPECT_EQ(randomUnit(1.0f), second);
 }
 
-TEST(Clock, PlainSleepWaitsAndUnknownKindIsABadCall) {
+TEST(Clock, UnknownSleepKindIsABadCall) {
     runtime::setLastError(runtime::ResultCode::Ok);
-    const double before = runtime::clockSeconds();
-    runtime::sleepFor(20, runtime::SleepPlain);
-    // A lower bound only: the monotonic clock never shows less than was slept.
-    EXPECT_GE(runtime::clockSeconds() - before, 0.019);
+    runtime::sleepFor(1, runtime::SleepPlain);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::Ok);
     runtime::sleepFor(1, 7);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
