@@ -47,24 +47,17 @@ std::vector<WordEntry> readEntries(const std::string& fileName) {
     return entries;
 }
 
-struct Statistics {
-    long events = 0;
-    int solved = 0;
-    int failed = 0;
-};
-
 class SoakPlayer {
   public:
     SoakPlayer(const GameWindow& window, unsigned seed)
         : window_(window), player_(window), random_(seed) {}
 
-    void burst(Statistics& stats) {
+    // Returns the number of events sent.
+    int burst() {
         const int events = pick(3, 8);
-        for (int i = 0; i < events; ++i) {
-            randomEvent();
-            ++stats.events;
-        }
+        for (int i = 0; i < events; ++i) randomEvent();
         std::this_thread::sleep_for(std::chrono::milliseconds(pick(2, 15)));
+        return events;
     }
 
     // A new puzzle first, so no pending cell of the random play remains.
@@ -77,12 +70,10 @@ class SoakPlayer {
         Frame frame;
         // The new deal shows as different letters (and no win picture).
         const LetterRows old = readLetters(before);
-        if (!player_.waitForFrame(
-                [&](const Frame& f) { return gridDrawn(f) && readLetters(f) != old; }, frame)) {
-            return false;
-        }
-        if (!player_.solve(entries)) return false;
-        return player_.waitForFrame([](const Frame& f) { return !gridDrawn(f); }, frame);
+        return player_.waitForFrame(
+                   [&](const Frame& f) { return gridDrawn(f) && readLetters(f) != old; }, frame) &&
+               player_.solve(entries) &&
+               player_.waitForFrame([](const Frame& f) { return !gridDrawn(f); }, frame);
     }
 
   private:
@@ -92,7 +83,7 @@ class SoakPlayer {
         switch (pick(0, 9)) {
             case 0:
             case 1:
-            case 2:
+            case 2:  // on the grid
                 window_.click(pick(0, 599), pick(0, 599));
                 break;
             case 3:  // a drag across the grid
@@ -117,11 +108,7 @@ class SoakPlayer {
                 window_.setButton(static_cast<unsigned>(pick(2, 5)), false);
                 break;
             default:  // the focus leaves and comes back
-                if (pick(0, 1) == 0) {
-                    window_.focus();
-                } else {
-                    window_.focusElsewhere();
-                }
+                pick(0, 1) == 0 ? window_.focus() : window_.focusElsewhere();
                 break;
         }
     }
@@ -139,19 +126,20 @@ int play(const GameWindow& window, int seconds, const std::string& wordFile) {
     }
     const unsigned seed = std::random_device{}();
     SoakPlayer player(window, seed);
-    Statistics stats;
+    long events = 0;
+    int solved = 0;
+    int failed = 0;
     const auto end = Clock::now() + std::chrono::seconds(seconds);
-    auto nextSolve = Clock::now() + SolveInterval;
-    while (Clock::now() < end) {
-        player.burst(stats);
+    for (auto nextSolve = Clock::now() + SolveInterval; Clock::now() < end;) {
+        events += player.burst();
         if (Clock::now() < nextSolve) continue;
-        (player.dealAndSolve(entries) ? stats.solved : stats.failed) += 1;
+        (player.dealAndSolve(entries) ? solved : failed) += 1;
         nextSolve = Clock::now() + SolveInterval;
     }
     window.focus();
     std::printf("soak-player: seed %u, %ld input events, %d puzzles solved, %d not solved\n", seed,
-                stats.events, stats.solved, stats.failed);
-    return stats.failed == 0 ? 0 : 1;
+                events, solved, failed);
+    return failed == 0 ? 0 : 1;
 }
 
 // The game answers: a click on a cell that is not green turns it green.
@@ -159,7 +147,6 @@ int check(const GameWindow& window) {
     window.focus();
     PuzzlePlayer player(window);
     Frame frame;
-    LetterRows rows;
     window.click(ButtonX, ButtonY);  // a fresh puzzle: nothing green, nothing pending
     if (!player.waitForFrame([](const Frame& f) { return gridDrawn(f); }, frame)) return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -193,19 +180,17 @@ int main(int argc, char** argv) {
         if (id == None) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     int result = 2;
+    const GameWindow window(display, id);
     if (id == None) {
         std::fprintf(stderr, "soak-player: no window titled Lettermoor\n");
-    } else {
-        const GameWindow window(display, id);
-        if (mode == "play" && argc > 3) {
-            result = play(window, std::atoi(argv[2]), argv[3]);
-        } else if (mode == "check") {
-            result = check(window);
-        } else if (mode == "quit") {
-            window.focus();
-            window.tapKey(XK_Escape);
-            result = 0;
-        }
+    } else if (mode == "play" && argc > 3) {
+        result = play(window, std::atoi(argv[2]), argv[3]);
+    } else if (mode == "check") {
+        result = check(window);
+    } else if (mode == "quit") {
+        window.focus();
+        window.tapKey(XK_Escape);
+        result = 0;
     }
     XCloseDisplay(display);
     return result;

@@ -1,14 +1,12 @@
-// wine-play-through: plays the Windows build of the game under Wine from the
-// X side, as a person would. It starts lettermoor.exe in a fresh folder with
-// a word list of its own, finds the window, reads the grid's letters from
-// the window's pixels, clicks both ends of a word, checks that its cells turn
-// green and its hint is struck through, then ends the game with Esc or the
-// close box and expects exit status 0.
+// wine-play-through: plays the Windows build under Wine from the X side, as
+// a person would. It starts lettermoor.exe in a fresh folder with a word list
+// of its own, reads the grid from the window's pixels, clicks both ends of a
+// word, checks that its cells turn green and its hint is struck through, then
+// ends the game with Esc or the close box and expects exit status 0.
 //
 // Usage: wine-play-through WINE_RUNNER GAME_EXE WIN_BMP esc|close
 // The driver comes from LETTERMOOR_DRIVER in the environment.
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -19,6 +17,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -30,11 +29,12 @@
 #include "game/word_codec.hpp"
 #include "gfx/font.hpp"
 #include "tests/x11/window_probe.hpp"
+#include "tests/x11/xvfb_server.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using lettermoor::testing::findTopLevel;
 
 constexpr int GridCells = 20;
 constexpr int CellSize = 30;
@@ -89,56 +89,37 @@ std::optional<Game> startGame(const char* runner, const char* exe, const char* w
     return game.pid > 0 ? std::optional<Game>(game) : std::nullopt;
 }
 
-// The exit status, or -1 when the game did not end in time.
-int waitForExit(const Game& game, std::chrono::seconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
+// The exit status, or -1 when the game did not end within `tenths` x 100 ms.
+int waitForExit(const Game& game, int tenths) {
+    for (int i = 0; i < tenths; ++i, pause(100)) {
         int status = 0;
-        if (waitpid(game.pid, &status, WNOHANG) == game.pid) {
+        if (waitpid(game.pid, &status, WNOHANG) == game.pid)
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        pause(100);
     }
     kill(game.pid, SIGKILL);
     waitpid(game.pid, nullptr, 0);
     return -1;
 }
 
-bool hasName(Display* display, Window window, const char* name) {
-    XTextProperty text{};
-    bool same = false;
-    if (XGetWMName(display, window, &text) && text.value != nullptr) {
-        same = std::string(reinterpret_cast<char*>(text.value)) == name;
-        XFree(text.value);
-    }
-    return same;
-}
-
-Window findWindow(Display* display, const char* name, std::chrono::seconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-        Window root = None;
-        Window parent = None;
-        Window* children = nullptr;
-        unsigned count = 0;
-        Window found = None;
-        if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-            for (unsigned i = 0; i < count && found == None; ++i) {
-                XWindowAttributes attributes{};
-                if (XGetWindowAttributes(display, children[i], &attributes) &&
-                    attributes.map_state == IsViewable && hasName(display, children[i], name)) {
-                    found = children[i];
-                }
-            }
-            if (children != nullptr) XFree(children);
-        }
+Window findShownWindow(Display* display, const std::string& title) {
+    for (int attempt = 0; attempt < 300; ++attempt, pause(200)) {
+        const Window found = findTopLevel(display, [&](Window window) {
+            XWindowAttributes attributes{};
+            char* name = nullptr;
+            const bool match = XGetWindowAttributes(display, window, &attributes) &&
+                               attributes.map_state == IsViewable &&
+                               XFetchName(display, window, &name) && name != nullptr &&
+                               title == name;
+            XFree(name);
+            return match;
+        });
         if (found != None) return found;
-        pause(200);
     }
     return None;
 }
 
-// The window's pixels as 0xRRGGBB, with its position on the root window.
+// The window's pixels as 0xRRGGBB, with its position on the root window. The
+// client area lies somewhere inside, below Wine's own frame.
 struct Snapshot {
     int left = 0;
     int top = 0;
@@ -147,9 +128,7 @@ struct Snapshot {
     std::vector<std::uint32_t> pixels;
     std::uint32_t at(int x, int y) const {
         if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)] &
-               0xFFFFFF;
+        return pixels[static_cast<std::size_t>(y * width + x)];
     }
 };
 
@@ -158,60 +137,48 @@ Snapshot snapshot(Display* display, Window window) {
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, window, &attributes);
     Window child = None;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &shot.left, &shot.top,
-                          &child);
+    const Window root = DefaultRootWindow(display);
+    XTranslateCoordinates(display, window, root, 0, 0, &shot.left, &shot.top, &child);
+    XImage* image =
+        XGetImage(display, root, shot.left, shot.top, static_cast<unsigned>(attributes.width),
+                  static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return shot;
     shot.width = attributes.width;
     shot.height = attributes.height;
-    XImage* image = XGetImage(display, DefaultRootWindow(display), shot.left, shot.top,
-                              static_cast<unsigned>(shot.width), static_cast<unsigned>(shot.height),
-                              AllPlanes, ZPixmap);
-    if (image == nullptr) return shot;
-    shot.pixels.resize(static_cast<std::size_t>(shot.width) *
-                       static_cast<std::size_t>(shot.height));
     for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            shot.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(shot.width) +
-                        static_cast<std::size_t>(x)] =
-                static_cast<std::uint32_t>(XGetPixel(image, x, y));
-        }
+        for (int x = 0; x < shot.width; ++x)
+            shot.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
     }
     XDestroyImage(image);
     return shot;
 }
 
-// Where the client area starts inside the window: the grid's outer lines run
-// 600 pixels right and down from the client's top-left pixel.
+// Where the client area starts: the grid's outer lines run 600 pixels right
+// and down from the client's top-left pixel.
 std::optional<std::pair<int, int>> findClientOrigin(const Snapshot& shot) {
-    const int span = GridCells * CellSize;
     for (int y = 0; y + ClientHeight <= shot.height; ++y) {
         for (int x = 0; x + ClientWidth <= shot.width; ++x) {
-            if (shot.at(x, y) != Black) continue;
-            bool lines = true;
-            for (int i = 0; i < span && lines; i += 3) {
+            bool lines = shot.at(x - 1, y + 15) != Black;
+            for (int i = 0; i < GridCells * CellSize && lines; i += 3)
                 lines = shot.at(x + i, y) == Black && shot.at(x, y + i) == Black;
-            }
-            if (lines && shot.at(x - 1, y + 15) != Black) return std::make_pair(x, y);
+            if (lines) return std::make_pair(x, y);
         }
     }
     return std::nullopt;
 }
 
-// The capital letter drawn in a cell, 0 when no glyph matches.
-char readLetter(const Snapshot& shot, int originX, int originY, int row, int column) {
-    const int x0 = originX + CellSize * column + LetterInset;
-    const int y0 = originY + CellSize * row + LetterInset;
+// The capital letter drawn in a cell, '?' when no glyph matches.
+char readLetter(const Snapshot& shot, int x0, int y0) {
     for (int letter = 'A'; letter <= 'Z'; ++letter) {
         bool same = true;
-        for (int gy = 0; gy < 8 && same; ++gy) {
-            const std::uint8_t bits = gfx::BuiltinFont[static_cast<std::size_t>(letter * 8 + gy)];
-            for (int gx = 0; gx < 8 && same; ++gx) {
-                const bool set = (bits >> gx) & 1;
-                same = set == (shot.at(x0 + gx, y0 + gy) == Black);
-            }
+        for (int i = 0; i < 64 && same; ++i) {
+            const bool set =
+                (gfx::BuiltinFont[static_cast<std::size_t>(letter * 8 + i / 8)] >> (i % 8)) & 1;
+            same = set == (shot.at(x0 + i % 8, y0 + i / 8) == Black);
         }
         if (same) return static_cast<char>(letter);
     }
-    return 0;
+    return '?';
 }
 
 struct Placement {
@@ -221,46 +188,12 @@ struct Placement {
     int lastColumn = 0;
 };
 
-std::optional<Placement> findWord(const std::vector<std::string>& grid, const std::string& word) {
-    const int length = static_cast<int>(word.size());
-    for (int r = 0; r < GridCells; ++r) {
-        for (int c = 0; c < GridCells; ++c) {
-            bool across = c + length <= GridCells;
-            bool down = r + length <= GridCells;
-            for (int i = 0; i < length; ++i) {
-                const std::size_t k = static_cast<std::size_t>(i);
-                across =
-                    across &&
-                    grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c + i)] == word[k];
-                down = down && grid[static_cast<std::size_t>(r + i)][static_cast<std::size_t>(c)] ==
-                                   word[k];
-            }
-            if (across) return Placement{r, c, r, c + length - 1};
-            if (down) return Placement{r, c, r + length - 1, c};
-        }
-    }
-    return std::nullopt;
-}
-
-void click(Display* display, int x, int y) {
-    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-    XFlush(display);
-    pause(150);
-    XTestFakeButtonEvent(display, 1, True, CurrentTime);
-    XFlush(display);
-    pause(80);
-    XTestFakeButtonEvent(display, 1, False, CurrentTime);
-    XFlush(display);
-    pause(300);
-}
-
 // The longest horizontal black run in the hint column: a struck hint has a
 // line as long as its text, far longer than any glyph's own strokes.
 int longestHintRun(const Snapshot& shot, int originX, int originY) {
     int longest = 0;
     for (int y = 0; y < ClientHeight; ++y) {
-        int run = 0;
-        for (int x = HintLeft; x < ClientWidth; ++x) {
+        for (int x = HintLeft, run = 0; x < ClientWidth; ++x) {
             run = shot.at(originX + x, originY + y) == Black ? run + 1 : 0;
             longest = std::max(longest, run);
         }
@@ -268,8 +201,19 @@ int longestHintRun(const Snapshot& shot, int originX, int originY) {
     return longest;
 }
 
+void click(Display* display, int x, int y) {
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    for (const Bool down : {True, False}) {
+        XFlush(display);
+        pause(down ? 150 : 80);
+        XTestFakeButtonEvent(display, 1, down, CurrentTime);
+    }
+    XFlush(display);
+    pause(300);
+}
+
 int play(Display* display, const Game& game, bool viaCloseBox) {
-    const Window window = findWindow(display, "Lettermoor", std::chrono::seconds(60));
+    const Window window = findShownWindow(display, "Lettermoor");
     if (window == None) return fail("no window titled Lettermoor appeared");
 
     std::optional<std::pair<int, int>> origin;
@@ -282,34 +226,39 @@ int play(Display* display, const Game& game, bool viaCloseBox) {
     if (!origin) return fail("the grid was never drawn in the window");
     const auto [ox, oy] = *origin;
 
-    std::vector<std::string> grid(GridCells, std::string(GridCells, '?'));
+    // Rows, then columns read downwards, so one search finds either direction.
+    std::vector<std::string> lines(2 * GridCells);
     for (int r = 0; r < GridCells; ++r) {
         for (int c = 0; c < GridCells; ++c) {
-            const char letter = readLetter(shot, ox, oy, r, c);
-            if (letter == 0)
-                return fail("cell " + std::to_string(r) + "," + std::to_string(c) +
-                            " shows no letter");
-            grid[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = letter;
+            const char letter =
+                readLetter(shot, ox + CellSize * c + LetterInset, oy + CellSize * r + LetterInset);
+            lines[static_cast<std::size_t>(r)] += letter;
+            lines[static_cast<std::size_t>(GridCells + c)] += letter;
         }
     }
     std::optional<Placement> placed;
-    for (const char* word : Words) {
-        if ((placed = findWord(grid, word))) break;
+    for (int line = 0; line < 2 * GridCells && !placed; ++line) {
+        for (const char* word : Words) {
+            const std::size_t at = lines[static_cast<std::size_t>(line)].find(word);
+            if (at == std::string::npos) continue;
+            const int k = static_cast<int>(at);
+            const int n = static_cast<int>(std::strlen(word)) - 1;
+            placed = line < GridCells ? Placement{line, k, line, k + n}
+                                      : Placement{k, line - GridCells, k + n, line - GridCells};
+            break;
+        }
     }
     if (!placed) {
-        for (const std::string& row : grid) std::fprintf(stderr, "  %s\n", row.c_str());
+        for (int r = 0; r < GridCells; ++r)
+            std::fprintf(stderr, "  %s\n", lines[static_cast<std::size_t>(r)].c_str());
         return fail("none of the ten words is in the grid above");
     }
 
     const int strikeBefore = longestHintRun(shot, ox, oy);
-    const auto centre = [&](int row, int column) {
-        return std::make_pair(shot.left + ox + CellSize * column + CellSize / 2,
-                              shot.top + oy + CellSize * row + CellSize / 2);
-    };
-    const auto [lastX, lastY] = centre(placed->lastRow, placed->lastColumn);
-    const auto [firstX, firstY] = centre(placed->row, placed->column);
-    click(display, lastX, lastY);
-    click(display, firstX, firstY);
+    const int pixelX = shot.left + ox + CellSize / 2;
+    const int pixelY = shot.top + oy + CellSize / 2;
+    click(display, pixelX + CellSize * placed->lastColumn, pixelY + CellSize * placed->lastRow);
+    click(display, pixelX + CellSize * placed->column, pixelY + CellSize * placed->row);
 
     bool green = false;
     int strikeAfter = 0;
@@ -318,30 +267,23 @@ int play(Display* display, const Game& game, bool viaCloseBox) {
         shot = snapshot(display, window);
         green = true;
         for (int r = placed->row; r <= placed->lastRow; ++r) {
-            for (int c = placed->column; c <= placed->lastColumn; ++c) {
+            for (int c = placed->column; c <= placed->lastColumn; ++c)
                 green = green && shot.at(ox + CellSize * c + 3, oy + CellSize * r + 3) == Green;
-            }
         }
         strikeAfter = longestHintRun(shot, ox, oy);
     }
     if (!green) return fail("the found word's cells did not turn green");
     if (strikeAfter <= strikeBefore + 16) return fail("no hint was struck through");
 
+    // Without a window manager the keyboard follows the pointer, which the
+    // clicks left over the grid.
     if (viaCloseBox) {
         lettermoor::testing::requestWindowClose(display, window);
     } else {
-        // Without a window manager the keyboard follows the pointer, which
-        // the clicks left over the grid.
-        const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
-        XTestFakeKeyEvent(display, escape, True, CurrentTime);
-        XFlush(display);
-        pause(80);
-        XTestFakeKeyEvent(display, escape, False, CurrentTime);
-        XFlush(display);
+        lettermoor::testing::tapKey(display, XK_Escape);
     }
-    const int status = waitForExit(game, std::chrono::seconds(30));
-    if (status != 0) return fail("the game ended with status " + std::to_string(status));
-    return 0;
+    const int status = waitForExit(game, 300);
+    return status == 0 ? 0 : fail("the game ended with status " + std::to_string(status));
 }
 
 }  // namespace
@@ -354,13 +296,11 @@ int main(int argc, char** argv) {
     std::optional<Game> game = startGame(argv[1], argv[2], argv[3]);
     if (!game) return fail("could not start the game");
     const int result = play(display, *game, how == "close");
-    if (result != 0) waitForExit(*game, std::chrono::seconds(1));
+    if (result != 0) waitForExit(*game, 10);
     XCloseDisplay(display);
     std::error_code ignored;
     fs::remove_all(game->folder, ignored);
     if (result == 0)
-        std::printf("wine-play-through: %s: word found, ended by %s, status 0\n",
-                    std::getenv("LETTERMOOR_DRIVER") ? std::getenv("LETTERMOOR_DRIVER") : "default",
-                    how.c_str());
+        std::printf("wine-play-through: word found, ended by %s, status 0\n", how.c_str());
     return result;
 }
