@@ -21,7 +21,7 @@ constexpr std::int32_t Ctrl = gfx::ModCtrl;
 constexpr std::int32_t Alt = gfx::ModAlt;
 
 // PC BIOS key codes: the typed character where there is one, else the code
-// of the key's column in the high byte and 0xFF in the low one.
+// of the key's column (Alt over Ctrl over Shift) in the high byte and 0xFF.
 TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
     struct Case {
         const char* what;
@@ -29,45 +29,30 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         std::int32_t expected;
     };
     const Case cases[] = {
-        {"a", {0x1E, false, 0, 'a', 'a'}, 'a'},
         {"Shift+a", {0x1E, false, Shift, 'A', 'a'}, 'A'},
         {"a with own character in upper case", {0x1E, false, 0, 'a', 'A'}, 'a'},
-        {"Shift+ä", {0x28, false, Shift, 0x8E, 0x84}, 0x8E},
         {"keypad 8 with Num Lock", {0x48, false, 0, '8', 0}, '8'},
-        {"keypad Enter", {0x1C, true, 0, 13, 13}, 13},
         {"key beyond the table", {0x70, false, 0, 'x', 'x'}, 'x'},
         // Alt keeps its column's code while the key types its own character.
         {"Alt+a", {0x1E, false, Alt, 'a', 'a'}, 0x1EFF},
         {"Alt+Shift+A", {0x1E, false, Alt | Shift, 'A', 'a'}, 0x1EFF},
-        {"Alt+1", {0x02, false, Alt, '1', '1'}, 0x78FF},
-        {"Alt+Backspace", {0x0E, false, Alt, 8, 8}, 0xE0FF},
+        {"Alt+Shift+Ä", {0x28, false, Alt | Shift, 0x8E, 0x84}, 0x28FF},
         {"AltGr+q typing @", {0x10, false, gfx::ModRightAlt | Ctrl, '@', 'q'}, '@'},
         {"Alt+key without Alt code", {0x2B, false, Alt, '\\', '\\'}, '\\'},
-        {"F1", {0x3B, false, 0, 0, 0}, 0x3BFF},
         {"Alt+F4", {0x3E, false, Alt, 0, 0}, 0x6BFF},
-        {"F10", {0x44, false, 0, 0, 0}, 0x44FF},
-        {"F11", {0x57, false, 0, 0, 0}, 0x85FF},
-        {"Ctrl+F12", {0x58, false, Ctrl, 0, 0}, 0x8AFF},
-        {"Ctrl+2", {0x03, false, Ctrl, '2', '2'}, 0x03FF},
+        {"right Ctrl+Shift+F12, the last row",
+         {0x58, false, gfx::ModRightCtrl | Shift, 0, 0},
+         0x8AFF},
         {"Shift+Tab", {0x0F, false, Shift, 9, 9}, 0x0FFF},
+        {"keypad 8 without Num Lock", {0x48, false, 0, 0, 0}, 0x48FF},
+        {"Alt+keypad 8 has no code", {0x48, false, Alt, 0, 0}, 0},
         // The enhanced block shares scan codes with the keypad.
-        {"Up", {0x48, true, 0, 0, 0}, 0x48FF},
         {"Alt+Up", {0x48, true, Alt, 0, 0}, 0x98FF},
         {"Alt+keypad Enter producing nothing", {0x1C, true, Alt, 0, 0}, 0xA6FF},
         {"Ctrl+keypad Enter producing nothing", {0x1C, true, Ctrl, 0, 0}, 10},
         {"extended key outside the table", {0x5B, true, 0, 0, 0}, 0},
-        {"keypad 8 without Num Lock", {0x48, false, 0, 0, 0}, 0x48FF},
-        {"Alt+keypad 5", {0x4C, false, Alt, 0, 0}, 0x4CFF},
-        {"Alt+keypad 8 has no code", {0x48, false, Alt, 0, 0}, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(gfx::translateKey(c.stroke), c.expected) << c.what;
-}
-
-TEST(KeyTranslation, ColumnPriority) {
-    EXPECT_EQ(gfx::keyColumn(0), gfx::ColumnNormal);
-    EXPECT_EQ(gfx::keyColumn(Shift), gfx::ColumnShift);
-    EXPECT_EQ(gfx::keyColumn(Shift | gfx::ModRightCtrl), gfx::ColumnCtrl);
-    EXPECT_EQ(gfx::keyColumn(Shift | Ctrl | gfx::ModRightAlt), gfx::ColumnAlt);
 }
 
 #if defined(LETTERMOOR_HAVE_X11)
@@ -80,11 +65,9 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
     };
     // Escape, a, Up, F1, Delete and ä also come through the window in tests/x11.
     const KeyCase cases[] = {
-        {36, XK_Return, 0x1C, false},    {104, XK_KP_Enter, 0x1C, true},
-        {111, XK_Up, 0x48, true},        {80, XK_KP_Up, 0x48, false},
-        {91, XK_KP_Delete, 0x53, false}, {106, XK_KP_Divide, 0x35, true},
-        {95, XK_F11, 0x57, false},       {105, XK_Control_R, 0x1D, true},
-        {200, XK_VoidSymbol, 0, false},
+        {36, XK_Return, 0x1C, false}, {104, XK_KP_Enter, 0x1C, true},
+        {111, XK_Up, 0x48, true},     {80, XK_KP_Up, 0x48, false},
+        {95, XK_F11, 0x57, false},    {200, XK_VoidSymbol, 0, false},
     };
     for (const KeyCase& c : cases) {
         const gfx::x11::ScanKey key = gfx::x11::scanKeyFor(c.keycode, c.keysym);
@@ -96,19 +79,14 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
 TEST(X11Keymap, KeysymsToCodePage437) {
     // Unicode keysyms carry 0x01000000; the Euro sign has no place in 437.
     const std::pair<std::uint32_t, std::int32_t> cases[] = {{XK_adiaeresis, 0x84},
-                                                            {XK_Adiaeresis, 0x8E},
-                                                            {XK_ssharp, 0xE1},
                                                             {XK_Escape, 27},
                                                             {XK_KP_7, '7'},
                                                             {XK_Up, 0},
-                                                            {XK_Delete, 0},
                                                             {0x01000000u | 0x20ACu, 0},
                                                             {0x01000000u | 0x2591u, 0xB0}};
     for (const auto& [keysym, code] : cases) {
         EXPECT_EQ(gfx::x11::keysymCp437(keysym), code) << std::hex << keysym;
     }
-    EXPECT_EQ(gfx::x11::typedCp437(U'ü'), 0x81);
-    EXPECT_EQ(gfx::x11::typedCp437(0), 0);
 }
 #endif
 

@@ -8,7 +8,7 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -18,9 +18,8 @@ namespace lettermoor::testing {
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const std::vector<std::string>& environment, const std::string& folder)
     : folder_(folder) {
-    // Everything exec needs is built before fork: the child may only call
-    // async-signal-safe functions. The changes come first, as getenv takes
-    // the first entry of a name.
+    // Built before fork, as the child may only call async-signal-safe functions;
+    // the changes come first, as getenv takes the first entry of a name.
     std::vector<std::string> env = environment;
     for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
     std::vector<std::string> args = {program};
@@ -76,9 +75,7 @@ void ChildProcess::sendSignal(int signalNumber) const {
 
 std::string ChildProcess::read(const char* file) const {
     std::ifstream in(folder_ + "/" + file);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace lettermoor::testing

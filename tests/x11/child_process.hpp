@@ -1,6 +1,5 @@
 #pragma once
-// A program the test starts in a folder and watches: standard output and
-// error go to files there, and it is killed if it outlives the test.
+// A program started in a folder, its output kept there, killed if it outlives the test.
 
 #include <optional>
 #include <string>
@@ -18,8 +17,7 @@ class ChildProcess {
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
-    // The waitpid status once it has ended, or nothing while it still runs
-    // after timeoutMs.
+    // The waitpid status, or nothing while it still runs after timeoutMs.
     std::optional<int> waitForExit(int timeoutMs);
     void sendSignal(int signalNumber) const;
     std::string output() const { return read("stdout.txt"); }

@@ -8,7 +8,7 @@
 
 namespace lettermoor::testing {
 
-// Where the build put the game; empty when this test binary was built without it.
+// Empty when this test binary was built without the game.
 std::string gameBinary();
 
 // The game started in runFolder on the display DISPLAY names.

@@ -27,13 +27,10 @@ const char* const TestWords[][2] = {
 void XServerTest::SetUp() {
     if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
     XInitThreads();
-    // Mesa unloads its software driver when the display closes; what the
-    // driver's globals pointed to would then look leaked. Keeping the driver
-    // loaded leaves the leak check to our own allocations.
+    // Mesa's software driver, unloaded when the display closes, would look leaked.
     for (const char* path : {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                             "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"}) {
+                             "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"})
         if (dlopen(path, RTLD_NOW | RTLD_NODELETE) != nullptr) break;
-    }
     server_ = std::make_unique<XvfbServer>();
     ASSERT_TRUE(server_->running()) << "Xvfb did not start";
     setenv("DISPLAY", server_->name().c_str(), 1);
@@ -68,18 +65,16 @@ std::vector<std::string> XServerTest::readKeys(std::size_t count) {
 const std::vector<WordEntry>& testWords() {
     static const std::vector<WordEntry> words = [] {
         std::vector<WordEntry> drawn;
-        for (std::size_t i = 0; i + 1 < std::size(TestWords); ++i) {
+        for (std::size_t i = 0; i + 1 < std::size(TestWords); ++i)
             drawn.push_back({TestWords[i][0], std::string("Hinweis: ") + TestWords[i][1]});
-        }
         return drawn;
     }();
     return words;
 }
 
 void GameSession::SetUp() {
-    if (gameBinary().empty() || access(gameBinary().c_str(), X_OK) != 0) {
+    if (gameBinary().empty() || access(gameBinary().c_str(), X_OK) != 0)
         GTEST_SKIP() << "the game binary is not built";
-    }
     XServerTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     tolerateXErrors();
@@ -110,9 +105,8 @@ void GameSession::startGame() {
 }
 
 ::testing::AssertionResult exitedWith(const std::optional<int>& status, int code) {
-    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == code) {
+    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == code)
         return ::testing::AssertionSuccess();
-    }
     if (!status) return ::testing::AssertionFailure() << "still running";
     if (WIFSIGNALED(*status))
         return ::testing::AssertionFailure() << "signal " << WTERMSIG(*status);

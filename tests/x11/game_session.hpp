@@ -1,7 +1,6 @@
 #pragma once
-// Fixtures for tests on a private Xvfb: screens the test opens there, and the
-// real game binary started in a run folder with a known word list and win
-// picture.
+// Fixtures on a private Xvfb: screens the test opens, and the real game in a
+// run folder with a known word list and win picture.
 
 #include <gtest/gtest.h>
 
@@ -20,8 +19,7 @@
 
 namespace lettermoor::testing {
 
-// A private Xvfb named by DISPLAY and the test's own connection to it; the
-// screen and driver choice are reset at the end.
+// A private Xvfb named by DISPLAY and the test's own connection to it.
 class XServerTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -40,7 +38,6 @@ class XServerTest : public ::testing::Test {
             return predicate();
         });
     }
-    // Key texts until count arrived or the wait ends.
     std::vector<std::string> readKeys(std::size_t count);
 
     std::unique_ptr<XvfbServer> server_;
@@ -53,17 +50,15 @@ inline constexpr std::uint32_t WinColor = 0x2040C0;
 inline constexpr int WinHoleStart = 240;
 inline constexpr int WinHoleEnd = 359;
 
-// The ten words every puzzle of the test word list holds: the list's last
-// entry is never drawn. Every word has a Y or Z, which filler never uses,
-// so each one lies in the grid exactly where the game put it.
+// The ten words every puzzle holds (the list's last is never drawn); each has
+// a Y or Z, which filler never uses, so it lies only where the game put it.
 const std::vector<WordEntry>& testWords();
 
 class GameSession : public XServerTest {
   protected:
     void SetUp() override;
     void TearDown() override;
-    // Starts the game and waits until its window is up, focused and showing
-    // a readable grid.
+    // Starts the game; returns once its window is focused with a readable grid.
     void startGame();
     const GameWindow& window() const { return gameWindow_; }
     ChildProcess& game() const { return *game_; }

@@ -54,9 +54,9 @@ TEST_F(GameShutdown, EveryWayOfEndingAtRandomMomentsEndsWithStatusZero) {
         if (ending == 1) requestWindowClose(probe(), window_);
         if (ending >= 2) game().sendSignal(ending == 2 ? SIGINT : SIGTERM);
         const std::optional<int> status = game().waitForExit(HangMs);
-        const long elapsedMs =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        slowestMs = std::max(slowestMs, elapsedMs);
+        slowestMs = std::max<long>(
+            slowestMs,
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
         ASSERT_TRUE(exitedWith(status, 0)) << "stderr: " << game().standardError();
         EXPECT_EQ(game().standardError(), "");
         EXPECT_EQ(screenSaverOf(probe()), screenSaver) << "screen saver not restored";
@@ -67,20 +67,16 @@ TEST_F(GameShutdown, EveryWayOfEndingAtRandomMomentsEndsWithStatusZero) {
 TEST_F(GameShutdown, LosingTheXServerEndsWithOneLineAndStatusOne) {
     startGame();
     if (HasFatalFailure()) return;
-    // The test's own connection would die with the server and take the test along.
-    probe_.reset();
+    probe_.reset();  // it would die with the server and take the test along
 
-    server_->killAbruptly();
     const auto start = Clock::now();
+    server_->killAbruptly();
     ASSERT_TRUE(exitedWith(game().waitForExit(HangMs), 1)) << game().standardError();
-    std::printf(
-        "server loss noticed after %ld ms\n",
-        static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count()));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    std::printf("server loss noticed after %lld ms\n", static_cast<long long>(took.count()));
     const std::string errors = game().standardError();
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find("X server"), std::string::npos) << errors;
-    EXPECT_EQ(errors.back(), '\n');
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
-// The game's window as a player sees it from outside: its pixels through
-// XGetImage, pointer and keys through XTest.
+// The game's window from outside: pixels through XGetImage, input through XTest.
 
 #include <X11/Xlib.h>
 
@@ -25,8 +24,7 @@ inline constexpr std::uint32_t BlackPixel = 0x000000;
 inline constexpr std::uint32_t WhitePixel = 0xFFFFFF;
 inline constexpr std::uint32_t GreenPixel = 0x00FF00;
 
-// Xlib's default error handler ends the process; a window that is being
-// mapped or destroyed under the observer is no reason for that.
+// Instead of Xlib's handler, which ends the process when a window goes away.
 void tolerateXErrors();
 
 // The top-level window whose WM_NAME is title, or None.
@@ -39,14 +37,13 @@ class GameWindow {
     // False when the window cannot be read (gone, unmapped).
     bool capture(Frame& frame) const;
 
-    // Moves the pointer to client pixel (x, y) and presses and releases the
-    // left button with holdMicroseconds between them.
+    // A left click at client pixel (x, y), held for holdMicroseconds.
     void click(int x, int y, int holdMicroseconds = 0) const;
     void movePointer(int x, int y) const;
     void setButton(unsigned button, bool down) const;
     void tapKey(unsigned long keysym) const;
     void focus() const;
-    // Focus to whatever is under the pointer, as when the player turns away.
+    // Focus to whatever is under the pointer.
     void focusElsewhere() const;
 
   private:

@@ -64,8 +64,8 @@ std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word) {
             for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
                 const Cell first{static_cast<int>(down ? at : line),
                                  static_cast<int>(down ? line : at)};
-                const WordPlace place{first, {}, down == 1, length};
-                places.push_back({first, place.at(length - 1), down == 1, length});
+                places.push_back({first, first, down == 1, length});
+                places.back().last = places.back().at(length - 1);
             }
         }
     }
@@ -93,9 +93,8 @@ bool cellIsGreen(const Frame& frame, Cell cell) {
 
 bool hintIsStruck(const Frame& frame, int index) {
     const int y = HintTop + HintSpacing * index + StrikeOffset;
-    for (int x = HintX; x <= HintX + GlyphSize * HintColumns; ++x) {
+    for (int x = HintX; x <= HintX + GlyphSize * HintColumns; ++x)
         if (frame.at(x, y) != BlackPixel) return false;
-    }
     return true;
 }
 

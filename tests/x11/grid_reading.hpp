@@ -1,6 +1,5 @@
 #pragma once
-// Reads the game's screen the way a player does: the letters of the grid and
-// the hint labels by their 8x8 glyphs, the colours of cells and strike lines.
+// Reads the game's screen as a player does: glyphs, cell colours, strike lines.
 
 #include <array>
 #include <string>
@@ -36,19 +35,16 @@ struct WordPlace {
 };
 
 LetterRows readLetters(const Frame& frame);
-// Whether hint label `index` shows text on its first line (up to 40
-// characters, compared glyph by glyph).
+// Whether hint label `index` shows text on its first line.
 bool hintShows(const Frame& frame, int index, std::string_view text);
 
 std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word);
 
-// Every cell shows its black outline and a white or green fill: the game has
-// drawn a frame (before that the window is black).
+// Every cell has its outline and a white or green fill (the window starts black).
 bool gridDrawn(const Frame& frame);
 
-// The centre pixel of a cell.
 int cellCentre(int index);
-// The cell's fill, looked at in its top-left corner where no glyph reaches.
+// The fill in the cell's top-left corner, where no glyph reaches.
 bool cellIsGreen(const Frame& frame, Cell cell);
 bool hintIsStruck(const Frame& frame, int index);
 

@@ -21,8 +21,7 @@ bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
 bool PuzzlePlayer::clickWord(const WordPlace& place, int hint) const {
     Frame frame;
     if (!window_.capture(frame)) return false;
-    // A cell of a word found before is green already; the pending mark cannot
-    // be seen there, so give the game a few frames instead.
+    // A cell of a word found before shows no pending mark: wait a few frames.
     const bool firstWasGreen = cellIsGreen(frame, place.first);
     window_.click(cellCentre(place.first.column), cellCentre(place.first.row));
     if (firstWasGreen) {
@@ -31,8 +30,7 @@ bool PuzzlePlayer::clickWord(const WordPlace& place, int hint) const {
         return false;
     }
     window_.click(cellCentre(place.last.column), cellCentre(place.last.row));
-    // The strike is the proof: the tenth word's cells are covered by the win
-    // picture one frame after they turn green.
+    // The strike is the proof: the win picture soon covers the tenth word's cells.
     return waitForFrame([&](const Frame& f) { return hintIsStruck(f, hint); }, frame);
 }
 

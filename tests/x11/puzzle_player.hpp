@@ -1,6 +1,5 @@
 #pragma once
-// Plays the puzzle from outside the process: reads the window, clicks the two
-// ends of a word and waits until the game has drawn the outcome.
+// Plays the puzzle from outside: reads the window and clicks both ends of words.
 
 #include <string>
 #include <vector>
@@ -10,7 +9,6 @@
 
 namespace lettermoor::testing {
 
-// A word of the word file and the label text the game shows for it.
 struct WordEntry {
     std::string word;
     std::string label;
@@ -28,11 +26,10 @@ class PuzzlePlayer {
     // A frame whose grid letters can all be read.
     bool readGrid(Frame& frame, LetterRows& rows) const;
 
-    // Clicks the word's first and last cell, each in a frame of its own; true
-    // once hint label `hint` is struck through.
+    // Clicks the word's ends in frames of their own; true once hint `hint` is struck.
     bool clickWord(const WordPlace& place, int hint) const;
 
-    // Finds the word of every hint label shown; true once all ten are struck.
+    // True once all ten hints are struck.
     bool solve(const std::vector<WordEntry>& entries) const;
 
   private:

@@ -1,6 +1,5 @@
 #pragma once
-// A temporary folder to start the game in, holding a word file and a win
-// picture chosen by the test; removed with everything in it.
+// A temporary folder for the game's word file and win picture.
 
 #include <cstdint>
 #include <string>
@@ -19,8 +18,8 @@ class RunFolder {
 
     // Scrambles plain UTF-8 lines the way the game reads them into "woerter.txt".
     bool writeWords(const std::string& plainText) const;
-    // A 600x600 24-bit "win.bmp" in one colour (0xRRGGBB) with a square hole
-    // of the transparent magenta from holeStart to holeEnd (inclusive) on both axes.
+    // A 600x600 "win.bmp" in one colour with a transparent magenta square hole
+    // from holeStart to holeEnd (inclusive) on both axes.
     bool writeWinPicture(std::uint32_t color, int holeStart, int holeEnd) const;
 
   private:

@@ -1,6 +1,5 @@
 #pragma once
-// What a test does to a window from its own connection: read it, press a
-// key, ask it to close.
+// What a test does to a window from its own connection.
 
 #include <X11/Xlib.h>
 
@@ -25,8 +24,7 @@ void requestWindowClose(Display* display, Window window);
 // True once the window has the input focus (bounded wait).
 bool waitForFocus(Display* display, Window window);
 
-// Size, place, whether it is shown, not resizable and closable, its
-// WM_CLASS and WM_NAME: "1000x600 at 140,212, fixed, class C, closable, titled T".
+// "1000x600 at 140,212, fixed, class C, closable, titled T" (", hidden" when unmapped).
 std::string windowFacts(Display* display, Window window);
 
 }  // namespace lettermoor::testing

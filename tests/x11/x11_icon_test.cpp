@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "game/window_icon.hpp"
@@ -25,8 +26,7 @@ class X11Icon : public XServerTest {
         if (HasFatalFailure()) return {};
         Atom type = None;
         int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
+        unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         XGetWindowProperty(probe(), window_, XInternAtom(probe(), "_NET_WM_ICON", False), 0,
                            1 << 20, False, XA_CARDINAL, &type, &format, &count, &after, &data);
@@ -50,13 +50,12 @@ TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
 
     game::offerWindowIcon();
     std::vector<std::uint32_t> expected;
-    const auto add = [&](std::uint32_t side, const std::uint32_t* pixels) {
+    for (const auto& [side, pixels] :
+         {std::pair(16u, game::WindowIcon16.data()), std::pair(32u, game::WindowIcon32.data()),
+          std::pair(48u, game::WindowIcon48.data())}) {
         expected.insert(expected.end(), {side, side});
         expected.insert(expected.end(), pixels, pixels + side * side);
-    };
-    add(16, game::WindowIcon16.data());
-    add(32, game::WindowIcon32.data());
-    add(48, game::WindowIcon48.data());
+    }
     const std::vector<std::uint32_t> icon = iconOfNewWindow();
     EXPECT_TRUE(icon == expected) << icon.size() << " values, " << expected.size() << " expected";
 }

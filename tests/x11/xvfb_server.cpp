@@ -23,8 +23,7 @@ bool XvfbServer::installed() {
 XvfbServer::XvfbServer() {
     int ready[2] = {-1, -1};
     if (!installed() || pipe(ready) != 0) return;
-    // Xvfb picks a free display itself and names it on the pipe once it
-    // takes connections; other test processes share the machine.
+    // Xvfb picks a free display and names it on the pipe once it takes connections.
     const std::string fd = std::to_string(ready[1]);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -71,9 +70,8 @@ Window findTopLevel(Display* display, const std::function<bool(Window)>& matches
     unsigned count = 0;
     Window found = None;
     if (!XQueryTree(display, root, &root, &parent, &children, &count)) return None;
-    for (unsigned i = 0; i < count && found == None; ++i) {
+    for (unsigned i = 0; i < count && found == None; ++i)
         if (matches(children[i])) found = children[i];
-    }
     if (children != nullptr) XFree(children);
     return found;
 }

@@ -21,7 +21,7 @@ class XvfbServer {
     int pid() const { return pid_; }
 
     static bool installed();
-    // Ends the server the hard way, as a crash would, and clears its files.
+    // Ends the server as a crash would, and clears its files.
     void killAbruptly();
 
   private:
