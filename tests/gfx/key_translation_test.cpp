@@ -37,6 +37,7 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"Alt+a", {0x1E, false, Alt, 'a', 'a'}, 0x1EFF},
         {"Alt+Shift+A", {0x1E, false, Alt | Shift, 'A', 'a'}, 0x1EFF},
         {"Alt+Shift+Ä", {0x28, false, Alt | Shift, 0x8E, 0x84}, 0x28FF},
+        {"Alt+ä on a key whose own character is Ä", {0x28, false, Alt, 0x84, 0x8E}, 0x28FF},
         {"AltGr+q typing @", {0x10, false, gfx::ModRightAlt | Ctrl, '@', 'q'}, '@'},
         {"Alt+key without Alt code", {0x2B, false, Alt, '\\', '\\'}, '\\'},
         {"Alt+F4", {0x3E, false, Alt, 0, 0}, 0x6BFF},
