@@ -105,14 +105,9 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
     const auto y0 = static_cast<std::int32_t>(py);
     const auto width = static_cast<std::int32_t>(w);
     const auto height = static_cast<std::int32_t>(h);
-    bool drawn = false;
-    if (routine == putTransparent && detail::recordingFor(context)) {
-        const TransparentRowsFn rows = transparentRowsFor(context);
-        drawn = detail::recordTransparentCopy(context, x0, y0, from, width, height, source->pitch,
-                                              rows) ||
-                detail::settleWithTransparentCopy(context, x0, y0, from, width, height,
-                                                  source->pitch, rows);
-    }
+    const bool drawn = routine == putTransparent && detail::recordingFor(context) &&
+                       detail::recordTransparentCopy(context, x0, y0, from, width, height,
+                                                     source->pitch, transparentRowsFor(context));
     if (!drawn) {
         detail::settleBefore(context);
         std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;

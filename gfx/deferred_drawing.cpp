@@ -61,6 +61,13 @@ bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
            (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
+// Where a transparent copy reads its rows, and the routine that copies them.
+struct PictureRows {
+    const std::uint8_t* first = nullptr;
+    std::int32_t pitch = 0;
+    TransparentRowsFn rows = nullptr;
+};
+
 // The pixels of a recorded transparent copy, rows side by side, as they were
 // when the copy was called.
 struct PictureCopy {
@@ -68,14 +75,8 @@ struct PictureCopy {
     std::int32_t width = 0;
     std::int32_t height = 0;
     TransparentRowsFn rows = nullptr;
-};
 
-// The image rows a transparent copy reads while the record is carried out
-// at once, when the copy is called.
-struct LiveSource {
-    const std::uint8_t* pixels = nullptr;
-    std::int32_t pitch = 0;
-    TransparentRowsFn rows = nullptr;
+    PictureRows view() const { return {pixels.data(), width * 4, rows}; }
 };
 
 struct Record {
@@ -95,7 +96,9 @@ struct Record {
     std::vector<PictureCopy> pictures;
     std::size_t pictureBytes = 0;    // the pixels of all entries
     std::uint32_t pictureCount = 0;  // pictures in the record
-    LiveSource live;                 // the source of a LivePicture, always the record's last shape
+    // The image a LivePicture reads, which is always the record's last shape
+    // and carried out while the copy is called.
+    PictureRows live;
     // How much of the record is known to repeat carriedOut, so each shape is
     // compared once however many pictures the record holds.
     std::size_t shapesRepeated = 0;
@@ -343,15 +346,9 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
     }
 }
 
-void runPicture(const Shape& s, const PictureCopy& copy, std::int32_t from, std::int32_t to) {
-    const std::int32_t rowBytes = s.width * 4;
-    copy.rows(copy.pixels.data() + static_cast<std::ptrdiff_t>(from - s.y) * rowBytes,
-              pixelAddress(s, s.x, from), s.width, to - from + 1, rowBytes, s.pitch);
-}
-
-void runLivePicture(const Shape& s, const LiveSource& live, std::int32_t from, std::int32_t to) {
-    live.rows(live.pixels + static_cast<std::ptrdiff_t>(from - s.y) * live.pitch,
-              pixelAddress(s, s.x, from), s.width, to - from + 1, live.pitch, s.pitch);
+void runPicture(const Shape& s, const PictureRows& p, std::int32_t from, std::int32_t to) {
+    p.rows(p.first + static_cast<std::ptrdiff_t>(from - s.y) * p.pitch, pixelAddress(s, s.x, from),
+           s.width, to - from + 1, p.pitch, s.pitch);
 }
 
 // A fill that covers every pixel of the band on its page.
@@ -390,9 +387,9 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
         } else if (s.kind == ShapeKind::GlyphRun) {
             runGlyphRun(s, r.cells.data(), from, to);
         } else if (s.kind == ShapeKind::Picture) {
-            runPicture(s, r.pictures[s.firstCell], from, to);
+            runPicture(s, r.pictures[s.firstCell].view(), from, to);
         } else if (s.kind == ShapeKind::LivePicture) {
-            runLivePicture(s, r.live, from, to);
+            runPicture(s, r.live, from, to);
         } else {
             runClippedGlyph(s, from, to);
         }
@@ -470,49 +467,46 @@ void addToGlyphRun(const std::uint8_t* glyph) {
     ++run.width;
 }
 
+// The record's next picture entry holds the source's pixels now, compared or
+// copied; false when a copy would keep more than MaxPictureBytes.
+bool keepPicture(Record& r, const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                 std::int32_t sourcePitch, TransparentRowsFn rows) {
+    if (r.pictureCount == r.pictures.size()) r.pictures.emplace_back();
+    PictureCopy& copy = r.pictures[r.pictureCount];
+    if (holds(copy, source, width, height, sourcePitch, rows)) return true;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
+    if (r.pictureBytes - copy.pixels.size() + bytes > MaxPictureBytes) return false;
+    r.pictureBytes = r.pictureBytes - copy.pixels.size() + bytes;
+    take(copy, source, width, height, sourcePitch, rows);
+    // carriedOut drew what this entry held before, so it can no longer stand
+    // for the pages.
+    r.pagesHoldCarriedOut = false;
+    return true;
+}
+
 bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
                            const std::uint8_t* source, std::int32_t width, std::int32_t height,
                            std::int32_t sourcePitch, TransparentRowsFn rows) {
     Record& r = theRecord;
-    // A picture that opens the record is drawn at once: with nothing before
-    // it to repeat, comparing it would be a guess that a frame changing
+    // A picture that opens the record is copied alone: with nothing before it
+    // to repeat, comparing it would be a guess that a frame changing
     // elsewhere pays for every time.
-    if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.empty() ||
-        r.shapes.size() >= MaxShapes || !repeatsCarriedOut(r)) {
-        return false;
-    }
-    if (r.pictureCount == r.pictures.size()) r.pictures.emplace_back();
-    PictureCopy& copy = r.pictures[r.pictureCount];
-    if (!holds(copy, source, width, height, sourcePitch, rows)) {
-        const std::size_t bytes =
-            static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
-        if (r.pictureBytes - copy.pixels.size() + bytes > MaxPictureBytes) return false;
-        r.pictureBytes = r.pictureBytes - copy.pixels.size() + bytes;
-        take(copy, source, width, height, sourcePitch, rows);
-        // carriedOut drew what this entry held before, so it can no longer
-        // stand for the pages.
-        r.pagesHoldCarriedOut = false;
-    }
-    Shape& shape = add(r, context, y, height);
-    shape.x = x;
-    shape.width = width;
-    shape.firstCell = r.pictureCount++;
-    shape.kind = ShapeKind::Picture;
-    return true;
-}
-
-bool settleWithTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
-                               const std::uint8_t* source, std::int32_t width, std::int32_t height,
-                               std::int32_t sourcePitch, TransparentRowsFn rows) {
-    Record& r = theRecord;
     if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.empty() ||
         r.shapes.size() >= MaxShapes) {
         return false;
     }
-    r.live = {source, sourcePitch, rows};
+    const bool kept =
+        repeatsCarriedOut(r) && keepPicture(r, source, width, height, sourcePitch, rows);
+    if (!kept) r.live = {source, sourcePitch, rows};
     Shape& shape = add(r, context, y, height);
     shape.x = x;
     shape.width = width;
+    if (kept) {
+        shape.firstCell = r.pictureCount++;
+        shape.kind = ShapeKind::Picture;
+        return true;
+    }
     shape.kind = ShapeKind::LivePicture;
     // The copy is drawn now, so the record is carried out, not compared.
     r.pagesHoldCarriedOut = false;

@@ -54,23 +54,19 @@ void addToGlyphRun(const std::uint8_t* glyph);
 
 // A transparent copy of `height` rows of `width` pixels from `source`, rows
 // `sourcePitch` bytes apart, to column x and row y of the target, already
-// clipped to it, through `rows`. Recorded only while something is recorded
-// and all of it repeats the record carried out last, so that a program that shows the
-// same picture every frame stores no pixels while it idles. The pixels are
-// compared with, or else copied into, a copy the record keeps, so what is
-// drawn does not depend on the image changing before the record is carried
-// out. False when not recorded: the caller copies at once.
+// clipped to it, through `rows`, after what is recorded.
+// - While the record repeats the start of the one carried out last, the copy
+//   is recorded, so a program that shows the same picture every frame stores
+//   no pixels while it idles. Its pixels are compared with, or else copied
+//   into, a copy the record keeps: what is drawn does not depend on the image
+//   changing before the record is carried out.
+// - Otherwise it is drawn now, as the record's last shape, and the record is
+//   carried out with it band by band, so the copy writes rows of the page
+//   that are still in the cache.
+// False when nothing is recorded: the caller copies alone.
 bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
                            const std::uint8_t* source, std::int32_t width, std::int32_t height,
                            std::int32_t sourcePitch, TransparentRowsFn rows);
-
-// Otherwise the same copy is drawn now, as the last shape of the record,
-// which is carried out with it band by band: the copy then writes rows of the
-// page that are still in the cache. False when nothing is recorded: the
-// caller copies alone.
-bool settleWithTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
-                               const std::uint8_t* source, std::int32_t width, std::int32_t height,
-                               std::int32_t sourcePitch, TransparentRowsFn rows);
 
 // Carries out everything recorded, in order; costs one test when nothing is.
 // A record equal to the one carried out last, on pages nothing else has

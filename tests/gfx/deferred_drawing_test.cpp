@@ -158,7 +158,7 @@ class DeferredDrawingTest : public ::testing::Test {
     Snapshot play(std::uint32_t seed, bool recorded) {
         detail::setRecordingAllowed(recorded);
         drawLine(nullptr, 0, 0, Width, Height, 0xFF102030u, FilledBox, 0xFFFF, 0);
-        std::fill(activeScreen()->dirtyRows.begin(), activeScreen()->dirtyRows.end(), 0);
+        gfxtest::clearDirtyRows();
         drawFrame(seed, picture.get());
         return snapshot();
     }
@@ -198,9 +198,7 @@ TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlockOrWhenFlushed) {
     DrawTarget& context = drawTarget();
     context.putPixel(context, 3, 4, 0xFF123456u);
     unlockScreen(-1, -1);
-    std::uint32_t pixel = 0;
-    std::memcpy(&pixel, currentScreen()->pages[0] + (std::ptrdiff_t{4} * Width + 3) * 4, 4);
-    EXPECT_EQ(pixel, 0xFF123456u);
+    EXPECT_EQ(gfxtest::screenPixel(3, 4), 0xFF123456u);
 }
 
 // The pixel at x, y of an image, for writing it by hand.
