@@ -197,6 +197,24 @@ Shape& add(Record& r, const DrawTarget& context, std::int32_t y, std::int32_t he
     return shape;
 }
 
+// Marks the rows of the shapes drawn into the visible page; drawing calls
+// that record leave that to here. A frame that marks every row at its
+// unlock has nothing left to mark.
+void markRecordedRows(const Record& r) {
+    Screen* screen = activeScreen();
+    if (screen == nullptr) return;
+    std::vector<std::uint8_t>& marks = screen->dirtyRows;
+    if (std::find(marks.begin(), marks.end(), std::uint8_t{0}) == marks.end()) return;
+    const auto lastMark = static_cast<std::int32_t>(marks.size()) - 1;
+    for (const Shape& s : r.shapes) {
+        if (s.page != screen->visiblePixels) continue;
+        const std::int32_t first = std::max(s.y, 0);
+        const std::int32_t last = std::min(s.lastRow(), lastMark);
+        if (first <= last)
+            std::fill(marks.begin() + first, marks.begin() + last + 1, std::uint8_t{1});
+    }
+}
+
 // A counting sort of the shapes by band, keeping drawing order within each.
 void sortIntoBands(Record& r) {
     const std::size_t bands = r.bands;
@@ -431,7 +449,8 @@ void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::
 
 void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                    std::int32_t height, std::uint8_t edges, Color color) {
-    if (width <= 0 || height <= 0 || edges == 0) return;
+    // Kept without visible edges too: its rows are still marked.
+    if (width <= 0 || height <= 0) return;
     Shape& shape = add(theRecord, context, y, height);
     shape.x = x;
     shape.width = width;
@@ -517,6 +536,7 @@ bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32
 void runRecorded() {
     Record& r = theRecord;
     if (r.shapes.empty()) return;
+    markRecordedRows(r);
     if (r.pagesHoldCarriedOut && sameBytes(r.shapes, r.carriedOut) &&
         sameBytes(r.cells, r.carriedOutCells)) {
         clear(r);

@@ -5,6 +5,9 @@
 // sweeping the whole page once per shape, and a band that a later opaque fill
 // covers completely skips what was drawn there before.
 //
+// A recorded shape marks its rows in dirtyRows when it is carried out, so
+// marks, like pixels, show after flushDrawing or the outer unlock.
+//
 // Only opaque 32-bit stores are recorded, and transparent copies of images
 // in a frame that so far repeats the last one. Every other write to a page
 // first carries out what was recorded, so the pixels always come out exactly
@@ -32,6 +35,7 @@ void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::
 // The edges of a box outline whose visible part spans the given rectangle:
 // bit 1 the bottom row, 2 the top row, 4 the right column, 8 the left column
 // of that rectangle, each only where the outline's edge lies inside the clip.
+// Recorded even without edges, for its rows' marks.
 void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                    std::int32_t height, std::uint8_t edges, Color color);
 

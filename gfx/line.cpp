@@ -311,7 +311,6 @@ void recordVisibleEdges(const DrawTarget& context, const Outline& o, Color color
 // Solid style: the horizontal edges go through fillSpan, the vertical ones
 // pixel by pixel; corners are written twice, as in the edge order above.
 void solidOutline(DrawTarget& context, const Outline& o, Color color) {
-    if (detail::recordingFor(context)) return recordVisibleEdges(context, o, color);
     detail::settleBefore(context);
     const Segment& s = o.box;
     const std::int32_t width = o.cx2 - o.cx1 + 1;
@@ -348,15 +347,26 @@ void drawBox(DrawTarget& context, const Segment& corners, Color color, bool fill
                     b};
 
     detail::lockForDrawing();
-    if (filled) {
-        fillRect(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
-    } else if (style == SolidStyle) {
-        solidOutline(context, o, color);
+    const std::int32_t width = o.cx2 - o.cx1 + 1;
+    const std::int32_t height = o.cy2 - o.cy1 + 1;
+    if ((filled || style == SolidStyle) && detail::recordingFor(context)) {
+        // A recorded shape marks its rows when the record is carried out.
+        if (filled) {
+            detail::recordFill(context, o.cx1, o.cy1, width, height, color);
+        } else {
+            recordVisibleEdges(context, o, color);
+        }
     } else {
-        detail::settleBefore(context);
-        withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
+        if (filled) {
+            fillRect(context, o.cx1, o.cy1, width, height, color);
+        } else if (style == SolidStyle) {
+            solidOutline(context, o, color);
+        } else {
+            detail::settleBefore(context);
+            withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
+        }
+        markRows(context, o.cy1, o.cy2);
     }
-    markRows(context, o.cy1, o.cy2);
     detail::unlockAfterDrawing();
 }
 

@@ -150,8 +150,8 @@ void lockScreen();
 void unlockScreen(std::int32_t firstRow, std::int32_t lastRow);
 void clearScreen(std::int32_t mode);
 // Shapes drawn into the pages while the program holds the lock reach the page
-// memory at the outer unlockScreen. A reader that looks at the pages before
-// then, and anything that writes the pages other than through the drawing
+// memory, and mark their rows, at the outer unlockScreen. A reader that looks
+// at the pages or dirtyRows before then, and anything that writes the pages other than through the drawing
 // calls, calls this first.
 void flushDrawing();
 

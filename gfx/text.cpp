@@ -120,8 +120,11 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                             static_cast<std::int32_t>(x0), top + row, color);
             }
         }
-        markRows(context, static_cast<std::int32_t>(iy + firstGlyphRow),
-                 static_cast<std::int32_t>(iy + lastGlyphRow));
+        // Recorded cells mark their rows when the record is carried out.
+        if (!recording) {
+            markRows(context, static_cast<std::int32_t>(iy + firstGlyphRow),
+                     static_cast<std::int32_t>(iy + lastGlyphRow));
+        }
     }
     detail::unlockAfterDrawing();
     return finish(LoadResult::Ok);
