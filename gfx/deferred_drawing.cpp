@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -104,7 +105,6 @@ struct Record {
     std::size_t shapesRepeated = 0;
     std::size_t cellsRepeated = 0;
     bool repeating = true;
-    std::size_t bands = 0;  // one past the last band any shape reaches into
     // Filled when the record is carried out: the indexes of the shapes that
     // reach into each band, band after band, each band's in drawing order,
     // and where each band's indexes begin (one more entry than bands).
@@ -127,7 +127,6 @@ void clear(Record& r) {
     r.shapesRepeated = 0;
     r.cellsRepeated = 0;
     r.repeating = true;
-    r.bands = 0;
 }
 
 // True when the record so far is the start of carriedOut: then the frame may
@@ -185,10 +184,12 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
 // The caller fills in the shape where it is stored, so it is never copied
 // through a half-written stack slot. It starts as a copy of a blank one: a
 // value-initialised shape is cleared with a string store, slow to start.
-Shape& add(Record& r, const DrawTarget& context, std::int32_t y, std::int32_t height) {
+// Inline: every recorded drawing call adds a shape.
+[[gnu::always_inline]] inline Shape& add(Record& r, const DrawTarget& context, std::int32_t y,
+                                         std::int32_t height) {
     static constexpr Shape Blank{};
-    if (r.shapes.size() >= MaxShapes) runRecorded();
-    r.bands = std::max(r.bands, bandOf(y + height - 1) + 1);
+    if (r.shapes.size() >= MaxShapes) [[unlikely]]
+        runRecorded();
     Shape& shape = r.shapes.emplace_back(Blank);
     shape.page = context.rowTable.front();
     shape.pitch = context.pitch;
@@ -217,7 +218,9 @@ void markRecordedRows(const Record& r) {
 
 // A counting sort of the shapes by band, keeping drawing order within each.
 void sortIntoBands(Record& r) {
-    const std::size_t bands = r.bands;
+    std::int32_t lastRow = 0;
+    for (const Shape& s : r.shapes) lastRow = std::max(lastRow, s.lastRow());
+    const std::size_t bands = bandOf(lastRow) + 1;
     r.bandStart.assign(bands + 1, 0);
     std::size_t entries = 0;
     for (const Shape& s : r.shapes) {
@@ -438,6 +441,12 @@ bool recordingFor(const DrawTarget& context) {
            storesPlainly32(context);
 }
 
+bool recordingUnderLock(const DrawTarget& context) {
+    const Screen* screen = activeScreen();
+    return theRecord.allowed && screen != nullptr && !context.isImage && screen->lockCount >= 1 &&
+           storesPlainly32(context);
+}
+
 void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                 std::int32_t height, Color color) {
     if (width <= 0 || height <= 0) return;
@@ -477,6 +486,20 @@ void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top,
     shape.color = color;
     shape.firstCell = static_cast<std::uint32_t>(theRecord.cells.size());
     shape.kind = ShapeKind::GlyphRun;
+}
+
+void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
+                    Color color, const std::uint8_t* glyphs, std::string_view text) {
+    startGlyphRun(context, x0, top, rows, color);
+    Record& r = theRecord;
+    const std::size_t first = r.cells.size();
+    r.cells.resize(first + text.size());
+    GlyphRows* cell = r.cells.data() + first;
+    for (const char c : text) {
+        const std::size_t glyph = static_cast<unsigned char>(c);
+        copyRows(*cell++, glyphs + glyph * static_cast<std::size_t>(rows), rows);
+    }
+    r.shapes.back().width = static_cast<std::int32_t>(text.size());
 }
 
 void addToGlyphRun(const std::uint8_t* glyph) {

@@ -16,6 +16,7 @@
 // Not for use outside gfx/.
 
 #include <cstdint>
+#include <string_view>
 
 #include "gfx/color.hpp"
 #include "gfx/draw_target.hpp"
@@ -27,6 +28,10 @@ namespace gfx::detail {
 // is a page of a 32-bit screen with the plain pixel routines, and the program
 // holds an outer lock (lockCount of at least 2 inside the drawing call's own).
 bool recordingFor(const DrawTarget& context);
+
+// recordingFor at the start of a drawing call, before it takes its own
+// level of the lock.
+bool recordingUnderLock(const DrawTarget& context);
 
 // A filled rectangle, already clipped to the target.
 void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -55,6 +60,10 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
 void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
                    Color color);
 void addToGlyphRun(const std::uint8_t* glyph);
+// A whole run at once: the cell of each byte of `text`, whose glyph is the
+// `rows` rows from glyphs + byte * rows.
+void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
+                    Color color, const std::uint8_t* glyphs, std::string_view text);
 
 // A transparent copy of `height` rows of `width` pixels from `source`, rows
 // `sourcePitch` bytes apart, to column x and row y of the target, already

@@ -33,8 +33,8 @@ struct Extent {
     std::int32_t height = 0;
 };
 
-// Inline, as every drawing call asks for them.
-inline Extent targetExtent(const DrawTarget& context) {
+// Always inline, as every drawing call asks for them.
+[[gnu::always_inline]] inline Extent targetExtent(const DrawTarget& context) {
     if (context.isImage && context.target != nullptr) {
         return {context.target->width, context.target->height};
     }
@@ -44,7 +44,7 @@ inline Extent targetExtent(const DrawTarget& context) {
     return {};
 }
 
-inline PixelBounds pixelBounds(const DrawTarget& context) {
+[[gnu::always_inline]] inline PixelBounds pixelBounds(const DrawTarget& context) {
     const auto [width, height] = targetExtent(context);
     const ClipRect& clip = context.clipRect;
     PixelBounds bounds;

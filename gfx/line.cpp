@@ -295,19 +295,6 @@ void solidColumn(Pixels& pixels, std::int32_t column, std::int32_t from, std::in
     for (std::int32_t y = from; y <= to; ++y) pixels(column, y);
 }
 
-// Solid style under an outer lock: one colour throughout, so only which
-// edges are visible matters, not their order.
-void recordVisibleEdges(const DrawTarget& context, const Outline& o, Color color) {
-    const Segment& s = o.box;
-    std::uint8_t edges = 0;
-    if (s.y2 <= o.bounds.bottom) edges |= 1;
-    if (s.y1 >= o.bounds.top) edges |= 2;
-    if (s.x2 <= o.bounds.right) edges |= 4;
-    if (s.x1 >= o.bounds.left) edges |= 8;
-    detail::recordOutline(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, edges,
-                          color);
-}
-
 // Solid style: the horizontal edges go through fillSpan, the vertical ones
 // pixel by pixel; corners are written twice, as in the edge order above.
 void solidOutline(DrawTarget& context, const Outline& o, Color color) {
@@ -347,27 +334,38 @@ void drawBox(DrawTarget& context, const Segment& corners, Color color, bool fill
                     b};
 
     detail::lockForDrawing();
-    const std::int32_t width = o.cx2 - o.cx1 + 1;
-    const std::int32_t height = o.cy2 - o.cy1 + 1;
-    if ((filled || style == SolidStyle) && detail::recordingFor(context)) {
-        // A recorded shape marks its rows when the record is carried out.
-        if (filled) {
-            detail::recordFill(context, o.cx1, o.cy1, width, height, color);
-        } else {
-            recordVisibleEdges(context, o, color);
-        }
+    if (filled) {
+        fillRect(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
+    } else if (style == SolidStyle) {
+        solidOutline(context, o, color);
     } else {
-        if (filled) {
-            fillRect(context, o.cx1, o.cy1, width, height, color);
-        } else if (style == SolidStyle) {
-            solidOutline(context, o, color);
-        } else {
-            detail::settleBefore(context);
-            withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
-        }
-        markRows(context, o.cy1, o.cy2);
+        detail::settleBefore(context);
+        withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
     }
+    markRows(context, o.cy1, o.cy2);
     detail::unlockAfterDrawing();
+}
+
+// A filled or solid box under the program's lock, recorded in one pass: the
+// nested lock a drawing call takes would change nothing at that lock count.
+// Its rows are marked when the record is carried out. Boxes that cannot be
+// recorded take drawBox.
+[[gnu::always_inline]] inline void recordBox(const DrawTarget& context, const Segment& corners,
+                                             Color color, bool filled) {
+    const std::int64_t x1 = std::min(corners.x1, corners.x2);
+    const std::int64_t y1 = std::min(corners.y1, corners.y2);
+    const std::int64_t x2 = std::max(corners.x1, corners.x2);
+    const std::int64_t y2 = std::max(corners.y1, corners.y2);
+    const PixelBounds b = pixelBounds(context);
+    if (x2 < b.left || y2 < b.top || x1 > b.right || y1 > b.bottom) return;
+    const auto cx1 = static_cast<std::int32_t>(std::max<std::int64_t>(x1, b.left));
+    const auto cy1 = static_cast<std::int32_t>(std::max<std::int64_t>(y1, b.top));
+    const auto cx2 = static_cast<std::int32_t>(std::min<std::int64_t>(x2, b.right));
+    const auto cy2 = static_cast<std::int32_t>(std::min<std::int64_t>(y2, b.bottom));
+    if (filled) return detail::recordFill(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, color);
+    const auto edges = static_cast<std::uint8_t>((y2 <= b.bottom ? 1 : 0) | (y1 >= b.top ? 2 : 0) |
+                                                 (x2 <= b.right ? 4 : 0) | (x1 >= b.left ? 8 : 0));
+    detail::recordOutline(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, edges, color);
 }
 
 }  // namespace
@@ -396,6 +394,11 @@ void drawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, Color
     const Segment segment{roundCoordinate(x1) + originX, roundCoordinate(y1) + originY,
                           roundCoordinate(x2) + originX, roundCoordinate(y2) + originY};
     const auto pattern = static_cast<std::uint16_t>(style & 0xFFFFu);
+    const bool recordable = mode != Line && (mode == FilledBox || pattern == SolidStyle);
+    if (recordable && detail::recordingUnderLock(context)) {
+        recordBox(context, segment, color, mode == FilledBox);
+        return;
+    }
     if (mode == Line) {
         drawSegment(context, segment, color, pattern);
     } else {

@@ -151,8 +151,8 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow);
 void clearScreen(std::int32_t mode);
 // Shapes drawn into the pages while the program holds the lock reach the page
 // memory, and mark their rows, at the outer unlockScreen. A reader that looks
-// at the pages or dirtyRows before then, and anything that writes the pages other than through the drawing
-// calls, calls this first.
+// at the pages or dirtyRows before then, and anything that writes the pages
+// other than through the drawing calls, calls this first.
 void flushDrawing();
 
 // The open screen, or nullptr. Read-only view for tests and tools. Drawing

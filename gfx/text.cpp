@@ -56,10 +56,21 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
     if (glyphWidth <= 0 || glyphHeight <= 0 || glyphs == nullptr) return finish(LoadResult::Ok);
     const PixelBounds b = pixelBounds(context);
     const auto count = static_cast<std::int64_t>(text.size());
-
-    detail::lockForDrawing();
     const std::int64_t boxRight = ix + count * glyphWidth - 1;
     const std::int64_t boxBottom = iy + glyphHeight - 1;
+
+    // Text wholly inside the clip under the program's lock, as a frame's
+    // labels are: one run of whole cells, recorded without the nested lock,
+    // which would change nothing at that lock count.
+    if (ix >= b.left && boxRight <= b.right && iy >= b.top && boxBottom <= b.bottom &&
+        glyphWidth == GlyphCellWidth && glyphHeight <= detail::MaxGlyphRows &&
+        detail::recordingUnderLock(context)) {
+        detail::recordGlyphRun(context, static_cast<std::int32_t>(ix),
+                               static_cast<std::int32_t>(iy), glyphHeight, color, glyphs, text);
+        return finish(LoadResult::Ok);
+    }
+
+    detail::lockForDrawing();
     if (boxRight >= b.left && ix <= b.right && boxBottom >= b.top && iy <= b.bottom &&
         b.right >= b.left && b.bottom >= b.top) {
         const auto firstGlyphRow = static_cast<std::int32_t>(std::max<std::int64_t>(b.top - iy, 0));

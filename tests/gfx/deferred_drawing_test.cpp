@@ -2,6 +2,7 @@
 // outer unlock. These tests play random frames twice, once recorded and once
 // drawn at once, and hold both to the same pages and the same marked rows.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -59,7 +60,13 @@ Color randomColor(std::mt19937& random) {
     return static_cast<Color>(random()) | 0xFF000000u;
 }
 
+// A quarter of the coordinates lie on or next to the screen's edges, where
+// a shape is clipped by a pixel or just not.
 float coordinate(std::mt19937& random, std::int32_t extent) {
+    if (random() % 4 == 0) {
+        const std::int32_t edges[] = {-1, 0, 1, extent - 2, extent - 1, extent};
+        return static_cast<float>(edges[random() % std::size(edges)]);
+    }
     return static_cast<float>(
         std::uniform_int_distribution<std::int32_t>(-20, extent + 20)(random));
 }
@@ -72,6 +79,7 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
     auto pick = [&](std::int32_t n) {
         return std::uniform_int_distribution<std::int32_t>(0, n - 1)(random);
     };
+    ClipRect clip{0, 0, Width, Height};
     lockScreen();
     for (int step = 0; step < 160; ++step) {
         const Color color = randomColor(random);
@@ -104,14 +112,23 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
             case 8: {
                 std::string text(static_cast<std::size_t>(1 + pick(30)), ' ');
                 for (char& c : text) c = static_cast<char>(random());
-                drawText(nullptr, x1, y1, 0, text, color);
+                // Now and then the text ends on, or a pixel past, the last
+                // column or row of the clip rectangle.
+                const auto length = static_cast<std::int32_t>(text.size());
+                const std::int32_t right = std::min(clip.x + clip.width, Width);
+                const std::int32_t bottom = std::min(clip.y + clip.height, Height);
+                const float x =
+                    pick(4) == 0 ? static_cast<float>(right - 8 * length + pick(3) - 1) : x1;
+                const float y = pick(4) == 0 ? static_cast<float>(bottom - 8 + pick(3) - 1) : y1;
+                drawText(nullptr, x - static_cast<float>(clip.x), y - static_cast<float>(clip.y), 0,
+                         text, color);
                 break;
             }
             case 9: {
-                ClipRect& clip = drawTarget().clipRect;
                 clip = pick(3) == 0 ? ClipRect{0, 0, Width, Height}
                                     : ClipRect{pick(Width) - 10, pick(Height) - 10,
                                                pick(Width + 20), pick(Height + 20)};
+                drawTarget().clipRect = clip;
                 break;
             }
             case 10:
