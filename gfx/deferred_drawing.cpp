@@ -188,8 +188,9 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
 [[gnu::always_inline]] inline Shape& add(Record& r, const DrawTarget& context, std::int32_t y,
                                          std::int32_t height) {
     static constexpr Shape Blank{};
-    if (r.shapes.size() >= MaxShapes) [[unlikely]]
+    if (r.shapes.size() >= MaxShapes) [[unlikely]] {
         runRecorded();
+    }
     Shape& shape = r.shapes.emplace_back(Blank);
     shape.page = context.rowTable.front();
     shape.pitch = context.pitch;
@@ -211,8 +212,9 @@ void markRecordedRows(const Record& r) {
         if (s.page != screen->visiblePixels) continue;
         const std::int32_t first = std::max(s.y, 0);
         const std::int32_t last = std::min(s.lastRow(), lastMark);
-        if (first <= last)
+        if (first <= last) {
             std::fill(marks.begin() + first, marks.begin() + last + 1, std::uint8_t{1});
+        }
     }
 }
 

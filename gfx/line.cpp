@@ -250,8 +250,11 @@ void drawSegment(DrawTarget& context, const Segment& line, Color color, std::uin
 // A box outline: the corners as given (x1 <= x2, y1 <= y2) and the part of
 // it inside the clip bounds.
 struct Outline {
-    Segment box;
-    std::int32_t cx1, cy1, cx2, cy2;
+    Segment box{};
+    std::int32_t cx1 = 0;
+    std::int32_t cy1 = 0;
+    std::int32_t cx2 = 0;
+    std::int32_t cy2 = 0;
     PixelBounds bounds;
 };
 
@@ -362,7 +365,10 @@ void drawBox(DrawTarget& context, const Segment& corners, Color color, bool fill
     const auto cy1 = static_cast<std::int32_t>(std::max<std::int64_t>(y1, b.top));
     const auto cx2 = static_cast<std::int32_t>(std::min<std::int64_t>(x2, b.right));
     const auto cy2 = static_cast<std::int32_t>(std::min<std::int64_t>(y2, b.bottom));
-    if (filled) return detail::recordFill(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, color);
+    if (filled) {
+        detail::recordFill(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, color);
+        return;
+    }
     const auto edges = static_cast<std::uint8_t>((y2 <= b.bottom ? 1 : 0) | (y1 >= b.top ? 2 : 0) |
                                                  (x2 <= b.right ? 4 : 0) | (x1 >= b.left ? 8 : 0));
     detail::recordOutline(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, edges, color);
@@ -374,8 +380,9 @@ std::int32_t roundCoordinate(float v) {
     // Exact: a float widened to double has room for the added half. In range,
     // the conversion itself truncates towards zero.
     const double shifted = static_cast<double>(v) + std::copysign(0.5, static_cast<double>(v));
-    if (std::fabs(shifted) < 2147483648.0) [[likely]]
+    if (std::fabs(shifted) < 2147483648.0) [[likely]] {
         return static_cast<std::int32_t>(shifted);
+    }
     // Far-off and non-finite coordinates saturate instead of overflowing.
     if (std::isnan(shifted)) return 0;
     return shifted > 0 ? std::numeric_limits<std::int32_t>::max()
