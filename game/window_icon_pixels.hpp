@@ -3,12 +3,13 @@
 // data/icon/lettermoor.svg: 0xAARRGGBB, top row first.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace game {
 
-extern const std::array<std::uint32_t, 16 * 16> WindowIcon16;
-extern const std::array<std::uint32_t, 32 * 32> WindowIcon32;
-extern const std::array<std::uint32_t, 48 * 48> WindowIcon48;
+extern const std::array<std::uint32_t, std::size_t{16} * 16> WindowIcon16;
+extern const std::array<std::uint32_t, std::size_t{32} * 32> WindowIcon32;
+extern const std::array<std::uint32_t, std::size_t{48} * 48> WindowIcon48;
 
 }  // namespace game

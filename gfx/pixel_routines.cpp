@@ -33,7 +33,7 @@ void fillSpan8(std::uint8_t* first, Color color, std::int32_t count) {
 
 void fillSpan16(std::uint8_t* first, Color color, std::int32_t count) {
     const auto value = static_cast<std::uint16_t>(color);
-    for (std::int32_t i = 0; i < count; ++i) std::memcpy(first + 2 * i, &value, 2);
+    for (std::int32_t i = 0; i < count; ++i) std::memcpy(first + std::ptrdiff_t{2} * i, &value, 2);
 }
 
 // The frame clear and the white background run this over whole pages, so

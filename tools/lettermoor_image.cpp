@@ -120,7 +120,7 @@ bool writePam(const std::string& path, const gfx::ImageBuffer* image) {
         const std::uint8_t* pixels = gfx::imageRow(image, y);
         for (std::int32_t x = 0; x < image->width; ++x) {
             gfx::Color c = 0;
-            std::memcpy(&c, pixels + 4 * x, 4);
+            std::memcpy(&c, pixels + std::ptrdiff_t{4} * x, 4);
             const auto at = static_cast<std::size_t>(x) * 4;
             row[at] = static_cast<char>(c >> 16);
             row[at + 1] = static_cast<char>(c >> 8);

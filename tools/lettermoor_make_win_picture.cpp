@@ -48,7 +48,7 @@ constexpr Rgb Shadow{6, 12, 30};
 constexpr Rgb SubtitleColor{240, 244, 255};
 
 struct Canvas {
-    std::vector<Rgb> pixels = std::vector<Rgb>(Size * Size, Transparent);
+    std::vector<Rgb> pixels = std::vector<Rgb>(std::size_t{Size} * Size, Transparent);
     void set(int x, int y, Rgb c) {
         if (x >= 0 && y >= 0 && x < Size && y < Size) pixels[y * Size + x] = c;
     }

@@ -64,8 +64,8 @@ bool encodePng(const std::vector<std::uint32_t>& argb, int size, std::vector<std
 
 std::string pixelTable(const std::vector<std::uint32_t>& argb, int size) {
     const std::string name = "WindowIcon" + std::to_string(size);
-    std::string text = "const std::array<std::uint32_t, " + std::to_string(size) + " * " +
-                       std::to_string(size) + "> " + name + " = {\n";
+    std::string text = "const std::array<std::uint32_t, std::size_t{" + std::to_string(size) +
+                       "} * " + std::to_string(size) + "> " + name + " = {\n";
     char word[16];
     for (std::size_t i = 0; i < argb.size(); ++i) {
         if (i % 8 == 0) text += "   ";

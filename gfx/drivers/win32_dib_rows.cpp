@@ -11,12 +11,13 @@ std::int32_t roundUpTo4(std::int32_t bytes) {
 
 void rgb565To555(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
     for (std::int32_t i = 0; i < pixels; ++i) {
-        const auto pixel = static_cast<std::uint16_t>(source[2 * i] | (source[2 * i + 1] << 8));
+        const std::ptrdiff_t at = std::ptrdiff_t{2} * i;
+        const auto pixel = static_cast<std::uint16_t>(source[at] | (source[at + 1] << 8));
         // Red keeps its 5 bits one place lower; green drops its lowest bit.
         const auto converted =
             static_cast<std::uint16_t>(((pixel >> 1) & 0x7FE0) | (pixel & 0x001F));
-        target[2 * i] = static_cast<std::uint8_t>(converted & 0xFF);
-        target[2 * i + 1] = static_cast<std::uint8_t>(converted >> 8);
+        target[at] = static_cast<std::uint8_t>(converted & 0xFF);
+        target[at + 1] = static_cast<std::uint8_t>(converted >> 8);
     }
 }
 

@@ -202,7 +202,7 @@ bool pageShowsSomething(const Screen& screen) {
             screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
         for (std::int32_t x = 0; x < screen.width; ++x) {
             std::uint32_t value = 0;
-            std::memcpy(&value, pixels + 4 * x, 4);
+            std::memcpy(&value, pixels + std::ptrdiff_t{4} * x, 4);
             if (value != first) return true;
         }
     }

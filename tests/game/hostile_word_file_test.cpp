@@ -33,7 +33,8 @@ std::string withNulBytes(std::string bytes) {
     return bytes;
 }
 
-const std::size_t TenMegabytes = 10 * 1024 * 1024;
+const std::size_t SixtyFourKilobytes = std::size_t{64} * 1024;
+const std::size_t TenMegabytes = std::size_t{10} * 1024 * 1024;
 
 class HostileWordFile : public testing_support::GameTest,
                         public ::testing::WithParamInterface<HostileFile> {};
@@ -67,7 +68,7 @@ TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
 INSTANTIATE_TEST_SUITE_P(
     Files, HostileWordFile,
     ::testing::Values(
-        HostileFile{"BinaryJunk", wordtest::randomBytes(64 * 1024, 77), Outcome::Either},
+        HostileFile{"BinaryJunk", wordtest::randomBytes(SixtyFourKilobytes, 77), Outcome::Either},
         HostileFile{"NulBytes", withNulBytes(elevenEntries("hint")), Outcome::Either},
         HostileFile{"TenMegabyteLine", elevenEntries(std::string(TenMegabytes, 'h')),
                     Outcome::Deals},

@@ -34,7 +34,7 @@ TEST_F(StarvedStartUp, WithoutThePictureTheGameStillPlaysToTheEnd) {
     starving_.init = initThenStarve;
     gfx::setDriverCandidates({&starving_});
     writeWords();
-    const std::vector<std::uint32_t> red(50 * 50, PictureRed);
+    const std::vector<std::uint32_t> red(std::size_t{50} * 50, PictureRed);
     ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, red, 24));
     start();
     EXPECT_EQ(game().winPicture.image, nullptr);

@@ -20,7 +20,7 @@ class WinPictureFrames : public testing_support::GameTest {
 
 TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterANewDeal) {
     // 300x200: opaque red left of x = 150, magenta (see-through) right of it.
-    std::vector<std::uint32_t> picture(300 * 200);
+    std::vector<std::uint32_t> picture(std::size_t{300} * 200);
     for (std::size_t i = 0; i < picture.size(); ++i)
         picture[i] = i % 300 < 150 ? PictureRed : Magenta;
     ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 300, 200, picture, 24));
@@ -33,7 +33,7 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     const std::vector<std::uint32_t> shown = framePixels();
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 1000; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y * 1000 + x);
+            const std::size_t i = static_cast<std::size_t>(y) * 1000 + x;
             // Magenta and everything past the bitmap's edge leave the grid visible.
             if (x < 150 && y < 200) {
                 ASSERT_TRUE(red(shown[i])) << x << "," << y;

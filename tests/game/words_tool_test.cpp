@@ -66,7 +66,7 @@ TEST_F(WordsTool, ExitStatusAndMessageForBadUseAndHostileFiles) {
         {"deal --seed banana", "", 2, "--seed needs a number"},
     };
     for (const std::string& input : {std::string(100000, '\n'), std::string(4096, '\0'),
-                                     "c\np\n" + std::string(10 * 1024 * 1024, 'W')}) {
+                                     "c\np\n" + std::string(std::size_t{10} * 1024 * 1024, 'W')}) {
         cases.push_back({"check", input, 1, ""});
         cases.push_back({"deal --seed 3", input, 1, "has 0 usable words"});
     }

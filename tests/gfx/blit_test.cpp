@@ -29,7 +29,7 @@ ImageHandle positionImage(std::int32_t width, std::int32_t height) {
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::int32_t x = 0; x < width; ++x) {
             const std::uint32_t v = 0xFF000000u | static_cast<std::uint32_t>(y << 12 | x);
-            std::memcpy(gfx::imageRow(image.get(), y) + 4 * x, &v, 4);
+            std::memcpy(gfx::imageRow(image.get(), y) + std::ptrdiff_t{4} * x, &v, 4);
         }
     }
     return image;
@@ -161,8 +161,8 @@ TEST_F(BlitTest, EveryDepthSkipsItsOwnMask) {
         ImageHandle target(gfx::createImage(4, 1, 0x0000FFu, c.depth, 0));
         ImageHandle source(gfx::createImage(4, 1, 0, c.depth, 0));
         for (std::int32_t x = 0; x < 4; ++x) {
-            std::memcpy(gfx::imageRow(source.get(), 0) + x * source->bytesPerPixel, &c.source[x],
-                        static_cast<std::size_t>(source->bytesPerPixel));
+            std::memcpy(gfx::imageRow(source.get(), 0) + std::ptrdiff_t{x} * source->bytesPerPixel,
+                        &c.source[x], static_cast<std::size_t>(source->bytesPerPixel));
         }
         gfx::putImage(target.get(), 0, 0, source.get(), WholeImage, 0, 0, 0, 0, 0,
                       gfx::putTransparent, -1, nullptr, nullptr);

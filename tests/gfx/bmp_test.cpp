@@ -324,7 +324,10 @@ TEST_F(BitmapTest, RunLengthRunsEscapesAndSkippedPixels) {
     for (const Case& c : cases) {
         const auto width = static_cast<std::int32_t>(c.rows[0].size());
         const auto height = static_cast<std::int32_t>(c.rows.size());
-        StoredPicture blank{width, height, std::vector<std::uint32_t>(width * height, 0), {}};
+        StoredPicture blank{width,
+                            height,
+                            std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0),
+                            {}};
         for (std::uint32_t i = 0; i < (1u << c.bits); ++i)
             blank.palette.push_back(i % 16 * 0x111111u);
         auto file = encodeBitmap({40, c.bits, c.bits == 8 ? 1u : 2u}, blank);

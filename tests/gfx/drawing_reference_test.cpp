@@ -33,7 +33,8 @@ constexpr Color Paper = 0xFF102030u;
 // Pixels and marked rows as they must end up; coordinates count from the
 // clip rectangle's corner.
 struct Expected {
-    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(Width * Height, Paper);
+    std::vector<std::uint32_t> pixels =
+        std::vector<std::uint32_t>(std::size_t{Width} * Height, Paper);
     std::vector<std::uint8_t> dirty = std::vector<std::uint8_t>(Height, 0);
     std::int32_t originX, originY, left, top, right, bottom;
 
@@ -139,7 +140,8 @@ void referenceText(Expected& e, std::int64_t x, std::int64_t y, const std::strin
     if (x + 8 * n - 1 < e.left || x > e.right || y + 7 < e.top || y > e.bottom) return;
     if (e.right < e.left || e.bottom < e.top) return;
     for (std::int64_t i = 0; i < n; ++i) {
-        const std::uint8_t* glyph = BuiltinFont.data() + 8 * static_cast<std::uint8_t>(text[i]);
+        const std::uint8_t* glyph =
+            BuiltinFont.data() + std::ptrdiff_t{8} * static_cast<std::uint8_t>(text[i]);
         for (std::int64_t row = 0; row < 8; ++row) {
             for (std::int64_t bit = 0; bit < 8; ++bit) {
                 const std::int64_t px = x + 8 * i + bit;
@@ -152,7 +154,7 @@ void referenceText(Expected& e, std::int64_t x, std::int64_t y, const std::strin
 }
 
 void routedPutPixel(DrawTarget& context, std::int32_t x, std::int32_t y, Color color) {
-    std::memcpy(context.rowTable[static_cast<std::size_t>(y)] + 4 * x, &color, 4);
+    std::memcpy(context.rowTable[static_cast<std::size_t>(y)] + std::ptrdiff_t{4} * x, &color, 4);
 }
 
 // Paper everywhere, no marks, a random clip rectangle and writer.

@@ -35,7 +35,7 @@ void packRow(const BitmapForm& form, const StoredPicture& picture, std::int32_t 
 
 std::uint32_t pixelAt(const gfx::ImageBuffer* image, std::int32_t x, std::int32_t y) {
     std::uint32_t value = 0;
-    const std::uint8_t* p = gfx::imageRow(image, y) + x * image->bytesPerPixel;
+    const std::uint8_t* p = gfx::imageRow(image, y) + std::ptrdiff_t{x} * image->bytesPerPixel;
     std::memcpy(&value, p, static_cast<std::size_t>(image->bytesPerPixel));
     return value;
 }

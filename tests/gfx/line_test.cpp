@@ -121,7 +121,9 @@ TEST_F(LineTest, SixteenBitScreenGetsLowHalfOfColour) {
     for (std::int32_t y = 0; y < 10; ++y) {
         for (std::int32_t x = 0; x < 20; ++x) {
             std::uint16_t pixel = 0;
-            std::memcpy(&pixel, screen.pages[0] + y * screen.pitch + 2 * x, 2);
+            std::memcpy(&pixel,
+                        screen.pages[0] + std::ptrdiff_t{y} * screen.pitch + std::ptrdiff_t{2} * x,
+                        2);
             ASSERT_EQ(pixel, (y == 3 || x == 2) ? 0x1234 : 0) << x << "," << y;
         }
     }

@@ -16,7 +16,8 @@ namespace gfxtest {
 inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
     const gfx::Screen& screen = *gfx::currentScreen();
     std::uint32_t value = 0;
-    std::memcpy(&value, screen.pages[0] + y * screen.pitch + x * 4, 4);
+    std::memcpy(&value, screen.pages[0] + std::ptrdiff_t{y} * screen.pitch + std::ptrdiff_t{x} * 4,
+                4);
     return value;
 }
 
@@ -25,7 +26,7 @@ inline void fillScreen(std::uint32_t color) {
     gfx::flushDrawing();
     gfx::Screen& screen = *gfx::activeScreen();
     for (std::int32_t i = 0; i < screen.width * screen.height; ++i) {
-        std::memcpy(screen.pages[0] + 4 * i, &color, 4);
+        std::memcpy(screen.pages[0] + std::ptrdiff_t{4} * i, &color, 4);
     }
 }
 

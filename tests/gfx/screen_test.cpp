@@ -241,7 +241,7 @@ TEST_F(ScreenTest, ReopeningResetsDrawTarget) {
     EXPECT_EQ(context.penPosition.x, 0.0f);
     EXPECT_EQ(context.clipRect.width, 30);
     EXPECT_EQ(context.clipRect.height, 20);
-    EXPECT_EQ(context.rowTable[19], currentScreen()->pages[0] + 19 * 120);
+    EXPECT_EQ(context.rowTable[19], currentScreen()->pages[0] + std::ptrdiff_t{19} * 120);
 }
 
 TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
@@ -274,7 +274,7 @@ TEST_F(ScreenTest, ImageTargetKeepsScreenClipRectangle) {
     context.clipRect = ClipRect{2, 3, 4, 5};
     ASSERT_TRUE(selectTarget(context, image));
     EXPECT_EQ(context.clipRect.width, 3);
-    EXPECT_EQ(context.rowTable[4], block.get() + 32 + 4 * 16);
+    EXPECT_EQ(context.rowTable[4], block.get() + 32 + std::ptrdiff_t{4} * 16);
     EXPECT_FALSE(drawsVisiblePage(context));
 
     ASSERT_TRUE(selectTarget(context, nullptr));

@@ -16,7 +16,7 @@ class WindowIcon : public ::testing::Test {
 };
 
 TEST_F(WindowIcon, KeepsCopiesOfEverySizeInOrder) {
-    std::vector<std::uint32_t> small(2 * 2, 0xFF112233u);
+    std::vector<std::uint32_t> small(std::size_t{2} * 2, 0xFF112233u);
     const std::vector<std::uint32_t> wide = {0x00000000u, 0x80FF0000u, 0xFFFFFFFFu};
     const IconImage sizes[] = {{small.data(), 2, 2}, {wide.data(), 3, 1}};
     ASSERT_TRUE(gfx::setWindowIcon(sizes));
@@ -34,7 +34,7 @@ TEST_F(WindowIcon, KeepsCopiesOfEverySizeInOrder) {
 }
 
 TEST_F(WindowIcon, RejectsMalformedSizesAndKeepsTheIconBefore) {
-    const std::vector<std::uint32_t> pixels(1025 * 2, 0xFFFFFFFFu);
+    const std::vector<std::uint32_t> pixels(std::size_t{1025} * 2, 0xFFFFFFFFu);
     const IconImage good = {pixels.data(), 1024, 2};  // the largest side allowed
     ASSERT_TRUE(gfx::setWindowIcon({&good, 1}));
     for (const IconImage bad :

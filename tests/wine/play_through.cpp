@@ -128,7 +128,7 @@ struct Snapshot {
     std::vector<std::uint32_t> pixels;
     std::uint32_t at(int x, int y) const {
         if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
-        return pixels[static_cast<std::size_t>(y * width + x)];
+        return pixels[static_cast<std::size_t>(y) * width + x];
     }
 };
 
@@ -173,7 +173,7 @@ char readLetter(const Snapshot& shot, int x0, int y0) {
         bool same = true;
         for (int i = 0; i < 64 && same; ++i) {
             const bool set =
-                (gfx::BuiltinFont[static_cast<std::size_t>(letter * 8 + i / 8)] >> (i % 8)) & 1;
+                (gfx::BuiltinFont[static_cast<std::size_t>(letter) * 8 + i / 8] >> (i % 8)) & 1;
             same = set == (shot.at(x0 + i % 8, y0 + i / 8) == Black);
         }
         if (same) return static_cast<char>(letter);
@@ -227,13 +227,13 @@ int play(Display* display, const Game& game, bool viaCloseBox) {
     const auto [ox, oy] = *origin;
 
     // Rows, then columns read downwards, so one search finds either direction.
-    std::vector<std::string> lines(2 * GridCells);
+    std::vector<std::string> lines(2 * std::size_t{GridCells});
     for (int r = 0; r < GridCells; ++r) {
         for (int c = 0; c < GridCells; ++c) {
             const char letter =
                 readLetter(shot, ox + CellSize * c + LetterInset, oy + CellSize * r + LetterInset);
             lines[static_cast<std::size_t>(r)] += letter;
-            lines[static_cast<std::size_t>(GridCells + c)] += letter;
+            lines[GridCells + static_cast<std::size_t>(c)] += letter;
         }
     }
     std::optional<Placement> placed;

@@ -54,7 +54,7 @@ TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
          {std::pair(16u, game::WindowIcon16.data()), std::pair(32u, game::WindowIcon32.data()),
           std::pair(48u, game::WindowIcon48.data())}) {
         expected.insert(expected.end(), {side, side});
-        expected.insert(expected.end(), pixels, pixels + side * side);
+        expected.insert(expected.end(), pixels, pixels + std::size_t{side} * side);
     }
     const std::vector<std::uint32_t> icon = iconOfNewWindow();
     EXPECT_TRUE(icon == expected) << icon.size() << " values, " << expected.size() << " expected";

@@ -161,7 +161,9 @@ TEST_F(X11Window, MarkedRowsOfAnUnwrittenPageAreNotComparedAgain) {
         if (poke) {
             gfx::Screen& screen = *gfx::activeScreen();
             const std::uint32_t blue = 0xFF0000FFu;
-            std::memcpy(screen.visiblePixels + 10 * screen.pitch + 4 * 10, &blue, 4);
+            std::memcpy(
+                screen.visiblePixels + std::ptrdiff_t{10} * screen.pitch + std::ptrdiff_t{4} * 10,
+                &blue, 4);
         }
         gfx::unlockScreen(-1, -1);
         return waitFor([&] { return gfx::x11PresentationStats().passes > before; });
