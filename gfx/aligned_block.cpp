@@ -31,8 +31,8 @@ std::uint8_t* allocateAligned(std::size_t size) {
     if (block == nullptr) {
         return nullptr;
     }
-    const auto start = reinterpret_cast<std::uintptr_t>(block);
-    auto* payload = reinterpret_cast<std::uint8_t*>((start + kAlignSlack) & ~std::uintptr_t{15});
+    auto* payload = static_cast<std::uint8_t*>(block) + kAlignSlack;
+    payload -= reinterpret_cast<std::uintptr_t>(payload) & 15;
     std::memcpy(payload - sizeof(void*), &block, sizeof(void*));
     return payload;
 }

@@ -49,8 +49,11 @@ void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t first
 }
 
 void movePenToClipCentre(DrawTarget& context) {
-    context.penPosition.x = static_cast<float>(context.clipRect.x + context.clipRect.width / 2);
-    context.penPosition.y = static_cast<float>(context.clipRect.y + context.clipRect.height / 2);
+    // A whole pixel: an even size takes the one just past the middle.
+    const std::int32_t centreX = context.clipRect.x + context.clipRect.width / 2;
+    const std::int32_t centreY = context.clipRect.y + context.clipRect.height / 2;
+    context.penPosition.x = static_cast<float>(centreX);
+    context.penPosition.y = static_cast<float>(centreY);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ LoadResult dumpIntoImage(FileReader& file, std::uint32_t length, ImageBuffer& ta
     if (file.failed()) return LoadResult::BadFile;
 
     // The header the block would end up with must describe rows it holds.
-    ImageBuffer header;
+    ImageBuffer header{};
     std::memcpy(&header, &target, sizeof header);
     std::memcpy(&header, data.get(), std::min<std::size_t>(got, sizeof header));
     if (!imageHeaderFits(header, capacity)) return LoadResult::BadFile;

@@ -21,8 +21,9 @@ void wideFill16(std::uint8_t* first, std::uint32_t value, std::size_t count) {
     const __m128i wide = _mm_set1_epi32(static_cast<int>(value));
     std::uint8_t* const end = first + 4 * count;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(first), wide);
-    std::uint8_t* out = reinterpret_cast<std::uint8_t*>(
-        (reinterpret_cast<std::uintptr_t>(first) + 16) & ~std::uintptr_t{15});
+    // The first boundary past `first`: the head store covers everything before it.
+    std::uint8_t* out = first + 16;
+    out -= reinterpret_cast<std::uintptr_t>(out) & 15;
     while (end - out >= 64) {
         _mm_store_si128(reinterpret_cast<__m128i*>(out), wide);
         _mm_store_si128(reinterpret_cast<__m128i*>(out + 16), wide);
@@ -43,8 +44,9 @@ __attribute__((target("avx2"))) void wideFill32(std::uint8_t* first, std::uint32
     const __m256i wide = _mm256_set1_epi32(static_cast<int>(value));
     std::uint8_t* const end = first + 4 * count;
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(first), wide);
-    std::uint8_t* out = reinterpret_cast<std::uint8_t*>(
-        (reinterpret_cast<std::uintptr_t>(first) + 32) & ~std::uintptr_t{31});
+    // The first boundary past `first`: the head store covers everything before it.
+    std::uint8_t* out = first + 32;
+    out -= reinterpret_cast<std::uintptr_t>(out) & 31;
     while (end - out >= 128) {
         _mm256_store_si256(reinterpret_cast<__m256i*>(out), wide);
         _mm256_store_si256(reinterpret_cast<__m256i*>(out + 32), wide);

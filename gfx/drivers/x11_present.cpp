@@ -70,7 +70,7 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
     // Marked for removal at once: it vanishes when both sides detach, even if
     // the program dies.
     shmctl(p.shm.shmid, IPC_RMID, nullptr);
-    if (address == reinterpret_cast<void*>(-1)) {
+    if (reinterpret_cast<std::intptr_t>(address) == -1) {
         releaseImage(image);
         return false;
     }
