@@ -29,7 +29,9 @@ inline std::string scrambledFile(const std::vector<std::string>& lines,
 // A word file with the prefix "Hint:" and one entry per word, hint "about WORD".
 inline game::WordList listOf(const std::vector<std::string>& words) {
     std::vector<std::string> lines{"comment", "Hint:"};
-    for (const auto& word : words) lines.push_back(word + "; about " + word);
+    for (const auto& word : words) {
+        lines.push_back(std::string(word).append("; about ").append(word));
+    }
     game::WordList list;
     std::string prefix;
     game::loadWordText(scrambledFile(lines), list, prefix);

@@ -180,7 +180,10 @@ TEST(TransparentTables, VectorRowsMatchScalarRows) {
     std::vector<const gfx::TransparentTable*> fast{&gfx::vectorTransparentTable()};
     if (__builtin_cpu_supports("avx2")) fast.push_back(&gfx::wideTransparentTable());
     for (std::int32_t width = 1; width <= 67; ++width) {
-        for (const auto& [height, slack] : {std::pair{1, 0}, {2, 4}, {5, 12}, {3, 0}}) {
+        for (const auto& shape : {std::pair{1, 0}, {2, 4}, {5, 12}, {3, 0}}) {
+            // Plain variables: not every compiler lets a lambda capture a binding.
+            const std::int32_t height = shape.first;
+            const std::int32_t slack = shape.second;
             const std::int32_t sourcePitch = width * 4 + slack;
             const std::int32_t destinationPitch = width * 4 + 2 * slack + 4;
             std::vector<std::uint32_t> source(static_cast<std::size_t>(sourcePitch / 4 * height));

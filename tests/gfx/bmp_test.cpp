@@ -68,7 +68,7 @@ StoredPicture randomPicture(const BitmapForm& form, std::int32_t width, std::int
 }
 
 struct FormCase {
-    const char* name;
+    const char* name = nullptr;
     BitmapForm form;  // header size, bits, compression, top-down, masks, no offset
 };
 
@@ -160,9 +160,9 @@ TEST_F(BitmapTest, EveryFormLoadsPixelForPixelCutToTheImage) {
 
 TEST_F(BitmapTest, StoredWordsWidenToEightBitChannels) {
     struct Case {
-        const char* name;
+        const char* name = nullptr;
         BitmapForm form;
-        std::uint32_t stored, expected;
+        std::uint32_t stored = 0, expected = 0;
     };
     // Pinned by hand, since the test above works its colours out as the loader does.
     const Case cases[] = {

@@ -24,9 +24,9 @@ constexpr std::int32_t Alt = gfx::ModAlt;
 // of the key's column (Alt over Ctrl over Shift) in the high byte and 0xFF.
 TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
     struct Case {
-        const char* what;
+        const char* what = nullptr;
         KeyStroke stroke;
-        std::int32_t expected;
+        std::int32_t expected = 0;
     };
     const Case cases[] = {
         {"Shift+a", {0x1E, false, Shift, 'A', 'a'}, 'A'},

@@ -53,7 +53,7 @@ TEST_F(TextTest, MissingTextFarOffTextAndBrokenFontsDrawNothing) {
     runtime::setLastError(runtime::ResultCode::Ok);
     EXPECT_EQ(text(0, 0, std::string_view{}), LoadResult::BadCall);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
-    EXPECT_EQ(text(0, 0, std::string_view{"", 0}), LoadResult::Ok);
+    EXPECT_EQ(text(0, 0, std::string_view{""}), LoadResult::Ok);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::Ok);
 
     const std::pair<float, float> farOff[] = {{0, 600}, {1000, 0},      {-16, 0},

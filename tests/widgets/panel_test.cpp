@@ -67,7 +67,7 @@ TEST(PanelLifetime, VeryLongListsAreReleasedWithoutDeepRecursion) {
         button = &(*button)->next;
     }
     WidgetPanel moved = std::move(panel);
-    EXPECT_EQ(panel.labels, nullptr);
+    EXPECT_EQ(panel.labels, nullptr);  // NOLINT(bugprone-use-after-move): checks what a move leaves
     moved = WidgetPanel();
     EXPECT_EQ(addLabel(moved, 0, 0, 1, 0, "a"), 1);
 }

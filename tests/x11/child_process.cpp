@@ -26,6 +26,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     std::vector<char*> envp;
+    argv.reserve(args.size() + 1);
+    envp.reserve(env.size() + 1);
     for (std::string& arg : args) argv.push_back(arg.data());
     for (std::string& entry : env) envp.push_back(entry.data());
     argv.push_back(nullptr);
