@@ -198,8 +198,9 @@ std::int32_t translateKey(const KeyStroke& stroke) {
     const KeyColumn column = keyColumn(stroke.modifiers);
     const std::int32_t produced = stroke.produced & 0xFF;
 
-    if (stroke.extended && produced == 0)
+    if (stroke.extended && produced == 0) {
         return asKeyCode(extendedTableEntry(stroke.scanCode, column));
+    }
     if (stroke.scanCode < 0 || stroke.scanCode >= MainTableRows) return produced;
 
     std::int32_t value = mainTableEntry(stroke.scanCode, column);

@@ -27,8 +27,9 @@ Color getPixelT(const DrawTarget& context, std::int32_t x, std::int32_t y) {
 }
 
 void fillSpan8(std::uint8_t* first, Color color, std::int32_t count) {
-    if (count > 0)
+    if (count > 0) {
         std::memset(first, static_cast<int>(color & 0xFFu), static_cast<std::size_t>(count));
+    }
 }
 
 void fillSpan16(std::uint8_t* first, Color color, std::int32_t count) {

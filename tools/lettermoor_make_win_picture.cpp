@@ -98,9 +98,11 @@ void drawText(Canvas& canvas, std::string_view text, int x, int y, int scale, Rg
             for (int col = 0; col < 8; ++col) {
                 if (((bits >> col) & 1u) == 0) continue;
                 const int px = x + (static_cast<int>(i) * 8 + col) * scale;
-                for (int dy = 0; dy < scale; ++dy)
-                    for (int dx = 0; dx < scale; ++dx)
+                for (int dy = 0; dy < scale; ++dy) {
+                    for (int dx = 0; dx < scale; ++dx) {
                         canvas.set(px + dx, y + row * scale + dy, color);
+                    }
+                }
             }
         }
     }
@@ -115,13 +117,14 @@ void drawCentredText(Canvas& canvas, std::string_view text, int y, int scale, Rg
 }
 
 void drawStar(Canvas& canvas, int cx, int cy, int radius, Rgb color) {
-    for (int y = -radius; y <= radius; ++y)
+    for (int y = -radius; y <= radius; ++y) {
         for (int x = -radius; x <= radius; ++x) {
             // A four-pointed star: inside when |x|*|y| is small and within the radius.
             const int ax = x < 0 ? -x : x;
             const int ay = y < 0 ? -y : y;
             if (ax + ay <= radius && ax * ay <= radius) canvas.set(cx + x, cy + y, color);
         }
+    }
 }
 
 void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {

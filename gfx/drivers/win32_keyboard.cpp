@@ -72,19 +72,24 @@ constexpr std::uint8_t numpad(int digit) {
 constexpr std::array<ScanCodeKeys, 128> scanTable = [] {
     std::array<ScanCodeKeys, 128> t{};
     const char* digits = "1234567890";
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         t[0x02 + static_cast<std::size_t>(i)].first = static_cast<std::uint8_t>(digits[i]);
+    }
     const char* top = "QWERTYUIOP";
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         t[0x10 + static_cast<std::size_t>(i)].first = static_cast<std::uint8_t>(top[i]);
+    }
     const char* middle = "ASDFGHJKL";
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 9; ++i) {
         t[0x1E + static_cast<std::size_t>(i)].first = static_cast<std::uint8_t>(middle[i]);
+    }
     const char* bottom = "ZXCVBNM";
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < 7; ++i) {
         t[0x2C + static_cast<std::size_t>(i)].first = static_cast<std::uint8_t>(bottom[i]);
-    for (int i = 0; i < 10; ++i)
+    }
+    for (int i = 0; i < 10; ++i) {
         t[0x3B + static_cast<std::size_t>(i)].first = static_cast<std::uint8_t>(VkF1 + i);
+    }
     t[0x01] = {VkEscape, 0};
     t[0x0C] = {VkOemMinus, 0};
     t[0x0D] = {VkOemPlus, 0};

@@ -6,8 +6,9 @@ namespace {
 
 std::string gridLetters(const game::Puzzle& puzzle) {
     std::string letters;
-    for (const auto& row : puzzle.grid)
+    for (const auto& row : puzzle.grid) {
         for (const auto& cell : row) letters += cell.letter;
+    }
     return letters;
 }
 
@@ -17,9 +18,10 @@ class FrameButton : public testing_support::GameTest {
         GameTest::SetUp();
         // More entries than a puzzle needs, so every deal draws its own set.
         auto words = testing_support::elevenWords();
-        for (int i = 0; i < 30; ++i)
+        for (int i = 0; i < 30; ++i) {
             words.push_back({"WORT" + std::string{char('A' + i % 26), char('A' + i / 26)},
                              "Hinweis " + std::to_string(i)});
+        }
         writeWords(words);
         start();
     }

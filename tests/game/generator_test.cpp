@@ -43,13 +43,14 @@ void expectPuzzle(const game::Puzzle& puzzle, bool dealt) {
         }
         EXPECT_EQ(text, word.word);
     }
-    for (std::size_t r = 0; r < game::GridSize; ++r)
+    for (std::size_t r = 0; r < game::GridSize; ++r) {
         for (std::size_t c = 0; c < game::GridSize; ++c) {
             const game::GridCell& cell = puzzle.grid[r][c];
             // Letters outside the words are fillers A to X; nothing stays marked.
             EXPECT_TRUE(cell.letter.size() == 1 && cell.highlight + cell.inFoundWord == 0 &&
                         (covered[r][c] || (cell.letter[0] >= 'A' && cell.letter[0] <= 'X')));
         }
+    }
     EXPECT_EQ(puzzle.selection, (game::Selection{-1, -1}));
 }
 

@@ -20,8 +20,9 @@ TEST_F(GameTest, GoldenFrame) {
         EXPECT_TRUE(testing_support::writeBmp(path, 1000, 600, pixels, 32));
     }
     std::uint32_t hash = 2166136261u;  // FNV-1a over the bytes
-    for (const std::uint32_t pixel : pixels)
+    for (const std::uint32_t pixel : pixels) {
         for (int i = 0; i < 4; ++i) hash = (hash ^ ((pixel >> (8 * i)) & 0xFFu)) * 16777619u;
+    }
     EXPECT_EQ(hash, 2489171553u);
 }
 

@@ -18,8 +18,9 @@ struct SmallPuzzle {
     widgets::WidgetPanel panel;
 
     SmallPuzzle() {
-        for (auto& row : puzzle.grid)
+        for (auto& row : puzzle.grid) {
             for (auto& cell : row) cell.letter = "Q";
+        }
         const std::pair<CellPair, CellPair> ends[] = {
             {{2, 3}, {2, 5}}, {{10, 7}, {12, 7}}, {{15, 15}, {15, 15}}, {{2, 3}, {2, 5}}};
         for (int i = 0; i < game::PuzzleWordCount; ++i) {
@@ -43,9 +44,11 @@ struct SmallPuzzle {
             label = label->next.get();
         }
         int green = 0, inFound = 0;
-        for (const auto& row : puzzle.grid)
-            for (const auto& cell : row)
+        for (const auto& row : puzzle.grid) {
+            for (const auto& cell : row) {
                 green += cell.highlight != 0, inFound += cell.inFoundWord != 0;
+            }
+        }
         return out + " " + std::to_string(green) + "/" + std::to_string(inFound);
     }
 };

@@ -59,8 +59,9 @@ TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
         EXPECT_NE(errors.find(file.refusal), std::string::npos) << errors;
         EXPECT_EQ(errors.find('\n'), errors.size() - 1) << errors;
     }
-    for (const auto& row : game().puzzle.grid)
+    for (const auto& row : game().puzzle.grid) {
         for (const auto& cell : row) ASSERT_EQ(cell.letter.size(), 1u);
+    }
 }
 
 // The ten-megabyte hint belongs to a dealt word, so it is drawn every frame;

@@ -21,8 +21,9 @@ class WinPictureFrames : public testing_support::GameTest {
 TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterANewDeal) {
     // 300x200: opaque red left of x = 150, magenta (see-through) right of it.
     std::vector<std::uint32_t> picture(std::size_t{300} * 200);
-    for (std::size_t i = 0; i < picture.size(); ++i)
+    for (std::size_t i = 0; i < picture.size(); ++i) {
         picture[i] = i % 300 < 150 ? PictureRed : Magenta;
+    }
     ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 300, 200, picture, 24));
     start();
     const std::vector<std::uint32_t> solvingFrame = solveUpToTheLastPress();
@@ -31,7 +32,7 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
 
     frameReleased();
     const std::vector<std::uint32_t> shown = framePixels();
-    for (int y = 0; y < 600; ++y)
+    for (int y = 0; y < 600; ++y) {
         for (int x = 0; x < 1000; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * 1000 + x;
             // Magenta and everything past the bitmap's edge leave the grid visible.
@@ -41,6 +42,7 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
                 ASSERT_EQ(shown[i], solvingFrame[i]) << x << "," << y;
             }
         }
+    }
 
     frameAt(800, 555, true);  // new puzzle: this frame still shows the picture
     EXPECT_TRUE(red(pixel(10, 10)));

@@ -21,8 +21,9 @@ std::string defaultWordFile() {
 
 TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
     std::string everyByte = "x\r\n";
-    for (int b = 0; b < 256; ++b)
+    for (int b = 0; b < 256; ++b) {
         if (b != '\n' && b != '\r') everyByte.push_back(static_cast<char>(b));
+    }
     for (const std::string& stored : {defaultWordFile(), everyByte + "\n\ny\r"}) {
         ASSERT_FALSE(stored.empty());
         const std::string plain = game::decodeWordText(stored);

@@ -13,8 +13,9 @@ namespace wordtest {
 
 inline std::string scramble(std::string_view plain) {
     std::string out;
-    for (const char c : plain)
+    for (const char c : plain) {
         out.push_back(static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c))));
+    }
     return out;
 }
 

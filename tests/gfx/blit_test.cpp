@@ -167,8 +167,9 @@ TEST_F(BlitTest, EveryDepthSkipsItsOwnMask) {
         gfx::putImage(target.get(), 0, 0, source.get(), WholeImage, 0, 0, 0, 0, 0,
                       gfx::putTransparent, -1, nullptr, nullptr);
         EXPECT_EQ(runtime::lastError(), LoadResult::Ok) << c.depth;
-        for (std::int32_t x = 0; x < 4; ++x)
+        for (std::int32_t x = 0; x < 4; ++x) {
             EXPECT_EQ(pixelAt(target.get(), x, 0), c.expected[x]) << c.depth << " bits at " << x;
+        }
     }
     EXPECT_EQ(gfxtest::dirtyRowRanges(), "");  // images are not the visible page
 }
@@ -189,8 +190,9 @@ TEST(TransparentTables, VectorRowsMatchScalarRows) {
             std::vector<std::uint32_t> source(static_cast<std::size_t>(sourcePitch / 4 * height));
             std::vector<std::uint32_t> before(
                 static_cast<std::size_t>(destinationPitch / 4 * height));
-            for (auto& v : source)
+            for (auto& v : source) {
                 v = random() % 3 == 0 ? (random() & 0xFF000000u) | 0xFF00FFu : random();
+            }
             for (auto& v : before) v = random();
             auto run = [&](const gfx::TransparentTable& table) {
                 auto out = before;
@@ -200,9 +202,10 @@ TEST(TransparentTables, VectorRowsMatchScalarRows) {
                 return out;
             };
             const auto expected = run(gfx::scalarTransparentTable());
-            for (std::size_t i = 0; i < fast.size(); ++i)
+            for (std::size_t i = 0; i < fast.size(); ++i) {
                 ASSERT_EQ(run(*fast[i]), expected)
                     << "table " << i << ", " << width << "x" << height;
+            }
         }
     }
 }

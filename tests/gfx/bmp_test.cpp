@@ -60,10 +60,12 @@ StoredPicture randomPicture(const BitmapForm& form, std::int32_t width, std::int
     std::mt19937 random(seed);
     StoredPicture picture{width, height, {}, {}};
     const std::uint32_t valueMask = form.bitCount >= 32 ? 0xFFFFFFFFu : (1u << form.bitCount) - 1u;
-    for (std::uint32_t i = 0; form.bitCount <= 8 && i < (1u << form.bitCount); ++i)
+    for (std::uint32_t i = 0; form.bitCount <= 8 && i < (1u << form.bitCount); ++i) {
         picture.palette.push_back(random() & 0xFFFFFFu);
-    for (std::int32_t i = 0; i < width * height; ++i)
+    }
+    for (std::int32_t i = 0; i < width * height; ++i) {
         picture.values.push_back(random() & valueMask);
+    }
     return picture;
 }
 
@@ -131,8 +133,9 @@ class BitmapTest : public gfxtest::RecordingScreenTest {
                    static_cast<std::streamsize>(bytes.size()));
     }
     bool onlyMask() const {
-        for (std::int32_t i = 0; i < 16 * 16; ++i)
+        for (std::int32_t i = 0; i < 16 * 16; ++i) {
             if (pixelAt(image.get(), i % 16, i / 16) != Mask) return false;
+        }
         return true;
     }
 
@@ -257,8 +260,9 @@ TEST_F(BitmapTest, HostileHeadersAreRefusedAndLeaveTheTargetUntouched) {
         {"two billion rows", patched(deep, 22, 0x7FFFFFFFu)}};
     gfx::Screen* screen = gfx::activeScreen();
     const auto palette = screen->shownPalette;
-    for (const auto& [name, bytes] : cases)
+    for (const auto& [name, bytes] : cases) {
         EXPECT_EQ(load(bytes, image.get()), LoadResult::BadFile) << name;
+    }
     EXPECT_EQ(screen->shownPalette, palette);
     // Pixel data that are not there, found under the lock: the colour table may stay.
     EXPECT_EQ(load(patched(good, 10, 0xFFFFFFF0u), image.get()), LoadResult::BadFile);
@@ -328,8 +332,9 @@ TEST_F(BitmapTest, RunLengthRunsEscapesAndSkippedPixels) {
                             height,
                             std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0),
                             {}};
-        for (std::uint32_t i = 0; i < (1u << c.bits); ++i)
+        for (std::uint32_t i = 0; i < (1u << c.bits); ++i) {
             blank.palette.push_back(i % 16 * 0x111111u);
+        }
         auto file = encodeBitmap({40, c.bits, c.bits == 8 ? 1u : 2u}, blank);
         file.resize(14 + 40 + 4 * blank.palette.size());
         file.insert(file.end(), c.stream.begin(), c.stream.end());

@@ -88,8 +88,9 @@ void referenceLine(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x
             x1 = e.right;
         } else {
             const std::int64_t edge = (c1 & 8) ? e.top : e.bottom;
-            if (x1 != x2)
+            if (x1 != x2) {
                 x1 = static_cast<std::int64_t>(std::trunc(double(edge - y1) / m + double(x1)));
+            }
             y1 = edge;
         }
     }
@@ -119,8 +120,9 @@ void referenceBox(Expected& e, std::int64_t x1, std::int64_t y1, std::int64_t x2
     auto edge = [&](std::int64_t fx, std::int64_t fy, std::int64_t steps, bool across, bool shown) {
         for (std::int64_t i = 0; i < steps; ++i, ++position) {
             const std::int64_t x = across ? fx + i : fx, y = across ? fy : fy + i;
-            if (shown && e.inside(x, y) && (filled || styleBit(style, position)))
+            if (shown && e.inside(x, y) && (filled || styleBit(style, position))) {
                 e.set(x, y, color);
+            }
         }
     };
     if (filled) {
@@ -145,8 +147,9 @@ void referenceText(Expected& e, std::int64_t x, std::int64_t y, const std::strin
         for (std::int64_t row = 0; row < 8; ++row) {
             for (std::int64_t bit = 0; bit < 8; ++bit) {
                 const std::int64_t px = x + 8 * i + bit;
-                if ((glyph[row] >> bit & 1) != 0 && e.inside(px, y + row))
+                if ((glyph[row] >> bit & 1) != 0 && e.inside(px, y + row)) {
                     e.set(px, y + row, color);
+                }
             }
         }
     }
@@ -182,8 +185,9 @@ Expected startShape(std::mt19937& random, bool routed) {
     for (std::int32_t y = 0; y < Height; ++y) {
         if (screen.dirtyRows[y] != e.dirty[y]) return failure << ": row " << y << " marks";
         for (std::int32_t x = 0; x < Width; ++x) {
-            if (gfxtest::screenPixel(x, y) != e.pixels[y * Width + x])
+            if (gfxtest::screenPixel(x, y) != e.pixels[y * Width + x]) {
                 return failure << ": pixel " << x << "," << y;
+            }
         }
     }
     return ::testing::AssertionSuccess();

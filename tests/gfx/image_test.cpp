@@ -97,8 +97,9 @@ TEST_F(ImageTest, RefusalsRecordWhy) {
 Bytes rawDump(const gfx::ImageBuffer* image, std::uint32_t length, bool shortForm = false) {
     Bytes out = {shortForm ? std::uint8_t{0xFD} : std::uint8_t{0xFE}};
     if (shortForm) out.insert(out.end(), 4, 0);
-    for (int i = 0; i < (shortForm ? 2 : 4); ++i)
+    for (int i = 0; i < (shortForm ? 2 : 4); ++i) {
         out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+    }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image);
     out.insert(out.end(), bytes, bytes + length);
     return out;
@@ -117,8 +118,9 @@ class RawDumpTest : public ImageTest {};
 
 TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes) {
     ImageHandle source(gfx::createImage(7, 5, 0, 32, 0));
-    for (std::int32_t i = 0; i < 32 * 5; ++i)
+    for (std::int32_t i = 0; i < 32 * 5; ++i) {
         gfx::imageRow(source.get(), 0)[i] = static_cast<std::uint8_t>(i * 7);
+    }
     ImageHandle fromLong(gfx::createImage(7, 5, 0, 32, NoColorGiven));
     ImageHandle fromShort(gfx::createImage(7, 5, 0, 32, NoColorGiven));
     ImageHandle fromCut(gfx::createImage(7, 5, 0, 32, NoColorGiven));

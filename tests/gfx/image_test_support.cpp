@@ -62,8 +62,9 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
         if (form.headerSize >= 20) put32(out, form.compression);
         // Image size, resolutions and colour counts, then the masks where they fit.
         while (out.size() < std::min<std::size_t>(headerEnd, 14 + 40)) out.push_back(0);
-        for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i)
+        for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i) {
             put32(out, form.masks[i]);
+        }
         while (out.size() < headerEnd) out.push_back(0);
     }
     if (form.bitCount <= 8) {
@@ -76,8 +77,9 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
         for (std::size_t i = 0; i < 3; ++i) put32(out, form.masks[i]);
     }
     const std::size_t offset = out.size();
-    for (std::int32_t i = 0; i < picture.height; ++i)
+    for (std::int32_t i = 0; i < picture.height; ++i) {
         packRow(form, picture, form.topDown ? i : picture.height - 1 - i, out);
+    }
     set32(out, 2, static_cast<std::uint32_t>(out.size()));
     set32(out, 10, form.zeroPixelOffset ? 0u : static_cast<std::uint32_t>(offset));
     return out;

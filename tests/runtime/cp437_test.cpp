@@ -25,8 +25,9 @@ TEST(Cp437, EveryByteHasItsOwnGlyphAndMapsBack) {
     EXPECT_EQ(glyphs.size(), 256u) << "two bytes share a glyph";
     // Controls keep their bytes; characters without one are refused.
     for (char32_t ch = 0; ch < 0x80; ++ch) EXPECT_EQ(unicodeToCp437(ch), static_cast<int>(ch));
-    for (const char32_t ch : {U'\u0080', U'\u00E3', U'\U0001F600', char32_t{0x110000}})
+    for (const char32_t ch : {U'\u0080', U'\u00E3', U'\U0001F600', char32_t{0x110000}}) {
         EXPECT_EQ(unicodeToCp437(ch), -1) << static_cast<std::uint32_t>(ch);
+    }
 }
 
 TEST(Utf8, DecodesAllLengthsAndEncodesThemBack) {

@@ -36,8 +36,9 @@ TEST(RandomUnit, AgreesWithStandardEngineOverSeveralRegenerations) {
     for (std::uint32_t seed : {0u, 12345u, 4294967295u}) {
         seedRandom(static_cast<double>(seed), 0);
         std::mt19937 reference = referenceWithSeeding(seed);
-        for (int i = 0; i < 3000; ++i)
+        for (int i = 0; i < 3000; ++i) {
             ASSERT_EQ(nextWord(), reference()) << "seed " << seed << " draw " << i;
+        }
     }
 }
 

@@ -41,8 +41,9 @@ std::vector<WordEntry> readEntries(const std::string& fileName) {
     game::loadWordFile(fileName, list, prefix);
     std::vector<WordEntry> entries;
     for (std::size_t i = 0; i < list.words.size(); ++i) {
-        if (!list.words[i].empty())
+        if (!list.words[i].empty()) {
             entries.push_back({list.words[i], prefix + " " + list.hints[i]});
+        }
     }
     return entries;
 }

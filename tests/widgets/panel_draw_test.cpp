@@ -31,11 +31,12 @@ class PanelDrawing : public ::testing::Test {
     static bool black(int x, int y) { return screenPixel(x, y) == gfx::Black; }
     // Whether the glyph of `ch` appears in black-on-white at (x, y).
     static bool glyphAt(unsigned char ch, int x, int y) {
-        for (int row = 0; row < 8; ++row)
+        for (int row = 0; row < 8; ++row) {
             for (int col = 0; col < 8; ++col) {
                 const bool on = ((gfx::BuiltinFont[ch * 8 + row] >> col) & 1u) != 0;
                 if (screenPixel(x + col, y + row) != (on ? gfx::Black : gfx::White)) return false;
             }
+        }
         return true;
     }
 };

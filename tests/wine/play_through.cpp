@@ -93,8 +93,9 @@ std::optional<Game> startGame(const char* runner, const char* exe, const char* w
 int waitForExit(const Game& game, int tenths) {
     for (int i = 0; i < tenths; ++i, pause(100)) {
         int status = 0;
-        if (waitpid(game.pid, &status, WNOHANG) == game.pid)
+        if (waitpid(game.pid, &status, WNOHANG) == game.pid) {
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
     }
     kill(game.pid, SIGKILL);
     waitpid(game.pid, nullptr, 0);
@@ -146,8 +147,9 @@ Snapshot snapshot(Display* display, Window window) {
     shot.width = attributes.width;
     shot.height = attributes.height;
     for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x)
+        for (int x = 0; x < shot.width; ++x) {
             shot.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+        }
     }
     XDestroyImage(image);
     return shot;
@@ -159,8 +161,9 @@ std::optional<std::pair<int, int>> findClientOrigin(const Snapshot& shot) {
     for (int y = 0; y + ClientHeight <= shot.height; ++y) {
         for (int x = 0; x + ClientWidth <= shot.width; ++x) {
             bool lines = shot.at(x - 1, y + 15) != Black;
-            for (int i = 0; i < GridCells * CellSize && lines; i += 3)
+            for (int i = 0; i < GridCells * CellSize && lines; i += 3) {
                 lines = shot.at(x + i, y) == Black && shot.at(x, y + i) == Black;
+            }
             if (lines) return std::make_pair(x, y);
         }
     }
@@ -249,8 +252,9 @@ int play(Display* display, const Game& game, bool viaCloseBox) {
         }
     }
     if (!placed) {
-        for (int r = 0; r < GridCells; ++r)
+        for (int r = 0; r < GridCells; ++r) {
             std::fprintf(stderr, "  %s\n", lines[static_cast<std::size_t>(r)].c_str());
+        }
         return fail("none of the ten words is in the grid above");
     }
 
@@ -267,8 +271,9 @@ int play(Display* display, const Game& game, bool viaCloseBox) {
         shot = snapshot(display, window);
         green = true;
         for (int r = placed->row; r <= placed->lastRow; ++r) {
-            for (int c = placed->column; c <= placed->lastColumn; ++c)
+            for (int c = placed->column; c <= placed->lastColumn; ++c) {
                 green = green && shot.at(ox + CellSize * c + 3, oy + CellSize * r + 3) == Green;
+            }
         }
         strikeAfter = longestHintRun(shot, ox, oy);
     }
@@ -300,7 +305,8 @@ int main(int argc, char** argv) {
     XCloseDisplay(display);
     std::error_code ignored;
     fs::remove_all(game->folder, ignored);
-    if (result == 0)
+    if (result == 0) {
         std::printf("wine-play-through: word found, ended by %s, status 0\n", how.c_str());
+    }
     return result;
 }

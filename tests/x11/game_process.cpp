@@ -17,8 +17,9 @@ std::unique_ptr<ChildProcess> startGameProcess(const std::string& runFolder) {
     std::vector<std::string> environment;
     // The window thread stays parked after losing its server; ThreadSanitizer
     // would otherwise wait a second at exit for it.
-    if (std::getenv("TSAN_OPTIONS") == nullptr)
+    if (std::getenv("TSAN_OPTIONS") == nullptr) {
         environment.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
+    }
     return std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, environment,
                                           runFolder);
 }

@@ -29,8 +29,9 @@ void XServerTest::SetUp() {
     XInitThreads();
     // Mesa's software driver, unloaded when the display closes, would look leaked.
     for (const char* path : {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                             "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"})
+                             "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"}) {
         if (dlopen(path, RTLD_NOW | RTLD_NODELETE) != nullptr) break;
+    }
     server_ = std::make_unique<XvfbServer>();
     ASSERT_TRUE(server_->running()) << "Xvfb did not start";
     setenv("DISPLAY", server_->name().c_str(), 1);
@@ -55,8 +56,9 @@ void XServerTest::openWindow(std::int32_t width, std::int32_t height, std::int32
 std::vector<std::string> XServerTest::readKeys(std::size_t count) {
     std::vector<std::string> keys;
     pollUntil([&] {
-        for (std::string key = gfx::readKey(); !key.empty(); key = gfx::readKey())
+        for (std::string key = gfx::readKey(); !key.empty(); key = gfx::readKey()) {
             keys.push_back(key);
+        }
         return keys.size() >= count;
     });
     return keys;
@@ -65,16 +67,18 @@ std::vector<std::string> XServerTest::readKeys(std::size_t count) {
 const std::vector<WordEntry>& testWords() {
     static const std::vector<WordEntry> words = [] {
         std::vector<WordEntry> drawn;
-        for (std::size_t i = 0; i + 1 < std::size(TestWords); ++i)
+        for (std::size_t i = 0; i + 1 < std::size(TestWords); ++i) {
             drawn.push_back({TestWords[i][0], std::string("Hinweis: ") + TestWords[i][1]});
+        }
         return drawn;
     }();
     return words;
 }
 
 void GameSession::SetUp() {
-    if (gameBinary().empty() || access(gameBinary().c_str(), X_OK) != 0)
+    if (gameBinary().empty() || access(gameBinary().c_str(), X_OK) != 0) {
         GTEST_SKIP() << "the game binary is not built";
+    }
     XServerTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     tolerateXErrors();
@@ -105,11 +109,13 @@ void GameSession::startGame() {
 }
 
 ::testing::AssertionResult exitedWith(const std::optional<int>& status, int code) {
-    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == code)
+    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == code) {
         return ::testing::AssertionSuccess();
+    }
     if (!status) return ::testing::AssertionFailure() << "still running";
-    if (WIFSIGNALED(*status))
+    if (WIFSIGNALED(*status)) {
         return ::testing::AssertionFailure() << "signal " << WTERMSIG(*status);
+    }
     return ::testing::AssertionFailure() << "exit status " << WEXITSTATUS(*status);
 }
 

@@ -24,17 +24,21 @@ Window findWindowByName(Display* display, const std::string& title) {
 
 bool GameWindow::capture(Frame& frame) const {
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display_, window_, &attributes) || attributes.map_state != IsViewable)
+    if (!XGetWindowAttributes(display_, window_, &attributes) ||
+        attributes.map_state != IsViewable) {
         return false;
+    }
     XImage* image = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return false;
     frame.width = attributes.width;
     frame.height = attributes.height;
     frame.pixels.clear();
-    for (int y = 0; y < frame.height; ++y)
-        for (int x = 0; x < frame.width; ++x)
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
             frame.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+        }
+    }
     XDestroyImage(image);
     return true;
 }

@@ -59,8 +59,9 @@ std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word) {
     for (int down = 0; down < 2 && length > 0; ++down) {
         for (std::size_t line = 0; line < GridCells; ++line) {
             std::string text;  // the row, or the column read downwards
-            for (std::size_t k = 0; k < GridCells; ++k)
+            for (std::size_t k = 0; k < GridCells; ++k) {
                 text += down ? rows[k][line] : rows[line][k];
+            }
             for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
                 const Cell first{static_cast<int>(down ? at : line),
                                  static_cast<int>(down ? line : at)};
@@ -93,8 +94,9 @@ bool cellIsGreen(const Frame& frame, Cell cell) {
 
 bool hintIsStruck(const Frame& frame, int index) {
     const int y = HintTop + HintSpacing * index + StrikeOffset;
-    for (int x = HintX; x <= HintX + GlyphSize * HintColumns; ++x)
+    for (int x = HintX; x <= HintX + GlyphSize * HintColumns; ++x) {
         if (frame.at(x, y) != BlackPixel) return false;
+    }
     return true;
 }
 

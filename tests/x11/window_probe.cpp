@@ -14,8 +14,9 @@ namespace lettermoor::testing {
 std::uint32_t windowPixel(Display* display, Window window, int x, int y) {
     // Reading an unmapped window is an X error, which would end the test.
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
         return 0xFFFFFFFFu;
+    }
     XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) return 0xFFFFFFFFu;
     const auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);
@@ -73,8 +74,9 @@ std::string windowFacts(Display* display, Window window) {
     XSizeHints size{};
     long supplied = 0;
     if (XGetWMNormalHints(display, window, &size, &supplied) && size.min_width == a.width &&
-        size.max_width == a.width && size.min_height == a.height && size.max_height == a.height)
+        size.max_width == a.width && size.min_height == a.height && size.max_height == a.height) {
         facts << ", fixed";
+    }
     XClassHint hint{};
     if (XGetClassHint(display, window, &hint)) facts << ", class " << hint.res_class;
     XFree(hint.res_name);
@@ -83,8 +85,9 @@ std::string windowFacts(Display* display, Window window) {
     int count = 0;
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     if (XGetWMProtocols(display, window, &protocols, &count) &&
-        std::count(protocols, protocols + count, deleteWindow) == 1)
+        std::count(protocols, protocols + count, deleteWindow) == 1) {
         facts << ", closable";
+    }
     XFree(protocols);
     char* name = nullptr;
     if (XFetchName(display, window, &name) && name != nullptr) facts << ", titled " << name;

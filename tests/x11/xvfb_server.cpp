@@ -70,8 +70,9 @@ Window findTopLevel(Display* display, const std::function<bool(Window)>& matches
     unsigned count = 0;
     Window found = None;
     if (!XQueryTree(display, root, &root, &parent, &children, &count)) return None;
-    for (unsigned i = 0; i < count && found == None; ++i)
+    for (unsigned i = 0; i < count && found == None; ++i) {
         if (matches(children[i])) found = children[i];
+    }
     if (children != nullptr) XFree(children);
     return found;
 }
