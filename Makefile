@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
 
 .PHONY: run test build-release build-test packages bench tsan valgrind fuzz gl-check clean
-.PHONY: windows windows-test shutdown-check soak
+.PHONY: windows windows-test shutdown-check soak tidy
 
 packages:
 	@scripts/ensure-packages.sh
@@ -35,6 +35,11 @@ tsan: packages
 	cmake --build $(TSAN) -j $(JOBS) --target gfx_tests x11_tests
 	cd $(TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp atexit_sleep_ms=0" \
 		ctest --output-on-failure -j $(JOBS) -L '^(gfx|x11)_tests$$'
+
+# clang-tidy with the repository's checks over every source that builds here.
+tidy: build-test
+	@scripts/ensure-packages.sh scripts/packages-tidy.txt
+	scripts/run-clang-tidy.sh $(TEST)
 
 # The whole suite under memcheck: no errors, no definite leaks.
 valgrind: packages
