@@ -105,15 +105,16 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
     const auto y0 = static_cast<std::int32_t>(py);
     const auto width = static_cast<std::int32_t>(w);
     const auto height = static_cast<std::int32_t>(h);
-    const bool drawn = routine == putTransparent && detail::recordingFor(context) &&
-                       detail::recordTransparentCopy(context, x0, y0, from, width, height,
-                                                     source->pitch, transparentRowsFor(context));
-    if (!drawn) {
+    // A recorded copy marks its rows when the record is carried out.
+    const bool recorded = routine == putTransparent && detail::recordingFor(context) &&
+                          detail::recordTransparentCopy(context, x0, y0, from, width, height,
+                                                        source->pitch, transparentRowsFor(context));
+    if (!recorded) {
         detail::settleBefore(context);
         std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;
         routine(from, to, width, height, source->pitch, context.pitch, alpha, blender, param);
+        markRows(context, y0, y0 + height - 1);
     }
-    markRows(context, y0, y0 + height - 1);
     detail::unlockAfterDrawing();
     runtime::setLastError(LoadResult::Ok);
 }

@@ -435,18 +435,22 @@ void runBandsNarrow(const Record& r, std::int32_t pageRows) {
     runBands(r, pageRows);
 }
 
+// What recordingFor and recordingUnderLock ask, at the lock count each
+// sees.
+bool recordingAt(const DrawTarget& context, std::int32_t leastLockCount) {
+    const Screen* screen = activeScreen();
+    return theRecord.allowed && screen != nullptr && !context.isImage &&
+           screen->lockCount >= leastLockCount && storesPlainly32(context);
+}
+
 }  // namespace
 
 bool recordingFor(const DrawTarget& context) {
-    const Screen* screen = activeScreen();
-    return theRecord.allowed && screen != nullptr && !context.isImage && screen->lockCount >= 2 &&
-           storesPlainly32(context);
+    return recordingAt(context, 2);
 }
 
 bool recordingUnderLock(const DrawTarget& context) {
-    const Screen* screen = activeScreen();
-    return theRecord.allowed && screen != nullptr && !context.isImage && screen->lockCount >= 1 &&
-           storesPlainly32(context);
+    return recordingAt(context, 1);
 }
 
 void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -481,34 +485,22 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
     shape.kind = ShapeKind::ClippedGlyph;
 }
 
-void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
-                   Color color) {
-    Shape& shape = add(theRecord, context, top, rows);
-    shape.x = x0;
-    shape.color = color;
-    shape.firstCell = static_cast<std::uint32_t>(theRecord.cells.size());
-    shape.kind = ShapeKind::GlyphRun;
-}
-
 void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
-                    Color color, const std::uint8_t* glyphs, std::string_view text) {
-    startGlyphRun(context, x0, top, rows, color);
+                    Color color, const std::uint8_t* glyphs, std::int32_t stride,
+                    std::string_view text) {
     Record& r = theRecord;
-    const std::size_t first = r.cells.size();
-    r.cells.resize(first + text.size());
-    GlyphRows* cell = r.cells.data() + first;
+    Shape& shape = add(r, context, top, rows);
+    shape.x = x0;
+    shape.width = static_cast<std::int32_t>(text.size());
+    shape.color = color;
+    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
+    shape.kind = ShapeKind::GlyphRun;
+    r.cells.resize(r.cells.size() + text.size());
+    GlyphRows* cell = r.cells.data() + shape.firstCell;
     for (const char c : text) {
         const std::size_t glyph = static_cast<unsigned char>(c);
-        copyRows(*cell++, glyphs + glyph * static_cast<std::size_t>(rows), rows);
+        copyRows(*cell++, glyphs + glyph * static_cast<std::size_t>(stride), rows);
     }
-    r.shapes.back().width = static_cast<std::int32_t>(text.size());
-}
-
-void addToGlyphRun(const std::uint8_t* glyph) {
-    Record& r = theRecord;
-    Shape& run = r.shapes.back();
-    copyRows(r.cells.emplace_back(), glyph, run.height);
-    ++run.width;
 }
 
 // The record's next picture entry holds the source's pixels now, compared or

@@ -53,17 +53,12 @@ constexpr std::int32_t MaxGlyphRows = 8;
 void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
                  const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color);
 
-// Whole glyph cells side by side, each wholly inside the target and the clip
-// columns: startGlyphRun opens the run at column x0 and row `top`, and each
-// addToGlyphRun adds the next cell to the right, copying its `rows` rows.
-// Nothing else may be recorded in between.
-void startGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
-                   Color color);
-void addToGlyphRun(const std::uint8_t* glyph);
-// A whole run at once: the cell of each byte of `text`, whose glyph is the
-// `rows` rows from glyphs + byte * rows.
+// Whole glyph cells side by side from column x0 and row `top`, each wholly
+// inside the target and the clip columns: the cell of each byte of `text`
+// takes the `rows` rows from glyphs + byte * stride, which are copied.
 void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
-                    Color color, const std::uint8_t* glyphs, std::string_view text);
+                    Color color, const std::uint8_t* glyphs, std::int32_t stride,
+                    std::string_view text);
 
 // A transparent copy of `height` rows of `width` pixels from `source`, rows
 // `sourcePitch` bytes apart, to column x and row y of the target, already

@@ -321,20 +321,52 @@ void solidOutline(DrawTarget& context, const Outline& o, Color color) {
     });
 }
 
-// The corners come by reference: a 32-byte argument copied through the stack
-// is read back wider than it was written, which stalls every call.
-void drawBox(DrawTarget& context, const Segment& corners, Color color, bool filled,
-             std::uint16_t style) {
+// The corners in order and their part inside the clip bounds; false when
+// no part of the box is inside. The corners come by reference: a 32-byte
+// argument copied through the stack is read back wider than it was written,
+// which stalls every call.
+[[gnu::always_inline]] inline bool clipBox(const DrawTarget& context, const Segment& corners,
+                                           Outline& o) {
     const Segment s{std::min(corners.x1, corners.x2), std::min(corners.y1, corners.y2),
                     std::max(corners.x1, corners.x2), std::max(corners.y1, corners.y2)};
     const PixelBounds b = pixelBounds(context);
-    if (s.x2 < b.left || s.y2 < b.top || s.x1 > b.right || s.y1 > b.bottom) return;
-    const Outline o{s,
-                    static_cast<std::int32_t>(std::max<std::int64_t>(s.x1, b.left)),
-                    static_cast<std::int32_t>(std::max<std::int64_t>(s.y1, b.top)),
-                    static_cast<std::int32_t>(std::min<std::int64_t>(s.x2, b.right)),
-                    static_cast<std::int32_t>(std::min<std::int64_t>(s.y2, b.bottom)),
-                    b};
+    if (s.x2 < b.left || s.y2 < b.top || s.x1 > b.right || s.y1 > b.bottom) return false;
+    o = Outline{s,
+                static_cast<std::int32_t>(std::max<std::int64_t>(s.x1, b.left)),
+                static_cast<std::int32_t>(std::max<std::int64_t>(s.y1, b.top)),
+                static_cast<std::int32_t>(std::min<std::int64_t>(s.x2, b.right)),
+                static_cast<std::int32_t>(std::min<std::int64_t>(s.y2, b.bottom)),
+                b};
+    return true;
+}
+
+// Solid style recorded: one colour throughout, so only which edges are
+// visible matters, not their order.
+void recordVisibleEdges(const DrawTarget& context, const Outline& o, Color color) {
+    const Segment& s = o.box;
+    const auto edges = static_cast<std::uint8_t>(
+        (s.y2 <= o.bounds.bottom ? 1 : 0) | (s.y1 >= o.bounds.top ? 2 : 0) |
+        (s.x2 <= o.bounds.right ? 4 : 0) | (s.x1 >= o.bounds.left ? 8 : 0));
+    detail::recordOutline(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, edges,
+                          color);
+}
+
+// Inline: it is the call of every box, and most are only recorded.
+[[gnu::always_inline]] inline void drawBox(DrawTarget& context, const Segment& corners, Color color,
+                                           bool filled, std::uint16_t style) {
+    Outline o;
+    if (!clipBox(context, corners, o)) return;
+    // Under the program's lock a filled or solid box is recorded without the
+    // nested lock, which would change nothing at that lock count. Its rows
+    // are marked when the record is carried out.
+    if ((filled || style == SolidStyle) && detail::recordingUnderLock(context)) {
+        if (filled) {
+            detail::recordFill(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
+        } else {
+            recordVisibleEdges(context, o, color);
+        }
+        return;
+    }
 
     detail::lockForDrawing();
     if (filled) {
@@ -347,31 +379,6 @@ void drawBox(DrawTarget& context, const Segment& corners, Color color, bool fill
     }
     markRows(context, o.cy1, o.cy2);
     detail::unlockAfterDrawing();
-}
-
-// A filled or solid box under the program's lock, recorded in one pass: the
-// nested lock a drawing call takes would change nothing at that lock count.
-// Its rows are marked when the record is carried out. Boxes that cannot be
-// recorded take drawBox.
-[[gnu::always_inline]] inline void recordBox(const DrawTarget& context, const Segment& corners,
-                                             Color color, bool filled) {
-    const std::int64_t x1 = std::min(corners.x1, corners.x2);
-    const std::int64_t y1 = std::min(corners.y1, corners.y2);
-    const std::int64_t x2 = std::max(corners.x1, corners.x2);
-    const std::int64_t y2 = std::max(corners.y1, corners.y2);
-    const PixelBounds b = pixelBounds(context);
-    if (x2 < b.left || y2 < b.top || x1 > b.right || y1 > b.bottom) return;
-    const auto cx1 = static_cast<std::int32_t>(std::max<std::int64_t>(x1, b.left));
-    const auto cy1 = static_cast<std::int32_t>(std::max<std::int64_t>(y1, b.top));
-    const auto cx2 = static_cast<std::int32_t>(std::min<std::int64_t>(x2, b.right));
-    const auto cy2 = static_cast<std::int32_t>(std::min<std::int64_t>(y2, b.bottom));
-    if (filled) {
-        detail::recordFill(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, color);
-        return;
-    }
-    const auto edges = static_cast<std::uint8_t>((y2 <= b.bottom ? 1 : 0) | (y1 >= b.top ? 2 : 0) |
-                                                 (x2 <= b.right ? 4 : 0) | (x1 >= b.left ? 8 : 0));
-    detail::recordOutline(context, cx1, cy1, cx2 - cx1 + 1, cy2 - cy1 + 1, edges, color);
 }
 
 }  // namespace
@@ -401,11 +408,6 @@ void drawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, Color
     const Segment segment{roundCoordinate(x1) + originX, roundCoordinate(y1) + originY,
                           roundCoordinate(x2) + originX, roundCoordinate(y2) + originY};
     const auto pattern = static_cast<std::uint16_t>(style & 0xFFFFu);
-    const bool recordable = mode != Line && (mode == FilledBox || pattern == SolidStyle);
-    if (recordable && detail::recordingUnderLock(context)) {
-        recordBox(context, segment, color, mode == FilledBox);
-        return;
-    }
     if (mode == Line) {
         drawSegment(context, segment, color, pattern);
     } else {

@@ -66,7 +66,8 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
         glyphWidth == GlyphCellWidth && glyphHeight <= detail::MaxGlyphRows &&
         detail::recordingUnderLock(context)) {
         detail::recordGlyphRun(context, static_cast<std::int32_t>(ix),
-                               static_cast<std::int32_t>(iy), glyphHeight, color, glyphs, text);
+                               static_cast<std::int32_t>(iy), glyphHeight, color, glyphs,
+                               glyphHeight, text);
         return finish(LoadResult::Ok);
     }
 
@@ -94,7 +95,16 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                 ? glyphRowWriter(context.bytesPerPixel)
                 : nullptr;
         if (!recording) detail::settleBefore(context);
-        bool runOpen = false;
+        // Whole cells side by side are recorded as one run, from runFirst on.
+        std::int64_t runFirst = -1;
+        const auto closeRun = [&](std::int64_t end) {
+            if (runFirst < 0) return;
+            detail::recordGlyphRun(context, static_cast<std::int32_t>(ix + runFirst * glyphWidth),
+                                   top, rows, color, glyphs + firstGlyphRow, glyphHeight,
+                                   text.substr(static_cast<std::size_t>(runFirst),
+                                               static_cast<std::size_t>(end - runFirst)));
+            runFirst = -1;
+        };
         for (std::int64_t index = firstChar; index <= lastChar; ++index) {
             const std::int64_t x0 = ix + index * glyphWidth;
             const auto from = static_cast<std::int32_t>(std::max<std::int64_t>(b.left - x0, 0));
@@ -108,17 +118,13 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                 firstGlyphRow;
             const bool whole = x0 >= 0 && x0 + GlyphCellWidth <= width;
             if (recording && whole && mask == 0xFF) {
-                if (!runOpen) {
-                    detail::startGlyphRun(context, static_cast<std::int32_t>(x0), top, rows, color);
-                    runOpen = true;
-                }
-                detail::addToGlyphRun(glyph);
+                if (runFirst < 0) runFirst = index;
                 continue;
             }
             if (recording) {
+                closeRun(index);
                 detail::recordGlyph(context, static_cast<std::int32_t>(x0), top, glyph, rows, mask,
                                     color);
-                runOpen = false;
                 continue;
             }
             if (wholeCells != nullptr && whole) {
@@ -131,6 +137,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
                             static_cast<std::int32_t>(x0), top + row, color);
             }
         }
+        closeRun(lastChar + 1);
         // Recorded cells mark their rows when the record is carried out.
         if (!recording) {
             markRows(context, static_cast<std::int32_t>(iy + firstGlyphRow),
