@@ -8,18 +8,11 @@ set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build/test}
 cd "$repo"
-if ! clang-tidy --dump-config > /dev/null 2> /tmp/lettermoor-tidy-config.$$; then
-    cat /tmp/lettermoor-tidy-config.$$ >&2
-    rm -f /tmp/lettermoor-tidy-config.$$
-    exit 1
-fi
-if [[ -s /tmp/lettermoor-tidy-config.$$ ]]; then
+if ! problems=$(clang-tidy --dump-config 2>&1 > /dev/null) || [[ -n "$problems" ]]; then
     echo ".clang-tidy is not read as written:" >&2
-    cat /tmp/lettermoor-tidy-config.$$ >&2
-    rm -f /tmp/lettermoor-tidy-config.$$
+    echo "$problems" >&2
     exit 1
 fi
-rm -f /tmp/lettermoor-tidy-config.$$
 # Windows-only sources need windows.h and are checked by nothing here.
 mapfile -t files < <(ls runtime/*.cpp gfx/*.cpp gfx/drivers/*.cpp widgets/*.cpp game/*.cpp \
     tools/*.cpp tests/*/*.cpp fuzz/*.cpp |
