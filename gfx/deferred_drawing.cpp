@@ -273,6 +273,51 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
     std::memcpy(end - 32, &value, 32);
 }
 
+// fillRun's stores, placed once for all rows: with a pitch of whole 32-byte
+// blocks every row's span starts at the same alignment. `Body` aligned stores
+// lie between the head and the tail.
+template <int Body>
+[[gnu::always_inline]] inline void fillRowsWith(std::uint8_t* row, std::ptrdiff_t pitch,
+                                                std::int32_t rows, const EightPixels& value,
+                                                std::ptrdiff_t body, std::ptrdiff_t tail) {
+    for (std::int32_t i = 0; i < rows; ++i, row += pitch) {
+        std::memcpy(row, &value, 32);
+        for (int b = 0; b < Body; ++b) std::memcpy(row + body + 32 * b, &value, 32);
+        std::memcpy(row + tail, &value, 32);
+    }
+}
+
+// Rows of 8 to 63 pixels, `pitch` a multiple of 32.
+[[gnu::always_inline]] inline void fillAlignedRows(std::uint8_t* row, std::ptrdiff_t pitch,
+                                                   std::int32_t rows, Color color,
+                                                   std::int32_t count) {
+    const EightPixels value = EightPixels{} + color;
+    const std::ptrdiff_t bytes = 4 * static_cast<std::ptrdiff_t>(count);
+    const std::ptrdiff_t body =
+        32 - static_cast<std::ptrdiff_t>(reinterpret_cast<std::uintptr_t>(row) & 31);
+    const std::ptrdiff_t tail = bytes - 32;
+    // Whole blocks from `body` that end before the tail store's end.
+    const std::ptrdiff_t blocks = bytes - body > 32 ? (bytes - body - 1) / 32 : 0;
+    switch (blocks) {
+        case 0:
+            return fillRowsWith<0>(row, pitch, rows, value, body, tail);
+        case 1:
+            return fillRowsWith<1>(row, pitch, rows, value, body, tail);
+        case 2:
+            return fillRowsWith<2>(row, pitch, rows, value, body, tail);
+        case 3:
+            return fillRowsWith<3>(row, pitch, rows, value, body, tail);
+        case 4:
+            return fillRowsWith<4>(row, pitch, rows, value, body, tail);
+        case 5:
+            return fillRowsWith<5>(row, pitch, rows, value, body, tail);
+        case 6:
+            return fillRowsWith<6>(row, pitch, rows, value, body, tail);
+        default:
+            return fillRowsWith<7>(row, pitch, rows, value, body, tail);
+    }
+}
+
 // The kernels below take the shape as a local copy: the pixel stores could
 // otherwise alias the record, and every field would be read again per row.
 [[gnu::always_inline]] inline void runFill(const Shape& s, std::int32_t from, std::int32_t to,
@@ -287,6 +332,9 @@ using EightPixels = std::uint32_t __attribute__((vector_size(32)));
     if (s.width == 1) {
         for (std::int32_t i = 0; i < rows; ++i, row += pitch) std::memcpy(row, &color, 4);
         return;
+    }
+    if (s.width >= 8 && s.width < 64 && pitch % 32 == 0) {
+        return fillAlignedRows(row, pitch, rows, color, s.width);
     }
     for (std::int32_t i = 0; i < rows; ++i, row += pitch) fillRun(row, color, s.width, wide);
 }
