@@ -543,11 +543,11 @@ void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top
     shape.color = color;
     shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
     shape.kind = ShapeKind::GlyphRun;
-    r.cells.resize(r.cells.size() + text.size());
-    GlyphRows* cell = r.cells.data() + shape.firstCell;
     for (const char c : text) {
         const std::size_t glyph = static_cast<unsigned char>(c);
-        copyRows(*cell++, glyphs + glyph * static_cast<std::size_t>(stride), rows);
+        GlyphRows cell{};
+        copyRows(cell, glyphs + glyph * static_cast<std::size_t>(stride), rows);
+        r.cells.push_back(cell);
     }
 }
 
