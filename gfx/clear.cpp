@@ -4,6 +4,7 @@
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_state.hpp"
+#include "gfx/text_grid.hpp"
 
 namespace gfx {
 namespace {
@@ -33,21 +34,6 @@ ClearKind kindOf(std::int32_t mode, const DrawTarget& context, const Screen& scr
     }
 }
 
-void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t firstRow,
-                   std::int32_t lastRow) {
-    auto& grid = screen.textGrids[static_cast<std::size_t>(context.workPage)];
-    const TextCell blank{' ', context.foreColor, context.backColor};
-    // One row cell by cell, the others copied from it: a clear runs every frame.
-    const auto begin = grid.begin() + static_cast<std::ptrdiff_t>(firstRow) * screen.textColumns;
-    const auto end = grid.begin() + static_cast<std::ptrdiff_t>(lastRow + 1) * screen.textColumns;
-    if (begin == end) return;
-    const auto firstRowEnd = begin + screen.textColumns;
-    std::fill(begin, firstRowEnd, blank);
-    for (auto row = firstRowEnd; row != end; row += screen.textColumns) {
-        std::copy(begin, firstRowEnd, row);
-    }
-}
-
 void movePenToClipCentre(DrawTarget& context) {
     // A whole pixel: an even size takes the one just past the middle.
     const std::int32_t centreX = context.clipRect.x + context.clipRect.width / 2;
@@ -72,7 +58,8 @@ void clearScreen(std::int32_t mode) {
             fillRect(context, 0, 0, screen->width, screen->height, context.backColor);
             markRows(context, 0, screen->height - 1);
             movePenToClipCentre(context);
-            resetTextRows(*screen, context, 0, screen->textRows - 1);
+            resetTextRows(*screen, context.workPage, 0, screen->textRows - 1,
+                          TextCell{' ', context.foreColor, context.backColor});
             state.cursorRow = state.textViewFirst + 1;
             state.cursorColumn = 1;
             break;
@@ -93,7 +80,8 @@ void clearScreen(std::int32_t mode) {
             fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top),
                      context.backColor);
             markRows(context, top, top + rows - 1);
-            resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
+            resetTextRows(*screen, context.workPage, state.textViewFirst, state.textViewLast,
+                          TextCell{' ', context.foreColor, context.backColor});
             state.cursorRow = state.textViewFirst + 1;
             state.cursorColumn = 1;
             break;

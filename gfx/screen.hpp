@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <semaphore>
 #include <string_view>
 #include <vector>
@@ -118,7 +119,12 @@ struct Screen {
     float aspect = 1.0f;
     std::array<std::uint8_t, 128> keyState{};  // 1 while the key with that scan code is down
     std::int32_t refreshRate = 0;
-    std::vector<std::vector<TextCell>> textGrids;  // one per page
+    // One per page, textColumns cells per row; read and written through
+    // textGrid (gfx/text_grid.hpp), which first writes out the rows a clear
+    // reset.
+    std::vector<std::vector<TextCell>> textGrids;
+    // Per page and row, the blank a clear left for the row's cells.
+    std::vector<std::vector<std::optional<TextCell>>> resetTextRows;
     EventQueue eventQueue;
     std::uint32_t flags = 0;
     std::int32_t lockCount = 0;

@@ -7,6 +7,7 @@
 #include "gfx/draw_target.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/text_grid.hpp"
 #include "runtime/last_error.hpp"
 #include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"
@@ -258,11 +259,38 @@ TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
     EXPECT_EQ(drawTarget().penPosition.y, 8.0f);
     EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
 
-    activeScreen()->textGrids[0][7].character = 'Q';
+    textGrid(*activeScreen(), 0)[7].character = 'Q';
     clearScreen(ClearWhole);
     EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, Black, 0));
     EXPECT_EQ(dirtyRowRanges(), "0-39");
-    EXPECT_EQ(activeScreen()->textGrids[0][7].character, ' ');
+    EXPECT_EQ(textGrid(*activeScreen(), 0)[7].character, ' ');
+}
+
+// A clear notes the blank of each text row; reading the grid writes them out.
+TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
+    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
+    Screen& screen = *activeScreen();
+    const auto cells = static_cast<std::size_t>(screen.textColumns * screen.textRows);
+    ASSERT_EQ(textGrid(screen, 0).size(), cells);
+    for (TextCell& cell : textGrid(screen, 0)) cell.character = 'Q';
+
+    DrawTarget& context = drawTarget();
+    context.foreColor = 0xFF010203u;
+    context.backColor = 0xFF040506u;
+    clearScreen(ClearText);
+    context.foreColor = White;
+    for (const TextCell& cell : textGrid(screen, 0)) {
+        ASSERT_EQ(cell.character, ' ');
+        ASSERT_EQ(cell.fore, 0xFF010203u);
+        ASSERT_EQ(cell.back, 0xFF040506u);
+    }
+
+    // Written after the clear, kept: the clear is not carried out twice, and a
+    // clip clear leaves the grid alone.
+    textGrid(screen, 0)[cells - 1].character = 'Z';
+    clearScreen(ClearClip);
+    EXPECT_EQ(textGrid(screen, 0)[cells - 1].character, 'Z');
+    EXPECT_EQ(textGrid(screen, 0)[0].character, ' ');
 }
 
 TEST_F(ScreenTest, ImageTargetKeepsScreenClipRectangle) {

@@ -1,0 +1,20 @@
+#pragma once
+// The text grids of the screen's pages. Every frame's clear resets a whole
+// grid, while only the runtime's text output reads one, so a reset notes the
+// blank of each row and the cells are written when the grid is next read.
+
+#include <cstdint>
+#include <vector>
+
+#include "gfx/screen.hpp"
+
+namespace gfx {
+
+// Every cell of rows firstRow to lastRow of the page's grid becomes `blank`.
+void resetTextRows(Screen& screen, std::int32_t page, std::int32_t firstRow, std::int32_t lastRow,
+                   const TextCell& blank);
+
+// The page's grid with every reset written out.
+std::vector<TextCell>& textGrid(Screen& screen, std::int32_t page);
+
+}  // namespace gfx
