@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -36,25 +37,37 @@ enum OutlineEdge : std::uint8_t { BottomEdge = 1, TopEdge = 2, RightEdge = 4, Le
 // record is carried out.
 using GlyphRows = std::array<std::uint8_t, MaxGlyphRows>;
 
-struct Shape {
-    std::uint8_t* page = nullptr;  // first byte of the page's row 0
+// A page the record draws into: the first byte of its row 0, and its pitch.
+struct Page {
+    std::uint8_t* first = nullptr;
     std::int32_t pitch = 0;
+};
+
+// 32 bytes, so a frame's record stays small enough to sort and compare in
+// the first-level cache.
+struct Shape {
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::int32_t width = 0;  // fills and outlines; the cells of a glyph run
     std::int32_t height = 0;
     Color color = 0;
-    GlyphRows glyph{};  // a clipped glyph's rows
-    // A glyph run's first entry in Record::cells, a picture's in Record::pictures.
+    // A glyph's first entry in Record::cells, a picture's in Record::pictures.
     std::uint32_t firstCell = 0;
+    std::uint8_t page = 0;  // entry in Record::pages
     std::uint8_t mask = 0;  // glyph columns, or the OutlineEdge bits
     ShapeKind kind = ShapeKind::Fill;
     // Spelled out, so two records compare byte for byte.
-    std::array<std::uint8_t, 2> unused{};
+    std::array<std::uint8_t, 5> unused{};
 
     std::int32_t lastRow() const { return y + height - 1; }
 };
-static_assert(std::has_unique_object_representations_v<Shape>);
+static_assert(std::has_unique_object_representations_v<Shape> && sizeof(Shape) == 32);
+
+// A shape with its page, as it is drawn.
+struct PlacedShape : Shape {
+    std::uint8_t* first = nullptr;
+    std::ptrdiff_t pitch = 0;
+};
 
 template <typename T>
 bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
@@ -82,7 +95,7 @@ struct PictureCopy {
 
 struct Record {
     std::vector<Shape> shapes;
-    // The glyph rows of the cells of every glyph run, cell after cell.
+    // The glyph rows of every glyph run and clipped glyph, cell after cell.
     std::vector<GlyphRows> cells;
     // The record carried out last, kept while nothing else has written to the
     // pages since: a record equal to it would store exactly the pixels the
@@ -110,6 +123,12 @@ struct Record {
     // and where each band's indexes begin (one more entry than bands).
     std::vector<std::uint32_t> bandOrder;
     std::vector<std::uint32_t> bandStart;
+    // The pages shapes name, kept while they exist, so that an entry always
+    // names the same page and records compare by entry. Page::first of the
+    // entry added to last is lastPage.
+    std::vector<Page> pages;
+    std::uint8_t* lastPage = nullptr;
+    std::uint8_t lastEntry = 0;
     bool allowed = true;
 };
 
@@ -181,6 +200,26 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
     }
 }
 
+// The entry of the page a drawing call writes to. Its first call, and one
+// on a page not seen before, end up here.
+[[gnu::noinline]] std::uint8_t pageEntry(Record& r, std::uint8_t* first, std::int32_t pitch) {
+    auto known = std::find_if(r.pages.begin(), r.pages.end(),
+                              [&](const Page& p) { return p.first == first; });
+    if (known == r.pages.end()) {
+        // Entries name pages in one byte; past that many, start afresh.
+        if (r.pages.size() > std::numeric_limits<std::uint8_t>::max()) {
+            settlePages();
+            r.carriedOut.clear();
+            r.carriedOutCells.clear();
+            r.pages.clear();
+        }
+        known = r.pages.insert(r.pages.end(), Page{first, pitch});
+    }
+    r.lastPage = first;
+    r.lastEntry = static_cast<std::uint8_t>(known - r.pages.begin());
+    return r.lastEntry;
+}
+
 // The caller fills in the shape where it is stored, so it is never copied
 // through a half-written stack slot. It starts as a copy of a blank one: a
 // value-initialised shape is cleared with a string store, slow to start.
@@ -191,9 +230,10 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
     if (r.shapes.size() >= MaxShapes) [[unlikely]] {
         runRecorded();
     }
+    std::uint8_t* const page = context.rowTable.front();
+    const std::uint8_t entry = page == r.lastPage ? r.lastEntry : pageEntry(r, page, context.pitch);
     Shape& shape = r.shapes.emplace_back(Blank);
-    shape.page = context.rowTable.front();
-    shape.pitch = context.pitch;
+    shape.page = entry;
     shape.y = y;
     shape.height = height;
     return shape;
@@ -209,7 +249,7 @@ void markRecordedRows(const Record& r) {
     if (std::find(marks.begin(), marks.end(), std::uint8_t{0}) == marks.end()) return;
     const auto lastMark = static_cast<std::int32_t>(marks.size()) - 1;
     for (const Shape& s : r.shapes) {
-        if (s.page != screen->visiblePixels) continue;
+        if (r.pages[s.page].first != screen->visiblePixels) continue;
         const std::int32_t first = std::max(s.y, 0);
         const std::int32_t last = std::min(s.lastRow(), lastMark);
         if (first <= last) {
@@ -246,8 +286,9 @@ void sortIntoBands(Record& r) {
 }
 
 // First pixel of column x in row `row` of the shape's page.
-std::uint8_t* pixelAddress(const Shape& s, std::int32_t x, std::int32_t row) {
-    return s.page + static_cast<std::ptrdiff_t>(row) * s.pitch + static_cast<std::ptrdiff_t>(x) * 4;
+std::uint8_t* pixelAddress(const PlacedShape& s, std::int32_t x, std::int32_t row) {
+    return s.first + static_cast<std::ptrdiff_t>(row) * s.pitch +
+           static_cast<std::ptrdiff_t>(x) * 4;
 }
 
 // Eight pixels: one store where the processor has 32-byte registers, two
@@ -320,7 +361,7 @@ template <int Body>
 
 // The kernels below take the shape as a local copy: the pixel stores could
 // otherwise alias the record, and every field would be read again per row.
-[[gnu::always_inline]] inline void runFill(const Shape& s, std::int32_t from, std::int32_t to,
+[[gnu::always_inline]] inline void runFill(const PlacedShape& s, std::int32_t from, std::int32_t to,
                                            WideFillFn wide) {
     const std::ptrdiff_t pitch = s.pitch;
     const Color color = s.color;
@@ -339,8 +380,8 @@ template <int Body>
     for (std::int32_t i = 0; i < rows; ++i, row += pitch) fillRun(row, color, s.width, wide);
 }
 
-[[gnu::always_inline]] inline void runOutline(const Shape& s, std::int32_t from, std::int32_t to,
-                                              WideFillFn wide) {
+[[gnu::always_inline]] inline void runOutline(const PlacedShape& s, std::int32_t from,
+                                              std::int32_t to, WideFillFn wide) {
     const std::ptrdiff_t pitch = s.pitch;
     const Color color = s.color;
     if ((s.mask & TopEdge) != 0 && s.y >= from) {
@@ -385,7 +426,7 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
 
 // Row by row across the run's cells, so each row of pixels is written in one
 // sweep.
-[[gnu::always_inline]] inline void runGlyphRun(const Shape& s, const GlyphRows* cells,
+[[gnu::always_inline]] inline void runGlyphRun(const PlacedShape& s, const GlyphRows* cells,
                                                std::int32_t from, std::int32_t to) {
     const std::ptrdiff_t pitch = s.pitch;
     const EightPixels ink = EightPixels{} + s.color;
@@ -401,12 +442,12 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
     }
 }
 
-[[gnu::always_inline]] inline void runClippedGlyph(const Shape& s, std::int32_t from,
-                                                   std::int32_t to) {
+[[gnu::always_inline]] inline void runClippedGlyph(const PlacedShape& s, const GlyphRows* cells,
+                                                   std::int32_t from, std::int32_t to) {
     const std::ptrdiff_t pitch = s.pitch;
     const Color color = s.color;
     const std::uint8_t mask = s.mask;
-    const std::uint8_t* glyph = s.glyph.data() + (from - s.y);
+    const std::uint8_t* glyph = cells[s.firstCell].data() + (from - s.y);
     const std::uint8_t* const end = glyph + (to - from + 1);
     std::uint8_t* pixels = pixelAddress(s, s.x, from);
     for (; glyph != end; ++glyph, pixels += pitch) {
@@ -417,15 +458,15 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
     }
 }
 
-void runPicture(const Shape& s, const PictureRows& p, std::int32_t from, std::int32_t to) {
+void runPicture(const PlacedShape& s, const PictureRows& p, std::int32_t from, std::int32_t to) {
     p.rows(p.first + static_cast<std::ptrdiff_t>(from - s.y) * p.pitch, pixelAddress(s, s.x, from),
            s.width, to - from + 1, p.pitch, s.pitch);
 }
 
 // A fill that covers every pixel of the band on its page.
-bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
-    return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == s.pitch && s.y <= top &&
-           s.lastRow() >= bottom;
+bool coversBand(const Record& r, const Shape& s, std::int32_t top, std::int32_t bottom) {
+    return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == r.pages[s.page].pitch &&
+           s.y <= top && s.lastRow() >= bottom;
 }
 
 [[gnu::always_inline]] inline void runBand(const Record& r, std::size_t band, std::int32_t pageRows,
@@ -436,18 +477,20 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
     const std::int32_t bottom = std::min(top + BandRows, pageRows) - 1;
     // What the last covering fill paints over need not be drawn at all.
     const std::uint32_t* start = first;
-    const std::uint8_t* coveredPage = nullptr;
+    int coveredPage = -1;
     for (const std::uint32_t* i = last; i-- != first;) {
         const Shape& s = r.shapes[*i];
-        if (coversBand(s, top, bottom)) {
+        if (coversBand(r, s, top, bottom)) {
             start = i;
             coveredPage = s.page;
             break;
         }
     }
     for (const std::uint32_t* i = first; i != last; ++i) {
-        const Shape s = r.shapes[*i];
-        if (i < start && s.page == coveredPage) continue;
+        const Shape& stored = r.shapes[*i];
+        if (i < start && stored.page == coveredPage) continue;
+        const Page& page = r.pages[stored.page];
+        const PlacedShape s{stored, page.first, page.pitch};
         const std::int32_t from = std::max(s.y, top);
         const std::int32_t to = std::min(s.lastRow(), bottom);
         if (to < from) continue;
@@ -462,7 +505,7 @@ bool coversBand(const Shape& s, std::int32_t top, std::int32_t bottom) {
         } else if (s.kind == ShapeKind::LivePicture) {
             runPicture(s, r.live, from, to);
         } else {
-            runClippedGlyph(s, from, to);
+            runClippedGlyph(s, r.cells.data(), from, to);
         }
     }
 }
@@ -525,12 +568,16 @@ void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, st
 void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
                  const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color) {
     if (rows <= 0 || rows > MaxGlyphRows || mask == 0) return;
-    Shape& shape = add(theRecord, context, top, rows);
+    Record& r = theRecord;
+    Shape& shape = add(r, context, top, rows);
     shape.x = x0;
     shape.color = color;
-    copyRows(shape.glyph, glyph, rows);
+    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
     shape.mask = mask;
     shape.kind = ShapeKind::ClippedGlyph;
+    GlyphRows cell{};
+    copyRows(cell, glyph, rows);
+    r.cells.push_back(cell);
 }
 
 void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
@@ -635,6 +682,10 @@ void dropRecorded() {
     theRecord.pictures.clear();
     theRecord.pictures.shrink_to_fit();
     theRecord.pictureBytes = 0;
+    theRecord.carriedOut.clear();
+    theRecord.carriedOutCells.clear();
+    theRecord.pages.clear();
+    theRecord.lastPage = nullptr;
 }
 
 void setRecordingAllowed(bool allowed) {

@@ -419,4 +419,37 @@ TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {
     EXPECT_NE(corner, White);
 }
 
+// Shapes name their page in one byte; a frame that draws into more pages
+// than that starts the names afresh.
+TEST_F(DeferredDrawingTest, FramesOverMorePagesThanAShapeCanNameStayExact) {
+    closeScreen();
+    constexpr std::int32_t Pages = 300;
+    ASSERT_EQ(openScreen(16, 16, 32, Pages, 0, 0), 0);
+    const auto frame = [&](bool recorded) {
+        detail::setRecordingAllowed(recorded);
+        DrawTarget& context = drawTarget();
+        lockScreen();
+        // Twice round, so later shapes reuse page names given out before.
+        for (std::int32_t k = 0; k < 2 * Pages; ++k) {
+            // The work page is taken up when the screen becomes the target again.
+            context.workPage = k % Pages;
+            EXPECT_TRUE(selectTarget(context, picture.get()));
+            EXPECT_TRUE(selectTarget(context, nullptr));
+            const auto at = static_cast<float>(k % 13);
+            drawLine(nullptr, at, 0, at + 2, 15, 0xFF000000u | static_cast<Color>(k * 7919),
+                     FilledBox, 0xFFFF, 0);
+        }
+        unlockScreen(-1, -1);
+        const Screen& screen = *activeScreen();
+        std::vector<std::uint8_t> pages;
+        for (const std::uint8_t* page : screen.pages) {
+            pages.insert(pages.end(), page, page + screen.pitch * screen.height);
+        }
+        return pages;
+    };
+    const std::vector<std::uint8_t> direct = frame(false);
+    const std::vector<std::uint8_t> recorded = frame(true);
+    EXPECT_TRUE(direct == recorded);
+}
+
 }  // namespace
