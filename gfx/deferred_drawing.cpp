@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "gfx/screen.hpp"
@@ -328,7 +329,19 @@ template <int Body>
     }
 }
 
-// Rows of 8 to 63 pixels, `pitch` a multiple of 32.
+// fillRowsWith<blocks>: the first Body in order that is not below it.
+template <int... Body>
+[[gnu::always_inline]] inline void fillRowsFor(std::ptrdiff_t blocks,
+                                               std::integer_sequence<int, Body...>,
+                                               std::uint8_t* row, std::ptrdiff_t pitch,
+                                               std::int32_t rows, const EightPixels& value,
+                                               std::ptrdiff_t body, std::ptrdiff_t tail) {
+    static_cast<void>(
+        ((blocks <= Body && (fillRowsWith<Body>(row, pitch, rows, value, body, tail), true)) ||
+         ...));
+}
+
+// Rows of 8 to 63 pixels, `pitch` a multiple of 32: at most 7 blocks.
 [[gnu::always_inline]] inline void fillAlignedRows(std::uint8_t* row, std::ptrdiff_t pitch,
                                                    std::int32_t rows, Color color,
                                                    std::int32_t count) {
@@ -339,24 +352,7 @@ template <int Body>
     const std::ptrdiff_t tail = bytes - 32;
     // Whole blocks from `body` that end before the tail store's end.
     const std::ptrdiff_t blocks = bytes - body > 32 ? (bytes - body - 1) / 32 : 0;
-    switch (blocks) {
-        case 0:
-            return fillRowsWith<0>(row, pitch, rows, value, body, tail);
-        case 1:
-            return fillRowsWith<1>(row, pitch, rows, value, body, tail);
-        case 2:
-            return fillRowsWith<2>(row, pitch, rows, value, body, tail);
-        case 3:
-            return fillRowsWith<3>(row, pitch, rows, value, body, tail);
-        case 4:
-            return fillRowsWith<4>(row, pitch, rows, value, body, tail);
-        case 5:
-            return fillRowsWith<5>(row, pitch, rows, value, body, tail);
-        case 6:
-            return fillRowsWith<6>(row, pitch, rows, value, body, tail);
-        default:
-            return fillRowsWith<7>(row, pitch, rows, value, body, tail);
-    }
+    fillRowsFor(blocks, std::make_integer_sequence<int, 8>{}, row, pitch, rows, value, body, tail);
 }
 
 // The kernels below take the shape as a local copy: the pixel stores could
