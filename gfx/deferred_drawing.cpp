@@ -324,7 +324,7 @@ template <int Body>
                                                 std::ptrdiff_t body, std::ptrdiff_t tail) {
     for (std::int32_t i = 0; i < rows; ++i, row += pitch) {
         std::memcpy(row, &value, 32);
-        for (int b = 0; b < Body; ++b) std::memcpy(row + body + 32 * b, &value, 32);
+        for (std::ptrdiff_t b = 0; b < Body; ++b) std::memcpy(row + body + 32 * b, &value, 32);
         std::memcpy(row + tail, &value, 32);
     }
 }

@@ -443,7 +443,7 @@ TEST_F(DeferredDrawingTest, FramesOverMorePagesThanAShapeCanNameStayExact) {
         const Screen& screen = *activeScreen();
         std::vector<std::uint8_t> pages;
         for (const std::uint8_t* page : screen.pages) {
-            pages.insert(pages.end(), page, page + screen.pitch * screen.height);
+            pages.insert(pages.end(), page, page + std::ptrdiff_t{screen.pitch} * screen.height);
         }
         return pages;
     };

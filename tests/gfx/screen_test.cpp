@@ -270,7 +270,8 @@ TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
 TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
     Screen& screen = *activeScreen();
-    const auto cells = static_cast<std::size_t>(screen.textColumns * screen.textRows);
+    const auto cells =
+        static_cast<std::size_t>(screen.textColumns) * static_cast<std::size_t>(screen.textRows);
     ASSERT_EQ(textGrid(screen, 0).size(), cells);
     for (TextCell& cell : textGrid(screen, 0)) cell.character = 'Q';
 
