@@ -169,7 +169,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
         static_cast<std::size_t>(pages),
         std::vector<TextCell>(static_cast<std::size_t>(screen.textColumns) * screen.textRows,
                               blank));
-    screen.resetTextRows.assign(
+    screen.textRowBlanks.assign(
         static_cast<std::size_t>(pages),
         std::vector<std::optional<TextCell>>(static_cast<std::size_t>(screen.textRows)));
     fillPages(screen, context);

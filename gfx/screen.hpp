@@ -124,7 +124,7 @@ struct Screen {
     // reset.
     std::vector<std::vector<TextCell>> textGrids;
     // Per page and row, the blank a clear left for the row's cells.
-    std::vector<std::vector<std::optional<TextCell>>> resetTextRows;
+    std::vector<std::vector<std::optional<TextCell>>> textRowBlanks;
     EventQueue eventQueue;
     std::uint32_t flags = 0;
     std::int32_t lockCount = 0;

@@ -7,7 +7,7 @@ namespace gfx {
 
 void resetTextRows(Screen& screen, std::int32_t page, std::int32_t firstRow, std::int32_t lastRow,
                    const TextCell& blank) {
-    auto& rows = screen.resetTextRows[static_cast<std::size_t>(page)];
+    auto& rows = screen.textRowBlanks[static_cast<std::size_t>(page)];
     const std::int32_t first = std::max(firstRow, 0);
     const std::int32_t last = std::min(lastRow, static_cast<std::int32_t>(rows.size()) - 1);
     if (first > last) return;
@@ -16,7 +16,7 @@ void resetTextRows(Screen& screen, std::int32_t page, std::int32_t firstRow, std
 
 std::vector<TextCell>& textGrid(Screen& screen, std::int32_t page) {
     auto& grid = screen.textGrids[static_cast<std::size_t>(page)];
-    auto& rows = screen.resetTextRows[static_cast<std::size_t>(page)];
+    auto& rows = screen.textRowBlanks[static_cast<std::size_t>(page)];
     const auto columns = static_cast<std::ptrdiff_t>(screen.textColumns);
     for (std::size_t row = 0; row < rows.size(); ++row) {
         if (!rows[row]) continue;
