@@ -58,8 +58,7 @@ void clearScreen(std::int32_t mode) {
             fillRect(context, 0, 0, screen->width, screen->height, context.backColor);
             markRows(context, 0, screen->height - 1);
             movePenToClipCentre(context);
-            resetTextRows(*screen, context.workPage, 0, screen->textRows - 1,
-                          TextCell{' ', context.foreColor, context.backColor});
+            resetTextRows(*screen, context, 0, screen->textRows - 1);
             state.cursorRow = state.textViewFirst + 1;
             state.cursorColumn = 1;
             break;
@@ -80,8 +79,7 @@ void clearScreen(std::int32_t mode) {
             fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top),
                      context.backColor);
             markRows(context, top, top + rows - 1);
-            resetTextRows(*screen, context.workPage, state.textViewFirst, state.textViewLast,
-                          TextCell{' ', context.foreColor, context.backColor});
+            resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
             state.cursorRow = state.textViewFirst + 1;
             state.cursorColumn = 1;
             break;

@@ -5,13 +5,14 @@
 
 namespace gfx {
 
-void resetTextRows(Screen& screen, std::int32_t page, std::int32_t firstRow, std::int32_t lastRow,
-                   const TextCell& blank) {
-    auto& rows = screen.textRowBlanks[static_cast<std::size_t>(page)];
+void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t firstRow,
+                   std::int32_t lastRow) {
+    auto& rows = screen.textRowBlanks[static_cast<std::size_t>(context.workPage)];
     const std::int32_t first = std::max(firstRow, 0);
     const std::int32_t last = std::min(lastRow, static_cast<std::int32_t>(rows.size()) - 1);
     if (first > last) return;
-    std::fill(rows.begin() + first, rows.begin() + last + 1, blank);
+    std::fill(rows.begin() + first, rows.begin() + last + 1,
+              TextCell{' ', context.foreColor, context.backColor});
 }
 
 std::vector<TextCell>& textGrid(Screen& screen, std::int32_t page) {

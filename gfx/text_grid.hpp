@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
 
 namespace gfx {
 
-// Every cell of rows firstRow to lastRow of the page's grid becomes `blank`.
-void resetTextRows(Screen& screen, std::int32_t page, std::int32_t firstRow, std::int32_t lastRow,
-                   const TextCell& blank);
+// Every cell of rows firstRow to lastRow of the context's work page becomes
+// a space in its foreground colour on its background colour.
+void resetTextRows(Screen& screen, const DrawTarget& context, std::int32_t firstRow,
+                   std::int32_t lastRow);
 
 // The page's grid with every reset written out.
 std::vector<TextCell>& textGrid(Screen& screen, std::int32_t page);
