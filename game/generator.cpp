@@ -149,15 +149,17 @@ DealResult generatePuzzle(const WordList& list, Puzzle& puzzle) {
     return DealResult::Dealt;
 }
 
-std::string describeRefusal(DealResult result, std::int32_t usableWords,
-                            std::string_view fileName) {
-    std::string line = "lettermoor: no puzzle dealt: ";
+std::string describeRefusal(DealResult result, std::int32_t usableWords, std::string_view fileName,
+                            std::string_view program) {
+    std::string line(program);
+    line += ": no puzzle dealt: ";
     line += fileName;
     if (result == DealResult::NoRoom) {
         line += " has words that do not fit together in the 20x20 grid";
         return line;
     }
-    line += " has " + std::to_string(usableWords) + " usable words, a puzzle needs " +
+    line += " has " + std::to_string(usableWords) +
+            (usableWords == 1 ? " usable word" : " usable words") + ", a puzzle needs " +
             std::to_string(PuzzleWordCount) + " (1 to " + std::to_string(MaxWordLength) +
             " bytes each, the last entry of the file is never drawn)";
     return line;

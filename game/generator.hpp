@@ -25,7 +25,8 @@ std::int32_t countUsableSlots(const WordList& list);
 // word is empty and unfound, every cell a filler letter, no selection.
 DealResult generatePuzzle(const WordList& list, Puzzle& puzzle);
 
-// The one line the program reports on a refusal, naming the word file.
-std::string describeRefusal(DealResult result, std::int32_t usableWords, std::string_view fileName);
+// The one line `program` reports on a refusal, naming the word file.
+std::string describeRefusal(DealResult result, std::int32_t usableWords, std::string_view fileName,
+                            std::string_view program = "lettermoor");
 
 }  // namespace game

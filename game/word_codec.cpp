@@ -40,6 +40,33 @@ std::string quoted(std::string_view cp437) {
     return '"' + runtime::cp437ToUtf8(cp437) + '"';
 }
 
+// How a character of a word is written in the grid: itself (empty result),
+// or the capitals that stand for it.
+std::u32string_view gridSpelling(char32_t ch) {
+    static constexpr std::u32string_view kCapitals = U"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    if (ch >= U'a' && ch <= U'z') return kCapitals.substr(ch - U'a', 1);
+    switch (ch) {
+        case U'\u00C4':
+        case U'\u00E4':
+            return U"AE";
+        case U'\u00D6':
+        case U'\u00F6':
+            return U"OE";
+        case U'\u00DC':
+        case U'\u00FC':
+            return U"UE";
+        case U'\u00DF':
+        case U'\u1E9E':
+            return U"SS";
+        default:
+            return {};
+    }
+}
+
+std::string plural(std::int32_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 bool isCapitalsOnly(std::string_view word) {
     for (const char c : word) {
         if (c < 'A' || c > 'Z') return false;
@@ -49,11 +76,15 @@ bool isCapitalsOnly(std::string_view word) {
 
 }  // namespace
 
-bool encodeWordText(std::string_view utf8, std::string& out, CodecError& error) {
+bool encodeWordText(std::string_view utf8, std::string& out, CodecError& error,
+                    WordSpelling spelling, std::int32_t* changedWords) {
+    // Editors on Windows start UTF-8 files with a byte-order mark.
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
     std::string result;
     result.reserve(utf8.size());
     LineReader reader(utf8);
     std::int32_t lineNumber = 0;
+    std::int32_t changed = 0;
     std::u32string chars;
     while (!reader.atEnd()) {
         ++lineNumber;
@@ -64,25 +95,37 @@ bool encodeWordText(std::string_view utf8, std::string& out, CodecError& error) 
             error = {lineNumber, static_cast<std::int32_t>(chars.size()) + 1, "malformed UTF-8"};
             return false;
         }
+        bool inWord = spelling == WordSpelling::GridLetters && lineNumber > kHeaderLines;
+        bool wordChanged = false;
         for (std::size_t i = 0; i < chars.size(); ++i) {
             const auto column = static_cast<std::int32_t>(i) + 1;
-            const std::int32_t byte = runtime::unicodeToCp437(chars[i]);
-            if (byte < 0) {
-                error = {lineNumber, column,
-                         hexCodePoint(chars[i]) + " has no code page 437 character"};
-                return false;
+            if (chars[i] == U';') inWord = false;
+            std::u32string_view written(&chars[i], 1);
+            if (inWord && !gridSpelling(chars[i]).empty()) {
+                written = gridSpelling(chars[i]);
+                wordChanged = true;
             }
-            const std::uint8_t stored = scrambleByte(static_cast<std::uint8_t>(byte));
-            if (isLineBreak(stored)) {
-                error = {lineNumber, column,
-                         hexCodePoint(chars[i]) + " would be stored as a line break"};
-                return false;
+            for (const char32_t ch : written) {
+                const std::int32_t byte = runtime::unicodeToCp437(ch);
+                if (byte < 0) {
+                    error = {lineNumber, column,
+                             hexCodePoint(ch) + " has no code page 437 character"};
+                    return false;
+                }
+                const std::uint8_t stored = scrambleByte(static_cast<std::uint8_t>(byte));
+                if (isLineBreak(stored)) {
+                    error = {lineNumber, column,
+                             hexCodePoint(ch) + " would be stored as a line break"};
+                    return false;
+                }
+                result.push_back(static_cast<char>(stored));
             }
-            result.push_back(static_cast<char>(stored));
         }
+        if (wordChanged) ++changed;
         result.append(reader.lineEnd());
     }
     out = std::move(result);
+    if (changedWords != nullptr) *changedWords = changed;
     return true;
 }
 
@@ -150,8 +193,11 @@ CheckReport checkWordText(std::string_view scrambled) {
         if (!hasSeparator) {
             report.text += at + quoted(word) + " has no ';', the whole line is the word\n";
         }
-        if (!isCapitalsOnly(word)) {
-            report.text += at + quoted(word) + " is not upper-case A-Z only\n";
+        // The last entry is never drawn, so it cannot stand out.
+        if (!isCapitalsOnly(word) && k != entries) {
+            report.text +=
+                at + quoted(word) + " has letters outside A to Z, which stand out in the grid\n";
+            ++report.wordsOutsideAtoZ;
         }
         const auto [seen, isNew] = firstLineOfWord.emplace(word, lineNumber);
         if (!isNew) {
@@ -165,8 +211,8 @@ CheckReport checkWordText(std::string_view scrambled) {
 
     report.usableWords = countUsableSlots(list);
     report.canDeal = report.usableWords >= PuzzleWordCount;
-    report.text += std::to_string(entries) + " entries, " + std::to_string(report.usableWords) +
-                   " usable words: " +
+    report.text += plural(entries, "entry, ", "entries, ") +
+                   plural(report.usableWords, "usable word: ", "usable words: ") +
                    (report.canDeal ? "a puzzle can be dealt\n"
                                    : "fewer than " + std::to_string(PuzzleWordCount) +
                                          ", no puzzle can be dealt\n");

@@ -65,6 +65,34 @@ TEST(WordCodec, EncodeNamesLineAndColumnAndLeavesTheOutputAlone) {
     }
 }
 
+// Words get the grid's letters; the header lines and hints stay as written.
+TEST(WordCodec, EncodeSpellsWordsInGridLettersUnlessAskedToKeepThem) {
+    const std::string plain =
+        "\xEF\xBB\xBF"
+        "c\xC3\xA4\nP\xC3\xBC:\nk\xC3\xA4se; s\xC3\xBC\xC3\x9F\n"
+        "STRA\xC3\x9F"
+        "E\n\xC3\x84\xC3\x96\xC3\x9C\xC3\xB6;-\xC3\x84\nOK; x\n";
+    struct Case {
+        game::WordSpelling spelling;
+        std::string stored;  // as decode gives it back
+        std::int32_t changed;
+    };
+    const Case cases[] = {
+        {game::WordSpelling::GridLetters,
+         "c\xC3\xA4\nP\xC3\xBC:\nKAESE; s\xC3\xBC\xC3\x9F\nSTRASSE\nAEOEUEOE;-\xC3\x84\nOK; x\n",
+         3},
+        {game::WordSpelling::AsWritten, plain.substr(3), 0},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        game::CodecError error;
+        std::int32_t changed = -1;
+        ASSERT_TRUE(game::encodeWordText(plain, out, error, c.spelling, &changed)) << error.message;
+        EXPECT_EQ(game::decodeWordText(out), c.stored);
+        EXPECT_EQ(changed, c.changed);
+    }
+}
+
 TEST(WordCodec, CheckReportsEntriesTheGameNeverDrawsOrDoubts) {
     const std::string stored = scrambledFile({
         "comment", "Hint:",
@@ -80,11 +108,12 @@ TEST(WordCodec, CheckReportsEntriesTheGameNeverDrawsOrDoubts) {
     EXPECT_EQ(report.text.find("line 3:"), std::string::npos);
     for (const char* finding :
          {"line 4: empty word", "line 5: \"WWWWWWWWWWWWWWWWWWWWWWWWW\" is 25 bytes",
-          "line 6: \"NOSEP\" has no ';'", "line 7: \"Apfel\" is not upper-case",
+          "line 6: \"NOSEP\" has no ';'", "line 7: \"Apfel\" has letters outside A to Z",
           "line 8: \"APFEL\" repeats line 3", "line 9: \"ZEBRA\" is the last entry"}) {
         EXPECT_NE(report.text.find(finding), std::string::npos) << finding;
     }
     EXPECT_EQ(report.usableWords, 4);  // lines 3, 6, 7 and 8
+    EXPECT_EQ(report.wordsOutsideAtoZ, 1);
     EXPECT_FALSE(report.canDeal);
 }
 

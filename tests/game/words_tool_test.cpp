@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/game/word_test_support.hpp"
+
 namespace {
 
 // Runs the built tool from the test folder with files for stdin and stdout.
@@ -21,9 +23,10 @@ class WordsTool : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    int run(const std::string& arguments, const std::string& input) {
+    // `shell` runs before the tool in the same shell, to set limits.
+    int run(const std::string& arguments, const std::string& input, const std::string& shell = "") {
         std::ofstream(dir_ / "in", std::ios::binary) << input;
-        const std::string command = "../bin/lettermoor-words " + arguments + " < " +
+        const std::string command = shell + "../bin/lettermoor-words " + arguments + " < " +
                                     (dir_ / "in").string() + " > " + (dir_ / "out").string() +
                                     " 2> " + (dir_ / "err").string();
         const int status = std::system(command.c_str());
@@ -37,9 +40,15 @@ class WordsTool : public ::testing::Test {
     std::filesystem::path dir_;
 };
 
-TEST_F(WordsTool, EncodeThenDecodeCheckAndDealTheSameSeedTwice) {
+// A plain list with one entry WORTx per letter x of `letters`.
+std::string listOf(const std::string& letters) {
     std::string plain = "c\np\n";
-    for (char c = 'A'; c <= 'K'; ++c) plain += "WORT" + std::string(1, c) + "; x\n";
+    for (const char c : letters) plain += "WORT" + std::string(1, c) + "; x\n";
+    return plain;
+}
+
+TEST_F(WordsTool, EncodeThenDecodeCheckAndDealTheSameSeedTwice) {
+    const std::string plain = listOf("ABCDEFGHIJK");
     ASSERT_EQ(run("encode", plain), 0);
     const std::string stored = file("out");
     EXPECT_EQ(run("decode", stored), 0);
@@ -51,14 +60,56 @@ TEST_F(WordsTool, EncodeThenDecodeCheckAndDealTheSameSeedTwice) {
     EXPECT_EQ(file("out"), first);
 }
 
+// -o replaces FILE only with a completely written new list: a refused input
+// and a write that fails midway (a file size limit, as a full disk would)
+// leave it as it was, with no partial file beside it.
+TEST_F(WordsTool, OutputFileIsReplacedOnlyWhenEverythingWasWritten) {
+    const std::string list = (dir_ / "woerter.txt").string();
+    const std::string big = listOf(std::string(20000, 'A'));
+    struct Case {
+        std::string arguments, input, shell;
+        int status;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"encode -o " + list, listOf("AB") + "\xE2\x82\xAC\n", "", 2, "line 5, column 1"},
+        {"encode -o " + list, big, "trap '' XFSZ; ulimit -f 8; ", 2,
+         "cannot write " + list + ": File too large; it is left as it was"},
+        {"decode -o " + list, big, "trap '' XFSZ; ulimit -f 8; ", 2, "File too large"},
+    };
+    for (const Case& c : cases) {
+        std::ofstream(list, std::ios::binary) << "old list";
+        EXPECT_EQ(run(c.arguments, c.input, c.shell), c.status) << c.arguments;
+        EXPECT_NE(file("err").find(c.says), std::string::npos) << file("err");
+        EXPECT_EQ(file("woerter.txt"), "old list");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 4)
+            << "only in, out, err and the list";
+    }
+    ASSERT_EQ(run("encode", big), 0);
+    const std::string stored = file("out");
+    ASSERT_EQ(run("encode -o " + list, big), 0);
+    EXPECT_EQ(file("woerter.txt"), stored);
+    EXPECT_EQ(file("out"), "");
+    ASSERT_EQ(run("decode -o " + list, stored), 0);
+    EXPECT_EQ(file("woerter.txt"), big);
+}
+
 // Files no editor would write get exit codes and a message, never a crash.
 TEST_F(WordsTool, ExitStatusAndMessageForBadUseAndHostileFiles) {
     struct Case {
         std::string arguments, input;
         int status;
-        std::string says;  // in stderr, or in stdout for a status of 0
+        std::string says;  // in stdout or stderr
     };
+    const std::string plainKaese = "c\np\nk\xC3\xA4se; x\nK\xC3\xA4SE; x\nOK; y\n";
     std::vector<Case> cases = {
+        {"encode", plainKaese, 0, "wrote 2 words in capitals A to Z"},
+        {"encode --exact", plainKaese, 0, wordtest::scramble("k\x84se; x")},
+        {"encode --exact -o", "", 2, "-o needs a file name"},
+        {"check", wordtest::scramble(listOf("ABCDEFGHIJK") + "Apfel; x\nZ; x\n"), 1,
+         "\"Apfel\" has letters outside A to Z, which stand out"},
+        {"deal --seed 3", wordtest::scramble(listOf("AB")), 1,
+         "lettermoor-words: no puzzle dealt: the input has 1 usable word,"},
         {"encode", "c\np\nGOOD; ok\nBAD; \xE2\x82\xAC\n", 2, "line 4, column 6"},
         {"--help", "", 0, "Exit status"},
         {"", "", 2, "missing command"},
@@ -73,7 +124,7 @@ TEST_F(WordsTool, ExitStatusAndMessageForBadUseAndHostileFiles) {
     for (const Case& c : cases) {
         EXPECT_EQ(run(c.arguments, c.input), c.status)
             << c.arguments << " on " << c.input.size() << " bytes";
-        const std::string text = file(c.status == 0 ? "out" : "err");
+        const std::string text = file("out") + file("err");
         EXPECT_NE(text.find(c.says), std::string::npos) << c.arguments << ": " << text;
         if (c.status == 2) {
             EXPECT_EQ(file("out"), "") << "errors write no output: " << c.arguments;
