@@ -1,13 +1,12 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
+#include "game/command_line.hpp"
 #include "game/game_state.hpp"
 #include "game/window_icon.hpp"
 #include "gfx/display_loss.hpp"
 #include "gfx/input.hpp"
-#include "runtime/version.hpp"
 
 namespace {
 
@@ -35,13 +34,8 @@ void routeSignalsToClose() {
 
 }  // namespace
 
-// The game takes no arguments; only --version answers, as installed programs do.
 int main(int argc, char** argv) {
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::printf("lettermoor %.*s\n", static_cast<int>(runtime::Version.size()),
-                    runtime::Version.data());
-        return 0;
-    }
+    if (const auto answered = game::answerCommandLine(argc, argv)) return *answered;
     routeSignalsToClose();
     game::offerWindowIcon();
     game::Game game;

@@ -1,6 +1,7 @@
 // lettermoor-image: loads a picture file the way the game loads its win
 // picture and reports what the loader made of it.
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -19,14 +20,19 @@ constexpr const char* Usage =
     "Usage: lettermoor-image FILE [--size WxH] [--out OUT.pam]\n"
     "\n"
     "Loads the picture FILE the way the game loads win.bmp: into a WxH image\n"
-    "filled with the mask colour. Prints the load result and the bitmap's header.\n"
+    "filled with the mask colour. Prints the load result and the bitmap's header\n"
+    "as NAME=VALUE lines: result (Ok, CannotOpen, BadFile, NoMemory, BadCall),\n"
+    "then size=WxH, bits, compression (none, rle8, rle4, bitfields), header\n"
+    "(its size in bytes) and rows (top-down, bottom-up), or header=RESULT when\n"
+    "the file has no bitmap header.\n"
     "\n"
     "Options:\n"
     "  --size WxH     size of the image loaded into (default 600x600)\n"
     "  --out OUT.pam  also write the image's pixels as a PAM file\n"
-    "                 (RGB_ALPHA, top row first)\n"
+    "                 (RGB_ALPHA, top row first; mask pixels, which the game\n"
+    "                 leaves transparent, have alpha 0, all others 255)\n"
     "  --help         this text\n"
-    "  --version      the tool's version\n"
+    "  --version      the tool's version and licence\n"
     "\n"
     "Exit status:\n"
     "  0  the picture loaded\n"
@@ -52,7 +58,12 @@ bool parseSize(std::string_view text, std::int32_t& width, std::int32_t& height)
     return true;
 }
 
-// 0 parsed, 1 help or version printed, 2 usage error.
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "lettermoor-image: %s\nTry 'lettermoor-image --help'.\n", message.c_str());
+    return 2;
+}
+
+// 0 parsed, 1 help or version printed, 2 usage error (reported).
 int parseArguments(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -61,8 +72,9 @@ int parseArguments(int argc, char** argv, Options& options) {
             return 1;
         }
         if (arg == "--version") {
-            std::printf("lettermoor-image %.*s\n", static_cast<int>(runtime::Version.size()),
-                        runtime::Version.data());
+            std::printf("lettermoor-image %.*s\n%.*s\n", static_cast<int>(runtime::Version.size()),
+                        runtime::Version.data(), static_cast<int>(runtime::LicenceLine.size()),
+                        runtime::LicenceLine.data());
             return 1;
         }
         if ((arg == "--size" || arg == "--out") && i + 1 < argc) {
@@ -70,15 +82,20 @@ int parseArguments(int argc, char** argv, Options& options) {
             if (arg == "--out") {
                 options.out = value;
             } else if (!parseSize(value, options.width, options.height)) {
-                return 2;
+                return usageError("--size needs WxH, each 1 to 65535, not '" + std::string(value) +
+                                  "'");
             }
-        } else if (!arg.empty() && arg[0] != '-' && options.file.empty()) {
-            options.file = arg;
+        } else if (arg == "--size" || arg == "--out") {
+            return usageError(std::string(arg) + " needs a value");
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        } else if (!options.file.empty()) {
+            return usageError("one FILE only, not also '" + std::string(arg) + "'");
         } else {
-            return 2;
+            options.file = arg;
         }
     }
-    return options.file.empty() ? 2 : 0;
+    return options.file.empty() ? usageError("missing FILE") : 0;
 }
 
 const char* compressionName(std::uint32_t compression) {
@@ -107,11 +124,12 @@ void printHeader(const std::string& file) {
                 header.topDown ? "top-down" : "bottom-up");
 }
 
-bool writePam(const std::string& path, const gfx::ImageBuffer* image) {
+// Empty, or why the file could not be written.
+std::string writePam(const std::string& path, const gfx::ImageBuffer* image) {
     // A raw dump may have replaced the image with one of another depth.
-    if (image->bytesPerPixel != 4) return false;
+    if (image->bytesPerPixel != 4) return "the loaded image is not 32-bit";
     std::FILE* raw = std::fopen(path.c_str(), "wb");
-    if (raw == nullptr) return false;
+    if (raw == nullptr) return std::strerror(errno);
     std::unique_ptr<std::FILE, gfx::FileCloser> out(raw);
     std::fprintf(raw, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
                  image->width, image->height);
@@ -125,11 +143,24 @@ bool writePam(const std::string& path, const gfx::ImageBuffer* image) {
             row[at] = static_cast<char>(c >> 16);
             row[at + 1] = static_cast<char>(c >> 8);
             row[at + 2] = static_cast<char>(c);
-            row[at + 3] = static_cast<char>(c >> 24);
+            row[at + 3] = static_cast<char>(gfx::isMaskColor(c) ? 0 : 255);
         }
-        if (std::fwrite(row.data(), 1, row.size(), raw) != row.size()) return false;
+        if (std::fwrite(row.data(), 1, row.size(), raw) != row.size()) return std::strerror(errno);
     }
-    return std::fflush(raw) == 0;
+    return std::fflush(raw) == 0 ? std::string() : std::strerror(errno);
+}
+
+// The loader only says CannotOpen; the system knows why.
+void reportWhyNotOpened(const std::string& file) {
+    errno = 0;
+    std::FILE* probe = std::fopen(file.c_str(), "rb");
+    const int why = errno;
+    if (probe != nullptr) {
+        std::fclose(probe);
+        return;
+    }
+    std::fprintf(stderr, "lettermoor-image: cannot open %s: %s\n", file.c_str(),
+                 why != 0 ? std::strerror(why) : "unknown reason");
 }
 
 }  // namespace
@@ -138,10 +169,7 @@ int main(int argc, char** argv) {
     Options options;
     const int parsed = parseArguments(argc, argv, options);
     if (parsed == 1) return 0;
-    if (parsed == 2) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
+    if (parsed == 2) return 2;
     gfx::presetDriverName("null");
     if (gfx::openScreen(1000, 600, 32, 0, 0, 0) != 0) {
         std::fputs("lettermoor-image: cannot open a screen\n", stderr);
@@ -155,9 +183,12 @@ int main(int argc, char** argv) {
     }
     const gfx::LoadResult result = gfx::loadImage(options.file, image.get(), nullptr);
     std::printf("result=%s\n", gfx::loadResultName(result));
+    if (result == gfx::LoadResult::CannotOpen) reportWhyNotOpened(options.file);
     printHeader(options.file);
-    if (!options.out.empty() && !writePam(options.out, image.get())) {
-        std::fprintf(stderr, "lettermoor-image: cannot write %s\n", options.out.c_str());
+    const std::string unwritten = options.out.empty() ? "" : writePam(options.out, image.get());
+    if (!unwritten.empty()) {
+        std::fprintf(stderr, "lettermoor-image: cannot write %s: %s\n", options.out.c_str(),
+                     unwritten.c_str());
         return 1;
     }
     return result == gfx::LoadResult::Ok ? 0 : 1;

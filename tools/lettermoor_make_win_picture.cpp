@@ -25,7 +25,7 @@ constexpr const char* Usage =
     "\n"
     "Options:\n"
     "  --help     this text\n"
-    "  --version  the tool's version\n"
+    "  --version  the tool's version and licence\n"
     "\n"
     "Exit status:\n"
     "  0  written\n"
@@ -174,11 +174,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argument == "--version") {
-        std::printf("lettermoor-make-win-picture %.*s\n", static_cast<int>(runtime::Version.size()),
-                    runtime::Version.data());
+        std::printf("lettermoor-make-win-picture %.*s\n%.*s\n",
+                    static_cast<int>(runtime::Version.size()), runtime::Version.data(),
+                    static_cast<int>(runtime::LicenceLine.size()), runtime::LicenceLine.data());
         return 0;
     }
     if (argc != 2 || argument.empty() || argument[0] == '-') {
+        std::fprintf(stderr, "lettermoor-make-win-picture: %s\n",
+                     argc != 2 ? "takes exactly one OUT.bmp"
+                               : ("unknown option '" + argument + "'").c_str());
         std::fputs(Usage, stderr);
         return 2;
     }

@@ -59,9 +59,14 @@ ln -s "$scratch/nowhere.bmp" "$folder/win.bmp"
 start || fail "start with a dangling link failed"
 [ -L "$folder/win.bmp" ] || fail "the dangling link was replaced"
 
-# Arguments and the exit status pass through the launcher.
-start --version || fail "--version start failed"
-expect_log "$folder" 1 --version
+# --help and --version reach the game without a folder being prepared.
+for question in --help --version; do
+    (HOME="$scratch/asked" start "$question") || fail "$question start failed"
+    expect_log / 1 "$question"
+done
+[ ! -e "$scratch/asked" ] || fail "--help or --version prepared the player's folder"
+
+# The game's exit status passes through the launcher.
 status=0
 (GAME_EXIT=3 start) || status=$?
 [ "$status" -eq 3 ] || fail "exit status $status, expected the game's 3"
