@@ -18,8 +18,11 @@ build-release: packages
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 
-# Builds the game and its default data, then starts it in the run folder.
+# Builds the game and its default data, then starts it in the run folder on
+# the plain word list WORDS (default: the shipped one), scrambled into place.
+WORDS ?= data/woerter.plain.txt
 run: build-release
+	$(RELEASE)/bin/lettermoor-words encode -o $(RUNDIR)/woerter.txt < "$(WORDS)"
 	cd $(RUNDIR) && ../bin/lettermoor
 
 build-test: packages
