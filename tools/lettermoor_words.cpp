@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "game/generator.hpp"
 #include "game/word_codec.hpp"
@@ -72,10 +73,6 @@ constexpr std::string_view kUsage =
     "  2  bad input (encode: a character that cannot be stored), a file that\n"
     "     cannot be read or written, or bad usage\n";
 
-std::string systemError(int number) {
-    return std::strerror(number);
-}
-
 // Reads all of standard input; false with the system's reason on a read error,
 // so an unreadable input is never taken for an empty list.
 bool readStandardInput(std::string& text) {
@@ -83,8 +80,7 @@ bool readStandardInput(std::string& text) {
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, got);
     if (std::ferror(stdin) == 0) return true;
-    std::fprintf(stderr, "lettermoor-words: cannot read the input: %s\n",
-                 systemError(errno).c_str());
+    std::fprintf(stderr, "lettermoor-words: cannot read the input: %s\n", std::strerror(errno));
     return false;
 }
 
@@ -111,30 +107,30 @@ class SiblingFile {
         if (!renamed_) std::filesystem::remove(path_, ignored);
     }
 
-    // 0 or the system's error number.
-    int replace(const std::filesystem::path& target, std::string_view bytes) {
-        if (fd_ < 0) return error_;
+    // Empty, or the system's reason for the failure.
+    std::error_code replace(const std::filesystem::path& target, std::string_view bytes) {
+        if (fd_ < 0) return lastError(error_);
         keepPermissionsOf(target);
         while (!bytes.empty()) {
             const auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1U << 30));
             const auto wrote = ::write(fd_, bytes.data(), chunk);
             if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) return wrote < 0 ? errno : EIO;
+            if (wrote <= 0) return lastError(wrote < 0 ? errno : EIO);
             bytes.remove_prefix(static_cast<std::size_t>(wrote));
         }
         // On the disk before the name moves, or a crash could leave FILE empty.
-        if (syncToDisk(fd_) != 0) return errno;
+        if (syncToDisk(fd_) != 0) return lastError(errno);
         const int closed = ::close(fd_);
         fd_ = -1;
-        if (closed != 0) return errno;
+        if (closed != 0) return lastError(errno);
         std::error_code error;
         std::filesystem::rename(path_, target, error);
-        if (error) return error.value();
-        renamed_ = true;
-        return 0;
+        renamed_ = !error;
+        return error;
     }
 
   private:
+    static std::error_code lastError(int number) { return {number, std::generic_category()}; }
 #if defined(_WIN32)
     static constexpr int kBinary = O_BINARY;
     static int syncToDisk(int fd) {
@@ -170,10 +166,12 @@ int writeStandardOutput(std::string_view bytes) {
 // To FILE when one was given, else to standard output.
 int writeOutput(const std::string& file, std::string_view bytes) {
     if (file.empty()) return writeStandardOutput(bytes);
-    const int error = SiblingFile(file).replace(file, bytes);
-    if (error == 0) return kExitOk;
-    std::fprintf(stderr, "lettermoor-words: cannot write %s: %s; it is left as it was\n",
-                 file.c_str(), systemError(error).c_str());
+    const std::error_code error = SiblingFile(file).replace(file, bytes);
+    if (!error) return kExitOk;
+    std::error_code ignored;
+    std::fprintf(stderr, "lettermoor-words: cannot write %s: %s%s\n", file.c_str(),
+                 error.message().c_str(),
+                 std::filesystem::exists(file, ignored) ? "; it is left as it was" : "");
     return kExitError;
 }
 
@@ -196,8 +194,8 @@ int runEncode(const std::string& file, game::WordSpelling spelling) {
     }
     if (changed != 0) {
         std::fprintf(stderr,
-                     "lettermoor-words: wrote %d %s in capitals A to Z (--exact keeps words as "
-                     "written)\n",
+                     "lettermoor-words: %d %s changed to capitals A to Z (--exact keeps words "
+                     "as written)\n",
                      changed, changed == 1 ? "word" : "words");
     }
     return writeOutput(file, out);

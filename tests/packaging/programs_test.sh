@@ -8,7 +8,7 @@ set -eu
 bin=$1
 version=$2
 err=$(mktemp)
-trap 'rm -f "$err"' EXIT
+trap 'rm -f "$err" "$err.bmp" "$err.pam"' EXIT
 failures=0
 fail() {
     echo "FAIL: $*" >&2
@@ -33,6 +33,16 @@ for program in lettermoor lettermoor-words lettermoor-image lettermoor-make-win-
     grep -qF -- "'--no-such-option'" "$err" ||
         fail "$program does not name the wrong option: $(cat "$err")"
 done
+
+# lettermoor-image says why a file cannot be opened, and its PAM leaves the
+# mask pixels (the win picture's corners) transparent.
+"$bin/lettermoor-image" "$err.missing" >/dev/null 2>"$err" && fail "a missing file loaded"
+grep -q "No such file or directory" "$err" || fail "no reason for a missing file: $(cat "$err")"
+"$bin/lettermoor-make-win-picture" "$err.bmp" &&
+    "$bin/lettermoor-image" "$err.bmp" --out "$err.pam" >/dev/null ||
+    fail "the win picture does not load"
+corner=$(tail -c 4 "$err.pam" | od -An -tx1 | tr -d ' ')
+[ "$corner" = ff00ff00 ] || fail "the bottom right mask pixel is $corner in the PAM, expected ff00ff00"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "programs: all cases passed"
