@@ -166,9 +166,15 @@ int writeStandardOutput(std::string_view bytes) {
 // To FILE when one was given, else to standard output.
 int writeOutput(const std::string& file, std::string_view bytes) {
     if (file.empty()) return writeStandardOutput(bytes);
-    const std::error_code error = SiblingFile(file).replace(file, bytes);
-    if (!error) return kExitOk;
     std::error_code ignored;
+    // Through a link the file it names is replaced, and the link stays.
+    std::filesystem::path target = file;
+    if (std::filesystem::is_symlink(target, ignored)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ignored);
+        if (!resolved.empty()) target = resolved;
+    }
+    const std::error_code error = SiblingFile(target).replace(target, bytes);
+    if (!error) return kExitOk;
     std::fprintf(stderr, "lettermoor-words: cannot write %s: %s%s\n", file.c_str(),
                  error.message().c_str(),
                  std::filesystem::exists(file, ignored) ? "; it is left as it was" : "");

@@ -96,7 +96,10 @@ TEST_F(WordsTool, OutputFileIsReplacedOnlyWhenEverythingWasWritten) {
     ASSERT_EQ(run("encode -o " + list, big), 0);
     EXPECT_EQ(file("woerter.txt"), stored);
     EXPECT_EQ(file("out"), "");
-    ASSERT_EQ(run("decode -o " + list, stored), 0);
+    // Through a link, the list it names is replaced and the link stays.
+    std::filesystem::create_symlink(list, dir_ / "link");
+    ASSERT_EQ(run("decode -o " + (dir_ / "link").string(), stored), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link"));
     EXPECT_EQ(file("woerter.txt"), big);
 }
 
