@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     if (!folder.ready() || copied || !writeWordFile(folder.path(), "Hinweis:", entries)) {
         return fail("could not prepare the run folder");
     }
-    ChildProcess game(argv[1], {argv[2]}, {}, folder.path());
+    ChildProcess game(argv[1], {argv[2]}, folder.path());
     if (!game.started()) return fail("could not start the game");
     const int result = play(display.get(), game, how == "close");
     if (result == 0) {

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 
 #include "gfx/input.hpp"
 
@@ -88,12 +87,9 @@ void GameSession::TearDown() {
 void GameSession::startGame() {
     // The window thread stays parked after losing its server; ThreadSanitizer
     // would otherwise wait a second at exit for it.
-    std::vector<std::string> environment;
-    if (std::getenv("TSAN_OPTIONS") == nullptr) {
-        environment.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
-    }
-    game_ = std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, environment,
-                                           folder_.path());
+    setenv("TSAN_OPTIONS", "atexit_sleep_ms=0", 0);
+    game_ =
+        std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, folder_.path());
     ASSERT_TRUE(game_->started());
     ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
                         StartWaitMs))

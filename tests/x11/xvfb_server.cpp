@@ -12,8 +12,6 @@
 #include <fstream>
 #include <iterator>
 
-extern char** environ;
-
 namespace lettermoor::testing {
 namespace {
 
@@ -32,19 +30,13 @@ TempFolder::~TempFolder() {
     if (ready()) std::filesystem::remove_all(path_, ignored);
 }
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                           const std::vector<std::string>& environment, const std::string& folder)
+ChildProcess::ChildProcess(const std::string& program, std::vector<std::string> arguments,
+                           const std::string& folder)
     : folder_(folder) {
-    // Built before fork, as the child may only call async-signal-safe functions;
-    // the changes come first, as getenv takes the first entry of a name.
-    std::vector<std::string> strings = {program};
-    strings.insert(strings.end(), arguments.begin(), arguments.end());
-    const std::size_t firstEnv = strings.size();
-    strings.insert(strings.end(), environment.begin(), environment.end());
-    for (char** entry = environ; *entry != nullptr; ++entry) strings.emplace_back(*entry);
+    // Built before fork, as the child may only call async-signal-safe functions.
+    arguments.insert(arguments.begin(), program);
     std::vector<char*> argv;
-    for (std::string& s : strings) argv.push_back(s.data());
-    argv.insert(argv.begin() + static_cast<std::ptrdiff_t>(firstEnv), nullptr);
+    for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     const std::string out = folder + "/stdout.txt";
     const std::string errors = folder + "/stderr.txt";
@@ -59,7 +51,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         dup2(in, STDIN_FILENO);
         dup2(outFd, STDOUT_FILENO);
         dup2(errorFd, STDERR_FILENO);
-        execve(program.c_str(), argv.data(), argv.data() + firstEnv + 1);
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
 }
@@ -100,7 +92,7 @@ XvfbServer::XvfbServer() {
     server_.emplace(XvfbPath,
                     std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
                                              "-nolisten", "tcp", "-noreset"},
-                    std::vector<std::string>{}, folder_.path());
+                    folder_.path());
     std::string number;
     if (waitFor([&] { return !(number = server_->output()).empty() && number.back() == '\n'; },
                 10000)) {

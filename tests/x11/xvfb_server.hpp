@@ -44,9 +44,8 @@ class TempFolder {
 // stderr.txt there; killed when it outlives its owner.
 class ChildProcess {
   public:
-    // Environment entries "NAME=value" add to or replace the caller's own.
-    ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment, const std::string& folder);
+    ChildProcess(const std::string& program, std::vector<std::string> arguments,
+                 const std::string& folder);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
