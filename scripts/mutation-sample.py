@@ -192,8 +192,19 @@ def suite(args):
             time.sleep(0.2)
             for process in [p for p in running if p.poll() is not None]:
                 running.remove(process)
+                # A failure counts once it repeats: on this busy machine a test
+                # that waits for another thread can lose its deadline.
                 if process.returncode != 0:
-                    outcome = "failed"
+                    log.write(f"\n== again: {' '.join(process.args)}\n")
+                    log.flush()
+                    try:
+                        again = subprocess.run(process.args, cwd=os.path.join(args.build, "tests"),
+                                               stdout=log, stderr=subprocess.STDOUT,
+                                               timeout=max(deadline - time.monotonic(), 1))
+                        if again.returncode != 0:
+                            outcome = "failed"
+                    except subprocess.TimeoutExpired:
+                        outcome = "timeout"
             if time.monotonic() > deadline:
                 outcome = "timeout"
     finally:
@@ -209,7 +220,7 @@ def main():
     parser.add_argument("--source", default=os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     parser.add_argument("--build", default=None, help="build tree (default SOURCE/build/mutation)")
     parser.add_argument("--seed", type=int, default=18)
-    parser.add_argument("--count", type=int, default=44)
+    parser.add_argument("--count", type=int, default=40)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--timeout", type=int, default=900, help="seconds for one suite run")
     parser.add_argument("--build-timeout", type=int, default=1800)
