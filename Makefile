@@ -73,7 +73,7 @@ SOAK := build/soak
 soak: packages
 	cmake -S . -B $(SOAK) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=ON
 	cmake --build $(SOAK) -j $(JOBS) --target lettermoor lettermoor-soak-player run-folder
-	SOAK_BUILD=$(SOAK) tests/soak.sh $(SOAK_SECONDS)
+	SOAK_BUILD=$(SOAK) tools/soak/soak.sh $(SOAK_SECONDS)
 
 bench: packages
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON

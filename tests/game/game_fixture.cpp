@@ -7,6 +7,7 @@
 #include "game/word_file.hpp"
 #include "gfx/color.hpp"
 #include "gfx/screen.hpp"
+#include "tests/gfx/image_test_support.hpp"
 #include "word_test_support.hpp"
 
 namespace testing_support {
@@ -31,6 +32,24 @@ std::string wordFileText(const std::vector<WordEntry>& entries) {
     return wordtest::scrambledFile(lines);
 }
 
+bool writeBmp(const std::string& path, std::int32_t width, std::int32_t height,
+              const std::vector<std::uint32_t>& pixels, int bitsPerPixel) {
+    imagetest::BitmapForm form;
+    form.bitCount = static_cast<std::uint16_t>(bitsPerPixel);
+    imagetest::StoredPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.values.reserve(pixels.size());
+    for (const std::uint32_t pixel : pixels) {
+        picture.values.push_back(bitsPerPixel == 32 ? pixel | 0xFF000000u : pixel & 0x00FFFFFFu);
+    }
+    const std::vector<std::uint8_t> bytes = imagetest::encodeBitmap(form, picture);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
+}
+
 void GameTest::SetUp() {
     // A fresh folder of our own: create_directory refuses one that exists.
     std::random_device entropy;
@@ -40,7 +59,8 @@ void GameTest::SetUp() {
     } while (!std::filesystem::create_directory(folder_));
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
-    resetScriptedDriver();
+    ScriptedDriver::reset();
+    gfxtest::driverLog().clear();
     gfx::presetDriverName(nullptr);
     gfx::setDriverCandidates({&ScriptedDriver::driver()});
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "game/game_state.hpp"
-#include "scripted_driver.hpp"
+#include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 
 namespace testing_support {
@@ -21,10 +21,19 @@ struct WordEntry {
     std::string hint;
 };
 
+// The recording back end: no window, and a mouse whose reply each test sets
+// before the frame that reads it.
+using ScriptedDriver = gfxtest::Rec;
+
 // Eleven distinct entries: the first ten are in every puzzle.
 std::vector<WordEntry> elevenWords();
 // The stored bytes of a word file with these entries.
 std::string wordFileText(const std::vector<WordEntry>& entries);
+
+// pixels: width * height values 0xAARRGGBB, top row first, written as an
+// uncompressed BMP of 24 or 32 bits (win pictures, and frames to look at).
+bool writeBmp(const std::string& path, std::int32_t width, std::int32_t height,
+              const std::vector<std::uint32_t>& pixels, int bitsPerPixel);
 
 class GameTest : public ::testing::Test {
   protected:

@@ -1,7 +1,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bmp_writer.hpp"
 #include "game_fixture.hpp"
 
 namespace {

@@ -1,8 +1,10 @@
 #include <fstream>
+#include <string>
 #include <vector>
 
-#include "bmp_writer.hpp"
 #include "game_fixture.hpp"
+#include "gfx/aligned_block.hpp"
+#include "runtime/last_error.hpp"
 
 namespace {
 
@@ -14,6 +16,10 @@ class WinPictureFrames : public testing_support::GameTest {
     void SetUp() override {
         GameTest::SetUp();
         writeWords();
+    }
+    void TearDown() override {
+        gfx::failNextAllocations(0);
+        GameTest::TearDown();
     }
     static bool red(std::uint32_t pixel) { return (pixel & 0xFFFFFFu) == (PictureRed & 0xFFFFFFu); }
 };
@@ -51,14 +57,37 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     EXPECT_EQ(game().winPicture.solved, 0);
 }
 
-TEST_F(WinPictureFrames, MissingOrUnreadablePictureFileLeavesTheSolvedFrameUnchanged) {
-    for (const bool unreadable : {false, true}) {
-        if (unreadable) std::ofstream(folder() / "win.bmp") << "not a bitmap";
+// The scripted back end, except that opening it leaves the next image
+// allocation to fail: the screen's pages exist by then, the win picture's
+// image is the first block asked for after them.
+int initThenStarve(const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                   std::int32_t) {
+    gfx::failNextAllocations(1);
+    return 0;
+}
+
+TEST_F(WinPictureFrames, MissingUnreadableOrUnallocatedPictureLeavesTheSolvedFrameUnchanged) {
+    gfx::DisplayDriver starving = testing_support::ScriptedDriver::driver();
+    starving.init = initThenStarve;
+    for (const std::string why : {"missing", "unreadable", "no memory"}) {
+        if (why == "unreadable") std::ofstream(folder() / "win.bmp") << "not a bitmap";
+        if (why == "no memory") {
+            const std::vector<std::uint32_t> picture(std::size_t{50} * 50, PictureRed);
+            ASSERT_TRUE(
+                testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, picture, 24));
+            gfx::setDriverCandidates({&starving});
+        }
         start();
+        if (why == "no memory") {
+            EXPECT_EQ(game().winPicture.image, nullptr);
+            EXPECT_EQ(runtime::lastError(), runtime::ResultCode::NoMemory);
+            // Without its image the picture must not land on the screen instead.
+            EXPECT_FALSE(red(pixel(10, 10)));
+        }
         const std::vector<std::uint32_t> solvingFrame = solveUpToTheLastPress();
         frameReleased();
         EXPECT_EQ(game().winPicture.solved, 1);
-        EXPECT_TRUE(framePixels() == solvingFrame) << "unreadable " << unreadable;
+        EXPECT_TRUE(framePixels() == solvingFrame) << why;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+
 #include "gfx/input.hpp"
 
 namespace lettermoor::testing {
@@ -13,16 +14,15 @@ namespace {
 // Waits are generous: the sanitised game starts slowly on a busy machine.
 constexpr int StartWaitMs = 20000;
 
-// The test word list: title, hint prefix, then word and hint per line.
-const char* const TestWords[][2] = {
-    {"ZYPRESSE", "Baum im Sueden"},       {"PYRAMIDE", "Grab in Aegypten"},
-    {"XYLOFON", "klingt aus Holz"},       {"ZAUBERER", "zieht Hasen aus dem Hut"},
-    {"QUARZ", "Kristall in der Uhr"},     {"BAYERN", "Land im Sueden"},
-    {"ZWIEBEL", "bringt zum Weinen"},     {"YACHT", "schwimmt mit Segeln"},
-    {"HYAZINTHE", "duftet im Fruehling"}, {"ZITRONE", "sauer und gelb"},
-    {"ZYZZYZ", "nie im Raetsel"}};
-
 }  // namespace
+
+std::string gameBinary() {
+#if defined(LETTERMOOR_BIN_DIR)
+    return std::string(LETTERMOOR_BIN_DIR) + "/lettermoor";
+#else
+    return {};
+#endif
+}
 
 void XServerTest::SetUp() {
     if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
@@ -64,17 +64,6 @@ std::vector<std::string> XServerTest::readKeys(std::size_t count) {
     return keys;
 }
 
-const std::vector<WordEntry>& testWords() {
-    static const std::vector<WordEntry> words = [] {
-        std::vector<WordEntry> drawn;
-        for (std::size_t i = 0; i + 1 < std::size(TestWords); ++i) {
-            drawn.push_back({TestWords[i][0], std::string("Hinweis: ") + TestWords[i][1]});
-        }
-        return drawn;
-    }();
-    return words;
-}
-
 void GameSession::SetUp() {
     if (gameBinary().empty() || access(gameBinary().c_str(), X_OK) != 0) {
         GTEST_SKIP() << "the game binary is not built";
@@ -82,11 +71,12 @@ void GameSession::SetUp() {
     XServerTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     tolerateXErrors();
-    std::string wordFile = "Lettermoor test words\nHinweis:\n";
-    for (const auto& entry : TestWords) wordFile += std::string(entry[0]) + "; " + entry[1] + "\n";
+    std::vector<std::string> entries;
+    for (const std::string& word : TestWords) entries.push_back(word + "; Hinweis " + word);
+    entries.push_back("ZYZZYZ; nie im Raetsel");
     ASSERT_TRUE(folder_.ready());
-    ASSERT_TRUE(folder_.writeWords(wordFile));
-    ASSERT_TRUE(folder_.writeWinPicture(WinColor, WinHoleStart, WinHoleEnd));
+    ASSERT_TRUE(writeWordFile(folder_.path(), "Hinweis:", entries));
+    ASSERT_TRUE(writeWinPicture(folder_.path(), WinColor, WinHoleStart, WinHoleEnd));
 }
 
 void GameSession::TearDown() {
@@ -95,7 +85,11 @@ void GameSession::TearDown() {
 }
 
 void GameSession::startGame() {
-    game_ = startGameProcess(folder_.path());
+    // The window thread stays parked after losing its server; ThreadSanitizer
+    // would otherwise wait a second at exit for it.
+    setenv("TSAN_OPTIONS", "atexit_sleep_ms=0", 0);
+    game_ =
+        std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, folder_.path());
     ASSERT_TRUE(game_->started());
     ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
                         StartWaitMs))

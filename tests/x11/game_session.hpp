@@ -1,6 +1,6 @@
 #pragma once
-// Fixtures on a private Xvfb: screens the test opens, and the real game in a
-// run folder with a known word list and win picture.
+// The X tests' fixtures on the harness: screens the test opens on a private
+// Xvfb, and the real game in a run folder with a known word list and win picture.
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "gfx/screen.hpp"
-#include "tests/x11/game_process.hpp"
-#include "tests/x11/game_window.hpp"
 #include "tests/x11/puzzle_player.hpp"
-#include "tests/x11/run_folder.hpp"
-#include "tests/x11/window_probe.hpp"
-#include "tests/x11/xvfb_server.hpp"
 
 namespace lettermoor::testing {
 
@@ -52,7 +47,9 @@ inline constexpr int WinHoleEnd = 359;
 
 // The ten words every puzzle holds (the list's last is never drawn); each has
 // a Y or Z, which filler never uses, so it lies only where the game put it.
-const std::vector<WordEntry>& testWords();
+inline const std::vector<std::string> TestWords = {"ZYPRESSE",  "PYRAMIDE", "XYLOFON", "ZAUBERER",
+                                                   "QUARZ",     "BAYERN",   "ZWIEBEL", "YACHT",
+                                                   "HYAZINTHE", "ZITRONE"};
 
 class GameSession : public XServerTest {
   protected:
@@ -64,12 +61,14 @@ class GameSession : public XServerTest {
     ChildProcess& game() const { return *game_; }
     const PuzzlePlayer& player() const { return player_; }
 
-    RunFolder folder_;
+    TempFolder folder_;
     std::unique_ptr<ChildProcess> game_;
     GameWindow gameWindow_{nullptr, None};
     PuzzlePlayer player_{gameWindow_};
 };
 
+// Empty when this test binary was built without the game.
+std::string gameBinary();
 // Whether a waitpid status is a normal exit with the given code.
 ::testing::AssertionResult exitedWith(const std::optional<int>& status, int code);
 

@@ -1,5 +1,6 @@
 #pragma once
-// The game's window from outside: pixels through XGetImage, input through XTest.
+// The system-test harness, part two: a window from outside, its pixels read
+// through XGetImage and its input sent through XTest.
 
 #include <X11/Xlib.h>
 
@@ -9,7 +10,7 @@
 
 namespace lettermoor::testing {
 
-// The client area's pixels as 0xRRGGBB.
+// The game's client area as 0xRRGGBB.
 struct Frame {
     int width = 0;
     int height = 0;
@@ -24,21 +25,19 @@ inline constexpr std::uint32_t BlackPixel = 0x000000;
 inline constexpr std::uint32_t WhitePixel = 0xFFFFFF;
 inline constexpr std::uint32_t GreenPixel = 0x00FF00;
 
-// Instead of Xlib's handler, which ends the process when a window goes away.
-void tolerateXErrors();
-
-// The top-level window whose WM_NAME is title, or None.
-Window findWindowByName(Display* display, const std::string& title);
-
+// The game's window. A window larger than the game's 1000x600 client area
+// (Wine draws its own frame) is searched for the grid's outer lines, and
+// pixels and clicks are taken relative to them.
 class GameWindow {
   public:
-    GameWindow(Display* display, Window window) : display_(display), window_(window) {}
+    GameWindow(Display* display, Window window, int holdMs = 0)
+        : display_(display), window_(window), holdMs_(holdMs) {}
 
-    // False when the window cannot be read (gone, unmapped).
+    // False when the window cannot be read (gone, unmapped, no grid found).
     bool capture(Frame& frame) const;
 
-    // A left click at client pixel (x, y), held for holdMicroseconds.
-    void click(int x, int y, int holdMicroseconds = 0) const;
+    // A left click at client pixel (x, y), the button held for the window's hold time.
+    void click(int x, int y) const;
     void movePointer(int x, int y) const;
     void setButton(unsigned button, bool down) const;
     void tapKey(unsigned long keysym) const;
@@ -49,6 +48,26 @@ class GameWindow {
   private:
     Display* display_;
     Window window_;
+    int holdMs_;
+    mutable int left_ = 0;  // of the client area inside the window
+    mutable int top_ = 0;
 };
+
+// 0xRRGGBB of the window's pixel, or 0xFFFFFFFF while it is not shown.
+std::uint32_t windowPixel(Display* display, Window window, int x, int y);
+// Every channel of the two 0xRRGGBB colours within tolerance.
+bool nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance = 2);
+
+// Presses or releases a key through XTest; tapKey does both.
+void setKey(Display* display, KeyCode keycode, bool down);
+void tapKey(Display* display, unsigned long keysym);
+
+// Sends WM_DELETE_WINDOW, as a window manager's close box does.
+void requestWindowClose(Display* display, Window window);
+// True once the window has the input focus (bounded wait).
+bool waitForFocus(Display* display, Window window);
+
+// "1000x600 at 140,212, fixed, class C, closable, titled T" (", hidden" when unmapped).
+std::string windowFacts(Display* display, Window window);
 
 }  // namespace lettermoor::testing

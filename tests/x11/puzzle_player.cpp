@@ -2,9 +2,111 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
+#include "game/word_file.hpp"
+#include "gfx/font.hpp"
+
 namespace lettermoor::testing {
+namespace {
+
+constexpr int GlyphSize = 8;
+constexpr int GlyphOffset = 13;  // of a letter inside its cell
+constexpr int HintX = 650;
+constexpr int HintTop = 20;
+constexpr int HintSpacing = 50;
+constexpr int StrikeOffset = 4;
+constexpr int HintColumns = 40;
+
+bool glyphMatches(const Frame& frame, int x, int y, unsigned char code) {
+    for (int row = 0; row < GlyphSize; ++row) {
+        const std::uint8_t bits =
+            gfx::BuiltinFont[static_cast<std::size_t>(code) * 8 + static_cast<std::size_t>(row)];
+        for (int column = 0; column < GlyphSize; ++column) {
+            const bool set = (bits >> column) & 1;
+            if (set != (frame.at(x + column, y + row) == BlackPixel)) return false;
+        }
+    }
+    return true;
+}
+
+bool writeFile(const std::string& name, const std::string& bytes) {
+    std::ofstream out(name, std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+LetterRows readLetters(const Frame& frame) {
+    LetterRows rows;
+    for (int r = 0; r < GridCells; ++r) {
+        for (int c = 0; c < GridCells; ++c) {
+            // Printable glyphs first, so a blank reads as the space.
+            int code = 32;
+            while (code < 256 &&
+                   !glyphMatches(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset,
+                                 static_cast<unsigned char>(code))) {
+                ++code;
+            }
+            rows[static_cast<std::size_t>(r)].push_back(code < 256 ? static_cast<char>(code) : '?');
+        }
+    }
+    return rows;
+}
+
+std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word) {
+    std::vector<WordPlace> places;
+    const int length = static_cast<int>(word.size());
+    for (int down = 0; down < 2 && length > 0; ++down) {
+        for (std::size_t line = 0; line < GridCells; ++line) {
+            std::string text;  // the row, or the column read downwards
+            for (std::size_t k = 0; k < GridCells; ++k) {
+                text += down ? rows[k][line] : rows[line][k];
+            }
+            for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+                const Cell first{static_cast<int>(down ? at : line),
+                                 static_cast<int>(down ? line : at)};
+                places.push_back({first, first, down == 1, length});
+                places.back().last = places.back().at(length - 1);
+            }
+        }
+    }
+    return places;
+}
+
+bool gridDrawn(const Frame& frame) {
+    for (int r = 0; r < GridCells; ++r) {
+        for (int c = 0; c < GridCells; ++c) {
+            const std::uint32_t fill = frame.at(c * CellPixels + 3, r * CellPixels + 3);
+            if (frame.at(c * CellPixels, r * CellPixels + 3) != BlackPixel) return false;
+            if (fill != WhitePixel && fill != GreenPixel) return false;
+        }
+    }
+    return true;
+}
+
+int cellCentre(int index) {
+    return index * CellPixels + CellPixels / 2;
+}
+
+bool cellIsGreen(const Frame& frame, Cell cell) {
+    return frame.at(cell.column * CellPixels + 3, cell.row * CellPixels + 3) == GreenPixel;
+}
+
+int struckHints(const Frame& frame) {
+    int struck = 0;
+    for (int index = 0; index < HintCount; ++index) {
+        const int y = HintTop + HintSpacing * index + StrikeOffset;
+        bool line = true;
+        for (int x = HintX; x <= HintX + GlyphSize * HintColumns && line; ++x) {
+            line = frame.at(x, y) == BlackPixel;
+        }
+        struck += line ? 1 : 0;
+    }
+    return struck;
+}
 
 bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
     return waitForFrame(
@@ -18,37 +120,75 @@ bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
         frame);
 }
 
-bool PuzzlePlayer::clickWord(const WordPlace& place, int hint) const {
+bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
+    const Cell from = lastEndFirst ? place.last : place.first;
+    const Cell to = lastEndFirst ? place.first : place.last;
     Frame frame;
     if (!window_.capture(frame)) return false;
+    const int struck = struckHints(frame);
     // A cell of a word found before shows no pending mark: wait a few frames.
-    const bool firstWasGreen = cellIsGreen(frame, place.first);
-    window_.click(cellCentre(place.first.column), cellCentre(place.first.row));
-    if (firstWasGreen) {
+    const bool fromWasGreen = cellIsGreen(frame, from);
+    window_.click(cellCentre(from.column), cellCentre(from.row));
+    if (fromWasGreen) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } else if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, place.first); }, frame)) {
+    } else if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, from); }, frame)) {
         return false;
     }
-    window_.click(cellCentre(place.last.column), cellCentre(place.last.row));
+    window_.click(cellCentre(to.column), cellCentre(to.row));
     // The strike is the proof: the win picture soon covers the tenth word's cells.
-    return waitForFrame([&](const Frame& f) { return hintIsStruck(f, hint); }, frame);
+    return waitForFrame([&](const Frame& f) { return struckHints(f) > struck; }, frame);
 }
 
-bool PuzzlePlayer::solve(const std::vector<WordEntry>& entries) const {
+bool PuzzlePlayer::solve(const std::vector<std::string>& words) const {
     Frame frame;
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
-    for (int hint = 0; hint < HintCount; ++hint) {
-        bool found = hintIsStruck(frame, hint);
-        for (const WordEntry& entry : entries) {
-            if (found || !hintShows(frame, hint, entry.label)) continue;
-            for (const WordPlace& place : findWord(rows, entry.word)) {
-                if (!found) found = clickWord(place, hint);
+    int struck = struckHints(frame);
+    bool lastEndFirst = false;
+    for (const std::string& word : words) {
+        for (const WordPlace& place : findWord(rows, word)) {
+            if (struck == HintCount) break;
+            if (clickWord(place, lastEndFirst = !lastEndFirst)) {
+                ++struck;
+                break;
             }
         }
-        if (!found) return false;
     }
-    return true;
+    return struck == HintCount;
+}
+
+bool writeWordFile(const std::string& folder, const std::string& prefix,
+                   const std::vector<std::string>& entries) {
+    std::string stored;
+    std::vector<std::string> lines = {"Lettermoor test words", prefix};
+    lines.insert(lines.end(), entries.begin(), entries.end());
+    for (const std::string& line : lines) {
+        for (const char c : line) {
+            stored += static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c)));
+        }
+        stored += '\n';
+    }
+    return writeFile(folder + "/woerter.txt", stored);
+}
+
+bool writeWinPicture(const std::string& folder, std::uint32_t color, int holeStart, int holeEnd) {
+    constexpr int Side = 600;  // rows of 1800 bytes need no padding
+    std::string bmp;
+    const auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    put('B' | 'M' << 8, 2);
+    for (std::uint32_t field : {54u + Side * Side * 3, 0u, 54u, 40u, 600u, 600u}) put(field, 4);
+    put(1, 2);
+    put(24, 2);
+    for (int i = 0; i < 6; ++i) put(0, 4);
+    for (int row = Side - 1; row >= 0; --row) {  // bottom-up
+        for (int x = 0; x < Side; ++x) {
+            const bool hole = row >= holeStart && row <= holeEnd && x >= holeStart && x <= holeEnd;
+            put(hole ? 0xFF00FFu : color, 3);  // blue, green, red
+        }
+    }
+    return writeFile(folder + "/win.bmp", bmp);
 }
 
 }  // namespace lettermoor::testing

@@ -68,7 +68,9 @@ TEST_P(WindowBackEnd, WindowIsFixedCentredAndTitledInLatin1) {
     const std::string facts = "1000x600 at 140,212, fixed, class Lettermoor, closable, titled ";
     EXPECT_EQ(windowFacts(probe(), window_), facts + "Lettermoor");
     gfx::setWindowTitle("Neues R\x84tsel");
-    EXPECT_EQ(windowFacts(probe(), window_), facts + "Neues R\xe4tsel");
+    // The window thread applies a title within a bounded wait of its own.
+    EXPECT_TRUE(waitFor([&] { return windowFacts(probe(), window_) == facts + "Neues R\xe4tsel"; }))
+        << windowFacts(probe(), window_);
 }
 
 TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
@@ -111,12 +113,8 @@ TEST_P(WindowBackEnd, ClickShorterThanAFrameIsStillSeen) {
     EXPECT_EQ(readMouseNow(), (Mouse{0, 30, 40, 0, 0, 0}));
 }
 
-TEST_P(WindowBackEnd, CloseBoxOnlyPostsTheCloseKeyAndCloseScreenDestroysTheWindow) {
-    requestWindowClose(probe(), window_);
-    EXPECT_EQ(readKeys(1), (Strings{"\xffk"}));
-    sleepMs(50);
-    EXPECT_NE(windowPixel(probe(), window_, 0, 0), 0xFFFFFFFFu) << "the window is not shown";
-
+// The close box only posts the close key; the game's tests end it that way.
+TEST_P(WindowBackEnd, CloseScreenUnderTheLockDestroysTheWindow) {
     gfx::lockScreen();  // closing under the program's lock once hung
     gfx::closeScreen();
     EXPECT_EQ(gfx::currentScreen(), nullptr);
@@ -139,17 +137,6 @@ class X11Window : public XServerTest {
 
     GameWindow input() const { return GameWindow(probe(), window_); }
 };
-
-// Distinct channels and a corner inside the window show rows, columns and
-// colour order arrive as drawn.
-TEST_F(X11Window, DrawnRowsArriveInTheWindow) {
-    gfx::drawLine(nullptr, 0, 0, 999, 599, 0xFF00005Au, gfx::FilledBox, 0xFFFF, 0);
-    gfx::drawLine(nullptr, 300, 200, 999, 599, 0xFF2CC85Au, gfx::FilledBox, 0xFFFF, 0);
-    EXPECT_TRUE(waitFor([&] { return windowPixel(probe(), window_, 999, 599) == 0x2CC85A; }));
-    EXPECT_EQ(windowPixel(probe(), window_, 0, 0), 0x00005Au);
-    EXPECT_EQ(windowPixel(probe(), window_, 299, 599), 0x00005Au);
-    EXPECT_EQ(windowPixel(probe(), window_, 300, 200), 0x2CC85Au);
-}
 
 // A pixel written by hand without telling the runtime shows whether rows of
 // an unwritten page were compared again; told, it is sent.

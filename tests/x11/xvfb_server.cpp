@@ -2,12 +2,15 @@
 
 #include <X11/Xutil.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace lettermoor::testing {
 namespace {
@@ -16,51 +19,104 @@ constexpr const char* XvfbPath = "/usr/bin/Xvfb";
 
 }  // namespace
 
+TempFolder::TempFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "lettermoor-run-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (ready()) std::filesystem::remove_all(path_, ignored);
+}
+
+ChildProcess::ChildProcess(const std::string& program, std::vector<std::string> arguments,
+                           const std::string& folder)
+    : folder_(folder) {
+    // Built before fork, as the child may only call async-signal-safe functions.
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const std::string out = folder + "/stdout.txt";
+    const std::string errors = folder + "/stderr.txt";
+
+    pid_ = fork();
+    if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);  // gone with its owner, however that ends
+        const int in = open("/dev/null", O_RDONLY);
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errorFd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || outFd < 0 || errorFd < 0 || chdir(folder.c_str()) != 0) _exit(126);
+        dup2(in, STDIN_FILENO);
+        dup2(outFd, STDOUT_FILENO);
+        dup2(errorFd, STDERR_FILENO);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ <= 0 || status_) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+}
+
+std::optional<int> ChildProcess::waitForExit(int timeoutMs) {
+    waitFor(
+        [&] {
+            int status = 0;
+            if (pid_ > 0 && !status_ && waitpid(pid_, &status, WNOHANG) == pid_) status_ = status;
+            return status_.has_value();
+        },
+        timeoutMs);
+    return status_;
+}
+
+void ChildProcess::sendSignal(int signalNumber) const {
+    if (pid_ > 0 && !status_) kill(pid_, signalNumber);
+}
+
+std::string ChildProcess::read(const char* file) const {
+    std::ifstream in(folder_ + "/" + file);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 bool XvfbServer::installed() {
     return access(XvfbPath, X_OK) == 0;
 }
 
 XvfbServer::XvfbServer() {
-    int ready[2] = {-1, -1};
-    if (!installed() || pipe(ready) != 0) return;
-    // Xvfb picks a free display and names it on the pipe once it takes connections.
-    const std::string fd = std::to_string(ready[1]);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int devNull = open("/dev/null", O_RDWR);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-        execl(XvfbPath, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-              "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
+    if (!installed() || !folder_.ready()) return;
+    // Xvfb picks a free display and names it on stdout once it takes connections.
+    server_.emplace(XvfbPath,
+                    std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                             "-nolisten", "tcp", "-noreset"},
+                    folder_.path());
+    std::string number;
+    if (waitFor([&] { return !(number = server_->output()).empty() && number.back() == '\n'; },
+                10000)) {
+        name_ = ":" + std::to_string(std::atoi(number.c_str()));
     }
-    close(ready[1]);
-    char number[16] = {};
-    pollfd wait{ready[0], POLLIN, 0};
-    const bool named = pid > 0 && poll(&wait, 1, 10000) == 1 && read(ready[0], number, 15) > 0;
-    close(ready[0]);
-    if (named) {
-        pid_ = pid;
-        name_ = ":" + std::to_string(std::atoi(number));
-    } else if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-}
-
-void XvfbServer::killAbruptly() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    unlink(("/tmp/.X" + name_.substr(1) + "-lock").c_str());
-    unlink(("/tmp/.X11-unix/X" + name_.substr(1)).c_str());
 }
 
 XvfbServer::~XvfbServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    if (!running()) return;
+    server_->sendSignal(SIGTERM);  // lets it remove its lock and socket
+    server_->waitForExit(10000);
+}
+
+void XvfbServer::killAbruptly() {
+    if (!running()) return;
+    server_->sendSignal(SIGKILL);
+    server_->waitForExit(10000);
+    unlink(("/tmp/.X" + name_.substr(1) + "-lock").c_str());
+    unlink(("/tmp/.X11-unix/X" + name_.substr(1)).c_str());
+    name_.clear();
+}
+
+void tolerateXErrors() {
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
 }
 
 Window findTopLevel(Display* display, const std::function<bool(Window)>& matches) {
@@ -84,6 +140,18 @@ Window findWindowByClass(Display* display, const char* resName) {
         const bool match = hint.res_name != nullptr && std::string(hint.res_name) == resName;
         XFree(hint.res_name);
         XFree(hint.res_class);
+        return match;
+    });
+}
+
+Window findWindowByName(Display* display, const std::string& title) {
+    return findTopLevel(display, [&](Window window) {
+        XWindowAttributes attributes{};
+        char* name = nullptr;
+        const bool match = XGetWindowAttributes(display, window, &attributes) &&
+                           attributes.map_state == IsViewable &&
+                           XFetchName(display, window, &name) && name != nullptr && title == name;
+        XFree(name);
         return match;
     });
 }

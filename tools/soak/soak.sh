@@ -2,7 +2,7 @@
 # Plays the game on a private Xvfb for a long time with synthetic input and
 # checks it afterwards: still alive and answering clicks, resident memory
 # grown by less than 1 MB after the first minute, and Esc ends it with 0.
-#   tests/soak.sh [seconds]   (default 600)
+#   tools/soak/soak.sh [seconds]   (default 600)
 # SOAK_BUILD names the build folder holding bin/lettermoor,
 # bin/lettermoor-soak-player and run/ (default build/soak).
 set -euo pipefail

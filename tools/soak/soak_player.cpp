@@ -18,8 +18,6 @@
 #include <vector>
 
 #include "game/word_file.hpp"
-#include "tests/x11/game_window.hpp"
-#include "tests/x11/grid_reading.hpp"
 #include "tests/x11/puzzle_player.hpp"
 
 namespace {
@@ -35,17 +33,15 @@ constexpr auto SolveInterval = std::chrono::seconds(15);
 const unsigned long IdleKeys[] = {XK_a,  XK_Z,  XK_space, XK_Return, XK_Up,    XK_Left,
                                   XK_F1, XK_F5, XK_Tab,   XK_Home,   XK_Delete};
 
-std::vector<WordEntry> readEntries(const std::string& fileName) {
+std::vector<std::string> readWords(const std::string& fileName) {
     game::WordList list;
     std::string prefix;
     game::loadWordFile(fileName, list, prefix);
-    std::vector<WordEntry> entries;
-    for (std::size_t i = 0; i < list.words.size(); ++i) {
-        if (!list.words[i].empty()) {
-            entries.push_back({list.words[i], prefix + " " + list.hints[i]});
-        }
+    std::vector<std::string> words;
+    for (const std::string& word : list.words) {
+        if (!word.empty()) words.push_back(word);
     }
-    return entries;
+    return words;
 }
 
 class SoakPlayer {
@@ -62,7 +58,7 @@ class SoakPlayer {
     }
 
     // A new puzzle first, so no pending cell of the random play remains.
-    bool dealAndSolve(const std::vector<WordEntry>& entries) {
+    bool dealAndSolve(const std::vector<std::string>& words) {
         window_.focus();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         Frame before;
@@ -73,7 +69,7 @@ class SoakPlayer {
         const LetterRows old = readLetters(before);
         return player_.waitForFrame(
                    [&](const Frame& f) { return gridDrawn(f) && readLetters(f) != old; }, frame) &&
-               player_.solve(entries) &&
+               player_.solve(words) &&
                player_.waitForFrame([](const Frame& f) { return !gridDrawn(f); }, frame);
     }
 
@@ -120,8 +116,8 @@ class SoakPlayer {
 };
 
 int play(const GameWindow& window, int seconds, const std::string& wordFile) {
-    const std::vector<WordEntry> entries = readEntries(wordFile);
-    if (entries.empty()) {
+    const std::vector<std::string> words = readWords(wordFile);
+    if (words.empty()) {
         std::fprintf(stderr, "soak-player: no words in %s\n", wordFile.c_str());
         return 2;
     }
@@ -134,7 +130,7 @@ int play(const GameWindow& window, int seconds, const std::string& wordFile) {
     for (auto nextSolve = Clock::now() + SolveInterval; Clock::now() < end;) {
         events += player.burst();
         if (Clock::now() < nextSolve) continue;
-        (player.dealAndSolve(entries) ? solved : failed) += 1;
+        (player.dealAndSolve(words) ? solved : failed) += 1;
         nextSolve = Clock::now() + SolveInterval;
     }
     window.focus();
@@ -176,10 +172,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     Window id = None;
-    for (int attempt = 0; attempt < 400 && id == None; ++attempt) {
-        id = findWindowByName(display, "Lettermoor");
-        if (id == None) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    waitFor([&] { return (id = findWindowByName(display, "Lettermoor")) != None; }, 20000);
     int result = 2;
     const GameWindow window(display, id);
     if (id == None) {

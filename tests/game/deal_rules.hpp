@@ -1,0 +1,69 @@
+#pragma once
+// What every deal or refusal of the generator promises, whatever the list
+// and the seed; the generator tests and the word-file fuzz target hold each
+// result to it.
+
+#include <string>
+
+#include "game/generator.hpp"
+
+namespace dealrules {
+
+inline bool fillerLetter(const std::string& letter) {
+    return letter.size() == 1 && letter[0] >= 'A' && letter[0] <= 'X';
+}
+
+// Whether the word with its hint is one of the list's entries (slots 2, 4, ...)
+// other than the last, which is never dealt.
+inline bool dealableEntry(const game::WordList& list, const game::PuzzleWord& word) {
+    for (std::size_t s = 2; s + 1 < list.words.size(); s += 2) {
+        if (list.words[s] == word.word && list.hints[s] == word.hint) return true;
+    }
+    return false;
+}
+
+// The first broken promise, or "" when there is none.
+inline std::string dealFault(const game::WordList& list, const game::Puzzle& puzzle,
+                             game::DealResult result) {
+    using game::GridSize;
+    const bool tooFew = game::countUsableSlots(list) < game::PuzzleWordCount;
+    if ((result == game::DealResult::TooFewWords) != tooFew) return "wrong refusal";
+    if (puzzle.selection != game::Selection{-1, -1}) return "a pending cell survived";
+    bool covered[GridSize][GridSize] = {};
+    for (const game::PuzzleWord& word : puzzle.words) {
+        if (word.found != 0) return "a word starts found";
+        if (result != game::DealResult::Dealt) {
+            if (!(word.word + word.hint).empty()) return "a refusal left a word";
+            continue;
+        }
+        if (!dealableEntry(list, word)) return word.word + " is no dealable entry";
+        const auto length = static_cast<std::int32_t>(word.word.size());
+        const bool across = word.first.a == word.last.a;
+        const game::CellPair step = across ? game::CellPair{0, 1} : game::CellPair{1, 0};
+        // Short words never reach the far edge of their direction.
+        const std::int32_t end = across ? word.last.b : word.last.a;
+        if (length < 1 || length > game::MaxWordLength ||
+            word.last != game::CellPair{word.first.a + step.a * (length - 1),
+                                        word.first.b + step.b * (length - 1)} ||
+            word.first.a < 0 || word.first.b < 0 || word.last.a >= GridSize ||
+            end >= GridSize - (length < GridSize ? 1 : 0)) {
+            return word.word + " is misplaced";
+        }
+        for (std::int32_t k = 0, r = word.first.a, c = word.first.b; k < length;
+             ++k, r += step.a, c += step.b) {
+            if (puzzle.grid[r][c].letter != word.word.substr(k, 1))
+                return word.word + " is not in the grid";
+            covered[r][c] = true;
+        }
+    }
+    for (int r = 0; r < GridSize; ++r) {
+        for (int c = 0; c < GridSize; ++c) {
+            const game::GridCell& cell = puzzle.grid[r][c];
+            if (cell.highlight != 0 || cell.inFoundWord != 0) return "a cell stays marked";
+            if (!covered[r][c] && !fillerLetter(cell.letter)) return "a filler is no letter A to X";
+        }
+    }
+    return "";
+}
+
+}  // namespace dealrules

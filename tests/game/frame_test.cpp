@@ -1,0 +1,111 @@
+// One frame of the game at a time: keys, clicks held over several frames,
+// and the new-puzzle button.
+#include <string>
+#include <utility>
+
+#include "game_fixture.hpp"
+#include "gfx/input.hpp"
+#include "gfx/screen.hpp"
+
+namespace {
+
+using game::CellPair;
+
+std::string gridLetters(const game::Puzzle& puzzle) {
+    std::string letters;
+    for (const auto& row : puzzle.grid) {
+        for (const auto& cell : row) letters += cell.letter;
+    }
+    return letters;
+}
+
+class Frame : public testing_support::GameTest {
+  protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        // More entries than a puzzle needs, so every deal draws its own set.
+        auto words = testing_support::elevenWords();
+        for (int i = 0; i < 30; ++i) {
+            words.push_back({"WORT" + std::string{char('A' + i % 26), char('A' + i / 26)},
+                             "Hinweis " + std::to_string(i)});
+        }
+        writeWords(words);
+        start();
+    }
+};
+
+TEST_F(Frame, EscOrACloseRequestEndsTheLoopAndOtherKeysDoNot) {
+    gfx::postKey('a');
+    gfx::postKey(0x48FF);  // Up
+    gfx::postKey(27);
+    EXPECT_TRUE(frameReleased());
+    EXPECT_TRUE(frameReleased());
+    EXPECT_FALSE(frameReleased());
+    EXPECT_TRUE(frameReleased()) << "the key is consumed";
+    gfx::requestClose();
+    EXPECT_FALSE(frameReleased());
+}
+
+TEST_F(Frame, StartUpOpensTheTitledScreenAndAFrameLocksOnceAndSleepsPlain) {
+    const gfx::Screen* screen = gfx::currentScreen();
+    EXPECT_TRUE(screen->width == 1000 && screen->height == 600 && screen->depth == 32);
+    EXPECT_STREQ(gfx::windowTitle(), "Lettermoor");
+    static std::pair<std::int32_t, std::int32_t> slept;
+    game().sleep = [](std::int32_t ms, std::int32_t kind) { slept = {ms, kind}; };
+    frameReleased();
+    EXPECT_EQ(screen->lockCount, 0);
+    EXPECT_EQ(slept, std::make_pair(15, 1)) << "15 ms, plain";
+}
+
+// A held button clicks the cell under the pointer again in every frame.
+TEST_F(Frame, HeldFirstClickChangesNothingAfterItsFirstFrame) {
+    for (int frame = 0; frame < 4; ++frame) pressCell(word(3).first);
+    frameReleased();
+    EXPECT_TRUE(cellGreen(word(3).first));
+    clickCell(word(3).last);
+    EXPECT_EQ(word(3).found, 1) << "the held press stayed a single first click";
+    EXPECT_TRUE(labelStruck(3));
+}
+
+TEST_F(Frame, DraggingToTheOtherEndFindsTheWordThenKeepsThatEndPending) {
+    pressCell(word(4).first);
+    EXPECT_TRUE(cellGreen(word(4).first));
+    pressCell(word(4).last);  // same press, pointer moved onto the other end
+    EXPECT_EQ(word(4).found, 1);
+    EXPECT_EQ(game().puzzle.selection, (CellPair{-1, -1}));
+    pressCell(word(4).last);
+    // The selection holds the pending cell column first.
+    EXPECT_EQ(game().puzzle.selection, (CellPair{word(4).last.b, word(4).last.a}));
+}
+
+TEST_F(Frame, NewPuzzleDealsRelabelsUnstrikesAndDropsThePendingCell) {
+    findWord(0);
+    ASSERT_TRUE(labelStruck(0));
+    const CellPair found = word(0).first;
+    clickCell(word(1).first);
+    const std::string before = gridLetters(game().puzzle);
+    click(800, 555);
+    EXPECT_NE(gridLetters(game().puzzle), before);
+    EXPECT_FALSE(labelStruck(0));
+    EXPECT_FALSE(cellGreen(found));
+    EXPECT_EQ(word(0).found + game().buttonHit, 0);
+    EXPECT_EQ(game().puzzle.selection, (CellPair{-1, -1}));
+    const auto* label = game().panel.labels.get();
+    for (int i = 0; i < game::PuzzleWordCount; ++i, label = label->next.get()) {
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text, "Tipp: " + word(i).hint) << i;
+    }
+}
+
+TEST_F(Frame, HoldingTheNewPuzzleButtonDealsEveryFrame) {
+    std::string previous = gridLetters(game().puzzle);
+    for (int frame = 0; frame < 3; ++frame) {
+        frameAt(800, 555, true);
+        EXPECT_NE(gridLetters(game().puzzle), previous) << frame;
+        previous = gridLetters(game().puzzle);
+    }
+    frameReleased();
+    EXPECT_EQ(gridLetters(game().puzzle), previous);
+}
+
+}  // namespace
