@@ -13,7 +13,7 @@ void unlockOuter(Screen& screen);
 // The lock as every drawing call takes it, almost always inside the
 // program's own, so the nested case is inline. Taken at the outer level, it
 // leaves the thread's target drawing at once: a lone call is its own frame.
-inline void lockForDrawing() {
+[[gnu::always_inline]] inline void lockForDrawing() {
     Screen* screen = activeScreen();
     if (screen == nullptr) return;
     if (screen->lockCount == 0) return lockOuter(*screen);
@@ -23,7 +23,7 @@ inline void lockForDrawing() {
 // unlockScreen(1, 0), which the drawing calls end with: counts the lock down
 // without marking rows, and at the outer level finishes the frame's drawing
 // and releases the back end's lock. unlockScreen ends with it too.
-inline void unlockAfterDrawing() {
+[[gnu::always_inline]] inline void unlockAfterDrawing() {
     Screen* screen = activeScreen();
     if (screen == nullptr || screen->lockCount <= 0) return;
     if (screen->lockCount == 1) return unlockOuter(*screen);
