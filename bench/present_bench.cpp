@@ -61,8 +61,8 @@ void waitForPass(std::uint64_t passesBefore) {
 
 // Writes a value into every pixel, telling the runtime first.
 void repaintFrame(std::uint32_t value) {
-    gfx::flushDrawing();
-    const gfx::Screen* screen = gfx::currentScreen();
+    gfx::notePagesWritten();
+    const gfx::Screen* screen = gfx::activeScreen();
     auto* pixels = reinterpret_cast<std::uint32_t*>(screen->visiblePixels);
     std::fill(pixels, pixels + screen->width * screen->height, value);
 }

@@ -117,6 +117,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     ring.drain();
-    FUZZ_REQUIRE(gfx::currentScreen()->lockCount == 0);
+    FUZZ_REQUIRE(gfx::activeScreen()->lockCount == 0);
     return 0;
 }

@@ -49,7 +49,7 @@ void blitOntoScreen(const gfx::ImageBuffer* image) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool screenOpen = openGameScreen();
     FUZZ_REQUIRE(screenOpen);
-    const gfx::Screen* screen = gfx::currentScreen();
+    const gfx::Screen* screen = gfx::activeScreen();
     const std::span<const std::uint8_t> bytes(data, size);
     const bool rawDump = size > 0 && (data[0] == LongDumpMarker || data[0] == ShortDumpMarker);
 

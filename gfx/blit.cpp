@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "gfx/deferred_drawing.hpp"
+#include "gfx/coordinates.hpp"
 #include "gfx/draw_geometry.hpp"
+#include "gfx/draw_primitives.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/image.hpp"
-#include "gfx/line.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
-#include "gfx/transparent_table.hpp"
+#include "gfx/screen_lock.hpp"
 
 namespace gfx {
 namespace {
@@ -46,7 +45,7 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
               std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t coordKind,
               std::int32_t /*mode*/, PutRoutine routine, std::int32_t alpha, Blender blender,
               void* param) {
-    if (detail::openedScreen() == nullptr || source == nullptr || routine == nullptr) return fail();
+    if (activeScreen() == nullptr || source == nullptr || routine == nullptr) return fail();
     DrawTarget& context = detail::threadTarget();
     if (!selectTarget(context, target)) return fail();
 
@@ -99,22 +98,19 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
     }
     if (px + w > clipRight) w = clipRight - px;
 
-    lockScreen();
-    const std::uint8_t* from = imageRow(source, static_cast<std::int32_t>(sy)) + sx * b;
-    const auto x0 = static_cast<std::int32_t>(px);
-    const auto y0 = static_cast<std::int32_t>(py);
-    const auto width = static_cast<std::int32_t>(w);
-    const auto height = static_cast<std::int32_t>(h);
-    // A recorded copy marks its rows when the record is carried out.
-    const bool recorded = routine == putTransparent && detail::recordingFor(context) &&
-                          detail::recordTransparentCopy(context, x0, y0, from, width, height,
-                                                        source->pitch, transparentRowsFor(context));
-    if (!recorded) {
-        detail::settleBefore(context);
-        std::uint8_t* to = context.rowTable[static_cast<std::size_t>(py)] + px * b;
-        routine(from, to, width, height, source->pitch, context.pitch, alpha, blender, param);
-        markRows(context, y0, y0 + height - 1);
-    }
+    ImageCopy copy;
+    copy.x = static_cast<std::int32_t>(px);
+    copy.y = static_cast<std::int32_t>(py);
+    copy.width = static_cast<std::int32_t>(w);
+    copy.height = static_cast<std::int32_t>(h);
+    copy.source = imageRow(source, static_cast<std::int32_t>(sy)) + sx * b;
+    copy.sourcePitch = source->pitch;
+    copy.routine = routine;
+    copy.alpha = alpha;
+    copy.blender = blender;
+    copy.param = param;
+    detail::lockForDrawing();
+    context.primitives->copy(context, copy);
     detail::unlockAfterDrawing();
     runtime::setLastError(LoadResult::Ok);
 }

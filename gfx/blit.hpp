@@ -3,19 +3,11 @@
 
 #include <cstdint>
 
+#include "gfx/put_routine.hpp"
+
 namespace gfx {
 
 struct ImageBuffer;
-
-using Blender = std::uint32_t (*)(std::uint32_t source, std::uint32_t destination,
-                                  std::int32_t alpha, void* param);
-
-// Processes `height` rows of `width` pixels; source and destination have the
-// same bytes per pixel.
-using PutRoutine = void (*)(const std::uint8_t* source, std::uint8_t* destination,
-                            std::int32_t width, std::int32_t height, std::int32_t sourcePitch,
-                            std::int32_t destinationPitch, std::int32_t alpha, Blender blender,
-                            void* param);
 
 // x1 == WholeImage selects the whole source.
 inline constexpr std::int32_t WholeImage = -65536;

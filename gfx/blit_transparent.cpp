@@ -6,7 +6,6 @@
 #include "gfx/color.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
 #include "gfx/transparent_table.hpp"
 
 namespace gfx {
@@ -112,7 +111,7 @@ const TransparentTable& vectorTransparentTable() {
 
 TransparentRowsFn transparentRowsFor(DrawTarget& context) {
     if (context.transparentTable == nullptr) {
-        const Screen* screen = detail::openedScreen();
+        const Screen* screen = activeScreen();
         const bool fast = screen != nullptr && (screen->flags & ScreenFastRoutinesBit) != 0;
         if (!fast) {
             context.transparentTable = &scalarTransparentTable();

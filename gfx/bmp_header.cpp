@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "gfx/checked_size.hpp"
+
 namespace gfx {
 namespace {
 
@@ -71,7 +73,8 @@ std::uint32_t colorTableEntrySize(const BitmapHeader& header) {
 }
 
 std::uint64_t rowDataSize(const BitmapHeader& header) {
-    return (static_cast<std::uint64_t>(header.width) * header.bitCount + 7) / 8;
+    // A width and bit count from the header cannot pass 2^31 * 32.
+    return checkedMad(header.width, header.bitCount, 7).value_or(0) / 8;
 }
 
 std::uint64_t storedRowSize(const BitmapHeader& header) {
@@ -91,7 +94,8 @@ LoadResult readBitmapHeader(FileReader& file, BitmapHeader& header) {
     if (signature != BitmapSignature) return LoadResult::BadFile;
     if (header.headerSize < 16 && header.headerSize != CoreHeaderSize) return LoadResult::BadFile;
     // A header larger than the file cannot be real.
-    if (FileHeaderSize + static_cast<std::uint64_t>(header.headerSize) > file.size()) {
+    std::uint64_t headersEnd = 0;
+    if (!madFits(header.headerSize, 1, FileHeaderSize, file.size(), headersEnd)) {
         return LoadResult::BadFile;
     }
     if (!readInfoFields(file, header)) return LoadResult::BadFile;
@@ -116,9 +120,9 @@ LoadResult readBitmapHeader(FileReader& file, BitmapHeader& header) {
 
     header.pixelOffset = pixelOffset;
     if (header.pixelOffset == 0) {
-        header.pixelOffset =
-            FileHeaderSize + static_cast<std::uint64_t>(header.headerSize) +
-            static_cast<std::uint64_t>(colorTableEntries(header)) * colorTableEntrySize(header);
+        header.pixelOffset = checkedMad(colorTableEntries(header), colorTableEntrySize(header),
+                                        FileHeaderSize + std::int64_t{header.headerSize})
+                                 .value_or(UINT64_MAX);
     }
     return LoadResult::Ok;
 }

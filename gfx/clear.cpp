@@ -1,8 +1,10 @@
 #include <algorithm>
 
 #include "gfx/draw_geometry.hpp"
+#include "gfx/draw_primitives.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen_lock.hpp"
 #include "gfx/screen_state.hpp"
 #include "gfx/text_grid.hpp"
 
@@ -52,10 +54,11 @@ void clearScreen(std::int32_t mode) {
     selectTarget(context, nullptr);
     context.fillSpan = fillSpanFor(context.bytesPerPixel);
 
-    lockScreen();
+    detail::lockForDrawing();
     switch (kindOf(mode, context, *screen, state)) {
         case ClearKind::Whole:
-            fillRect(context, 0, 0, screen->width, screen->height, context.backColor);
+            context.primitives->fill(context, 0, 0, screen->width, screen->height,
+                                     context.backColor);
             markRows(context, 0, screen->height - 1);
             movePenToClipCentre(context);
             resetTextRows(*screen, context, 0, screen->textRows - 1);
@@ -66,8 +69,8 @@ void clearScreen(std::int32_t mode) {
             // Only the part of the clip rectangle that lies on the screen.
             const ClipRect& clip = context.clipRect;
             const PixelBounds b = pixelBounds(context);
-            fillRect(context, b.left, b.top, b.right - b.left + 1, b.bottom - b.top + 1,
-                     context.backColor);
+            context.primitives->fill(context, b.left, b.top, b.right - b.left + 1,
+                                     b.bottom - b.top + 1, context.backColor);
             markRows(context, clip.y, clip.y + clip.height - 1);
             movePenToClipCentre(context);
             break;
@@ -76,8 +79,8 @@ void clearScreen(std::int32_t mode) {
             const std::int32_t glyphHeight = screen->font.glyphHeight;
             const std::int32_t top = state.textViewFirst * glyphHeight;
             const std::int32_t rows = (state.textViewLast - state.textViewFirst + 1) * glyphHeight;
-            fillRect(context, 0, top, screen->width, std::min(rows, screen->height - top),
-                     context.backColor);
+            context.primitives->fill(context, 0, top, screen->width,
+                                     std::min(rows, screen->height - top), context.backColor);
             markRows(context, top, top + rows - 1);
             resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
             state.cursorRow = state.textViewFirst + 1;

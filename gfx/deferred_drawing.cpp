@@ -4,13 +4,16 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "gfx/draw_primitives.hpp"
+#include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
+#include "gfx/transparent_table.hpp"
 #include "gfx/wide_fill.hpp"
 
 namespace gfx::detail {
@@ -30,8 +33,8 @@ constexpr std::size_t MaxPictureBytes = std::size_t{8} << 20;
 
 enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture, LivePicture };
 
-// Edges of an outline that lie inside the clip bounds.
-enum OutlineEdge : std::uint8_t { BottomEdge = 1, TopEdge = 2, RightEdge = 4, LeftEdge = 8 };
+// Glyph cells of more rows than this are drawn at once.
+constexpr std::int32_t MaxGlyphRows = 8;
 
 // Glyph rows from a cell's first visible row on, copied when the text is
 // drawn: what is drawn must not depend on a glyph table changing before the
@@ -114,6 +117,10 @@ struct Record {
     // The image a LivePicture reads, which is always the record's last shape
     // and carried out while the copy is called.
     PictureRows live;
+    // pagesVersion after carriedOut was carried out.
+    std::uint64_t versionCarriedOut = 0;
+    // The thread's target that records, switched back at the outer unlock.
+    DrawTarget* recording = nullptr;
     // How much of the record is known to repeat carriedOut, so each shape is
     // compared once however many pictures the record holds.
     std::size_t shapesRepeated = 0;
@@ -135,6 +142,9 @@ struct Record {
 
 // Constant-initialised, so reaching it costs no guard on every shape.
 constinit Record theRecord;
+
+void carryOut();
+void carryOutBeforeWrite();
 
 std::size_t bandOf(std::int32_t row) {
     return static_cast<std::size_t>(row) / BandRows;
@@ -180,10 +190,15 @@ bool holds(const PictureCopy& copy, const std::uint8_t* source, std::int32_t wid
     return true;
 }
 
-void take(PictureCopy& copy, const std::uint8_t* source, std::int32_t width, std::int32_t height,
+// False, with the entry as it was, when its pixels cannot be allocated.
+bool take(PictureCopy& copy, const std::uint8_t* source, std::int32_t width, std::int32_t height,
           std::int32_t sourcePitch, TransparentRowsFn rows) {
     const auto rowBytes = static_cast<std::size_t>(width) * 4;
-    copy.pixels.resize(rowBytes * static_cast<std::size_t>(height));
+    try {
+        copy.pixels.resize(rowBytes * static_cast<std::size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     for (std::int32_t y = 0; y < height; ++y) {
         std::memcpy(copy.pixels.data() + y * rowBytes,
                     source + static_cast<std::ptrdiff_t>(y) * sourcePitch, rowBytes);
@@ -191,6 +206,7 @@ void take(PictureCopy& copy, const std::uint8_t* source, std::int32_t width, std
     copy.width = width;
     copy.height = height;
     copy.rows = rows;
+    return true;
 }
 
 void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
@@ -209,7 +225,7 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
     if (known == r.pages.end()) {
         // Entries name pages in one byte; past that many, start afresh.
         if (r.pages.size() > std::numeric_limits<std::uint8_t>::max()) {
-            settlePages();
+            carryOutBeforeWrite();
             r.carriedOut.clear();
             r.carriedOutCells.clear();
             r.pages.clear();
@@ -229,7 +245,7 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
                                          std::int32_t height) {
     static constexpr Shape Blank{};
     if (r.shapes.size() >= MaxShapes) [[unlikely]] {
-        runRecorded();
+        carryOut();
     }
     std::uint8_t* const page = context.rowTable.front();
     const std::uint8_t entry = page == r.lastPage ? r.lastEntry : pageEntry(r, page, context.pitch);
@@ -522,25 +538,7 @@ void runBandsNarrow(const Record& r, std::int32_t pageRows) {
     runBands(r, pageRows);
 }
 
-// What recordingFor and recordingUnderLock ask, at the lock count each
-// sees.
-bool recordingAt(const DrawTarget& context, std::int32_t leastLockCount) {
-    const Screen* screen = activeScreen();
-    return theRecord.allowed && screen != nullptr && !context.isImage &&
-           screen->lockCount >= leastLockCount && storesPlainly32(context);
-}
-
-}  // namespace
-
-bool recordingFor(const DrawTarget& context) {
-    return recordingAt(context, 2);
-}
-
-bool recordingUnderLock(const DrawTarget& context) {
-    return recordingAt(context, 1);
-}
-
-void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+void recordFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                 std::int32_t height, Color color) {
     if (width <= 0 || height <= 0) return;
     Shape& shape = add(theRecord, context, y, height);
@@ -549,7 +547,7 @@ void recordFill(const DrawTarget& context, std::int32_t x, std::int32_t y, std::
     shape.color = color;
 }
 
-void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+void recordOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                    std::int32_t height, std::uint8_t edges, Color color) {
     // Kept without visible edges too: its rows are still marked.
     if (width <= 0 || height <= 0) return;
@@ -561,8 +559,8 @@ void recordOutline(const DrawTarget& context, std::int32_t x, std::int32_t y, st
     shape.kind = ShapeKind::Outline;
 }
 
-void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
-                 const std::uint8_t* glyph, std::int32_t rows, std::uint8_t mask, Color color) {
+void recordGlyph(DrawTarget& context, std::int32_t x0, std::int32_t top, const std::uint8_t* glyph,
+                 std::int32_t rows, std::uint8_t mask, Color color) {
     if (rows <= 0 || rows > MaxGlyphRows || mask == 0) return;
     Record& r = theRecord;
     Shape& shape = add(r, context, top, rows);
@@ -576,7 +574,7 @@ void recordGlyph(const DrawTarget& context, std::int32_t x0, std::int32_t top,
     r.cells.push_back(cell);
 }
 
-void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
+void recordGlyphRun(DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
                     Color color, const std::uint8_t* glyphs, std::int32_t stride,
                     std::string_view text) {
     Record& r = theRecord;
@@ -596,23 +594,31 @@ void recordGlyphRun(const DrawTarget& context, std::int32_t x0, std::int32_t top
 
 // The record's next picture entry holds the source's pixels now, compared or
 // copied; false when a copy would keep more than MaxPictureBytes.
+// A copy that cannot be allocated is drawn at once too.
 bool keepPicture(Record& r, const std::uint8_t* source, std::int32_t width, std::int32_t height,
                  std::int32_t sourcePitch, TransparentRowsFn rows) {
-    if (r.pictureCount == r.pictures.size()) r.pictures.emplace_back();
+    if (r.pictureCount == r.pictures.size()) {
+        try {
+            r.pictures.emplace_back();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
     PictureCopy& copy = r.pictures[r.pictureCount];
     if (holds(copy, source, width, height, sourcePitch, rows)) return true;
     const std::size_t bytes =
         static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
-    if (r.pictureBytes - copy.pixels.size() + bytes > MaxPictureBytes) return false;
-    r.pictureBytes = r.pictureBytes - copy.pixels.size() + bytes;
-    take(copy, source, width, height, sourcePitch, rows);
+    const std::size_t before = copy.pixels.size();
+    if (r.pictureBytes - before + bytes > MaxPictureBytes) return false;
+    if (!take(copy, source, width, height, sourcePitch, rows)) return false;
+    r.pictureBytes = r.pictureBytes - before + bytes;
     // carriedOut drew what this entry held before, so it can no longer stand
     // for the pages.
     r.pagesHoldCarriedOut = false;
     return true;
 }
 
-bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32_t y,
+bool recordTransparentCopy(DrawTarget& context, std::int32_t x, std::int32_t y,
                            const std::uint8_t* source, std::int32_t width, std::int32_t height,
                            std::int32_t sourcePitch, TransparentRowsFn rows) {
     Record& r = theRecord;
@@ -637,16 +643,19 @@ bool recordTransparentCopy(const DrawTarget& context, std::int32_t x, std::int32
     shape.kind = ShapeKind::LivePicture;
     // The copy is drawn now, so the record is carried out, not compared.
     r.pagesHoldCarriedOut = false;
-    settlePages();
+    carryOutBeforeWrite();
     return true;
 }
 
-void runRecorded() {
+// Carries out everything recorded, in order. A record equal to the one
+// carried out last, on pages nothing else has written to since, is dropped
+// instead: the pages hold its pixels already.
+void carryOut() {
     Record& r = theRecord;
     if (r.shapes.empty()) return;
     markRecordedRows(r);
-    if (r.pagesHoldCarriedOut && sameBytes(r.shapes, r.carriedOut) &&
-        sameBytes(r.cells, r.carriedOutCells)) {
+    if (r.pagesHoldCarriedOut && r.versionCarriedOut == pagesVersion() &&
+        sameBytes(r.shapes, r.carriedOut) && sameBytes(r.cells, r.carriedOutCells)) {
         clear(r);
         return;
     }
@@ -661,31 +670,135 @@ void runRecorded() {
     }
     std::swap(r.shapes, r.carriedOut);
     std::swap(r.cells, r.carriedOutCells);
+    notePagesWritten();
+    r.versionCarriedOut = pagesVersion();
     r.pagesHoldCarriedOut = true;
-    screenState().pagesWritten = true;
     clear(r);
 }
 
-void settlePages() {
-    runRecorded();
+// Before a write to the pages that is not recorded, after which no record
+// counts as already drawn.
+void carryOutBeforeWrite() {
+    carryOut();
     theRecord.pagesHoldCarriedOut = false;
-    screenState().pagesWritten = true;
 }
 
-void dropRecorded() {
-    clear(theRecord);
-    theRecord.pagesHoldCarriedOut = false;
-    theRecord.pictures.clear();
-    theRecord.pictures.shrink_to_fit();
-    theRecord.pictureBytes = 0;
-    theRecord.carriedOut.clear();
-    theRecord.carriedOutCells.clear();
-    theRecord.pages.clear();
-    theRecord.lastPage = nullptr;
+// True when `record` added its shape. A record that cannot grow is carried
+// out, and the shape is drawn at once after it.
+template <typename Add>
+bool kept(const Add& record) {
+    const std::size_t shapes = theRecord.shapes.size();
+    const std::size_t cells = theRecord.cells.size();
+    try {
+        record();
+        return true;
+    } catch (const std::bad_alloc&) {
+        theRecord.shapes.resize(std::min(shapes, theRecord.shapes.size()));
+        theRecord.cells.resize(std::min(cells, theRecord.cells.size()));
+        carryOutBeforeWrite();
+        return false;
+    }
+}
+
+// A shape the record cannot hold: an image is drawn at once with no regard to
+// the record, the pages after what it holds.
+bool recordable(const DrawTarget& context) {
+    if (context.isImage) return false;
+    if (storesPlainly32(context)) return true;
+    carryOutBeforeWrite();
+    return false;
+}
+
+void recordedFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                  std::int32_t height, Color color) {
+    if (recordable(context) && kept([&] { recordFill(context, x, y, width, height, color); })) {
+        return;
+    }
+    DirectPrimitives.fill(context, x, y, width, height, color);
+}
+
+void recordedOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                     std::int32_t height, std::uint8_t edges, Color color) {
+    if (recordable(context) &&
+        kept([&] { recordOutline(context, x, y, width, height, edges, color); })) {
+        return;
+    }
+    DirectPrimitives.outline(context, x, y, width, height, edges, color);
+}
+
+void recordedGlyphs(DrawTarget& context, const GlyphCells& cells) {
+    if (cells.cellWidth != 8 || cells.rows > MaxGlyphRows) {
+        if (!context.isImage) carryOutBeforeWrite();
+        return DirectPrimitives.glyphs(context, cells);
+    }
+    const auto record = [&] {
+        if (cells.mask == 0xFF) {
+            return recordGlyphRun(context, cells.x0, cells.top, cells.rows, cells.color,
+                                  cells.glyphs, cells.stride, cells.text);
+        }
+        const std::size_t glyph = static_cast<unsigned char>(cells.text.front());
+        recordGlyph(context, cells.x0, cells.top,
+                    cells.glyphs + glyph * static_cast<std::size_t>(cells.stride), cells.rows,
+                    cells.mask, cells.color);
+    };
+    if (recordable(context) && kept(record)) return;
+    DirectPrimitives.glyphs(context, cells);
+}
+
+void recordedCopy(DrawTarget& context, const ImageCopy& c) {
+    bool recorded = false;
+    const auto record = [&] {
+        recorded = recordTransparentCopy(context, c.x, c.y, c.source, c.width, c.height,
+                                         c.sourcePitch, transparentRowsFor(context));
+    };
+    if (recordable(context) && c.routine == putTransparent && kept(record) && recorded) return;
+    if (!context.isImage) carryOutBeforeWrite();
+    DirectPrimitives.copy(context, c);
+}
+
+void recordedOwnPixels(DrawTarget& context) {
+    if (!context.isImage) carryOutBeforeWrite();
+    DirectPrimitives.ownPixels(context);
+}
+
+constexpr DrawPrimitives RecordingPrimitives{recordedFill, recordedOutline, recordedGlyphs,
+                                             recordedCopy, recordedOwnPixels};
+
+}  // namespace
+
+void startRecording(DrawTarget& context) {
+    if (!theRecord.allowed) return;
+    theRecord.recording = &context;
+    context.primitives = &RecordingPrimitives;
+}
+
+void finishRecording() {
+    carryOut();
+    if (theRecord.recording != nullptr) {
+        theRecord.recording->primitives = &DirectPrimitives;
+        theRecord.recording = nullptr;
+    }
+}
+
+void discardRecording() {
+    Record& r = theRecord;
+    clear(r);
+    r.pagesHoldCarriedOut = false;
+    r.pictures.clear();
+    r.pictures.shrink_to_fit();
+    r.pictureBytes = 0;
+    r.carriedOut.clear();
+    r.carriedOutCells.clear();
+    r.pages.clear();
+    r.lastPage = nullptr;
+    if (r.recording != nullptr) {
+        r.recording->primitives = &DirectPrimitives;
+        r.recording = nullptr;
+    }
 }
 
 void setRecordingAllowed(bool allowed) {
-    settlePages();
+    carryOutBeforeWrite();
     theRecord.allowed = allowed;
 }
 

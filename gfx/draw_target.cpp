@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gfx/deferred_drawing.hpp"
+#include "gfx/draw_primitives.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 
@@ -50,11 +50,12 @@ void resetDrawTarget(DrawTarget& context, const Screen& screen) {
     context.foreColor = screen.depth == 8 ? 15u : screen.colorMask;
     context.backColor = screen.colorMask & 0xFF000000u;
     context.clipRect = ClipRect{0, 0, screen.width, screen.height};
+    context.primitives = &DirectPrimitives;
     pointAtScreenPage(context, screen);
 }
 
 DrawTarget& drawTarget() {
-    detail::settlePages();
+    notePagesWritten();
     return detail::threadTarget();
 }
 
@@ -96,31 +97,6 @@ bool selectTarget(DrawTarget& context, ImageBuffer* target) {
 
 bool storesPlainly(const DrawTarget& context) {
     return context.putPixel != nullptr && context.putPixel == putPixelFor(context.bytesPerPixel);
-}
-
-void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
-              std::int32_t height, Color color) {
-    if (width <= 0 || height <= 0) return;
-    if (detail::recordingFor(context)) {
-        detail::recordFill(context, x, y, width, height, color);
-        return;
-    }
-    detail::settleBefore(context);
-    const auto first = static_cast<std::size_t>(y);
-    const auto last = first + static_cast<std::size_t>(height) - 1;
-    const std::int64_t rowBytes = std::int64_t{width} * context.bytesPerPixel;
-    const bool wholeRows = x == 0 && rowBytes == context.pitch;
-    const bool contiguous =
-        context.rowTable[last] ==
-        context.rowTable[first] + static_cast<std::ptrdiff_t>(last - first) * context.pitch;
-    if (wholeRows && contiguous && std::int64_t{width} * height <= INT32_MAX) {
-        context.fillSpan(context.rowTable[first], color, width * height);
-        return;
-    }
-    const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel;
-    for (std::size_t row = first; row <= last; ++row) {
-        context.fillSpan(context.rowTable[row] + offset, color, width);
-    }
 }
 
 bool drawsVisiblePage(const DrawTarget& context) {

@@ -10,6 +10,7 @@ namespace gfx {
 
 struct ImageBuffer;
 struct DrawTarget;
+struct DrawPrimitives;
 struct Screen;
 struct TransparentTable;
 
@@ -46,13 +47,17 @@ struct DrawTarget {
     GetPixelFn getPixel = nullptr;
     FillSpanFn fillSpan = nullptr;
     const TransparentTable* transparentTable = nullptr;
+    // Where the drawing operations hand their shapes (gfx/draw_primitives.hpp).
+    const DrawPrimitives* primitives = nullptr;
     bool isImage = false;
 };
 
 // The calling thread's context, reset first when a new screen was opened since
-// it was last set up. Without an open screen it is returned as it is. Drawing
-// recorded under the lock is carried out first, so a caller that stores or
-// reads pixels through the context's routines sees them in order.
+// it was last set up. Without an open screen it is returned as it is. It is
+// handed out for writing, so the pages count as written (notePagesWritten).
+// While the program holds the lock the drawing calls' shapes may reach the
+// pages only at the outer unlockScreen: pixels stored or read through the
+// context's own routines or rowTable are in order with them outside the lock.
 DrawTarget& drawTarget();
 
 namespace detail {
@@ -78,11 +83,6 @@ FillSpanFn fillSpanFor(std::int32_t bytesPerPixel);
 bool storesPlainly(const DrawTarget& context);
 // True when the context stores and fills 32-bit pixels with the plain routines.
 bool storesPlainly32(const DrawTarget& context);
-
-// Fills `height` rows of `width` pixels from (x, y) with fillSpan. Rows that
-// follow each other in memory without a gap go out as one run.
-void fillRect(const DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
-              std::int32_t height, Color color);
 
 // True when the context's current target's first row is the first pixel of
 // the screen's visible page, so drawing into it must mark dirtyRows.

@@ -4,11 +4,11 @@
 #include <limits>
 
 #include "gfx/aligned_block.hpp"
+#include "gfx/checked_size.hpp"
 #include "gfx/color.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/image_layout.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -42,25 +42,27 @@ bool imageHeaderFits(const ImageBuffer& header, std::uint64_t capacity) {
     if (header.type != ImageType || (b != 1 && b != 2 && b != 4)) return false;
     if (header.width <= 0 || header.height <= 0 || header.pitch <= 0) return false;
     if (header.pitch % 16 != 0) return false;
-    if (static_cast<std::uint64_t>(header.pitch) < static_cast<std::uint64_t>(header.width) * b) {
-        return false;
-    }
-    return static_cast<std::uint64_t>(header.pitch) * static_cast<std::uint64_t>(header.height) <=
-           capacity;
+    std::uint64_t bytes = 0;
+    return madFits(header.width, b, 0, static_cast<std::uint64_t>(header.pitch), bytes) &&
+           madFits(header.pitch, header.height, 0, capacity, bytes);
 }
 
 ImageBuffer* createImage(std::int32_t width, std::int32_t height, std::uint32_t color,
                          std::int32_t depth, std::uint32_t flags) {
-    const Screen* screen = detail::openedScreen();
+    const Screen* screen = activeScreen();
     if (screen == nullptr || width <= 0 || height <= 0) return fail(LoadResult::BadCall);
     const std::int32_t bytesPerPixel = bytesPerPixelForDepth(depth, *screen);
     if (bytesPerPixel == 0) return fail(LoadResult::BadCall);
 
-    const std::int64_t pitch = (static_cast<std::int64_t>(width) * bytesPerPixel + 15) & ~15ll;
-    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(pitch) * height;
     // The header keeps the pitch and the block's capacity in 32 bits.
-    if (pitch > std::numeric_limits<std::int32_t>::max() ||
-        pixelBytes > std::numeric_limits<std::uint32_t>::max() - ImageHeaderSize) {
+    std::uint64_t rowBytes = 0;
+    std::uint64_t pixelBytes = 0;
+    if (!madFits(width, bytesPerPixel, 15, std::numeric_limits<std::int32_t>::max(), rowBytes)) {
+        return fail(LoadResult::NoMemory);
+    }
+    const auto pitch = static_cast<std::int64_t>(rowBytes & ~std::uint64_t{15});
+    if (!madFits(pitch, height, 0, std::numeric_limits<std::uint32_t>::max() - ImageHeaderSize,
+                 pixelBytes)) {
         return fail(LoadResult::NoMemory);
     }
     std::uint8_t* block = allocateAligned(ImageHeaderSize + pixelBytes);
@@ -91,7 +93,7 @@ void destroyImage(ImageBuffer* image) {
     // same address would be taken for it with stale rows.
     DrawTarget& context = detail::threadTarget();
     if (context.target == image) {
-        if (detail::openedScreen() != nullptr) {
+        if (activeScreen() != nullptr) {
             selectTarget(context, nullptr);
         } else {
             context.target = nullptr;

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
+#include "gfx/screen_lock.hpp"
 
 namespace gfx {
 namespace {
@@ -26,7 +26,7 @@ std::string readKey() {
     if (closeRequested.exchange(false)) return keyText(CloseRequest);
     Screen* screen = activeScreen();
     if (screen == nullptr) return consoleKeyReader != nullptr ? consoleKeyReader() : std::string{};
-    lockScreen();
+    detail::lockForDrawing();
     KeyRing& ring = screen->keys;
     KeyCode code = 0;
     if (ring.readIndex != ring.writeIndex) {
@@ -68,9 +68,9 @@ std::int32_t readMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, st
                                 wheel != nullptr ? wheel : &scratch[2],
                                 buttons != nullptr ? buttons : &scratch[3],
                                 clipped != nullptr ? clipped : &scratch[4]};
-    const Screen* screen = detail::openedScreen();
+    const Screen* screen = activeScreen();
     if (screen != nullptr && screen->driver != nullptr && screen->driver->getMouse != nullptr) {
-        lockScreen();
+        detail::lockForDrawing();
         const int result =
             screen->driver->getMouse(outputs[0], outputs[1], outputs[2], outputs[3], outputs[4]);
         detail::unlockAfterDrawing();

@@ -7,11 +7,12 @@
 #include <limits>
 #include <utility>
 
-#include "gfx/deferred_drawing.hpp"
 #include "gfx/draw_geometry.hpp"
+#include "gfx/draw_primitives.hpp"
 #include "gfx/draw_target.hpp"
+#include "gfx/pixel_writers.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
+#include "gfx/screen_lock.hpp"
 
 namespace gfx {
 namespace {
@@ -41,11 +42,6 @@ struct Pattern {
 // Position p of a pattern that runs on over several edges.
 bool patternBit(std::uint16_t style, std::int64_t position) {
     return (style & (0x8000u >> (position & 15))) != 0;
-}
-
-std::uint8_t* pixelAddress(const DrawTarget& context, std::int32_t x, std::int32_t y) {
-    return context.rowTable[static_cast<std::size_t>(y)] +
-           static_cast<std::ptrdiff_t>(x) * context.bytesPerPixel;
 }
 
 struct Segment {
@@ -122,46 +118,6 @@ Pattern straightRun(std::int32_t& a, std::int32_t& b, std::uint16_t style) {
     return pattern;
 }
 
-// Writes single pixels through the target's own putPixel routine.
-struct RoutinePixels {
-    DrawTarget& context;
-    Color color;
-    void operator()(std::int32_t x, std::int32_t y) const {
-        context.putPixel(context, x, y, color);
-    }
-};
-
-// Stores pixels of a plain target straight through rowTable.
-template <typename Pixel>
-struct StoredPixels {
-    std::uint8_t* const* rows;
-    Pixel value;
-    void operator()(std::int32_t x, std::int32_t y) const {
-        std::memcpy(rows[static_cast<std::size_t>(y)] +
-                        static_cast<std::ptrdiff_t>(x) * static_cast<std::ptrdiff_t>(sizeof(Pixel)),
-                    &value, sizeof(Pixel));
-    }
-};
-
-// Runs `draw` with the cheapest pixel writer the target allows.
-template <typename Draw>
-void withPixels(DrawTarget& context, Color color, Draw&& draw) {
-    if (storesPlainly(context)) {
-        std::uint8_t* const* rows = context.rowTable.data();
-        switch (context.bytesPerPixel) {
-            case 4:
-                return draw(StoredPixels<std::uint32_t>{rows, color});
-            case 2:
-                return draw(StoredPixels<std::uint16_t>{rows, static_cast<std::uint16_t>(color)});
-            case 1:
-                return draw(StoredPixels<std::uint8_t>{rows, static_cast<std::uint8_t>(color)});
-            default:
-                break;
-        }
-    }
-    draw(RoutinePixels{context, color});
-}
-
 template <typename Pixels>
 void plotPattern(Pixels& pixels, Pattern pattern, std::int32_t from, std::int32_t to, bool vertical,
                  std::int32_t at) {
@@ -205,37 +161,34 @@ void bresenham(Pixels& pixels, std::int32_t x1, std::int32_t y1, std::int32_t x2
     }
 }
 
+// True when the target's routines are the plain ones, so a one-pixel-wide
+// fill stores exactly the pixels putPixel would.
+bool plainRoutines(const DrawTarget& context) {
+    return storesPlainly(context) && context.fillSpan == fillSpanFor(context.bytesPerPixel);
+}
+
 void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_t x2,
               std::int32_t y2, Color color, std::uint16_t style) {
-    const std::int32_t firstRow = std::min(y1, y2);
-    const std::int32_t lastRow = std::max(y1, y2);
-    const bool recording = detail::recordingFor(context);
+    const DrawPrimitives& draw = *context.primitives;
     if (x1 == x2) {
         const Pattern pattern = straightRun(y1, y2, style);
-        if (recording && pattern.style == SolidStyle) {
-            detail::recordFill(context, x1, y1, 1, y2 - y1 + 1, color);
-        } else {
-            detail::settleBefore(context);
-            withPixels(context, color,
-                       [&](auto pixels) { plotPattern(pixels, pattern, y1, y2, true, x1); });
+        if (pattern.style == SolidStyle && plainRoutines(context)) {
+            return draw.fill(context, x1, y1, 1, y2 - y1 + 1, color);
         }
+        draw.ownPixels(context);
+        withPixels(context, color,
+                   [&](auto pixels) { plotPattern(pixels, pattern, y1, y2, true, x1); });
     } else if (y1 == y2) {
         const Pattern pattern = straightRun(x1, x2, style);
-        if (recording && pattern.style == SolidStyle) {
-            detail::recordFill(context, x1, y1, x2 - x1 + 1, 1, color);
-        } else if (pattern.style == SolidStyle) {
-            detail::settleBefore(context);
-            context.fillSpan(pixelAddress(context, x1, y1), color, x2 - x1 + 1);
-        } else {
-            detail::settleBefore(context);
-            withPixels(context, color,
-                       [&](auto pixels) { plotPattern(pixels, pattern, x1, x2, false, y1); });
-        }
+        if (pattern.style == SolidStyle) return draw.fill(context, x1, y1, x2 - x1 + 1, 1, color);
+        draw.ownPixels(context);
+        withPixels(context, color,
+                   [&](auto pixels) { plotPattern(pixels, pattern, x1, x2, false, y1); });
     } else {
-        detail::settleBefore(context);
+        draw.ownPixels(context);
         withPixels(context, color, [&](auto pixels) { bresenham(pixels, x1, y1, x2, y2, style); });
     }
-    markRows(context, firstRow, lastRow);
+    markRows(context, std::min(y1, y2), std::max(y1, y2));
 }
 
 void drawSegment(DrawTarget& context, const Segment& line, Color color, std::uint16_t style) {
@@ -293,34 +246,6 @@ void patternedOutline(Pixels& pixels, const Outline& o, std::uint16_t style) {
     vertical(s.x1, s.x1 >= o.bounds.left);
 }
 
-template <typename Pixels>
-void solidColumn(Pixels& pixels, std::int32_t column, std::int32_t from, std::int32_t to) {
-    for (std::int32_t y = from; y <= to; ++y) pixels(column, y);
-}
-
-// Solid style: the horizontal edges go through fillSpan, the vertical ones
-// pixel by pixel; corners are written twice, as in the edge order above.
-void solidOutline(DrawTarget& context, const Outline& o, Color color) {
-    detail::settleBefore(context);
-    const Segment& s = o.box;
-    const std::int32_t width = o.cx2 - o.cx1 + 1;
-    if (s.y2 <= o.bounds.bottom) {
-        context.fillSpan(pixelAddress(context, o.cx1, static_cast<std::int32_t>(s.y2)), color,
-                         width);
-    }
-    if (s.y1 >= o.bounds.top) {
-        context.fillSpan(pixelAddress(context, o.cx1, static_cast<std::int32_t>(s.y1)), color,
-                         width);
-    }
-    const bool right = s.x2 <= o.bounds.right;
-    const bool left = s.x1 >= o.bounds.left;
-    if (!right && !left) return;
-    withPixels(context, color, [&](auto pixels) {
-        if (right) solidColumn(pixels, static_cast<std::int32_t>(s.x2), o.cy1, o.cy2);
-        if (left) solidColumn(pixels, static_cast<std::int32_t>(s.x1), o.cy1, o.cy2);
-    });
-}
-
 // The corners in order and their part inside the clip bounds; false when
 // no part of the box is inside. The corners come by reference: a 32-byte
 // argument copied through the stack is read back wider than it was written,
@@ -340,65 +265,41 @@ void solidOutline(DrawTarget& context, const Outline& o, Color color) {
     return true;
 }
 
-// Solid style recorded: one colour throughout, so only which edges are
-// visible matters, not their order.
-void recordVisibleEdges(const DrawTarget& context, const Outline& o, Color color) {
+// Which edges of a solid outline lie inside the clip bounds: one colour
+// throughout, so their order does not matter.
+std::uint8_t visibleEdges(const Outline& o) {
     const Segment& s = o.box;
-    const auto edges = static_cast<std::uint8_t>(
-        (s.y2 <= o.bounds.bottom ? 1 : 0) | (s.y1 >= o.bounds.top ? 2 : 0) |
-        (s.x2 <= o.bounds.right ? 4 : 0) | (s.x1 >= o.bounds.left ? 8 : 0));
-    detail::recordOutline(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, edges,
-                          color);
+    return static_cast<std::uint8_t>(
+        (s.y2 <= o.bounds.bottom ? BottomEdge : 0) | (s.y1 >= o.bounds.top ? TopEdge : 0) |
+        (s.x2 <= o.bounds.right ? RightEdge : 0) | (s.x1 >= o.bounds.left ? LeftEdge : 0));
 }
 
-// Inline: it is the call of every box, and most are only recorded.
+// Inline: it is the call of every box.
 [[gnu::always_inline]] inline void drawBox(DrawTarget& context, const Segment& corners, Color color,
                                            bool filled, std::uint16_t style) {
     Outline o;
     if (!clipBox(context, corners, o)) return;
-    // Under the program's lock a filled or solid box is recorded without the
-    // nested lock, which would change nothing at that lock count. Its rows
-    // are marked when the record is carried out.
-    if ((filled || style == SolidStyle) && detail::recordingUnderLock(context)) {
-        if (filled) {
-            detail::recordFill(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
-        } else {
-            recordVisibleEdges(context, o, color);
-        }
-        return;
-    }
-
+    const std::int32_t width = o.cx2 - o.cx1 + 1;
+    const std::int32_t height = o.cy2 - o.cy1 + 1;
+    const DrawPrimitives& draw = *context.primitives;
     detail::lockForDrawing();
     if (filled) {
-        fillRect(context, o.cx1, o.cy1, o.cx2 - o.cx1 + 1, o.cy2 - o.cy1 + 1, color);
+        draw.fill(context, o.cx1, o.cy1, width, height, color);
     } else if (style == SolidStyle) {
-        solidOutline(context, o, color);
+        draw.outline(context, o.cx1, o.cy1, width, height, visibleEdges(o), color);
     } else {
-        detail::settleBefore(context);
+        draw.ownPixels(context);
         withPixels(context, color, [&](auto pixels) { patternedOutline(pixels, o, style); });
+        markRows(context, o.cy1, o.cy2);
     }
-    markRows(context, o.cy1, o.cy2);
     detail::unlockAfterDrawing();
 }
 
 }  // namespace
 
-std::int32_t roundCoordinate(float v) {
-    // Exact: a float widened to double has room for the added half. In range,
-    // the conversion itself truncates towards zero.
-    const double shifted = static_cast<double>(v) + std::copysign(0.5, static_cast<double>(v));
-    if (std::fabs(shifted) < 2147483648.0) [[likely]] {
-        return static_cast<std::int32_t>(shifted);
-    }
-    // Far-off and non-finite coordinates saturate instead of overflowing.
-    if (std::isnan(shifted)) return 0;
-    return shifted > 0 ? std::numeric_limits<std::int32_t>::max()
-                       : std::numeric_limits<std::int32_t>::min();
-}
-
 void drawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, Color color,
               std::int32_t mode, std::uint32_t style, std::uint32_t flags) {
-    if (detail::openedScreen() == nullptr) return;
+    if (activeScreen() == nullptr) return;
     DrawTarget& context = detail::threadTarget();
     if (!selectTarget(context, target)) return;
     if ((flags & UseForeColor) != 0) color = context.foreColor;

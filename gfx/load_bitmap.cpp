@@ -8,10 +8,11 @@
 #include "gfx/bmp_header.hpp"
 #include "gfx/bmp_rle.hpp"
 #include "gfx/bmp_rows.hpp"
-#include "gfx/deferred_drawing.hpp"
+#include "gfx/checked_size.hpp"
+#include "gfx/draw_primitives.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
+#include "gfx/screen_lock.hpp"
 
 namespace gfx {
 namespace {
@@ -56,21 +57,21 @@ StoredPixels storedPixelsFor(std::uint16_t bitCount) {
 // way out marks the rows when the target is the visible page, then unlocks.
 class BitmapLock {
   public:
-    explicit BitmapLock(const DrawTarget& context) : context_(context) {
-        lockScreen();
-        detail::settleBefore(context_);
+    explicit BitmapLock(DrawTarget& context) : context_(context) {
+        detail::lockForDrawing();
+        context_.primitives->ownPixels(context_);
     }
     BitmapLock(const BitmapLock&) = delete;
     BitmapLock& operator=(const BitmapLock&) = delete;
     ~BitmapLock() {
-        if (const Screen* screen = detail::openedScreen(); screen != nullptr) {
+        if (const Screen* screen = activeScreen(); screen != nullptr) {
             markRows(context_, 0, screen->height - 1);
         }
         detail::unlockAfterDrawing();
     }
 
   private:
-    const DrawTarget& context_;
+    DrawTarget& context_;
 };
 
 void updateScreenPalette(Screen& screen, const ColorTable& table, std::uint32_t entries) {
@@ -103,7 +104,10 @@ LoadResult readUncompressedRows(FileReader& file, const RowPlan& plan) {
     const std::uint64_t storedSize = storedRowSize(header);
     // A row larger than the file's pixel data can never be read: refuse it
     // before allocating for it.
-    if (header.pixelOffset > file.size() || dataSize > file.size() - header.pixelOffset) {
+    std::uint64_t rowEnd = 0;
+    if (header.pixelOffset > INT64_MAX || dataSize > INT64_MAX ||
+        !madFits(static_cast<std::int64_t>(dataSize), 1,
+                 static_cast<std::int64_t>(header.pixelOffset), file.size(), rowEnd)) {
         return LoadResult::BadFile;
     }
     AlignedBlock stored(static_cast<std::size_t>(storedSize));

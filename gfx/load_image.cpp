@@ -4,7 +4,6 @@
 #include "gfx/image.hpp"
 #include "gfx/load_bitmap.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
 
 namespace gfx {
 namespace {
@@ -26,7 +25,7 @@ LoadResult loadFrom(FileReader& file, ImageBuffer* target, std::uint32_t* palett
 }  // namespace
 
 LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32_t* palette) {
-    if (target == nullptr && detail::openedScreen() == nullptr) return LoadResult::BadCall;
+    if (target == nullptr && activeScreen() == nullptr) return LoadResult::BadCall;
     // '/' already is this platform's directory separator.
     const std::string path(fileName.substr(0, MaxFileNameBytes));
     FileReader file(path.c_str());
@@ -36,7 +35,7 @@ LoadResult loadImage(std::string_view fileName, ImageBuffer* target, std::uint32
 
 LoadResult loadImageFromMemory(std::span<const std::uint8_t> bytes, ImageBuffer* target,
                                std::uint32_t* palette) {
-    if (target == nullptr && detail::openedScreen() == nullptr) return LoadResult::BadCall;
+    if (target == nullptr && activeScreen() == nullptr) return LoadResult::BadCall;
     FileReader file(bytes);
     return loadFrom(file, target, palette);
 }

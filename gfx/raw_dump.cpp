@@ -2,12 +2,13 @@
 #include <cstring>
 
 #include "gfx/aligned_block.hpp"
-#include "gfx/deferred_drawing.hpp"
+#include "gfx/checked_size.hpp"
+#include "gfx/draw_primitives.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/image_layout.hpp"
 #include "gfx/load_bitmap.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/screen_state.hpp"
+#include "gfx/screen_lock.hpp"
 
 namespace gfx {
 namespace {
@@ -25,7 +26,10 @@ bool readDumpLength(FileReader& file, int marker, std::uint32_t& length) {
 LoadResult dumpIntoImage(FileReader& file, std::uint32_t length, ImageBuffer& target) {
     const std::uint32_t capacity = imageCapacity(target);
     // Refused whole rather than cut: a cut dump would be a different picture.
-    if (length > ImageHeaderSize + static_cast<std::uint64_t>(capacity)) return LoadResult::BadFile;
+    std::uint64_t blockBytes = 0;
+    if (!madFits(length, 1, 0, ImageHeaderSize + std::uint64_t{capacity}, blockBytes)) {
+        return LoadResult::BadFile;
+    }
     AlignedBlock data(length);
     if (!data) return LoadResult::NoMemory;
     const std::size_t got = file.readUpTo(data.get(), length);
@@ -42,7 +46,7 @@ LoadResult dumpIntoImage(FileReader& file, std::uint32_t length, ImageBuffer& ta
 
     // A thread still aimed at this image holds its old rows and clip.
     DrawTarget& context = detail::threadTarget();
-    if (context.target == &target && detail::openedScreen() != nullptr) {
+    if (context.target == &target && activeScreen() != nullptr) {
         selectTarget(context, nullptr);
         selectTarget(context, &target);
     }
@@ -55,12 +59,15 @@ LoadResult dumpIntoScreen(FileReader& file, std::uint32_t length) {
     const DrawTarget& context = detail::threadTarget();
     const auto page = static_cast<std::size_t>(context.workPage);
     if (page >= screen->pages.size()) return LoadResult::BadCall;
-    const std::uint64_t pageBytes =
-        static_cast<std::uint64_t>(screen->pitch) * static_cast<std::uint64_t>(screen->height);
+    const std::uint64_t pageBytes = checkedMad(screen->pitch, screen->height).value_or(0);
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, pageBytes));
 
-    lockScreen();
-    detail::settlePages();
+    detail::lockForDrawing();
+    // The thread's target may be an image: the pages are announced through a
+    // context that aims at them.
+    DrawTarget pages;
+    pages.primitives = context.primitives;
+    pages.primitives->ownPixels(pages);
     const std::size_t got = file.readUpTo(screen->pages[page], wanted);
     const bool failed = file.failed();
     if (got == 0) {

@@ -9,6 +9,7 @@
 #include "gfx/draw_target.hpp"
 #include "gfx/driver_choice.hpp"
 #include "gfx/font.hpp"
+#include "gfx/screen_lock.hpp"
 #include "gfx/screen_state.hpp"
 #include "runtime/last_error.hpp"
 
@@ -114,7 +115,6 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     closeScreen();
 
     state.screen = std::make_unique<Screen>();
-    state.opening = true;
     Screen& screen = *state.screen;
     screen.screenId = state.nextScreenId++;
     screen.mode = -1;
@@ -158,7 +158,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     loadDefaultPalette(screen);
     // The back end's window thread is already presenting, so the first frame
     // is written under its lock like every later one.
-    lockScreen();
+    detail::lockForDrawing();
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{1});
     screen.textColumns = width / screen.font.glyphWidth;
     screen.textRows = height / screen.font.glyphHeight;
@@ -174,7 +174,6 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
         std::vector<std::optional<TextCell>>(static_cast<std::size_t>(screen.textRows)));
     fillPages(screen, context);
     detail::unlockAfterDrawing();
-    state.opening = false;
 
     if (!state.closeRegistered) {
         std::atexit(closeScreen);
@@ -188,7 +187,7 @@ void closeScreen() {
     detail::ScreenState& state = detail::screenState();
     if (!state.screen) return;
     Screen& screen = *state.screen;
-    detail::dropRecorded();
+    detail::discardRecording();
     if (screen.driver != nullptr) {
         // exit waits for the window thread, which needs the frame lock.
         if (screen.lockCount > 0 && screen.driver->unlock != nullptr) screen.driver->unlock();
@@ -196,7 +195,6 @@ void closeScreen() {
         if (screen.driver->exit != nullptr) screen.driver->exit();
     }
     state.screen.reset();
-    state.opening = false;
     state.textViewFirst = 0;
     state.textViewLast = 0;
     state.cursorRow = 1;
@@ -204,7 +202,16 @@ void closeScreen() {
 }
 
 void lockScreen() {
-    detail::lockForDrawing();
+    Screen* screen = activeScreen();
+    if (screen == nullptr) return;
+    if (screen->lockCount > 0) {
+        ++screen->lockCount;
+        return;
+    }
+    detail::lockOuter(*screen);
+    // The program's own frame: what the thread draws into the pages may wait
+    // for the outer unlock.
+    detail::startRecording(detail::threadTarget());
 }
 
 void detail::lockOuter(Screen& screen) {
@@ -228,24 +235,18 @@ void unlockScreen(std::int32_t firstRow, std::int32_t lastRow) {
 }
 
 void detail::unlockOuter(Screen& screen) {
-    runRecorded();
-    if (theScreenState.pagesWritten.exchange(false)) ++screen.pageWrites;
+    finishRecording();
     screen.lockCount = 0;
     if (screen.driver != nullptr && screen.driver->unlock != nullptr) screen.driver->unlock();
 }
 
-void flushDrawing() {
-    detail::settlePages();
+void notePagesWritten() {
+    std::atomic<std::uint64_t>& version = detail::screenState().pagesVersion;
+    version.store(version.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 
-const Screen* detail::openedScreen() {
-    const ScreenState& state = screenState();
-    return state.opening ? nullptr : state.screen.get();
-}
-
-const Screen* currentScreen() {
-    detail::runRecorded();
-    return detail::openedScreen();
+std::uint64_t pagesVersion() {
+    return detail::screenState().pagesVersion.load(std::memory_order_relaxed);
 }
 
 Screen* activeScreen() {

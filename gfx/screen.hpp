@@ -128,10 +128,6 @@ struct Screen {
     EventQueue eventQueue;
     std::uint32_t flags = 0;
     std::int32_t lockCount = 0;
-    // Counts up, under the lock, whenever the pages may have been written
-    // since the last count: a back end that compared every row with what it
-    // showed, and finds the count unchanged, knows no pixel changed since.
-    std::uint64_t pageWrites = 0;
     KeyRing keys;
 
     // Owners of the page memory behind `pages`.
@@ -155,18 +151,21 @@ void lockScreen();
 // Negative firstRow means 0, negative lastRow means height - 1.
 void unlockScreen(std::int32_t firstRow, std::int32_t lastRow);
 void clearScreen(std::int32_t mode);
-// Shapes drawn into the pages while the program holds the lock reach the page
-// memory, and mark their rows, at the outer unlockScreen. A reader that looks
-// at the pages or dirtyRows before then, and anything that writes the pages
-// other than through the drawing calls, calls this first.
-void flushDrawing();
+// Shapes drawn while the program holds the lock reach the pages, and mark
+// their rows, by its outer unlockScreen at the latest.
 
-// The open screen, or nullptr. Read-only view for tests and tools. Drawing
-// recorded under the lock is carried out first, so the pages are current.
-const Screen* currentScreen();
-// The open screen for the display back ends and the runtime itself; during
-// openScreen it is the screen being opened, so a driver's init can see it.
-// Whoever writes its pages calls flushDrawing first.
+// Pixels written into the pages other than through the drawing calls are
+// announced here, under the lock: a back end that skips rows it knows to be
+// unchanged then compares them again, and a frame that repeats the last one
+// is drawn again.
+void notePagesWritten();
+// Changes whenever the pages may have been written. A back end that compared
+// every row with what it shows keeps it: while it stays the same, under the
+// lock, no pixel changed since.
+std::uint64_t pagesVersion();
+
+// The open screen, or nullptr; during openScreen it is the screen being
+// opened, so a driver's init can see it.
 Screen* activeScreen();
 
 // Driver choice: a name preset by the program wins over LETTERMOOR_DRIVER.

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "gfx/blit.hpp"
 #include "gfx/color.hpp"
 #include "gfx/image.hpp"
+#include "gfx/put_routine.hpp"
 
 namespace gfx {
 

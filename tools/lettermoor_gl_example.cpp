@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
         std::fputs("lettermoor-gl-example: no back end opened an OpenGL screen\n", stderr);
         return 1;
     }
-    const gfx::DisplayDriver* driver = gfx::currentScreen()->driver;
+    const gfx::DisplayDriver* driver = gfx::activeScreen()->driver;
     if (driver->flip == nullptr || driver->pollEvents == nullptr) {
         std::fprintf(stderr,
                      "lettermoor-gl-example: the \"%s\" back end does not draw with OpenGL\n",

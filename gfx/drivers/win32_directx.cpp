@@ -16,11 +16,11 @@
 #include <array>
 #include <optional>
 
+#include "gfx/drivers/pixel_formats.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #include "gfx/drivers/win32_handles.hpp"
 #include "gfx/drivers/win32_keyboard.hpp"
 #include "gfx/drivers/win32_window.hpp"
-#include "gfx/drivers/x11_pixels.hpp"
 
 namespace gfx::win32 {
 namespace {
@@ -34,7 +34,7 @@ using DirectInputCreateFunction = HRESULT(WINAPI*)(HINSTANCE, DWORD, LPDIRECTINP
 constexpr int SurfaceRetries = 3;
 constexpr DWORD VsyncWaitMilliseconds = 20;
 
-using RowConverter = x11::RowConverter;
+using RowConverter = pixel_formats::RowConverter;
 
 struct DirectXState {
     std::optional<LoadedLibrary> ddraw;
@@ -154,9 +154,9 @@ bool chooseConverter(WindowLayer& w) {
     if (FAILED(dx.offscreen->GetPixelFormat(&format)) || !(format.dwFlags & DDPF_RGB)) {
         return false;
     }
-    x11::VisualLayout layout{static_cast<std::int32_t>(format.dwRGBBitCount), format.dwRBitMask,
-                             format.dwGBitMask, format.dwBBitMask};
-    dx.convert = x11::chooseRowConverter(layout);
+    pixel_formats::PixelLayout layout{static_cast<std::int32_t>(format.dwRGBBitCount),
+                                      format.dwRBitMask, format.dwGBitMask, format.dwBBitMask};
+    dx.convert = pixel_formats::chooseRowConverter(layout);
     return dx.convert != nullptr;
 }
 

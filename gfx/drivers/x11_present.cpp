@@ -121,15 +121,15 @@ bool createPresenter(X11State& s, Visual* visual, int depth) {
     }
     if (formats != nullptr) XFree(formats);
 
-    VisualLayout layout{bitsPerPixel, static_cast<std::uint32_t>(visual->red_mask),
-                        static_cast<std::uint32_t>(visual->green_mask),
-                        static_cast<std::uint32_t>(visual->blue_mask)};
-    p.convert = chooseRowConverter(layout);
+    pixel_formats::PixelLayout layout{bitsPerPixel, static_cast<std::uint32_t>(visual->red_mask),
+                                      static_cast<std::uint32_t>(visual->green_mask),
+                                      static_cast<std::uint32_t>(visual->blue_mask)};
+    p.convert = pixel_formats::chooseRowConverter(layout);
     p.pixelBytes = bytesPerPixel(layout);
     if (p.convert == nullptr) return false;
     p.compareRows = rowComparisonWanted();
     p.repaintAll = true;
-    if (p.compareRows && !copiesUnchanged(p.convert)) {
+    if (p.compareRows && !pixel_formats::copiesUnchanged(p.convert)) {
         p.shownFrame.assign(static_cast<std::size_t>(s.width) * 4 * s.height, 0);
     }
 
@@ -266,11 +266,11 @@ void presentDirtyRows(X11State& s) {
     const std::uint64_t cpuStarted = threadCpuNanoseconds();
     const Screen& screen = *s.screen;
     const bool unwritten =
-        screen.pageWrites == p.wholeAtWrites && screen.visiblePixels == p.wholeAtPixels;
+        pagesVersion() == p.wholeAtWrites && screen.visiblePixels == p.wholeAtPixels;
     if (p.repaintAll) {
         sendRows(s, 0, s.height - 1);
         p.repaintAll = false;
-        p.wholeAtWrites = screen.pageWrites;
+        p.wholeAtWrites = pagesVersion();
         p.wholeAtPixels = screen.visiblePixels;
     } else if (p.compareRows && unwritten) {
         // Marked again, as the game marks every row of every frame, but
@@ -282,7 +282,7 @@ void presentDirtyRows(X11State& s) {
         const bool allMarked =
             rows == s.height && std::all_of(dirty.begin(), dirty.begin() + rows,
                                             [](std::uint8_t mark) { return mark != 0; });
-        p.wholeAtWrites = allMarked ? screen.pageWrites : UINT64_MAX;
+        p.wholeAtWrites = allMarked ? pagesVersion() : UINT64_MAX;
         p.wholeAtPixels = screen.visiblePixels;
     } else {
         std::int32_t first = -1;

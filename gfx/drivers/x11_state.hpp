@@ -17,12 +17,14 @@
 #include <vector>
 
 #include "gfx/drivers/mouse_state.hpp"
+#include "gfx/drivers/pixel_formats.hpp"
 #include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/x11_driver.hpp"
-#include "gfx/drivers/x11_pixels.hpp"
 #include "gfx/screen.hpp"
 
 namespace gfx::x11 {
+
+using pixel_formats::RowConverter;
 
 // How the frame buffer reaches the window: an XImage in shared memory when
 // the server allows it, else one sent with every put.
@@ -40,7 +42,7 @@ struct Presenter {
     bool compareRows = true;
     // The next pass sends every row: the window's contents may be gone.
     bool repaintAll = true;
-    // Screen::pageWrites and the visible page when every row was last sent
+    // pagesVersion() and the visible page when every row was last sent
     // or compared; while both stay the same, no row can differ.
     std::uint64_t wholeAtWrites = UINT64_MAX;
     const std::uint8_t* wholeAtPixels = nullptr;

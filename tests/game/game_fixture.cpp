@@ -87,7 +87,7 @@ void GameTest::start(double seed) {
     game_ = std::make_unique<game::Game>();
     game_->sleep = [](std::int32_t, std::int32_t) {};
     game::startGameWithSeed(*game_, seed);
-    ASSERT_NE(gfx::currentScreen(), nullptr);
+    ASSERT_NE(gfx::activeScreen(), nullptr);
 }
 
 bool GameTest::frameAt(std::int32_t x, std::int32_t y, bool leftDown) {
@@ -114,7 +114,7 @@ bool GameTest::labelStruck(int index) {
 }
 
 std::vector<std::uint32_t> GameTest::framePixels() {
-    const gfx::Screen* screen = gfx::currentScreen();
+    const gfx::Screen* screen = gfx::activeScreen();
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(screen->width * screen->height));
     std::memcpy(pixels.data(), screen->pages[0], pixels.size() * 4);
     return pixels;

@@ -366,7 +366,7 @@ TEST_F(BitmapTest, LoadingNeedsAFileAScreenAndMemory) {
     image.reset(gfx::createImage(16, 16, 0, 0, gfx::NoColorGiven));
     gfx::failNextAllocations(1);
     EXPECT_EQ(load(file, image.get()), LoadResult::NoMemory);
-    EXPECT_EQ(gfx::currentScreen()->lockCount, 0);
+    EXPECT_EQ(gfx::activeScreen()->lockCount, 0);
     gfx::failNextAllocations(0);
     gfx::closeScreen();
     EXPECT_EQ(load(file, image.get()), LoadResult::BadCall);

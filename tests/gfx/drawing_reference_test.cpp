@@ -177,7 +177,7 @@ Expected startShape(std::mt19937& random, bool routed) {
 }
 
 ::testing::AssertionResult matches(const Expected& e, bool routed) {
-    const Screen& screen = *currentScreen();
+    const Screen& screen = *activeScreen();
     const ClipRect& c = drawTarget().clipRect;
     auto failure = ::testing::AssertionFailure();
     failure << " in clip (" << c.x << "," << c.y << "," << c.width << "," << c.height << ")"

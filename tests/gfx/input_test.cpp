@@ -29,10 +29,10 @@ TEST_F(InputTest, KeysReadAsTextsInOrderUnderTheFrameLock) {
     // byte must not make it read as two bytes. A posted 0 reads as nothing.
     const KeyCode codes[] = {27, 0x48FF, 0x84, 255, 0xFFFF, 0, 'x'};
     for (KeyCode code : codes) postKey(code);
-    EXPECT_TRUE(currentScreen()->keys.keyPosted);
+    EXPECT_TRUE(activeScreen()->keys.keyPosted);
     for (const char* expected : {"\x1b", "\xffH", "\x84", "\xff", "\xff\xff", "", "x", ""}) {
         EXPECT_EQ(readKey(), expected);
-        EXPECT_FALSE(currentScreen()->keys.keyPosted);
+        EXPECT_FALSE(activeScreen()->keys.keyPosted);
     }
     EXPECT_EQ(gfxtest::countInLog("Rec:lock"), 8);
     EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), 8);
@@ -65,7 +65,7 @@ TEST_F(InputTest, FullQueuesDropTheOldest) {
     EXPECT_EQ(read, "fghijklmnopqrst");
 
     for (std::int32_t i = 0; i < 130; ++i) postEvent(EventMouseMove, i, 0, 0, 0);
-    const EventQueue& queue = currentScreen()->eventQueue;
+    const EventQueue& queue = activeScreen()->eventQueue;
     std::vector<std::int32_t> seen;
     for (std::int32_t at = queue.readIndex; at != queue.writeIndex; at = (at + 1) % 128) {
         seen.push_back(queue.events[static_cast<std::size_t>(at)].values[0]);

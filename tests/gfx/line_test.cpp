@@ -57,7 +57,7 @@ TEST_F(LineTest, EndsBeyondTheIntRangeAndNoScreenAtAll) {
     EXPECT_TRUE(screenMatches([](auto x, auto) { return x == 500; }, Ink, Paper));
     closeScreen();
     line(0, 0, 10, 10);
-    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_EQ(activeScreen(), nullptr);
 }
 
 TEST_F(LineTest, OneDriverLockPerShapeAndNoneForShapesOutside) {
@@ -117,7 +117,7 @@ TEST_F(LineTest, SixteenBitScreenGetsLowHalfOfColour) {
     ASSERT_EQ(openScreen(20, 10, 16, 0, 0, 0), 0);
     drawLine(nullptr, -5, 3, 25, 3, 0xABCD1234u, Line, 0xFFFF, 0);
     drawLine(nullptr, 2, -5, 2, 25, 0xABCD1234u, Line, 0xFFFF, 0);
-    const Screen& screen = *currentScreen();
+    const Screen& screen = *activeScreen();
     for (std::int32_t y = 0; y < 10; ++y) {
         for (std::int32_t x = 0; x < 20; ++x) {
             std::uint16_t pixel = 0;

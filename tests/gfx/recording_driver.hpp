@@ -50,7 +50,7 @@ struct RecordingDriver {
             call += "," + std::to_string(v);
         }
         record(call + ")");
-        sawOpeningScreen = gfx::activeScreen() != nullptr && gfx::currentScreen() == nullptr;
+        sawOpeningScreen = gfx::activeScreen() != nullptr;
         if (refusalsLeft == 0) return 0;
         --refusalsLeft;
         return 1;

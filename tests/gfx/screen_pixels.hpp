@@ -14,7 +14,7 @@
 namespace gfxtest {
 
 inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
-    const gfx::Screen& screen = *gfx::currentScreen();
+    const gfx::Screen& screen = *gfx::activeScreen();
     std::uint32_t value = 0;
     std::memcpy(&value, screen.pages[0] + std::ptrdiff_t{y} * screen.pitch + std::ptrdiff_t{x} * 4,
                 4);
@@ -23,7 +23,7 @@ inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
 
 // Writes the pages behind the drawing calls, so it tells the runtime first.
 inline void fillScreen(std::uint32_t color) {
-    gfx::flushDrawing();
+    gfx::notePagesWritten();
     gfx::Screen& screen = *gfx::activeScreen();
     for (std::int32_t i = 0; i < screen.width * screen.height; ++i) {
         std::memcpy(screen.pages[0] + std::ptrdiff_t{4} * i, &color, 4);
@@ -40,7 +40,7 @@ inline void clearDirtyRows() {
 inline ::testing::AssertionResult screenMatches(
     const std::function<bool(std::int32_t, std::int32_t)>& inShape, std::uint32_t ink,
     std::uint32_t paper) {
-    const gfx::Screen& screen = *gfx::currentScreen();
+    const gfx::Screen& screen = *gfx::activeScreen();
     int wrong = 0;
     std::string report;
     for (std::int32_t y = 0; y < screen.height; ++y) {
@@ -56,7 +56,7 @@ inline ::testing::AssertionResult screenMatches(
 }
 
 inline std::string dirtyRowRanges() {
-    const gfx::Screen& screen = *gfx::currentScreen();
+    const gfx::Screen& screen = *gfx::activeScreen();
     std::string ranges;
     for (std::size_t row = 0; row < screen.dirtyRows.size(); ++row) {
         if (screen.dirtyRows[row] == 0 || (row > 0 && screen.dirtyRows[row - 1] != 0)) continue;

@@ -35,7 +35,7 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlack) {
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::Ok);
     // The driver's init already sees the screen being opened.
     EXPECT_TRUE(Rec::sawOpeningScreen);
-    const Screen* screen = currentScreen();
+    const Screen* screen = activeScreen();
     ASSERT_NE(screen, nullptr);
     ASSERT_EQ(screen->pages.size(), 1u);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(screen->pages[0]) % 16, 0u);
@@ -63,7 +63,7 @@ TEST_F(ScreenTest, DepthsAreNormalised) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.requested);
         ASSERT_EQ(openScreen(20, 10, c.requested, 2, 0, 0), 0);
-        const Screen& screen = *currentScreen();
+        const Screen& screen = *activeScreen();
         EXPECT_EQ(screen.depth, c.depth);
         EXPECT_EQ(screen.bytesPerPixel, c.bytesPerPixel);
         EXPECT_EQ(screen.pitch, 20 * c.bytesPerPixel);
@@ -81,9 +81,9 @@ TEST_F(ScreenTest, DepthsAreNormalised) {
 
 TEST_F(ScreenTest, BadArgumentsChangeNothing) {
     EXPECT_EQ(openScreen(1000, 600, 12, 0, 0, 0), 1);
-    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_EQ(activeScreen(), nullptr);
     ASSERT_EQ(openScreen(100, 60, 32, 0, 0, 0), 0);
-    const Screen* before = currentScreen();
+    const Screen* before = activeScreen();
     driverLog().clear();
     // The last one's row overflows the 32-bit pitch.
     for (auto args : {std::array{100, 60, 33}, std::array{0, 60, 32}, std::array{100, 0, 32},
@@ -92,7 +92,7 @@ TEST_F(ScreenTest, BadArgumentsChangeNothing) {
         EXPECT_EQ(openScreen(args[0], args[1], args[2], 0, 0, 0), 1);
         EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     }
-    EXPECT_EQ(currentScreen(), before);
+    EXPECT_EQ(activeScreen(), before);
     EXPECT_TRUE(driverLog().empty());
 }
 
@@ -101,7 +101,7 @@ TEST_F(ScreenTest, FlagsReachDriverAndScreen) {
     EXPECT_EQ(driverLog().front(), "Rec:init(" + std::string(windowTitle()) + ",16,16,8,0,28)");
 
     ASSERT_EQ(openScreen(16, 16, 8, 0, AlphaPrimitives | OpenGLScreen | HighPriority, 75), 0);
-    const Screen& screen = *currentScreen();
+    const Screen& screen = *activeScreen();
     EXPECT_EQ(screen.depth, 16);  // an OpenGL screen has at least 16 bits
     EXPECT_EQ(screen.flags,
               ScreenAlphaBit | ScreenOpenGLBit | ScreenHighPriorityBit | ScreenFastRoutinesBit);
@@ -121,7 +121,7 @@ TEST_F(ScreenTest, TitleDefaultsToTheProgramIsCutAndReachesTheDriverOutsideTheLo
     lockScreen();
     lockScreen();
     setWindowTitle("Two");
-    EXPECT_EQ(currentScreen()->lockCount, 2);
+    EXPECT_EQ(activeScreen()->lockCount, 2);
     unlockScreen(1, 0);
     unlockScreen(1, 0);
     EXPECT_EQ(driverLog(),
@@ -164,7 +164,7 @@ TEST_F(ScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseRelea
     driverLog().clear();
     closeScreen();
     closeScreen();
-    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_EQ(activeScreen(), nullptr);
     EXPECT_EQ(driverLog(), (Log{"Rec:unlock", "Rec:exit"}));
 }
 
@@ -174,7 +174,7 @@ TEST_F(ScreenTest, UnnamedChoiceTriesEveryDriverTwicePerPass) {
     Alpha::refusalsLeft = 100;
     Beta::refusalsLeft = 2;
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 60), 0);
-    EXPECT_EQ(currentScreen()->driver, &Beta::driver());
+    EXPECT_EQ(activeScreen()->driver, &Beta::driver());
     EXPECT_EQ(
         driverLog(),
         (Log{"Alpha:init(T,10,10,32,60,0)", "Alpha:exit", "Alpha:init(T,10,10,32,0,0)",
@@ -193,7 +193,7 @@ TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
     driverLog().clear();
     EXPECT_EQ(openScreen(10, 10, 32, 0, 1, 0), 1);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
-    EXPECT_EQ(currentScreen(), nullptr);
+    EXPECT_EQ(activeScreen(), nullptr);
     EXPECT_EQ(activeScreen(), nullptr);
     // The old screen's exit, then the named driver and the whole list; every
     // refused init is undone.
@@ -220,29 +220,29 @@ TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
 TEST_F(ScreenTest, NullNameOrNoDriverFlagTakesNullDriver) {
     gfxtest::setVariable("LETTERMOOR_DRIVER", "NULL");
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    EXPECT_EQ(currentScreen()->driver, &nullDriver());
+    EXPECT_EQ(activeScreen()->driver, &nullDriver());
 
     gfxtest::clearVariable("LETTERMOOR_DRIVER");
     ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
-    EXPECT_EQ(currentScreen()->driver, &nullDriver());
+    EXPECT_EQ(activeScreen()->driver, &nullDriver());
     EXPECT_TRUE(driverLog().empty());
 }
 
 TEST_F(ScreenTest, ReopeningResetsDrawTarget) {
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    const std::int32_t firstId = currentScreen()->screenId;
+    const std::int32_t firstId = activeScreen()->screenId;
     DrawTarget& context = drawTarget();
     context.foreColor = 0x12345678u;
     context.penPosition = PenPosition{4.0f, 5.0f};
     context.clipRect = ClipRect{1, 1, 2, 2};
     ASSERT_EQ(openScreen(30, 20, 32, 0, 0, 0), 0);
-    EXPECT_EQ(currentScreen()->screenId, firstId + 1);
+    EXPECT_EQ(activeScreen()->screenId, firstId + 1);
     EXPECT_EQ(context.screenId, firstId + 1);
     EXPECT_EQ(context.foreColor, 0xFFFFFFFFu);
     EXPECT_EQ(context.penPosition.x, 0.0f);
     EXPECT_EQ(context.clipRect.width, 30);
     EXPECT_EQ(context.clipRect.height, 20);
-    EXPECT_EQ(context.rowTable[19], currentScreen()->pages[0] + std::ptrdiff_t{19} * 120);
+    EXPECT_EQ(context.rowTable[19], activeScreen()->pages[0] + std::ptrdiff_t{19} * 120);
 }
 
 TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
@@ -309,7 +309,7 @@ TEST_F(ScreenTest, ImageTargetKeepsScreenClipRectangle) {
     ASSERT_TRUE(selectTarget(context, nullptr));
     EXPECT_EQ(context.clipRect.x, 2);
     EXPECT_EQ(context.clipRect.height, 5);
-    EXPECT_EQ(context.rowTable[0], currentScreen()->visiblePixels);
+    EXPECT_EQ(context.rowTable[0], activeScreen()->visiblePixels);
     EXPECT_TRUE(drawsVisiblePage(context));
 
     image->type = 3;  // not an image header

@@ -47,8 +47,8 @@ class WindowDriverTest : public testing::TestWithParam<const char*> {
 // The window is found by its title in SetUp; a new one set under the lock
 // must still reach it.
 TEST_P(WindowDriverTest, TheNamedBackEndShowsAnExactClientAreaTakesTitlesAndCloses) {
-    ASSERT_NE(gfx::currentScreen(), nullptr);
-    EXPECT_STREQ(gfx::currentScreen()->driver->name, GetParam());
+    ASSERT_NE(gfx::activeScreen(), nullptr);
+    EXPECT_STREQ(gfx::activeScreen()->driver->name, GetParam());
     RECT client{};
     ASSERT_TRUE(GetClientRect(window_, &client));
     EXPECT_EQ(client.right - client.left, Width);

@@ -27,7 +27,7 @@ class XServerTest : public ::testing::Test {
     template <typename Predicate>
     bool pollUntil(Predicate predicate) {
         return waitFor([&] {
-            const gfx::Screen* screen = gfx::currentScreen();
+            const gfx::Screen* screen = gfx::activeScreen();
             if (screen != nullptr && screen->driver->pollEvents != nullptr)
                 screen->driver->pollEvents();
             return predicate();

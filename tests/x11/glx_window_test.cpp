@@ -22,21 +22,21 @@ using GlxWindow = XServerTest;
 TEST_F(GlxWindow, ContextIsCurrentUntilClosedAndDrawingShowsOnlyAfterFlip) {
     setenv("LETTERMOOR_DRIVER", "OpenGL", 1);
     openWindow(200, 100, gfx::OpenGLScreen);
-    ASSERT_STREQ(gfx::currentScreen()->driver->name, "OpenGL");
+    ASSERT_STREQ(gfx::activeScreen()->driver->name, "OpenGL");
     EXPECT_NE(glXGetCurrentContext(), nullptr);
     EXPECT_EQ(glXGetCurrentDrawable(), window_);
     gfx::lockScreen();  // nothing to guard, yet the frame cycle still works
     gfx::unlockScreen(-1, -1);
     glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    gfx::currentScreen()->driver->flip();
+    gfx::activeScreen()->driver->flip();
     EXPECT_TRUE(
         waitFor([&] { return nearColour(windowPixel(probe(), window_, 199, 99), 0xFF0000); }));
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glFinish();
     EXPECT_TRUE(nearColour(windowPixel(probe(), window_, 0, 0), 0xFF0000));
-    gfx::currentScreen()->driver->flip();
+    gfx::activeScreen()->driver->flip();
     EXPECT_TRUE(waitFor([&] { return nearColour(windowPixel(probe(), window_, 0, 0), 0x0000FF); }));
     gfx::closeScreen();
     EXPECT_EQ(glXGetCurrentContext(), nullptr);
@@ -60,8 +60,8 @@ TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
         if (c.driver != nullptr) setenv("LETTERMOOR_DRIVER", c.driver, 1);
         if (c.driver == nullptr) unsetenv("LETTERMOOR_DRIVER");
         ASSERT_EQ(gfx::openScreen(1000, 600, c.depth, 0, c.flags, 0), 0);
-        EXPECT_STREQ(gfx::currentScreen()->driver->name, c.served);
-        EXPECT_EQ(gfx::currentScreen()->depth, c.depth);
+        EXPECT_STREQ(gfx::activeScreen()->driver->name, c.served);
+        EXPECT_EQ(gfx::activeScreen()->depth, c.depth);
     }
     EXPECT_NE(glXGetCurrentContext(), nullptr);
 }

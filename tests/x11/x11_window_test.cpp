@@ -46,7 +46,7 @@ class WindowBackEnd : public XServerTest, public ::testing::WithParamInterface<s
         setenv("LETTERMOOR_DRIVER", GetParam().c_str(), 1);
         gfx::setWindowTitle("Lettermoor");
         open();
-        ASSERT_EQ(gfx::currentScreen()->driver->name, GetParam());
+        ASSERT_EQ(gfx::activeScreen()->driver->name, GetParam());
     }
 
     void open() { openWindow(1000, 600, GetParam() == "OpenGL" ? gfx::OpenGLScreen : 0); }
@@ -81,7 +81,7 @@ TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
 
     auto keyDown = [](std::size_t scan) {
         gfx::lockScreen();
-        const bool down = gfx::currentScreen()->keyState[scan] != 0;
+        const bool down = gfx::activeScreen()->keyState[scan] != 0;
         gfx::unlockScreen(1, 0);
         return down;
     };
@@ -117,7 +117,7 @@ TEST_P(WindowBackEnd, ClickShorterThanAFrameIsStillSeen) {
 TEST_P(WindowBackEnd, CloseScreenUnderTheLockDestroysTheWindow) {
     gfx::lockScreen();  // closing under the program's lock once hung
     gfx::closeScreen();
-    EXPECT_EQ(gfx::currentScreen(), nullptr);
+    EXPECT_EQ(gfx::activeScreen(), nullptr);
     EXPECT_TRUE(waitFor([&] { return findWindowByClass(probe(), "lettermoor") == None; }));
     open();
 }
@@ -144,7 +144,7 @@ TEST_F(X11Window, MarkedRowsOfAnUnwrittenPageAreNotComparedAgain) {
     const auto frame = [](bool poke, bool tell) {
         const std::uint64_t before = gfx::x11PresentationStats().passes;
         gfx::lockScreen();
-        if (tell) gfx::flushDrawing();
+        if (tell) gfx::notePagesWritten();
         if (poke) {
             gfx::Screen& screen = *gfx::activeScreen();
             const std::uint32_t blue = 0xFF0000FFu;
@@ -235,7 +235,7 @@ TEST(X11WithoutDisplay, OpenFailsCleanlyAndNamesTheDriverVariable) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 1);
     const std::string message = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(gfx::currentScreen(), nullptr);
+    EXPECT_EQ(gfx::activeScreen(), nullptr);
     EXPECT_NE(message.find("LETTERMOOR_DRIVER"), std::string::npos) << message;
     gfx::setDriverCandidates({});
 }

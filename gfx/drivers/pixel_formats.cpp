@@ -1,8 +1,8 @@
-#include "gfx/drivers/x11_pixels.hpp"
+#include "gfx/drivers/pixel_formats.hpp"
 
 #include <cstring>
 
-namespace gfx::x11 {
+namespace gfx::pixel_formats {
 namespace {
 
 // Source bytes of one pixel: blue, green, red, alpha.
@@ -70,14 +70,14 @@ void rgb555(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixel
     }
 }
 
-bool masksAre(const VisualLayout& layout, std::uint32_t red, std::uint32_t green,
+bool masksAre(const PixelLayout& layout, std::uint32_t red, std::uint32_t green,
               std::uint32_t blue) {
     return layout.redMask == red && layout.greenMask == green && layout.blueMask == blue;
 }
 
 }  // namespace
 
-RowConverter chooseRowConverter(const VisualLayout& layout) {
+RowConverter chooseRowConverter(const PixelLayout& layout) {
     const bool rgb = masksAre(layout, 0xFF0000, 0x00FF00, 0x0000FF);
     const bool bgr = masksAre(layout, 0x0000FF, 0x00FF00, 0xFF0000);
     switch (layout.bitsPerPixel) {
@@ -102,9 +102,9 @@ bool copiesUnchanged(RowConverter converter) {
     return converter == copy32;
 }
 
-std::int32_t bytesPerPixel(const VisualLayout& layout) {
+std::int32_t bytesPerPixel(const PixelLayout& layout) {
     if (chooseRowConverter(layout) == nullptr) return 0;
     return layout.bitsPerPixel / 8;
 }
 
-}  // namespace gfx::x11
+}  // namespace gfx::pixel_formats

@@ -3,20 +3,20 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/drivers/x11_pixels.hpp"
+#include "gfx/drivers/pixel_formats.hpp"
 
 namespace {
 
-using gfx::x11::VisualLayout;
+using gfx::pixel_formats::PixelLayout;
 
 // Two frame pixels, a warm orange with alpha and a dark blue, through every
 // layout; 16 bits keep the top bits of each channel, least significant byte
 // first. Layouts without a converter have no expected bytes.
-TEST(X11Pixels, EveryLayoutConvertsOrIsRefused) {
+TEST(PixelFormats, EveryLayoutConvertsOrIsRefused) {
     const std::uint32_t pixels[2] = {0x80FF8040u, 0xFF102030u};
     struct Case {
         const char* what;
-        VisualLayout layout;
+        PixelLayout layout;
         std::vector<std::uint8_t> expected;
     };
     const Case cases[] = {
@@ -33,9 +33,10 @@ TEST(X11Pixels, EveryLayoutConvertsOrIsRefused) {
         {"565 BGR", {16, 0x001F, 0x07E0, 0xF800}, {}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(gfx::x11::bytesPerPixel(c.layout) * 2, static_cast<int>(c.expected.size()))
+        EXPECT_EQ(gfx::pixel_formats::bytesPerPixel(c.layout) * 2,
+                  static_cast<int>(c.expected.size()))
             << c.what;
-        const auto converter = gfx::x11::chooseRowConverter(c.layout);
+        const auto converter = gfx::pixel_formats::chooseRowConverter(c.layout);
         ASSERT_EQ(converter == nullptr, c.expected.empty()) << c.what;
         if (converter == nullptr) continue;
         std::vector<std::uint8_t> out(c.expected.size());
