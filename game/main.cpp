@@ -7,6 +7,7 @@
 #include "game/window_icon.hpp"
 #include "gfx/display_loss.hpp"
 #include "gfx/input.hpp"
+#include "runtime/standard_streams.hpp"
 #include "runtime/version.hpp"
 
 namespace {
@@ -37,6 +38,7 @@ void routeSignalsToClose() {
 
 // The game takes no arguments; only --version answers, as installed programs do.
 int main(int argc, char** argv) {
+    runtime::guardStandardStreams("lettermoor", 1);
     if (argc == 2 && std::string_view(argv[1]) == "--version") {
         std::printf("lettermoor %.*s\n", static_cast<int>(runtime::Version.size()),
                     runtime::Version.data());

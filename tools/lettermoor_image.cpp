@@ -11,6 +11,7 @@
 #include "gfx/color.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
+#include "runtime/standard_streams.hpp"
 #include "runtime/version.hpp"
 
 namespace {
@@ -135,6 +136,7 @@ bool writePam(const std::string& path, const gfx::ImageBuffer* image) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    runtime::guardStandardStreams("lettermoor-image", 1);
     Options options;
     const int parsed = parseArguments(argc, argv, options);
     if (parsed == 1) return 0;
