@@ -21,15 +21,19 @@ bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
 bool PuzzlePlayer::clickWord(const WordPlace& place, int hint) const {
     Frame frame;
     if (!window_.capture(frame)) return false;
-    // A cell of a word found before shows no pending mark: wait a few frames.
-    const bool firstWasGreen = cellIsGreen(frame, place.first);
-    window_.click(cellCentre(place.first.column), cellCentre(place.first.row));
+    // A cell of a word found before shows no pending mark, so start from an end
+    // that does; only when both ends lie in found words, wait a few frames.
+    const bool lastFirst = cellIsGreen(frame, place.first) && !cellIsGreen(frame, place.last);
+    const Cell first = lastFirst ? place.last : place.first;
+    const Cell last = lastFirst ? place.first : place.last;
+    const bool firstWasGreen = cellIsGreen(frame, first);
+    window_.click(cellCentre(first.column), cellCentre(first.row));
     if (firstWasGreen) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } else if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, place.first); }, frame)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    } else if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, first); }, frame)) {
         return false;
     }
-    window_.click(cellCentre(place.last.column), cellCentre(place.last.row));
+    window_.click(cellCentre(last.column), cellCentre(last.row));
     // The strike is the proof: the win picture soon covers the tenth word's cells.
     return waitForFrame([&](const Frame& f) { return hintIsStruck(f, hint); }, frame);
 }

@@ -16,7 +16,7 @@ struct WordEntry {
 
 class PuzzlePlayer {
   public:
-    explicit PuzzlePlayer(const GameWindow& window, int waitMs = 2000)
+    explicit PuzzlePlayer(const GameWindow& window, int waitMs = 15000)
         : window_(window), waitMs_(waitMs) {}
 
     // Captures until predicate(frame) holds; false after the wait.

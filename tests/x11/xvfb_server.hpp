@@ -34,9 +34,10 @@ Window findTopLevel(Display* display, const std::function<bool(Window)>& matches
 // The top-level window whose WM_CLASS instance is resName, or None.
 Window findWindowByClass(Display* display, const char* resName);
 
-// Polls predicate every 5 ms for at most timeoutMs; true once it held.
+// Polls predicate every 5 ms for at most timeoutMs; true once it held. The
+// default is generous: only a failure waits that long.
 template <typename Predicate>
-bool waitFor(Predicate predicate, int timeoutMs = 3000);
+bool waitFor(Predicate predicate, int timeoutMs = 15000);
 
 }  // namespace lettermoor::testing
 
