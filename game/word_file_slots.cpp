@@ -1,6 +1,7 @@
 #include "game/word_file_slots.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <limits>
 
@@ -24,10 +25,21 @@ bool bitAt(const std::vector<std::uint64_t>& bits, std::size_t index) {
     return ((bits[index / 64] >> (index % 64)) & 1u) != 0;
 }
 
+std::atomic<std::uint64_t> nextSerial{1};
+
+// The line start found last on this thread, so that walking the lines in
+// order (counting usable words, checking a list) costs a step per line.
+struct LastStart {
+    std::uint64_t serial = 0;
+    std::size_t index = 0;
+    std::size_t start = 0;
+};
+thread_local LastStart lastStart;
+
 }  // namespace
 
 EntryLines::EntryLines(std::string bytes, std::size_t first)
-    : bytes_(std::move(bytes)), first_(std::min(first, bytes_.size())) {
+    : bytes_(std::move(bytes)), first_(std::min(first, bytes_.size())), serial_(nextSerial++) {
     const std::string_view region = std::string_view(bytes_).substr(first_);
     starts_.assign(region.size() / 64 + 1, 0);
     crLf_.assign(region.size() / 64 + 1, 0);
@@ -68,6 +80,20 @@ std::size_t EntryLines::lastLineEndLength() const {
 }
 
 std::size_t EntryLines::startOf(std::size_t index) const {
+    LastStart& last = lastStart;
+    if (last.serial == serial_ && last.index == index) return last.start;
+    if (last.serial == serial_ && last.index + 1 == index) {
+        std::size_t word = (last.start + 1) / 64;
+        std::uint64_t bits = starts_[word] & (~std::uint64_t{0} << ((last.start + 1) % 64));
+        while (bits == 0) bits = starts_[++word];
+        last = {serial_, index, word * 64 + static_cast<std::size_t>(std::countr_zero(bits))};
+        return last.start;
+    }
+    last = {serial_, index, sampledStartOf(index)};
+    return last.start;
+}
+
+std::size_t EntryLines::sampledStartOf(std::size_t index) const {
     const std::size_t block = index / kBlockLines;
     std::size_t skip = index % kBlockLines;
     if (spelledAt_[block] != kNotSpelled) {

@@ -40,10 +40,12 @@ class EntryLines {
 
   private:
     std::size_t startOf(std::size_t index) const;
+    std::size_t sampledStartOf(std::size_t index) const;
     std::size_t lastLineEndLength() const;
 
     std::string bytes_;
     std::size_t first_;
+    std::uint64_t serial_;  // tells this list's remembered positions from another's
     std::size_t count_ = 0;
     std::size_t lastEnd_ = 0;               // where the last line's text ends, from first_
     std::vector<std::uint64_t> starts_;     // bit i: a line starts at first_ + i
