@@ -244,7 +244,8 @@ TEST_F(X11Window, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     EXPECT_TRUE(mouseBecomes({1, -1, -1, -1, -1, -1})) << ::testing::PrintToString(m);
 }
 
-TEST(X11WithoutDisplay, OpenFailsCleanlyAndNamesTheDriverVariable) {
+// The runtime only reports the failure; the program says what it means.
+TEST(X11WithoutDisplay, OpenFailsCleanlyAndQuietly) {
     setenv("DISPLAY", ":4999", 1);
     unsetenv("LETTERMOOR_DRIVER");
     gfx::setDriverCandidates({&gfx::x11Driver()});
@@ -252,7 +253,7 @@ TEST(X11WithoutDisplay, OpenFailsCleanlyAndNamesTheDriverVariable) {
     EXPECT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 1);
     const std::string message = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(gfx::currentScreen(), nullptr);
-    EXPECT_NE(message.find("LETTERMOOR_DRIVER"), std::string::npos) << message;
+    EXPECT_EQ(message, "");
     gfx::setDriverCandidates({});
 }
 
