@@ -1,12 +1,18 @@
-// Loading a large word file and dealing from the default list.
+// Loading a large word file and dealing from the default list; the time and
+// peak memory of loading very large lists, each in a fresh process of its own.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "game/generator.hpp"
 #include "game/word_file.hpp"
@@ -42,7 +48,7 @@ void BM_LoadWordFile(benchmark::State& state) {
     std::string prefix;
     for (auto _ : state) {
         game::loadWordFile(path.string(), list, prefix);
-        benchmark::DoNotOptimize(list.words.data());
+        benchmark::DoNotOptimize(list.words.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(bytes.size()));
@@ -74,6 +80,99 @@ BENCHMARK(BM_GeneratePuzzleDefaultList)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
+// Peak resident memory of this process so far, in KiB.
+long peakKib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+// In the child: loads the file as the game does, deals once, and prints the
+// load seconds, the deal seconds and the peak memory.
+int measureLoad(const char* file) {
+    game::WordList list;
+    std::string prefix;
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
+    game::loadWordFile(file, list, prefix);
+    const std::clock_t cpuLoaded = std::clock();
+    const auto loaded = std::chrono::steady_clock::now();
+    runtime::seedRandom(1, 0);
+    game::Puzzle puzzle;
+    benchmark::DoNotOptimize(game::generatePuzzle(list, puzzle));
+    const auto dealt = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> load = loaded - start;
+    const std::chrono::duration<double> deal = dealt - loaded;
+    // The processor time too: on a shared machine the wall clock counts others' work.
+    std::printf("%f %f %ld %f\n", load.count(), deal.count(), peakKib(),
+                static_cast<double>(cpuLoaded - cpuStart) / CLOCKS_PER_SEC);
+    return 0;
+}
+
+// A list of about 200 MB: 4.5 million real entries of about 44 bytes.
+std::string bigList() {
+    std::string bytes = scramble("generated") + "\n" + scramble("Hinweis:") + "\n";
+    bytes.reserve(std::size_t{205} << 20);
+    for (std::int64_t i = 0; i < 4'500'000; ++i) {
+        const std::string word = "WORT" + std::to_string(i * 7919 % 1'000'003);
+        bytes += scramble(word + "; ein Hinweis zu " + word + std::string(6 + i % 9, '!')) + "\n";
+    }
+    return bytes;
+}
+
+// Writes the bytes to a file, measures a fresh process loading it, removes it.
+void loadInChild(benchmark::State& state, const std::string& bytes) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("lettermoor-bench-big-" + std::to_string(::getpid()) + ".txt");
+    std::ofstream(path, std::ios::binary) << bytes;
+    const double fileMb = static_cast<double>(bytes.size()) / (1 << 20);
+    double load = 0;
+    double deal = 0;
+    long peak = 0;
+    double loadCpu = 0;
+    for (auto _ : state) {
+        const std::string command =
+            "/proc/" + std::to_string(::getpid()) + "/exe --measure-load " + path.string();
+        std::FILE* child = ::popen(command.c_str(), "r");
+        if (child == nullptr ||
+            std::fscanf(child, "%lf %lf %ld %lf", &load, &deal, &peak, &loadCpu) != 4) {
+            state.SkipWithError("the measuring child failed");
+        }
+        if (child != nullptr) ::pclose(child);
+        state.SetIterationTime(load);
+    }
+    std::filesystem::remove(path);
+    state.counters["file_mb"] = fileMb;
+    state.counters["load_s"] = load;
+    state.counters["load_cpu_s"] = loadCpu;
+    state.counters["deal_s"] = deal;
+    state.counters["peak_mb"] = static_cast<double>(peak) / 1024;
+    state.counters["goal_mb"] = 2 * fileMb + 16;
+}
+
+void BM_LoadBigList(benchmark::State& state) {
+    loadInChild(state, bigList());
+}
+BENCHMARK(BM_LoadBigList)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_LoadTenMegabytesOfLineFeeds(benchmark::State& state) {
+    loadInChild(state, std::string(std::size_t{10} << 20, '\n'));
+}
+BENCHMARK(BM_LoadTenMegabytesOfLineFeeds)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--measure-load") == 0) return measureLoad(argv[2]);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -38,10 +38,12 @@ struct Game {
     SleepFunction sleep = nullptr;  // nullptr: the runtime's plain sleep
 };
 
-// Start-up with the random generator seeded from the clock.
-void startGame(Game& game);
+// Start-up with the random generator seeded from the clock. False when no
+// screen opened (no display back end accepted it) or a stop was requested
+// while the word file loaded: then there are no frames to run.
+bool startGame(Game& game);
 // Start-up with a chosen seed, so a deal can be repeated.
-void startGameWithSeed(Game& game, double seed);
+bool startGameWithSeed(Game& game, double seed);
 
 // Deals a new puzzle; the first time the word list cannot supply one, says so
 // once on stderr. The hint labels are not touched.

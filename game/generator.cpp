@@ -18,7 +18,7 @@ std::int32_t drawBelow(std::int32_t bound) {
     return static_cast<std::int32_t>(std::floor(bound * runtime::randomUnit(1.0f)));
 }
 
-bool isDrawable(const std::string& word) {
+bool isDrawable(std::string_view word) {
     return !word.empty() && word.size() <= static_cast<std::size_t>(MaxWordLength);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "game/word_file_slots.hpp"
+
 namespace game {
 
 inline constexpr int GridSize = 20;
@@ -14,9 +16,10 @@ inline constexpr int PuzzleWordCount = 10;
 inline constexpr int MaxWordLength = 20;
 
 // Both lists always have the same highest slot; entry k of the file is slot 2k.
+// A loaded list shares the file's bytes between its words and hints.
 struct WordList {
-    std::vector<std::string> words{std::string()};
-    std::vector<std::string> hints{std::string()};
+    SlotTexts words;
+    SlotTexts hints;
 };
 
 // (row, column) in PuzzleWord::first and last; Selection stores (column, row).

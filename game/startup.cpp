@@ -6,6 +6,7 @@
 #include "gfx/screen.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/random.hpp"
+#include "runtime/stop_request.hpp"
 
 namespace game {
 
@@ -22,11 +23,18 @@ void dealPuzzle(Game& game) {
     std::fputs(line.c_str(), stderr);
 }
 
-void startGameWithSeed(Game& game, double seed) {
+bool startGameWithSeed(Game& game, double seed) {
     widgets::clearPanel(game.panel);
     runtime::seedRandom(seed, 0);
-    static_cast<void>(loadWordFile(WordFileName, game.words, game.labelPrefix));
-    static_cast<void>(gfx::openScreen(ScreenWidth, ScreenHeight, 32, 0, 0, 0));
+    std::string why;
+    if (loadWordFile(WordFileName, game.words, game.labelPrefix, &why) ==
+        WordFileOpen::Unreadable) {
+        // That is the reason no puzzle can be dealt; a word count would mislead.
+        std::fputs(("lettermoor: " + why + "\n").c_str(), stderr);
+        game.refusalReported = true;
+    }
+    if (runtime::stopRequested()) return false;
+    if (gfx::openScreen(ScreenWidth, ScreenHeight, 32, 0, 0, 0) != 0) return false;
     gfx::setWindowTitle(WindowTitle);
     dealPuzzle(game);
     for (std::int32_t i = 0; i < PuzzleWordCount; ++i) {
@@ -36,10 +44,11 @@ void startGameWithSeed(Game& game, double seed) {
     widgets::addButton(game.panel, 750, 550, 100, 10, NewPuzzleCaption);
     prepareWinPicture(game.winPicture);
     game.buttonHit = 0;
+    return true;
 }
 
-void startGame(Game& game) {
-    startGameWithSeed(game, runtime::clockSeconds());
+bool startGame(Game& game) {
+    return startGameWithSeed(game, runtime::clockSeconds());
 }
 
 void endGame(Game& game) {

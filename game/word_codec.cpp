@@ -176,7 +176,7 @@ CheckReport checkWordText(std::string_view scrambled) {
     for (std::int32_t i = 0; i < kHeaderLines; ++i) reader.next();
     for (std::int32_t k = 1; k <= entries; ++k) {
         const std::int32_t lineNumber = k + kHeaderLines;
-        const std::string& word = list.words[2 * static_cast<std::size_t>(k)];
+        const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
         const std::string at = "line " + std::to_string(lineNumber) + ": ";
         std::string raw(reader.next());
         const bool hasSeparator = unscrambleLine(raw).find(';') != std::string::npos;

@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <memory>
 
 #include "game/line_reader.hpp"
+#include "runtime/stop_request.hpp"
 
 namespace game {
 namespace {
@@ -27,7 +30,8 @@ class FileDescriptor {
     int fd_;
 };
 
-// Windows opens files as text unless asked otherwise and knows no close-on-exec.
+// Windows opens files as text unless asked otherwise and knows no close-on-exec
+// and no non-blocking open.
 #if defined(O_BINARY)
 constexpr int kBinary = O_BINARY;
 #else
@@ -38,75 +42,102 @@ constexpr int kCloseOnExec = O_CLOEXEC;
 #else
 constexpr int kCloseOnExec = 0;
 #endif
+#if defined(O_NONBLOCK)
+constexpr int kNoWait = O_NONBLOCK;
+#else
+constexpr int kNoWait = 0;
+#endif
 
 constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
-// Reads everything the descriptor delivers; a read error ends the data
-// there, as if the file ended.
-std::string readAll(int fd) {
-    std::string data;
+// The whole regular file, or the reason it could not be read.
+bool readAll(int fd, std::string& data, std::string& why) {
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        data.reserve(static_cast<std::size_t>(info.st_size) + 1);
+    if (::fstat(fd, &info) != 0) {
+        why = std::strerror(errno);
+        return false;
     }
+    // A pipe, device or folder could block or never end.
+    if (!S_ISREG(info.st_mode)) {
+        why = "not a regular file";
+        return false;
+    }
+    data.resize(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)));
     std::size_t used = 0;
+    char beyond[4096];  // finds the end, or the bytes of a file that grew meanwhile
     for (;;) {
-        if (data.size() - used < kReadChunk) data.resize(used + std::max(kReadChunk, used / 2));
-        const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
+        if (runtime::stopRequested()) {
+            why = "reading stopped";
+            return false;
+        }
+        const bool inside = used < data.size();
+        char* into = inside ? data.data() + used : beyond;
+        const std::size_t want = inside ? std::min(kReadChunk, data.size() - used) : sizeof beyond;
+        const ssize_t got = ::read(fd, into, want);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
+        if (got < 0) {
+            why = std::strerror(errno);
+            return false;
+        }
+        if (got == 0) break;
+        if (!inside) data.append(beyond, static_cast<std::size_t>(got));
         used += static_cast<std::size_t>(got);
     }
     data.resize(used);
-    return data;
-}
-
-void unscrambleInPlace(std::string& text) {
-    for (char& c : text) c = static_cast<char>(unscrambleByte(static_cast<std::uint8_t>(c)));
+    return true;
 }
 
 }  // namespace
 
 std::string unscrambleLine(std::string& line) {
-    unscrambleInPlace(line);
+    for (char& c : line) c = static_cast<char>(unscrambleByte(static_cast<std::uint8_t>(c)));
     return line;
 }
 
-void loadWordText(std::string_view bytes, WordList& list, std::string& labelPrefix) {
-    list.words.assign(1, std::string());
-    list.hints.assign(1, std::string());
+void loadWordBytes(std::string bytes, WordList& list, std::string& labelPrefix) {
     LineReader reader(bytes);
     reader.next();  // line 1 carries nothing
-    labelPrefix.assign(reader.next());
-    unscrambleInPlace(labelPrefix);
-
-    std::string line;
-    do {
-        line.assign(reader.next());
-        unscrambleInPlace(line);
-        list.words.emplace_back();
-        list.hints.emplace_back();
-        const std::size_t separator = line.find(';');
-        const std::size_t hintStart = separator == std::string::npos ? 1 : separator + 2;
-        list.words.emplace_back(line.substr(0, separator));
-        list.hints.emplace_back(hintStart < line.size() ? line.substr(hintStart) : std::string());
-    } while (!reader.atEnd());
+    const std::string_view prefixLine = reader.next();
+    labelPrefix.assign(prefixLine);
+    unscrambleLine(labelPrefix);
+    const std::size_t firstEntry =
+        reader.atEnd() ? bytes.size()
+                       : static_cast<std::size_t>(prefixLine.data() - bytes.data()) +
+                             prefixLine.size() + reader.lineEnd().size();
+    auto lines = std::make_shared<const EntryLines>(std::move(bytes), firstEntry);
+    list.words = SlotTexts(lines, SlotPart::Word);
+    list.hints = SlotTexts(std::move(lines), SlotPart::Hint);
 }
 
-WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix) {
-    FileDescriptor file(::open(fileName.c_str(), O_RDONLY | kBinary | kCloseOnExec));
+void loadWordText(std::string_view bytes, WordList& list, std::string& labelPrefix) {
+    loadWordBytes(std::string(bytes), list, labelPrefix);
+}
+
+WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix,
+                          std::string* why) {
+    std::string reason;
+    std::string bytes;
     WordFileOpen how = WordFileOpen::Read;
-    if (!file.valid()) {
-        how = WordFileOpen::Unreadable;
-        if (errno == ENOENT) {
-            // O_EXCL: a file that appeared meanwhile is left as it is.
-            const FileDescriptor created(::open(
-                fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary | kCloseOnExec, 0666));
-            if (created.valid()) how = WordFileOpen::CreatedEmpty;
+    const FileDescriptor file(
+        ::open(fileName.c_str(), O_RDONLY | kNoWait | kBinary | kCloseOnExec));
+    if (file.valid()) {
+        if (!readAll(file.get(), bytes, reason)) {
+            how = WordFileOpen::Unreadable;
+            bytes.clear();
+            reason = "cannot read " + fileName + ": " + reason;
         }
+    } else if (errno == ENOENT) {
+        // O_EXCL: a file that appeared meanwhile is left as it is.
+        const FileDescriptor created(
+            ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary | kCloseOnExec, 0666));
+        how = created.valid() ? WordFileOpen::CreatedEmpty : WordFileOpen::Unreadable;
+        if (!created.valid()) reason = "cannot create " + fileName + ": " + std::strerror(errno);
+    } else {
+        how = WordFileOpen::Unreadable;
+        reason = "cannot read " + fileName + ": " + std::strerror(errno);
     }
-    const std::string bytes = file.valid() ? readAll(file.get()) : std::string();
-    loadWordText(bytes, list, labelPrefix);
+    loadWordBytes(std::move(bytes), list, labelPrefix);
+    if (why != nullptr) *why = reason;
     return how;
 }
 

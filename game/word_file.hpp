@@ -29,10 +29,15 @@ std::string unscrambleLine(std::string& line);
 enum class WordFileOpen : std::int32_t { Read = 0, CreatedEmpty = 1, Unreadable = 2 };
 
 // Fills the lists and the prefix from the named file. A missing file is
-// created empty; an existing file is only ever read.
-WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix);
+// created empty; an existing file is only ever read, and only when it is a
+// regular file. Unreadable leaves an empty list and, in `why`, one line's
+// worth naming the file and the reason. A stop request ends the reading early.
+WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix,
+                          std::string* why = nullptr);
 
 // The same, from the bytes of a word file already in memory.
 void loadWordText(std::string_view bytes, WordList& list, std::string& labelPrefix);
+// The same, keeping the bytes themselves as the list's storage.
+void loadWordBytes(std::string bytes, WordList& list, std::string& labelPrefix);
 
 }  // namespace game

@@ -1,11 +1,13 @@
 #include "gfx/driver_choice.hpp"
 
 #include <strings.h>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "gfx/drivers/platform_drivers.hpp"
+#if !defined(_WIN32)
+#include "gfx/console_keys.hpp"
+#endif
 #include "gfx/screen.hpp"
 
 namespace gfx {
@@ -74,7 +76,14 @@ std::vector<const DisplayDriver*> driverCandidates() {
 
 const DisplayDriver* chooseDriver(const DriverRequest& request) {
     const char* name = requestedName();
-    if (request.flags == NoDriver || sameName(name, "null")) return &nullDriver();
+    if (request.flags == NoDriver || sameName(name, "null")) {
+#if !defined(_WIN32)
+        // A player who asked for no window still ends the program with Esc
+        // typed in the terminal; programs that chose it themselves read no keys.
+        if (presetName.empty() && sameName(name, "null")) installConsoleKeys();
+#endif
+        return &nullDriver();
+    }
 
     const std::vector<const DisplayDriver*> candidates = driverCandidates();
     const std::int32_t toggled = request.flags ^ FullScreen;
@@ -86,14 +95,7 @@ const DisplayDriver* chooseDriver(const DriverRequest& request) {
         }
         if (const DisplayDriver* any = attemptAll(candidates, request, flags)) return any;
     }
-
-    // Without a name nobody asked for a particular back end, so say how to run
-    // without a window rather than fail silently.
-    if (name == nullptr) {
-        std::fprintf(stderr, "%s; set LETTERMOOR_DRIVER=null to run without a window\n",
-                     candidates.empty() ? "gfx: this build has no display back end"
-                                        : "gfx: no display back end accepted the screen");
-    }
+    // The program says what that means to its user; openScreen reports BadCall.
     return nullptr;
 }
 

@@ -4,9 +4,34 @@
 #include <cstring>
 #include <limits>
 
-namespace gfx {
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
-FileReader::FileReader(const char* path) : file_(std::fopen(path, "rb")) {
+namespace gfx {
+namespace {
+
+// Only a regular file is read: opening a pipe would wait for a writer, and a
+// device or folder never ends or is no picture.
+std::FILE* openRegularFile(const char* path) {
+#if defined(_WIN32)
+    return std::fopen(path, "rb");
+#else
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+#endif
+}
+
+}  // namespace
+
+FileReader::FileReader(const char* path) : file_(openRegularFile(path)) {
     if (!file_) return;
     if (std::fseek(file_.get(), 0, SEEK_END) == 0) {
         const long end = std::ftell(file_.get());

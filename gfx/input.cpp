@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_lock.hpp"
 
@@ -35,6 +36,10 @@ std::string readKey() {
     }
     ring.keyPosted = false;
     detail::unlockAfterDrawing();
+    // A screen without a window has no keys of its own.
+    if (code == 0 && consoleKeyReader != nullptr && screen->driver == &nullDriver()) {
+        return consoleKeyReader();
+    }
     return keyText(code);
 }
 

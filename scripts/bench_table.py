@@ -106,6 +106,20 @@ def main():
     row("generatePuzzle, default list (median)", deal, "us", "goal",
         20.0, "<= 1")
 
+    for name, label in (("BM_LoadBigList/iterations:1/manual_time", "200 MB list"),
+                        ("BM_LoadTenMegabytesOfLineFeeds/iterations:1/manual_time",
+                         "10 MB of line feeds")):
+        size = bench(words, name, "file_mb")
+        row(f"{label}: load (own process)", bench(words, name, "load_s"), "s", "goal", 2.0,
+            "<= 1")
+        row("  the same in processor time", bench(words, name, "load_cpu_s"), "s", "goal", 2.0,
+            "<= 1")
+        row(f"  its peak memory (VmHWM)", bench(words, name, "peak_mb"), "MB",
+            "2 x file + 16 MB" if label == "200 MB list" else "goal",
+            bench(words, name, "goal_mb") if label == "200 MB list" else 40.0, "<= 1")
+        rows.append((f"  its first deal", f"{bench(words, name, 'deal_s') * 1000:.1f} ms"
+                     if size is not None else "n/a", "", "", "", ""))
+
     headers = ("figure", "value", "floor / peer / goal", "its value", "ratio", "target")
     widths = [max(len(str(r[i])) for r in rows + [headers]) for i in range(len(headers))]
     line = "  ".join(h.ljust(w) for h, w in zip(headers, widths))

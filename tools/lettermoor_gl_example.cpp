@@ -15,6 +15,7 @@
 
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
+#include "runtime/standard_streams.hpp"
 
 namespace {
 
@@ -185,6 +186,7 @@ bool endRequested() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    runtime::guardStandardStreams("lettermoor-gl-example", 1);
     Options options;
     if (const int parsed = parseArguments(argc, argv, options); parsed != 0) {
         if (parsed == 2) std::fputs(Usage, stderr);

@@ -12,6 +12,7 @@
 #include "gfx/color.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
+#include "runtime/standard_streams.hpp"
 #include "runtime/version.hpp"
 
 namespace {
@@ -166,6 +167,7 @@ void reportWhyNotOpened(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    runtime::guardStandardStreams("lettermoor-image", 1);
     Options options;
     const int parsed = parseArguments(argc, argv, options);
     if (parsed == 1) return 0;

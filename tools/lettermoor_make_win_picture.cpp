@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gfx/font.hpp"
+#include "runtime/standard_streams.hpp"
 #include "runtime/version.hpp"
 
 namespace {
@@ -168,6 +169,7 @@ std::vector<std::uint8_t> encodeBmp(const Canvas& canvas) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    runtime::guardStandardStreams("lettermoor-make-win-picture", 1);
     const std::string argument = argc == 2 ? argv[1] : "";
     if (argument == "--help") {
         std::fputs(Usage, stdout);

@@ -19,6 +19,7 @@
 #include "game/word_file.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/random.hpp"
+#include "runtime/standard_streams.hpp"
 #include "runtime/version.hpp"
 
 #if defined(_WIN32)
@@ -253,6 +254,7 @@ bool parseFileOptions(int argc, char** argv, bool allowExact, std::string& file,
 }  // namespace
 
 int main(int argc, char** argv) {
+    runtime::guardStandardStreams("lettermoor-words", kExitError);
 #if defined(_WIN32)
     // Word files are bytes: no line-end translation, and 0x1A is no end of file.
     _setmode(_fileno(stdin), _O_BINARY);

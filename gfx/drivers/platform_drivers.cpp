@@ -3,8 +3,6 @@
 #if defined(_WIN32)
 #include "gfx/drivers/wgl_driver.hpp"
 #include "gfx/drivers/win32_driver.hpp"
-#else
-#include "gfx/console_keys.hpp"
 #endif
 
 #if defined(LETTERMOOR_HAVE_X11)
@@ -20,8 +18,6 @@ std::vector<const DisplayDriver*> platformDrivers() {
 #if defined(_WIN32)
     return {&directXDriver(), &gdiDriver(), &wglDriver()};
 #else
-    // Whenever no screen is open, keys come from the terminal.
-    installConsoleKeys();
     std::vector<const DisplayDriver*> drivers;
 #if defined(LETTERMOOR_HAVE_X11)
     drivers.push_back(&x11Driver());

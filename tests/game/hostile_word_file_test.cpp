@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <string>
@@ -10,11 +13,32 @@ namespace {
 
 enum class Outcome { Deals, Refuses, Either };
 
+using Folder = std::filesystem::path;
+
+void writeWordFile(const Folder& folder, const std::string& bytes) {
+    std::ofstream(folder / "woerter.txt", std::ios::binary) << bytes;
+}
+// Things that are no regular file, where the game looks for its files.
+void wordFileIsAPipe(const Folder& folder, const std::string&) {
+    mkfifo((folder / "woerter.txt").c_str(), 0600);
+}
+void wordFileIsEndless(const Folder& folder, const std::string&) {
+    std::filesystem::create_symlink("/dev/zero", folder / "woerter.txt");
+}
+void wordFileIsALoop(const Folder& folder, const std::string&) {
+    std::filesystem::create_symlink("woerter.txt", folder / "woerter.txt");
+}
+void winPictureIsAPipe(const Folder& folder, const std::string& bytes) {
+    writeWordFile(folder, bytes);
+    mkfifo((folder / "win.bmp").c_str(), 0600);
+}
+
 struct HostileFile {
     const char* name;
     std::string bytes;
     Outcome outcome;
     const char* refusal = "woerter.txt";  // what the one line of a refusal says
+    void (*place)(const Folder&, const std::string&) = writeWordFile;
 };
 
 // gtest would otherwise print the record's bytes.
@@ -41,7 +65,7 @@ class HostileWordFile : public testing_support::GameTest,
 
 TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
     const HostileFile& file = GetParam();
-    std::ofstream(folder() / "woerter.txt", std::ios::binary) << file.bytes;
+    file.place(folder(), file.bytes);
     testing::internal::CaptureStderr();
     start();
     EXPECT_TRUE(frameReleased());
@@ -81,6 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"EINS", "a"}, {"ZWEI", "b"}, {"DREI", "c"}, {"VIER", "d"}}),
                     Outcome::Refuses, "woerter.txt has 3 usable words"},
         HostileFile{"OnlyLineFeeds", std::string(100000, '\n'), Outcome::Refuses},
+        HostileFile{"Pipe", "", Outcome::Refuses, "cannot read woerter.txt: not a regular file",
+                    wordFileIsAPipe},
+        HostileFile{"LinkToDevZero", "", Outcome::Refuses,
+                    "cannot read woerter.txt: not a regular file", wordFileIsEndless},
+        // Root reads past permission bits; a link loop still fails the open.
+        HostileFile{"CannotOpen", "", Outcome::Refuses,
+                    "cannot read woerter.txt: Too many levels of symbolic links", wordFileIsALoop},
+        HostileFile{"WinPictureIsAPipe", elevenEntries("hint"), Outcome::Deals, "",
+                    winPictureIsAPipe},
         HostileFile{
             "NoUsableWord",
             wordtest::scrambledFile({"c", "p", ";-no word", "", std::string(26, 'A') + ";-too long",

@@ -19,7 +19,7 @@ using namespace gfx;
 std::mutex frameLock;
 std::thread presenter;
 std::atomic<bool> running{false};
-int framesSeen = 0;
+std::atomic<int> framesSeen{0};
 int mixedFrames = 0;
 
 void presentPass(Screen& screen) {
@@ -83,7 +83,11 @@ TEST(PresentingThread, SeesOnlyWholeFrames) {
         unlockScreen(-1, -1);
         if (frame % 8 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // On a busy machine the thread may not have run yet.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (framesSeen == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     closeScreen();
     setDriverCandidates({});
     EXPECT_FALSE(running);

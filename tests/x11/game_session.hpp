@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/keysym.h>
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "gfx/input.hpp"
 #include "gfx/screen.hpp"
 #include "tests/x11/puzzle_player.hpp"
 
@@ -34,6 +37,18 @@ class XServerTest : public ::testing::Test {
         });
     }
     std::vector<std::string> readKeys(std::size_t count);
+    // Types a space and reads keys up to it: the window handles its events in
+    // order, so everything sent before has been handled then. Keys typed
+    // before are dropped.
+    bool eventsHandled() {
+        tapKey(probe(), XK_space);
+        return pollUntil([] {
+            for (std::string key = gfx::readKey(); !key.empty(); key = gfx::readKey()) {
+                if (key == " ") return true;
+            }
+            return false;
+        });
+    }
 
     std::unique_ptr<XvfbServer> server_;
     std::unique_ptr<Display, int (*)(Display*)> probe_{nullptr, XCloseDisplay};

@@ -4,6 +4,7 @@
 
 #include <X11/keysym.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -77,6 +78,83 @@ TEST_F(GameShutdown, LosingTheXServerEndsWithOneLineAndStatusOne) {
     const std::string errors = game().standardError();
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find("X server"), std::string::npos) << errors;
+}
+
+// Starts that used to wedge the game: a folder with a pipe where a file should
+// be, standard error closed, no display. Each ends as asked, or by itself.
+TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
+    struct Case {
+        const char* name;
+        const char* fifo;   // made in place of this file
+        std::string words;  // plain text, or empty for the test list
+        std::vector<std::string> extraEnvironment;
+        bool closeStandardError;
+        int ending;  // a signal, or 0 for Esc in the window, or -1: it ends by itself
+        int status;
+        std::vector<std::string> says;
+    };
+    const Case cases[] = {
+        {"word file is a pipe",
+         "woerter.txt",
+         "",
+         {},
+         false,
+         SIGHUP,
+         0,
+         {"cannot read woerter.txt: not a regular file"}},
+        {"win picture is a pipe", "win.bmp", "", {}, false, 0, 0, {}},
+        {"stderr closed, no usable word", nullptr, "c\np\n;-none\n", {}, true, 0, 0, {}},
+        {"no X server",
+         nullptr,
+         "",
+         {"DISPLAY=:999"},
+         false,
+         -1,
+         1,
+         {"DISPLAY=:999", "LETTERMOOR_DRIVER"}},
+        {"no X server, X11 named",
+         nullptr,
+         "",
+         {"DISPLAY=:999", "LETTERMOOR_DRIVER=X11"},
+         false,
+         -1,
+         1,
+         {"LETTERMOOR_DRIVER=X11"}},
+    };
+    std::string goodList = "t\nHinweis:\n";
+    for (const WordEntry& entry : testWords()) goodList += entry.word + "; h\n";
+    goodList += "LETZTES; h\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunFolder folder;
+        ASSERT_TRUE(folder.writeWords(c.words.empty() ? goodList : c.words));
+        if (c.fifo != nullptr) {
+            std::remove((folder.path() + "/" + c.fifo).c_str());
+            ASSERT_EQ(mkfifo((folder.path() + "/" + c.fifo).c_str(), 0600), 0);
+        }
+        std::vector<std::string> environment = c.extraEnvironment;
+        environment.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
+        ChildProcess game(c.closeStandardError ? "/bin/sh" : gameBinary(),
+                          c.closeStandardError
+                              ? std::vector<std::string>{"-c", "exec \"$0\" 2>&-", gameBinary()}
+                              : std::vector<std::string>{},
+                          environment, folder.path());
+        if (c.ending >= 0) {
+            Window shown = None;
+            ASSERT_TRUE(waitFor(
+                [&] { return (shown = findWindowByName(probe(), "Lettermoor")) != None; }, 20000))
+                << game.standardError();
+            const GameWindow window(probe(), shown);
+            if (c.ending > 0) game.sendSignal(c.ending);
+            if (c.ending == 0 && !waitForFocus(probe(), shown)) window.focus();
+            if (c.ending == 0) window.tapKey(XK_Escape);
+        }
+        EXPECT_TRUE(exitedWith(game.waitForExit(HangMs * 4), c.status)) << game.standardError();
+        const std::string errors = game.standardError();
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), c.says.empty() ? 0 : 1) << errors;
+        for (const std::string& text : c.says)
+            EXPECT_NE(errors.find(text), std::string::npos) << errors;
+    }
 }
 
 }  // namespace

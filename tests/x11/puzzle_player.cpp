@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <thread>
+#include <utility>
 
 #include "game/word_file.hpp"
 #include "gfx/font.hpp"
@@ -121,16 +122,18 @@ bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
 }
 
 bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
-    const Cell from = lastEndFirst ? place.last : place.first;
-    const Cell to = lastEndFirst ? place.first : place.last;
     Frame frame;
     if (!window_.capture(frame)) return false;
+    Cell from = lastEndFirst ? place.last : place.first;
+    Cell to = lastEndFirst ? place.first : place.last;
+    // A cell of a word found before shows no pending mark, so start from an end
+    // that does; only when both ends lie in found words, wait a few frames.
+    if (cellIsGreen(frame, from) && !cellIsGreen(frame, to)) std::swap(from, to);
     const int struck = struckHints(frame);
-    // A cell of a word found before shows no pending mark: wait a few frames.
     const bool fromWasGreen = cellIsGreen(frame, from);
     window_.click(cellCentre(from.column), cellCentre(from.row));
     if (fromWasGreen) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
     } else if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, from); }, frame)) {
         return false;
     }

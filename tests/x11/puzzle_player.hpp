@@ -49,7 +49,7 @@ int struckHints(const Frame& frame);
 
 class PuzzlePlayer {
   public:
-    explicit PuzzlePlayer(const GameWindow& window, int waitMs = 2000)
+    explicit PuzzlePlayer(const GameWindow& window, int waitMs = 15000)
         : window_(window), waitMs_(waitMs) {}
 
     // Captures until predicate(frame) holds; false after the wait.

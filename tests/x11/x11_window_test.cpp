@@ -66,11 +66,14 @@ INSTANTIATE_TEST_SUITE_P(Each, WindowBackEnd, ::testing::ValuesIn(backEnds()),
 TEST_P(WindowBackEnd, WindowIsFixedCentredAndTitledInLatin1) {
     // Centred on the 1280x1024 screen.
     const std::string facts = "1000x600 at 140,212, fixed, class Lettermoor, closable, titled ";
-    EXPECT_EQ(windowFacts(probe(), window_), facts + "Lettermoor");
+    std::string seen;
+    // The window thread applies a title in its own time.
+    const auto factsBecome = [&](const std::string& wanted) {
+        return waitFor([&] { return (seen = windowFacts(probe(), window_)) == wanted; });
+    };
+    EXPECT_TRUE(factsBecome(facts + "Lettermoor")) << seen;
     gfx::setWindowTitle("Neues R\x84tsel");
-    // The window thread applies a title within a bounded wait of its own.
-    EXPECT_TRUE(waitFor([&] { return windowFacts(probe(), window_) == facts + "Neues R\xe4tsel"; }))
-        << windowFacts(probe(), window_);
+    EXPECT_TRUE(factsBecome(facts + "Neues R\xe4tsel")) << seen;
 }
 
 TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
@@ -94,7 +97,7 @@ TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
     // Up and keypad 8 give the same scan code: it stays down while either is.
     setKey(probe(), keypadUp, true);
     setKey(probe(), up, false);
-    sleepMs(100);
+    EXPECT_TRUE(eventsHandled());
     EXPECT_TRUE(pollUntil([&] { return keyDown(0x48); })) << "keypad 8 is still down";
     setKey(probe(), keypadUp, false);
     EXPECT_TRUE(pollUntil([&] { return !keyDown(0x48); }));
@@ -105,8 +108,7 @@ TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
 TEST_P(WindowBackEnd, ClickShorterThanAFrameIsStillSeen) {
     ASSERT_TRUE(waitForFocus(probe(), window_));
     GameWindow(probe(), window_).click(30, 40);
-    XSync(probe(), False);
-    sleepMs(100);
+    EXPECT_TRUE(eventsHandled());
     Mouse m{};
     EXPECT_TRUE(pollUntil([&] { return (m = readMouseNow())[0] == 0; }));
     EXPECT_EQ(m, (Mouse{0, 30, 40, 0, 1, 0}));
@@ -189,8 +191,7 @@ TEST_F(X11Window, CharacterOutsideAsciiPostsItsCodePage437ByteOrNothing) {
     for (const auto& c : cases) {
         KeySym syms[2] = {c.keysym, c.keysym};
         XChangeKeyboardMapping(probe(), spare, 2, syms, 1);
-        XSync(probe(), False);
-        sleepMs(100);  // the window thread learns of the new mapping from the server
+        EXPECT_TRUE(eventsHandled());  // the new mapping among them
         setKey(probe(), spare, true);
         setKey(probe(), spare, false);
         tapKey(probe(), XK_b);
@@ -228,7 +229,8 @@ TEST_F(X11Window, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     EXPECT_TRUE(mouseBecomes({1, -1, -1, -1, -1, -1})) << ::testing::PrintToString(m);
 }
 
-TEST(X11WithoutDisplay, OpenFailsCleanlyAndNamesTheDriverVariable) {
+// The runtime only reports the failure; the program says what it means.
+TEST(X11WithoutDisplay, OpenFailsCleanlyAndQuietly) {
     setenv("DISPLAY", ":4999", 1);
     unsetenv("LETTERMOOR_DRIVER");
     gfx::setDriverCandidates({&gfx::x11Driver()});
@@ -236,7 +238,7 @@ TEST(X11WithoutDisplay, OpenFailsCleanlyAndNamesTheDriverVariable) {
     EXPECT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 1);
     const std::string message = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(gfx::activeScreen(), nullptr);
-    EXPECT_NE(message.find("LETTERMOOR_DRIVER"), std::string::npos) << message;
+    EXPECT_EQ(message, "");
     gfx::setDriverCandidates({});
 }
 

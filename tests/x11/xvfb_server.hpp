@@ -17,7 +17,7 @@ namespace lettermoor::testing {
 
 // Polls predicate every 5 ms for at most timeoutMs; true once it held.
 template <typename Predicate>
-bool waitFor(Predicate predicate, int timeoutMs = 3000) {
+bool waitFor(Predicate predicate, int timeoutMs = 15000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
         if (predicate()) return true;
