@@ -94,12 +94,15 @@ bench:
 	scripts/run-benchmarks.sh build/bench
 
 # The 64-bit Windows build (cross-compiled with MinGW-w64): the game, the
-# tools and the unit tests in build/windows.
+# tools and the unit tests in build/windows. The game must be a GUI program,
+# or Explorer opens a console window beside it.
 windows:
 	$(ENSURE) windows
 	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build $(WINDOWS) -j $(JOBS)
+	x86_64-w64-mingw32-objdump -p $(WINDOWS)/bin/lettermoor.exe | grep -q 'Windows GUI' || \
+		{ echo "lettermoor.exe is not built for the Windows GUI subsystem" >&2; exit 1; }
 
 # lettermoor-<version>-win64.zip in build/windows: the game, its data and the
 # tools, without the tests.
