@@ -1,20 +1,29 @@
-# The two commands of the README: `make run` and `make test`.
+# The two commands of the README, `make run` and `make test`, and the
+# further targets CI and the maintainers use. Each target installs only the
+# Debian packages its purpose needs (scripts/packages-*.txt).
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 TEST := build/test
 TSAN := build/tsan
 VALGRIND := build/valgrind
 FUZZ := build/fuzz
+WINDOWS := build/windows
 FUZZ_SECONDS ?= 600
 RUNDIR := $(RELEASE)/run
+ENSURE := @scripts/ensure-packages.sh
 
-.PHONY: run test build-release build-test packages bench tsan valgrind fuzz gl-check clean
-.PHONY: windows windows-test shutdown-check soak tidy
+# Dates in the package come from the last commit, so two builds of one
+# commit are byte-identical.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2> /dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 
-packages:
-	@scripts/ensure-packages.sh
+.PHONY: run test build-release build-test bench tsan valgrind fuzz gl-check clean
+.PHONY: windows windows-zip windows-test shutdown-check soak tidy
 
-build-release: packages
+build-release:
+	$(ENSURE) run
 	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 
@@ -25,7 +34,8 @@ run: build-release
 	$(RELEASE)/bin/lettermoor-words encode -o $(RUNDIR)/woerter.txt < "$(WORDS)"
 	cd $(RUNDIR) && ../bin/lettermoor
 
-build-test: packages
+build-test:
+	$(ENSURE) run test
 	cmake -S . -B $(TEST) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=address
 	cmake --build $(TEST) -j $(JOBS)
 
@@ -33,7 +43,8 @@ test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
 
 # The window thread and everything that shares the screen with it.
-tsan: packages
+tsan:
+	$(ENSURE) run test
 	cmake -S . -B $(TSAN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=thread
 	cmake --build $(TSAN) -j $(JOBS) --target gfx_tests x11_tests
 	cd $(TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp atexit_sleep_ms=0" \
@@ -41,18 +52,21 @@ tsan: packages
 
 # clang-tidy with the repository's checks over every source that builds here.
 tidy: build-test
-	@scripts/ensure-packages.sh scripts/packages-tidy.txt
+	$(ENSURE) run test tidy
 	scripts/run-clang-tidy.sh $(TEST)
 
-# The whole suite under memcheck: no errors, no definite leaks.
-valgrind: packages
+# The whole suite under memcheck: no errors, no definite leaks (not in CI:
+# it takes longer than the rest of CI together).
+valgrind:
+	$(ENSURE) run test valgrind
 	cmake -S . -B $(VALGRIND) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 	cmake --build $(VALGRIND) -j $(JOBS)
 	scripts/run-valgrind.sh $(VALGRIND) $(JOBS)
 
-# Each fuzz target for FUZZ_SECONDS (CI: 60).
-fuzz: packages
+# Each fuzz target replays its corpus, then fuzzes for FUZZ_SECONDS (CI: 20).
+fuzz:
+	$(ENSURE) run fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DLETTERMOOR_FUZZ=ON -DLETTERMOOR_TESTS=OFF
 	cmake --build $(FUZZ) -j $(JOBS) --target fuzz-targets
@@ -70,56 +84,74 @@ shutdown-check: build-test
 # it is alive, answering and not growing.
 SOAK_SECONDS ?= 600
 SOAK := build/soak
-soak: packages
+soak:
+	$(ENSURE) run test
 	cmake -S . -B $(SOAK) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=ON
 	cmake --build $(SOAK) -j $(JOBS) --target lettermoor lettermoor-soak-player run-folder
 	SOAK_BUILD=$(SOAK) tools/soak/soak.sh $(SOAK_SECONDS)
 
-bench: packages
+bench:
+	$(ENSURE) run bench
 	cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF -DLETTERMOOR_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	scripts/run-benchmarks.sh build/bench
 
 # The 64-bit Windows build (cross-compiled with MinGW-w64): the game, the
-# tools, the unit tests and lettermoor-<version>-win64.zip in build/windows.
-windows: packages
-	cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+# tools and the unit tests in build/windows. The game must be a GUI program,
+# or Explorer opens a console window beside it.
+windows:
+	$(ENSURE) windows
+	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
-	cmake --build build/windows -j $(JOBS)
+	cmake --build $(WINDOWS) -j $(JOBS)
+	x86_64-w64-mingw32-objdump -p $(WINDOWS)/bin/lettermoor.exe | grep -q 'Windows GUI' || \
+		{ echo "lettermoor.exe is not built for the Windows GUI subsystem" >&2; exit 1; }
+
+# lettermoor-<version>-win64.zip in build/windows: the game, its data and the
+# tools, without the tests.
+windows-zip:
+	$(ENSURE) windows
+	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	cmake --build $(WINDOWS) -j $(JOBS) --target win64-zip
 
 # The Windows build's unit tests and play-throughs under Wine and Xvfb; the
-# play-through driver is a host program.
+# play-through driver is a host program of the test build.
 windows-test: windows
-	cmake -S . -B build/wine-host -G Ninja -DCMAKE_BUILD_TYPE=Release
-	cmake --build build/wine-host -j $(JOBS) --target wine-play-through
-	scripts/windows-test.sh build/wine-host/bin/wine-play-through
+	$(ENSURE) run test
+	cmake -S . -B $(TEST) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTERMOOR_SANITIZE=address
+	cmake --build $(TEST) -j $(JOBS) --target wine-play-through
+	scripts/windows-test.sh $(TEST)/bin/wine-play-through
 
 clean:
 	rm -rf build
 
-# The Debian package of the installed game (and the Windows zip where the
-# windows target exists), its checks, and an install on a private X server.
+# The Debian package of the installed game, its checks, and an install on a
+# private X server.
 PACKAGE := build/package
 VERSION := $(shell grep -o -m 1 'lettermoor VERSION [0-9.]*' CMakeLists.txt | cut -d ' ' -f 3)
-DEB = $(PACKAGE)/lettermoor_$(VERSION)-1_$(shell dpkg --print-architecture).deb
+DEB_NAME = lettermoor_$(VERSION)-1_$(shell dpkg --print-architecture).deb
+DEB = $(PACKAGE)/$(DEB_NAME)
 
-.PHONY: package package-check install-check packaging-packages
+.PHONY: package package-check install-check
 
-packaging-packages: packages
-	@scripts/ensure-packages.sh scripts/packages-packaging.txt
-
-package: packaging-packages
+package:
+	$(ENSURE) run packaging
 	cmake -S . -B $(PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF \
 		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2" \
 		-DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
 	cmake --build $(PACKAGE) -j $(JOBS)
 	cd $(PACKAGE) && cpack -G DEB
-	@if grep -q '^windows:' Makefile; then $(MAKE) windows; fi
 
 install-check: package
 	scripts/install-check.sh $(DEB)
 
+# lintian without errors or warnings, and a second packing of the same build
+# that must equal the first byte for byte.
 package-check: package
-	lintian --fail-on error --info $(DEB)
+	lintian --fail-on error,warning --info $(DEB)
+	rm -rf $(PACKAGE)/again
+	cd $(PACKAGE) && cpack -G DEB -B $(CURDIR)/$(PACKAGE)/again > /dev/null
+	cmp $(DEB) $(PACKAGE)/again/$(DEB_NAME) && echo "two packings of $(DEB_NAME) are identical"
 	desktop-file-validate packaging/lettermoor.desktop
 	scripts/install-check.sh $(DEB)

@@ -1,5 +1,5 @@
-# The Windows download: lettermoor-<version>-win64.zip holding the game, its
-# two data files and the tools, all in one folder.
+# The Windows download, built by `make windows-zip`: lettermoor-<version>-win64.zip
+# holding the game, its two data files and the tools, all in one folder.
 set(LETTERMOOR_ZIP ${PROJECT_BINARY_DIR}/lettermoor-${PROJECT_VERSION}-win64.zip)
 set(LETTERMOOR_ZIP_DIR ${PROJECT_BINARY_DIR}/zip/lettermoor-${PROJECT_VERSION})
 set(LETTERMOOR_ZIP_PROGRAMS lettermoor lettermoor-words lettermoor-image
@@ -21,4 +21,4 @@ add_custom_command(
   DEPENDS ${LETTERMOOR_ZIP_PROGRAMS} run-folder ${LETTERMOOR_RUN_DIR}/woerter.txt
           ${LETTERMOOR_RUN_DIR}/win.bmp
   COMMENT "Packing lettermoor-${PROJECT_VERSION}-win64.zip")
-add_custom_target(win64-zip ALL DEPENDS ${LETTERMOOR_ZIP})
+add_custom_target(win64-zip DEPENDS ${LETTERMOOR_ZIP})

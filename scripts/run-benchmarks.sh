@@ -21,10 +21,10 @@ run() {
     fi
 }
 
-# Frames and their floors: repetitions interleaved, so a burst of load from
+# Frames, their direct-loop peers and floors: repetitions interleaved, so a burst of load from
 # elsewhere on the machine falls on both sides of a ratio alike.
 repeated=(--benchmark_repetitions=11 --benchmark_enable_random_interleaving=true
-          --benchmark_min_time=0.2 --benchmark_report_aggregates_only=true)
+          --benchmark_min_time=0.2 --benchmark_display_aggregates_only=true)
 run frame_bench "${repeated[@]}"
 run game_frame_bench "${repeated[@]}"
 run words_bench

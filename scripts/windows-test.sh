@@ -2,13 +2,13 @@
 # The Windows build's tests under Wine: the unit test programs, then the game
 # played through in a window on a private Xvfb, with each window back end,
 # ended once by Esc and once by the close box.
-# Expects build/windows (make windows) and the host's wine-play-through.
+# Expects build/windows (make windows) and the test build's wine-play-through.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 runner=$root/scripts/wine-run.sh
 windows=$root/build/windows
-helper=${1:-$root/build/wine-host/bin/wine-play-through}
+helper=${1:-$root/build/test/bin/wine-play-through}
 export WINEPREFIX=$windows/wineprefix
 passed=0
 failed=0

@@ -14,9 +14,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
+#include <vector>
 
 #include "gfx/drivers/pixel_formats.hpp"
+#include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #include "gfx/drivers/win32_handles.hpp"
 #include "gfx/drivers/win32_keyboard.hpp"
@@ -52,6 +55,11 @@ struct DirectXState {
     RowConverter convert = nullptr;
     bool exclusive = false;
     bool pendingBlit = false;
+    // The frame's bytes as last converted into the off-screen surface, so a
+    // pass locks and converts only rows that really changed (the game marks
+    // every row of every frame); empty while the surface's content is unknown.
+    std::vector<std::uint8_t> shown;
+    std::vector<RowRun> runs;
 
     // Where the windowed window's outer top-left corner goes.
     POINT windowPosition{0, 0};
@@ -184,6 +192,7 @@ void releaseObjects() {
     dx.exclusive = false;
     dx.directDraw.reset();
     dx.convert = nullptr;
+    dx.shown.clear();
 }
 
 bool createObjects(WindowLayer& w) {
@@ -239,6 +248,7 @@ void flashTaskbarButton(WindowLayer& w) {
 }
 
 void restoreSurfaces() {
+    dx.shown.clear();
     if (dx.primary) dx.primary->Restore();
     if (dx.offscreen) dx.offscreen->Restore();
 }
@@ -289,23 +299,43 @@ void directXPresent(WindowLayer& w) {
     w.paletteChanged = false;
 
     const auto rows =
-        static_cast<std::size_t>(std::min<std::ptrdiff_t>(w.height, std::ssize(screen.dirtyRows)));
-    const bool anyMarked = std::any_of(screen.dirtyRows.begin(),
-                                       screen.dirtyRows.begin() + static_cast<std::ptrdiff_t>(rows),
+        static_cast<std::int32_t>(std::min<std::ptrdiff_t>(w.height, std::ssize(screen.dirtyRows)));
+    const bool anyMarked = std::any_of(screen.dirtyRows.begin(), screen.dirtyRows.begin() + rows,
                                        [](std::uint8_t b) { return b != 0; });
-    if (anyMarked) {
+    const std::size_t rowBytes = static_cast<std::size_t>(w.width) * 4;
+    if (dx.shown.size() != rowBytes * static_cast<std::size_t>(w.height)) {
+        // The surface holds nothing known: every row is converted.
+        dx.shown.assign(rowBytes * static_cast<std::size_t>(w.height), 0);
+        dx.runs.assign(1, RowRun{0, rows});
+    } else if (anyMarked) {
+        // Locking and converting costs as much as a changed frame, so a pass
+        // whose marked rows all equal what the surface holds does neither.
+        findChangedRows(RowSpan{screen.visiblePixels, screen.pitch},
+                        RowSpan{dx.shown.data(), static_cast<std::ptrdiff_t>(rowBytes)}, rowBytes,
+                        screen.dirtyRows.data(), rows, dx.runs);
+    } else {
+        dx.runs.clear();
+    }
+    if (!dx.runs.empty()) {
         DDSURFACEDESC desc{};
-        if (!lockOffscreen(w, desc)) return;
+        if (!lockOffscreen(w, desc)) {
+            dx.shown.clear();
+            return;
+        }
         auto* target = static_cast<std::uint8_t*>(desc.lpSurface);
-        for (std::size_t row = 0; row < rows; ++row) {
-            if (screen.dirtyRows[row] == 0) continue;
-            dx.convert(screen.visiblePixels + row * static_cast<std::size_t>(screen.pitch),
-                       target + row * static_cast<std::size_t>(desc.lPitch), w.width);
+        for (const RowRun& run : dx.runs) {
+            for (std::int32_t row = run.first; row < run.first + run.count; ++row) {
+                const std::uint8_t* frame =
+                    screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
+                dx.convert(frame, target + static_cast<std::ptrdiff_t>(row) * desc.lPitch, w.width);
+                std::memcpy(dx.shown.data() + static_cast<std::size_t>(row) * rowBytes, frame,
+                            rowBytes);
+            }
         }
         dx.offscreen->Unlock(nullptr);
-        std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{0});
         dx.pendingBlit = true;
     }
+    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{0});
     // Blitted also when nothing changed since a blit that found the surface lost.
     if (dx.pendingBlit && dx.primary) {
         blitToWindow(w);
@@ -314,7 +344,9 @@ void directXPresent(WindowLayer& w) {
 }
 
 void directXPaint(WindowLayer& w, HDC) {
+    // The window needs the surface again even when no row changed.
     markAllRows(w);
+    dx.pendingBlit = true;
     directXPresent(w);
 }
 

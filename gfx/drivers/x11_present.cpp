@@ -20,6 +20,7 @@ bool sharedMemoryWanted() {
     return value == nullptr || std::strcmp(value, "1") != 0;
 }
 
+#ifdef LETTERMOOR_MEASURING_SWITCHES
 // LETTERMOOR_X11_NODIFF=1 sends every marked row without comparing it, for
 // measuring what the comparison saves.
 bool rowComparisonWanted() {
@@ -33,6 +34,15 @@ bool firstFrameTraceWanted() {
     const char* value = std::getenv("LETTERMOOR_TRACE_FIRST_FRAME");
     return value != nullptr && std::strcmp(value, "1") == 0;
 }
+#else
+// The shipped game always compares rows and traces nothing.
+bool rowComparisonWanted() {
+    return true;
+}
+bool firstFrameTraceWanted() {
+    return false;
+}
+#endif
 
 bool hostIsLsbFirst() {
     const std::uint16_t probe = 1;

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Draws the icon's committed outputs from data/icon/lettermoor.svg with
+# rsvg-convert (Debian's librsvg2-bin): the theme PNGs in data/icon/ and the
+# window icon's pixel table, game/window_icon_pixels.cpp. Run it after
+# changing the drawing and commit what it writes; the build only installs
+# and compiles the results.
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+svg=$repo/data/icon/lettermoor.svg
+command -v rsvg-convert > /dev/null || {
+    echo "make-icons.sh: rsvg-convert is missing (apt-get install librsvg2-bin)" >&2
+    exit 1
+}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+for size in 48 256; do
+    rsvg-convert --width "$size" --height "$size" --format png \
+        --output "$repo/data/icon/lettermoor-$size.png" "$svg"
+done
+for size in 16 32 48; do
+    rsvg-convert --width "$size" --height "$size" --format png \
+        --output "$scratch/$size.png" "$svg"
+done
+python3 "$repo/scripts/png_to_pixel_table.py" "$repo/game/window_icon_pixels.cpp" \
+    "$scratch/16.png" "$scratch/32.png" "$scratch/48.png"
