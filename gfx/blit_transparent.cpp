@@ -4,6 +4,7 @@
 
 #include "gfx/blit.hpp"
 #include "gfx/color.hpp"
+#include "gfx/cpu_features.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_state.hpp"
@@ -116,7 +117,7 @@ TransparentRowsFn transparentRowsFor(DrawTarget& context) {
         const bool fast = screen != nullptr && (screen->flags & ScreenFastRoutinesBit) != 0;
         if (!fast) {
             context.transparentTable = &scalarTransparentTable();
-        } else if (__builtin_cpu_supports("avx2")) {
+        } else if (cpuHasWideVectors()) {
             context.transparentTable = &wideTransparentTable();
         } else {
             context.transparentTable = &vectorTransparentTable();

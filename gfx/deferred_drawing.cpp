@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "gfx/cpu_features.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen_state.hpp"
 #include "gfx/wide_fill.hpp"
@@ -133,8 +134,9 @@ struct Record {
     bool allowed = true;
 };
 
-// Constant-initialised, so reaching it costs no guard on every shape.
-constinit Record theRecord;
+// At namespace scope, so reaching it costs no guard on every shape. (Not
+// constinit: the browser build's standard library has no constexpr vector.)
+Record theRecord;
 
 std::size_t bandOf(std::int32_t row) {
     return static_cast<std::size_t>(row) / BandRows;
@@ -653,7 +655,7 @@ void runRecorded() {
     sortIntoBands(r);
     const Screen* screen = activeScreen();
     const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
-    static const bool wide = __builtin_cpu_supports("avx2");
+    static const bool wide = cpuHasWideVectors();
     if (wide) {
         runBandsWide(r, pageRows);
     } else {
