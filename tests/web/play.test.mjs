@@ -280,7 +280,7 @@ test('a refused list shows why, with line and column, and the game goes on', asy
     ['Liste\nTipp:\nWALD; nur ein Wort\n', /no puzzle can be dealt/],
   ]) {
     await chooseList(text);
-    assert.match(await waitForMessage(/abgelehnt/), pattern);
+    assert.match(await waitForMessage(pattern), /^Liste abgelehnt: /);
     await puzzle(shippedList);
   }
 });
