@@ -155,3 +155,39 @@ package-check: package
 	cmp $(DEB) $(PACKAGE)/again/$(DEB_NAME) && echo "two packings of $(DEB_NAME) are identical"
 	desktop-file-validate packaging/lettermoor.desktop
 	scripts/install-check.sh $(DEB)
+
+# The browser build. build/web holds the page, the game's .js and .wasm and the
+# default data files, nothing else: any static web host serves it as it is.
+# Debian's emscripten needs its JavaScript helpers from /usr/share/nodejs.
+WEB := build/web
+WEB_BUILD := build/web-build
+WEB_PORT ?= 8000
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+EMSCRIPTEN_TOOLCHAIN = $(dir $(realpath $(shell command -v emcc)))cmake/Modules/Platform/Emscripten.cmake
+.PHONY: web web-serve web-test web-bench web-packages
+
+web-packages:
+	@scripts/ensure-packages.sh scripts/packages-web.txt
+
+web: web-packages
+	$(WEB_ENV) cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+		-DLETTERMOOR_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) \
+		-DCMAKE_CROSSCOMPILING_EMULATOR=$(shell command -v node)
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target lettermoor run-folder
+	rm -rf $(WEB) && mkdir -p $(WEB)
+	cp web/index.html $(WEB_BUILD)/bin/lettermoor.js $(WEB_BUILD)/bin/lettermoor.wasm \
+		$(WEB_BUILD)/run/woerter.txt $(WEB_BUILD)/run/win.bmp $(WEB)/
+
+web-serve: web
+	@echo "Lettermoor in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
+	cd $(WEB) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# The play-through in headless Chromium; npm installs the pinned driver.
+web-test: web
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	node --test tests/web/
+
+# Size, first frame, frame time and idle CPU of the page, measured.
+web-bench: web
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+	node scripts/web-bench.mjs $(WEB)

@@ -4,6 +4,7 @@
 
 #include "gfx/blit.hpp"
 #include "gfx/color.hpp"
+#include "gfx/cpu_features.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/transparent_table.hpp"
@@ -115,7 +116,7 @@ TransparentRowsFn transparentRowsFor(DrawTarget& context) {
         const bool fast = screen != nullptr && (screen->flags & ScreenFastRoutinesBit) != 0;
         if (!fast) {
             context.transparentTable = &scalarTransparentTable();
-        } else if (__builtin_cpu_supports("avx2")) {
+        } else if (cpuHasWideVectors()) {
             context.transparentTable = &wideTransparentTable();
         } else {
             context.transparentTable = &vectorTransparentTable();

@@ -3,9 +3,12 @@
 #include <cstring>
 
 #include "gfx/color.hpp"
+#include "gfx/cpu_features.hpp"
 #include "gfx/transparent_table.hpp"
 
 namespace gfx {
+
+#if defined(LETTERMOOR_WIDE_VECTORS)
 namespace {
 
 // As the 16-byte rows, with 32-byte steps: a single pixel if the width is odd,
@@ -78,5 +81,10 @@ const TransparentTable& wideTransparentTable() {
                                         vectorTransparentTable().twoBytes, transparentRows32Avx2};
     return table;
 }
+#else
+const TransparentTable& wideTransparentTable() {
+    return vectorTransparentTable();
+}
+#endif
 
 }  // namespace gfx

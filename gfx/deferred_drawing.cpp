@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "gfx/cpu_features.hpp"
 #include "gfx/draw_primitives.hpp"
 #include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
@@ -140,8 +141,9 @@ struct Record {
     bool allowed = true;
 };
 
-// Constant-initialised, so reaching it costs no guard on every shape.
-constinit Record theRecord;
+// At namespace scope, so reaching it costs no guard on every shape. (Not
+// constinit: the browser build's standard library has no constexpr vector.)
+Record theRecord;
 
 void carryOut();
 void carryOutBeforeWrite();
@@ -662,7 +664,7 @@ void carryOut() {
     sortIntoBands(r);
     const Screen* screen = activeScreen();
     const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
-    static const bool wide = __builtin_cpu_supports("avx2");
+    static const bool wide = cpuHasWideVectors();
     if (wide) {
         runBandsWide(r, pageRows);
     } else {

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "gfx/cpu_features.hpp"
+
 namespace gfx {
 namespace {
 
@@ -38,6 +40,7 @@ void wideFill16(std::uint8_t* first, std::uint32_t value, std::size_t count) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 16), wide);
 }
 
+#if defined(LETTERMOOR_WIDE_VECTORS)
 __attribute__((target("avx2"))) void wideFill32(std::uint8_t* first, std::uint32_t value,
                                                 std::size_t count) {
     if (count < 8) return wideFill16(first, value, count);
@@ -62,9 +65,14 @@ __attribute__((target("avx2"))) void wideFill32(std::uint8_t* first, std::uint32
     // Leaves the upper register halves clean for SSE code that follows.
     _mm256_zeroupper();
 }
+#else
+void wideFill32(std::uint8_t* first, std::uint32_t value, std::size_t count) {
+    wideFill16(first, value, count);
+}
+#endif
 
 WideFillFn wideFill() {
-    static const WideFillFn chosen = __builtin_cpu_supports("avx2") ? wideFill32 : wideFill16;
+    static const WideFillFn chosen = cpuHasWideVectors() ? wideFill32 : wideFill16;
     return chosen;
 }
 

@@ -1,6 +1,8 @@
 #include "gfx/drivers/platform_drivers.hpp"
 
-#if defined(_WIN32)
+#if defined(__EMSCRIPTEN__)
+#include "gfx/drivers/canvas_driver.hpp"
+#elif defined(_WIN32)
 #include "gfx/drivers/wgl_driver.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #endif
@@ -15,7 +17,9 @@
 namespace gfx {
 
 std::vector<const DisplayDriver*> platformDrivers() {
-#if defined(_WIN32)
+#if defined(__EMSCRIPTEN__)
+    return {&canvasDriver()};
+#elif defined(_WIN32)
     return {&directXDriver(), &gdiDriver(), &wglDriver()};
 #else
     std::vector<const DisplayDriver*> drivers;

@@ -1,0 +1,238 @@
+#include "gfx/drivers/canvas_driver.hpp"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gfx/drivers/canvas_keys.hpp"
+#include "gfx/drivers/mouse_state.hpp"
+#include "gfx/input.hpp"
+#include "gfx/screen.hpp"
+#include "runtime/cp437.hpp"
+
+namespace gfx {
+namespace {
+
+constexpr const char* CanvasSelector = "#canvas";
+
+// The page's canvas and its 2D context are kept on the module object.
+EM_JS(int, canvasOpen, (int width, int height), {
+    const canvas = Module['canvas'];
+    if (!canvas || !canvas.getContext) return -1;
+    canvas.width = width;
+    canvas.height = height;
+    Module['canvasContext'] = canvas.getContext('2d', {alpha : false});
+    return Module['canvasContext'] ? 0 : -1;
+});
+
+EM_JS(void, canvasPutRows, (const void* rgba, int width, int top, int rows), {
+    const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * rows * 4);
+    Module['canvasContext'].putImageData(new ImageData(bytes, width, rows), 0, top);
+});
+
+EM_JS(void, canvasSetTitle, (const char* utf8), { document.title = UTF8ToString(utf8); });
+
+struct CanvasState {
+    bool open = false;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    // What the canvas shows, in the frame buffer's byte order, to find the rows
+    // that really changed, and the same rows as the canvas takes them (R, G, B, A).
+    std::vector<std::uint8_t> shown;
+    std::vector<std::uint8_t> shownRgba;
+    MouseState mouse;
+};
+
+CanvasState& state() {
+    static CanvasState s;
+    return s;
+}
+
+void toRgba(const std::uint8_t* bgra, std::uint8_t* rgba, std::int32_t pixels) {
+    for (std::int32_t i = 0; i < pixels; ++i, bgra += 4, rgba += 4) {
+        rgba[0] = bgra[2];
+        rgba[1] = bgra[1];
+        rgba[2] = bgra[0];
+        rgba[3] = 0xFF;  // the display ignores alpha
+    }
+}
+
+// Every marked row that differs from what the canvas shows goes to the canvas,
+// consecutive rows in one transfer; then no row is marked.
+void presentChangedRows() {
+    CanvasState& s = state();
+    Screen* screen = activeScreen();
+    if (!s.open || screen == nullptr || screen->visiblePixels == nullptr) return;
+    const std::size_t rowBytes = static_cast<std::size_t>(s.width) * 4;
+    std::int32_t runStart = -1;
+    auto flush = [&](std::int32_t end) {
+        if (runStart < 0) return;
+        canvasPutRows(s.shownRgba.data() + runStart * rowBytes, s.width, runStart, end - runStart);
+        runStart = -1;
+    };
+    for (std::int32_t row = 0; row < s.height; ++row) {
+        const std::uint8_t* now =
+            screen->visiblePixels + static_cast<std::ptrdiff_t>(row) * screen->pitch;
+        std::uint8_t* before = s.shown.data() + row * rowBytes;
+        if (screen->dirtyRows[static_cast<std::size_t>(row)] == 0 ||
+            std::memcmp(now, before, rowBytes) == 0) {
+            flush(row);
+            continue;
+        }
+        std::memcpy(before, now, rowBytes);
+        toRgba(now, s.shownRgba.data() + row * rowBytes, s.width);
+        if (runStart < 0) runStart = row;
+    }
+    flush(s.height);
+    std::fill(screen->dirtyRows.begin(), screen->dirtyRows.end(), std::uint8_t{0});
+}
+
+// A CSS-scaled canvas reports event positions in page pixels; the game counts
+// frame-buffer pixels.
+void placePointer(const EmscriptenMouseEvent& event) {
+    CanvasState& s = state();
+    double cssWidth = 0;
+    double cssHeight = 0;
+    emscripten_get_element_css_size(CanvasSelector, &cssWidth, &cssHeight);
+    if (cssWidth <= 0 || cssHeight <= 0) return;
+    const auto x = static_cast<std::int32_t>(event.targetX * s.width / cssWidth);
+    const auto y = static_cast<std::int32_t>(event.targetY * s.height / cssHeight);
+    s.mouse.inside = x >= 0 && y >= 0 && x < s.width && y < s.height;
+    if (!s.mouse.inside) return;
+    s.mouse.x = x;
+    s.mouse.y = y;
+}
+
+std::int32_t buttonFlag(unsigned short button) {
+    // DOM order: main, middle, secondary, back, forward.
+    constexpr std::int32_t flags[] = {1, 4, 2, 8, 16};
+    return button < 5 ? flags[button] : 0;
+}
+
+EM_BOOL onMouse(int type, const EmscriptenMouseEvent* event, void*) {
+    MouseState& mouse = state().mouse;
+    if (type == EMSCRIPTEN_EVENT_MOUSELEAVE) {
+        mouse.inside = false;
+        return EM_FALSE;
+    }
+    // The release is heard on the whole window, whose positions are not the canvas's.
+    if (type != EMSCRIPTEN_EVENT_MOUSEUP) placePointer(*event);
+    const std::int32_t flag = buttonFlag(event->button);
+    if (type == EMSCRIPTEN_EVENT_MOUSEDOWN && mouse.inside) {
+        mouse.buttons |= flag;
+        mouse.pressedSinceRead |= flag;
+        postEvent(EventButtonPress, mouse.x, mouse.y, flag, 0);
+    } else if (type == EMSCRIPTEN_EVENT_MOUSEUP && (mouse.buttons & flag) != 0) {
+        mouse.buttons &= ~flag;
+        postEvent(EventButtonRelease, mouse.x, mouse.y, flag, 0);
+    } else if (type == EMSCRIPTEN_EVENT_MOUSEMOVE && mouse.inside) {
+        postEvent(EventMouseMove, mouse.x, mouse.y, mouse.buttons, 0);
+    }
+    // The canvas keeps its clicks, so no text selection starts on it.
+    return type == EMSCRIPTEN_EVENT_MOUSEDOWN ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
+    const std::vector<std::int32_t> codes =
+        canvas::keyDownPosts({event->code, event->key, event->shiftKey != 0, event->ctrlKey != 0,
+                              event->altKey != 0, event->metaKey != 0});
+    for (const std::int32_t code : codes) postKey(code);
+    if (!codes.empty())
+        postEvent(event->repeat ? EventKeyRepeat : EventKeyPress, codes.front(), 0, 0, 0);
+    // Keys the game took stay out of the page (Tab, arrows, Backspace).
+    return codes.empty() ? EM_FALSE : EM_TRUE;
+}
+
+EM_BOOL onFocus(int type, const EmscriptenFocusEvent*, void*) {
+    CanvasState& s = state();
+    s.mouse.active = type == EMSCRIPTEN_EVENT_FOCUS;
+    s.mouse.buttons = 0;
+    s.mouse.pressedSinceRead = 0;
+    if (Screen* screen = activeScreen(); screen != nullptr) {
+        std::fill(screen->dirtyRows.begin(), screen->dirtyRows.end(), std::uint8_t{1});
+    }
+    postEvent(s.mouse.active ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
+    return EM_FALSE;
+}
+
+void listen(bool on) {
+    const auto mouse = on ? onMouse : nullptr;
+    emscripten_set_mousedown_callback(CanvasSelector, nullptr, EM_FALSE, mouse);
+    emscripten_set_mousemove_callback(CanvasSelector, nullptr, EM_FALSE, mouse);
+    emscripten_set_mouseleave_callback(CanvasSelector, nullptr, EM_FALSE, mouse);
+    // A button let go outside the canvas is still let go.
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, mouse);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
+                                    on ? onKeyDown : nullptr);
+    emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
+                                  on ? onFocus : nullptr);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE,
+                                 on ? onFocus : nullptr);
+}
+
+int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
+               std::int32_t, std::int32_t flags) {
+    // A 2D canvas shows 32-bit pixels in a window of the page; nothing else.
+    if (depth != 32 || (flags & (OpenGLScreen | FullScreen)) != 0) return -1;
+    if (canvasOpen(width, height) != 0) return -1;
+    CanvasState& s = state();
+    s.width = width;
+    s.height = height;
+    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
+    // A fresh opaque canvas is black, as is the screen openScreen fills, so
+    // only the first drawn frame travels.
+    s.shown.assign(bytes, 0);
+    s.shownRgba.assign(bytes, 0);
+    for (std::size_t at = 3; at < bytes; at += 4) s.shown[at] = s.shownRgba[at] = 0xFF;
+    s.mouse = MouseState{};
+    s.mouse.active = true;
+    s.open = true;
+    listen(true);
+    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
+    return 0;
+}
+
+void canvasExit() {
+    CanvasState& s = state();
+    if (!s.open) return;
+    listen(false);
+    s.open = false;
+}
+
+void canvasLock() {}
+
+// The outer unlock: the frame is complete, so it goes to the canvas now.
+void canvasUnlock() {
+    presentChangedRows();
+}
+
+int canvasGetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
+                   std::int32_t* clipped) {
+    return takeMouse(state().mouse, x, y, wheel, buttons, clipped);
+}
+
+void canvasTitle(const char* title) {
+    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
+}
+
+}  // namespace
+
+const DisplayDriver& canvasDriver() {
+    static const DisplayDriver driver = [] {
+        DisplayDriver d;
+        d.name = "Canvas";
+        d.init = canvasInit;
+        d.exit = canvasExit;
+        d.lock = canvasLock;
+        d.unlock = canvasUnlock;
+        d.getMouse = canvasGetMouse;
+        d.setTitle = canvasTitle;
+        return d;
+    }();
+    return driver;
+}
+
+}  // namespace gfx

@@ -1,0 +1,106 @@
+// Measures the browser build's budgets in Debian's headless Chromium and
+// prints them: download size, first frame, the game frame, idle CPU.
+// Usage: node scripts/web-bench.mjs build/web   (run by `make web-bench`)
+import { readFileSync, readdirSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import http from 'node:http';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { gzipSync } from 'node:zlib';
+
+const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
+const puppeteer = createRequire(path.join(repo, 'tests/web/package.json'))('puppeteer-core');
+const folder = path.resolve(process.argv[2] ?? path.join(repo, 'build/web'));
+const Runs = 7;
+const FrameSamples = 600;
+const IdleSeconds = 10;
+
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const quantile = (values, q) => [...values].sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(values.length * q))];
+const ticksPerSecond = 100;  // USER_HZ of /proc/PID/stat on Linux
+
+function serve() {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+  return http.createServer((request, response) => {
+    const name = path.basename(new URL(request.url, 'http://x').pathname) || 'index.html';
+    try {
+      const body = readFileSync(path.join(folder, name));
+      response.writeHead(200, { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' });
+      response.end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+}
+
+// CPU seconds (user + system) a process has used so far.
+function cpuSeconds(pid) {
+  const fields = readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ');
+  return (Number(fields[11]) + Number(fields[12])) / ticksPerSecond;
+}
+
+function chromiumProcesses(type) {
+  return readdirSync('/proc').filter((pid) => /^\d+$/.test(pid)).filter((pid) => {
+    try {
+      return readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(`--type=${type}`);
+    } catch {
+      return false;
+    }
+  });
+}
+
+const gzipKb = (file) => gzipSync(readFileSync(path.join(folder, file)), { level: 9 }).length / 1024;
+
+const server = serve();
+await new Promise((done) => server.listen(0, '127.0.0.1', done));
+const origin = `http://127.0.0.1:${server.address().port}/`;
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', headless: true, args: ['--no-sandbox'],
+});
+
+try {
+  const js = gzipKb('lettermoor.js');
+  const wasm = gzipKb('lettermoor.wasm');
+  console.log(`download   .js ${js.toFixed(1)} KB + .wasm ${wasm.toFixed(1)} KB = ${(js + wasm).toFixed(1)} KB after gzip -9 (budget 300 KB)`);
+
+  // A first visit each time: a fresh browser context has no cache and no storage.
+  const firstFrames = [];
+  for (let run = 0; run < Runs; ++run) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.setViewport({ width: 1280, height: 820 });
+    await page.goto(origin);
+    await page.waitForFunction(() => performance.getEntriesByName('first-frame').length > 0);
+    firstFrames.push(await page.evaluate(() => performance.getEntriesByName('first-frame')[0].startTime));
+    await context.close();
+  }
+  console.log(`first frame ${median(firstFrames).toFixed(0)} ms after navigation, median of ${Runs} (spread ${Math.min(...firstFrames).toFixed(0)}-${Math.max(...firstFrames).toFixed(0)} ms; budget 300 ms)`);
+
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1280, height: 820 });
+  await page.goto(origin);
+  await page.waitForFunction(() => performance.getEntriesByName('first-frame').length > 0);
+  const frames = await page.evaluate((samples) => new Promise((done) => {
+    const frame = Module._lettermoor_frame;
+    const times = [];
+    Module._lettermoor_frame = () => {
+      const started = performance.now();
+      const alive = frame();
+      times.push(performance.now() - started);
+      if (times.length === samples) done(times);
+      return alive;
+    };
+  }), FrameSamples);
+  console.log(`game frame ${median(frames).toFixed(2)} ms median, ${quantile(frames, 0.95).toFixed(2)} ms 95th percentile, over ${FrameSamples} frames of the puzzle (performance.now() around the frame function; its timer is coarsened to 0.1 ms)`);
+
+  // Nothing changes on the page: the game keeps running its frames.
+  const renderers = chromiumProcesses('renderer');
+  const gpu = chromiumProcesses('gpu-process');
+  const before = { renderer: renderers.map(cpuSeconds), gpu: gpu.map(cpuSeconds) };
+  await new Promise((done) => setTimeout(done, IdleSeconds * 1000));
+  const share = (pids, was) => Math.max(0, ...pids.map((pid, k) => (cpuSeconds(pid) - was[k]) / IdleSeconds * 100));
+  console.log(`idle       renderer ${share(renderers, before.renderer).toFixed(1)}% of a core, GPU process ${share(gpu, before.gpu).toFixed(1)}%, over ${IdleSeconds} s with nothing changing`);
+} finally {
+  await browser.close();
+  server.close();
+}
