@@ -167,7 +167,8 @@ EMSCRIPTEN_TOOLCHAIN = $(dir $(realpath $(shell command -v emcc)))cmake/Modules/
 .PHONY: web web-serve web-test web-bench web-packages
 
 web-packages:
-	@scripts/ensure-packages.sh scripts/packages-web.txt
+	$(ENSURE) run web
+	@command -v npm > /dev/null || scripts/ensure-packages.sh web-npm
 
 web: web-packages
 	$(WEB_ENV) cmake -S . -B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a command needs that are missing. Each
 # argument names one list, scripts/packages-NAME.txt (run, test, fuzz,
-# valgrind, windows, bench, packaging, tidy); `make run` asks only for `run`,
+# valgrind, windows, bench, packaging, tidy, web); `make run` asks only for `run`,
 # and every further target adds its own list when it runs.
 # As root it installs them; otherwise it prints the apt-get line and fails.
 set -euo pipefail
