@@ -1,5 +1,6 @@
 #include "gfx/drivers/pixel_formats.hpp"
 
+#include <cstddef>
 #include <cstring>
 
 namespace gfx::pixel_formats {
