@@ -20,6 +20,8 @@ std::unique_ptr<ChildProcess> startGameProcess(const std::string& runFolder) {
     if (std::getenv("TSAN_OPTIONS") == nullptr) {
         environment.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
     }
+    // The block size follows the test's screen, whatever the caller's shell asks.
+    environment.emplace_back("LETTERMOOR_SCALE=");
     return std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, environment,
                                           runFolder);
 }

@@ -32,7 +32,7 @@ void XServerTest::SetUp() {
                              "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"}) {
         if (dlopen(path, RTLD_NOW | RTLD_NODELETE) != nullptr) break;
     }
-    server_ = std::make_unique<XvfbServer>();
+    server_ = std::make_unique<XvfbServer>(screenSize_);
     ASSERT_TRUE(server_->running()) << "Xvfb did not start";
     setenv("DISPLAY", server_->name().c_str(), 1);
     probe_.reset(XOpenDisplay(server_->name().c_str()));
@@ -100,7 +100,7 @@ void GameSession::startGame() {
     ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
                         StartWaitMs))
         << "no window titled Lettermoor; stderr: " << game_->standardError();
-    gameWindow_ = GameWindow(probe(), window_);
+    gameWindow_ = GameWindow(probe(), window_, windowScale_);
     if (!waitForFocus(probe(), window_)) gameWindow_.focus();
     ASSERT_TRUE(waitForFocus(probe(), window_));
     Frame frame;

@@ -40,6 +40,7 @@ class XServerTest : public ::testing::Test {
     }
     std::vector<std::string> readKeys(std::size_t count);
 
+    std::string screenSize_ = "1280x1024x24";  // the Xvfb's, set before SetUp
     std::unique_ptr<XvfbServer> server_;
     std::unique_ptr<Display, int (*)(Display*)> probe_{nullptr, XCloseDisplay};
     Window window_ = None;
@@ -64,6 +65,7 @@ class GameSession : public XServerTest {
     ChildProcess& game() const { return *game_; }
     const PuzzlePlayer& player() const { return player_; }
 
+    int windowScale_ = 1;  // the block size the game should choose on this screen
     RunFolder folder_;
     std::unique_ptr<ChildProcess> game_;
     GameWindow gameWindow_{nullptr, None};

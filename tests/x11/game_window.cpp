@@ -31,12 +31,14 @@ bool GameWindow::capture(Frame& frame) const {
     XImage* image = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return false;
-    frame.width = attributes.width;
-    frame.height = attributes.height;
+    frame.width = attributes.width / scale_;
+    frame.height = attributes.height / scale_;
     frame.pixels.clear();
+    const int centre = scale_ / 2;
     for (int y = 0; y < frame.height; ++y) {
         for (int x = 0; x < frame.width; ++x) {
-            frame.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+            const unsigned long pixel = XGetPixel(image, x * scale_ + centre, y * scale_ + centre);
+            frame.pixels.push_back(static_cast<std::uint32_t>(pixel) & 0xFFFFFF);
         }
     }
     XDestroyImage(image);
@@ -47,8 +49,9 @@ void GameWindow::movePointer(int x, int y) const {
     Window child = None;
     int rootX = 0;
     int rootY = 0;
-    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), x, y, &rootX, &rootY,
-                          &child);
+    const int centre = scale_ / 2;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), x * scale_ + centre,
+                          y * scale_ + centre, &rootX, &rootY, &child);
     XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
     XFlush(display_);
 }

@@ -9,7 +9,7 @@
 
 namespace lettermoor::testing {
 
-// The client area's pixels as 0xRRGGBB.
+// The frame the client area shows, as 0xRRGGBB.
 struct Frame {
     int width = 0;
     int height = 0;
@@ -32,12 +32,15 @@ Window findWindowByName(Display* display, const std::string& title);
 
 class GameWindow {
   public:
-    GameWindow(Display* display, Window window) : display_(display), window_(window) {}
+    // A window that shows each frame pixel as a scale by scale block.
+    GameWindow(Display* display, Window window, int scale = 1)
+        : display_(display), window_(window), scale_(scale) {}
 
-    // False when the window cannot be read (gone, unmapped).
+    // False when the window cannot be read (gone, unmapped). Reads the centre
+    // of every block, so the frame has the frame buffer's size.
     bool capture(Frame& frame) const;
 
-    // A left click at client pixel (x, y), held for holdMicroseconds.
+    // A left click at frame pixel (x, y), held for holdMicroseconds.
     void click(int x, int y, int holdMicroseconds = 0) const;
     void movePointer(int x, int y) const;
     void setButton(unsigned button, bool down) const;
@@ -49,6 +52,7 @@ class GameWindow {
   private:
     Display* display_;
     Window window_;
+    int scale_;
 };
 
 }  // namespace lettermoor::testing

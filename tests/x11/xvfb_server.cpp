@@ -20,7 +20,7 @@ bool XvfbServer::installed() {
     return access(XvfbPath, X_OK) == 0;
 }
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(const std::string& screen) {
     int ready[2] = {-1, -1};
     if (!installed() || pipe(ready) != 0) return;
     // Xvfb picks a free display and names it on the pipe once it takes connections.
@@ -30,7 +30,7 @@ XvfbServer::XvfbServer() {
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, STDOUT_FILENO);
         dup2(devNull, STDERR_FILENO);
-        execl(XvfbPath, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+        execl(XvfbPath, "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

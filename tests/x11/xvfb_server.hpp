@@ -10,7 +10,8 @@ namespace lettermoor::testing {
 
 class XvfbServer {
   public:
-    XvfbServer();
+    // screen: width x height x depth, as Xvfb takes it.
+    explicit XvfbServer(const std::string& screen = "1280x1024x24");
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
