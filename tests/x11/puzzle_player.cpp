@@ -34,11 +34,11 @@ bool PuzzlePlayer::clickWord(const WordPlace& place, int hint) const {
     return waitForFrame([&](const Frame& f) { return hintIsStruck(f, hint); }, frame);
 }
 
-bool PuzzlePlayer::solve(const std::vector<WordEntry>& entries) const {
+bool PuzzlePlayer::solve(const std::vector<WordEntry>& entries, int words) const {
     Frame frame;
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
-    for (int hint = 0; hint < HintCount; ++hint) {
+    for (int hint = 0; hint < words; ++hint) {
         bool found = hintIsStruck(frame, hint);
         for (const WordEntry& entry : entries) {
             if (found || !hintShows(frame, hint, entry.label)) continue;

@@ -29,8 +29,8 @@ class PuzzlePlayer {
     // Clicks the word's ends in frames of their own; true once hint `hint` is struck.
     bool clickWord(const WordPlace& place, int hint) const;
 
-    // True once all ten hints are struck.
-    bool solve(const std::vector<WordEntry>& entries) const;
+    // True once `words` hints (all ten unless told) are struck, in hint order.
+    bool solve(const std::vector<WordEntry>& entries, int words = HintCount) const;
 
   private:
     const GameWindow& window_;
