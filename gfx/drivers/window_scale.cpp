@@ -28,6 +28,17 @@ std::int32_t chooseWindowScale(const ScaleInputs& inputs) {
 
 void widenRow(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels,
               std::int32_t pixelBytes, std::int32_t scale) {
+    if (pixelBytes == 4) {
+        // The usual 32-bit visual: fixed-size copies the compiler turns into moves.
+        for (std::int32_t x = 0; x < pixels; ++x, source += 4) {
+            std::uint32_t pixel = 0;
+            std::memcpy(&pixel, source, 4);
+            for (std::int32_t copy = 0; copy < scale; ++copy, target += 4) {
+                std::memcpy(target, &pixel, 4);
+            }
+        }
+        return;
+    }
     const auto bytes = static_cast<std::size_t>(pixelBytes);
     for (std::int32_t x = 0; x < pixels; ++x) {
         for (std::int32_t copy = 0; copy < scale; ++copy) {
