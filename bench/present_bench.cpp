@@ -1,6 +1,6 @@
 // Cost of showing a fully changed 1000x600 frame through the X11 back end,
-// with and without MIT-SHM, and the CPU an idle open screen uses. Starts its
-// own Xvfb.
+// with and without MIT-SHM, shown 1:1 and as 2 by 2 blocks in a 2000x1200
+// window, and the CPU an idle open screen uses. Starts its own 2560x1600 Xvfb.
 
 #include <benchmark/benchmark.h>
 #include <signal.h>
@@ -33,7 +33,9 @@ double threadCpuSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
-bool openWindowScreen(benchmark::State& state, bool sharedMemory, bool compareRows) {
+bool openWindowScreen(benchmark::State& state, bool sharedMemory, bool compareRows,
+                      const char* scale = "1") {
+    setenv("LETTERMOOR_SCALE", scale, 1);
     if (sharedMemory) {
         unsetenv("LETTERMOOR_X11_NOSHM");
     } else {
@@ -72,8 +74,9 @@ void repaintFrame(std::uint32_t value) {
 // rows. The wait for the next pass is not counted. `changed`: every row
 // differs from the last frame; otherwise the frame is written again with the
 // same pixels, as the solved game's is, and marked all the same.
-void fullFramePass(benchmark::State& state, bool sharedMemory, bool compareRows, bool changed) {
-    if (!openWindowScreen(state, sharedMemory, compareRows)) return;
+void fullFramePass(benchmark::State& state, bool sharedMemory, bool compareRows, bool changed,
+                   const char* scale = "1") {
+    if (!openWindowScreen(state, sharedMemory, compareRows, scale)) return;
     std::uint32_t value = 0xFF204060u;
     gfx::lockScreen();
     repaintFrame(value);
@@ -111,6 +114,15 @@ void PresentChangedShm(benchmark::State& state) {
 void PresentChangedShmNoDiff(benchmark::State& state) {
     fullFramePass(state, true, false, true);
 }
+void PresentUnchangedShmScale2(benchmark::State& state) {
+    fullFramePass(state, true, true, false, "2");
+}
+void PresentChangedShmScale2(benchmark::State& state) {
+    fullFramePass(state, true, true, true, "2");
+}
+void PresentChangedPlainScale2(benchmark::State& state) {
+    fullFramePass(state, false, true, true, "2");
+}
 void PresentUnchangedPlain(benchmark::State& state) {
     fullFramePass(state, false, true, false);
 }
@@ -124,6 +136,15 @@ BENCHMARK(PresentUnchangedShmNoDiff)
     ->Iterations(200);
 BENCHMARK(PresentChangedShm)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
 BENCHMARK(PresentChangedShmNoDiff)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
+BENCHMARK(PresentUnchangedShmScale2)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(200);
+BENCHMARK(PresentChangedShmScale2)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
+BENCHMARK(PresentChangedPlainScale2)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(100);
 BENCHMARK(PresentUnchangedPlain)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(100);
 BENCHMARK(PresentChangedPlain)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(100);
 
@@ -165,12 +186,7 @@ double processCpuSeconds() {
 
 // CPU per second of wall time while the screen is open and nothing changes.
 void BM_IdleScreenCpu(benchmark::State& state) {
-    unsetenv("LETTERMOOR_X11_NOSHM");
-    gfx::setDriverCandidates({&gfx::x11Driver()});
-    if (gfx::openScreen(1000, 600, 32, 0, 0, 0) != 0) {
-        state.SkipWithError("no X11 screen");
-        return;
-    }
+    if (!openWindowScreen(state, true, true)) return;
     double cpu = 0;
     for (auto _ : state) {
         const double before = processCpuSeconds();
@@ -185,7 +201,7 @@ BENCHMARK(BM_IdleScreenCpu)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRe
 }  // namespace
 
 int main(int argc, char** argv) {
-    const lettermoor::testing::XvfbServer server;
+    const lettermoor::testing::XvfbServer server("2560x1600x24");
     if (!server.running()) return 1;
     setenv("DISPLAY", server.name().c_str(), 1);
     benchmark::Initialize(&argc, argv);

@@ -99,6 +99,10 @@ def main():
     row("  same pass, wall clock incl. server",
         bench(present, "PresentChangedShm/iterations:200/manual_time", "real_time"), "us",
         "2.4 MB memcpy, same pace", pace, "")
+    row("present pass, frame changed, 2x2 blocks",
+        bench(present, "PresentChangedShmScale2/iterations:200/manual_time", "pass_cpu_us"), "us",
+        "same at scale 1",
+        bench(present, "PresentChangedShm/iterations:200/manual_time", "pass_cpu_us"), "")
     row("present pass unchanged, with row diff",
         bench(present, "PresentUnchangedShm/iterations:200/manual_time", "real_time"), "us",
         "same without diff (wall)",

@@ -18,6 +18,8 @@ int glxInit(const char* title, std::int32_t width, std::int32_t height, std::int
     if (s.display != nullptr || width <= 0 || height <= 0) return -1;
     Screen* screen = activeScreen();
     if (screen == nullptr) return -1;
+    // Without libGL there is no OpenGL screen; the program goes on without one.
+    if (!loadGlx(g.glx)) return -1;
 
     s.screen = screen;
     s.width = width;
@@ -36,6 +38,7 @@ int glxInit(const char* title, std::int32_t width, std::int32_t height, std::int
 void glxExit() {
     GlxState& g = state();
     closeWindow(g);
+    unloadGlx(g.glx);
     g.window.screen = nullptr;
 }
 
@@ -64,7 +67,7 @@ void glxSetTitle(const char* title) {
 
 void glxFlip() {
     const x11::X11State& s = state().window;
-    if (s.display != nullptr) glXSwapBuffers(s.display, s.window);
+    if (s.display != nullptr) state().glx.swapBuffers(s.display, s.window);
 }
 
 void glxPollEvents() {

@@ -2,8 +2,7 @@
 // State of the OpenGL back end on X. Everything runs on the program's
 // thread: there is no window thread, so no lock is needed.
 
-#include <GL/glx.h>
-
+#include "gfx/drivers/glx_library.hpp"
 #include "gfx/drivers/x11_state.hpp"
 
 namespace gfx::glx {
@@ -12,6 +11,7 @@ struct GlxState {
     // Display, window, atoms, key table and mouse, in the form the X11 back
     // end's event handling works on.
     x11::X11State window;
+    GlxFunctions glx;  // loaded while the window is open
     GLXContext context = nullptr;
     Colormap colormap = None;
 };

@@ -11,13 +11,14 @@ namespace {
 // A window manager may take a moment to map the window.
 constexpr auto MapWait = std::chrono::seconds(2);
 
-int configAttribute(Display* display, GLXFBConfig config, int attribute) {
+int configAttribute(const GlxFunctions& glx, Display* display, GLXFBConfig config, int attribute) {
     int value = 0;
-    glXGetFBConfigAttrib(display, config, attribute, &value);
+    glx.getFBConfigAttrib(display, config, attribute, &value);
     return value;
 }
 
-bool chooseConfig(Display* display, std::int32_t depth, GLXFBConfig& chosen) {
+bool chooseConfig(const GlxFunctions& glx, Display* display, std::int32_t depth,
+                  GLXFBConfig& chosen) {
     const int screenNumber = DefaultScreen(display);
     const ChannelBits bits = channelBitsFor(depth);
     const int attributes[] = {GLX_X_RENDERABLE,
@@ -38,18 +39,18 @@ bool chooseConfig(Display* display, std::int32_t depth, GLXFBConfig& chosen) {
                               bits.blue,
                               None};
     int count = 0;
-    GLXFBConfig* configs = glXChooseFBConfig(display, screenNumber, attributes, &count);
+    GLXFBConfig* configs = glx.chooseFBConfig(display, screenNumber, attributes, &count);
     if (configs == nullptr) return false;
     std::vector<ConfigTraits> traits;
     for (int i = 0; i < count; ++i) {
         int visualDepth = 0;
-        if (XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i])) {
+        if (XVisualInfo* visual = glx.getVisualFromFBConfig(display, configs[i])) {
             visualDepth = visual->depth;
             XFree(visual);
         }
-        traits.push_back(ConfigTraits{configAttribute(display, configs[i], GLX_RED_SIZE),
-                                      configAttribute(display, configs[i], GLX_GREEN_SIZE),
-                                      configAttribute(display, configs[i], GLX_BLUE_SIZE),
+        traits.push_back(ConfigTraits{configAttribute(glx, display, configs[i], GLX_RED_SIZE),
+                                      configAttribute(glx, display, configs[i], GLX_GREEN_SIZE),
+                                      configAttribute(glx, display, configs[i], GLX_BLUE_SIZE),
                                       visualDepth});
     }
     const int index = pickConfig(traits, depth, DefaultDepth(display, screenNumber));
@@ -59,20 +60,20 @@ bool chooseConfig(Display* display, std::int32_t depth, GLXFBConfig& chosen) {
 }
 
 // Direct rendering first; an indirect context where the server offers only that.
-GLXContext createContext(Display* display, GLXFBConfig config) {
+GLXContext createContext(const GlxFunctions& glx, Display* display, GLXFBConfig config) {
     for (Bool direct : {True, False}) {
         x11::beginErrorTrap();
-        GLXContext context = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, direct);
+        GLXContext context = glx.createNewContext(display, config, GLX_RGBA_TYPE, nullptr, direct);
         const bool failed = x11::endErrorTrap(display) > 0;
         if (context != nullptr && !failed) return context;
-        if (context != nullptr) glXDestroyContext(display, context);
+        if (context != nullptr) glx.destroyContext(display, context);
     }
     return nullptr;
 }
 
 bool createWindow(GlxState& g, GLXFBConfig config) {
     x11::X11State& s = g.window;
-    XVisualInfo* visual = glXGetVisualFromFBConfig(s.display, config);
+    XVisualInfo* visual = g.glx.getVisualFromFBConfig(s.display, config);
     if (visual == nullptr) return false;
     const Window root = RootWindow(s.display, DefaultScreen(s.display));
     g.colormap = XCreateColormap(s.display, root, visual->visual, AllocNone);
@@ -120,14 +121,15 @@ int openWindow(GlxState& g, std::int32_t depth) {
     int eventBase = 0;
     int major = 0;
     int minor = 0;
-    if (!glXQueryExtension(s.display, &errorBase, &eventBase) ||
-        !glXQueryVersion(s.display, &major, &minor) || (major == 1 && minor < 3)) {
+    if (!g.glx.queryExtension(s.display, &errorBase, &eventBase) ||
+        !g.glx.queryVersion(s.display, &major, &minor) || (major == 1 && minor < 3)) {
         return -1;
     }
     GLXFBConfig config = nullptr;
-    if (!chooseConfig(s.display, depth, config) || !createWindow(g, config)) return -1;
-    g.context = createContext(s.display, config);
-    if (g.context == nullptr || !glXMakeContextCurrent(s.display, s.window, s.window, g.context)) {
+    if (!chooseConfig(g.glx, s.display, depth, config) || !createWindow(g, config)) return -1;
+    g.context = createContext(g.glx, s.display, config);
+    if (g.context == nullptr ||
+        !g.glx.makeContextCurrent(s.display, s.window, s.window, g.context)) {
         return -1;
     }
     x11::startInput(s);
@@ -141,8 +143,8 @@ void closeWindow(GlxState& g) {
     x11::X11State& s = g.window;
     if (s.display == nullptr) return;
     if (g.context != nullptr) {
-        glXMakeContextCurrent(s.display, None, None, nullptr);
-        glXDestroyContext(s.display, g.context);
+        g.glx.makeContextCurrent(s.display, None, None, nullptr);
+        g.glx.destroyContext(s.display, g.context);
     }
     x11::stopInput(s);
     if (s.window != None) XDestroyWindow(s.display, s.window);

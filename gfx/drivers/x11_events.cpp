@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_keymap.hpp"
 #include "gfx/drivers/x11_state.hpp"
 #include "gfx/input.hpp"
@@ -21,13 +22,14 @@ constexpr std::int32_t ButtonExtra1 = 8;
 constexpr std::int32_t ButtonExtra2 = 16;
 
 // Window system pointer coordinates are kept as the unsigned 16-bit halves
-// the key codes' home platform reports.
-std::int32_t coordinate(int value) {
-    return static_cast<std::int32_t>(value & 0xFFFF);
+// the key codes' home platform reports, in frame pixels: a click anywhere in
+// a widened pixel's block is a click on that pixel.
+std::int32_t coordinate(const X11State& s, int value) {
+    return static_cast<std::int32_t>(frameCoordinate(value, s.scale) & 0xFFFF);
 }
 
 void notePointer(X11State& s, int x, int y) {
-    s.mouse.inside = x >= 0 && y >= 0 && x < s.width && y < s.height;
+    s.mouse.inside = x >= 0 && y >= 0 && x < s.width * s.scale && y < s.height * s.scale;
 }
 
 void clearInputState(X11State& s) {
@@ -57,8 +59,8 @@ std::int32_t buttonFlag(unsigned button) {
 
 void onButton(X11State& s, const XButtonEvent& event, bool pressed) {
     notePointer(s, event.x, event.y);
-    s.mouse.x = coordinate(event.x);
-    s.mouse.y = coordinate(event.y);
+    s.mouse.x = coordinate(s, event.x);
+    s.mouse.y = coordinate(s, event.y);
     MouseState& m = s.mouse;
     if (pressed && event.button >= 4 && event.button <= 7) {
         const bool vertical = event.button <= 5;
@@ -80,8 +82,8 @@ void onButton(X11State& s, const XButtonEvent& event, bool pressed) {
 
 void onMotion(X11State& s, const XMotionEvent& event) {
     notePointer(s, event.x, event.y);
-    const std::int32_t x = coordinate(event.x);
-    const std::int32_t y = coordinate(event.y);
+    const std::int32_t x = coordinate(s, event.x);
+    const std::int32_t y = coordinate(s, event.y);
     const bool moved = x != s.mouse.x || y != s.mouse.y;
     s.mouse.x = x;
     s.mouse.y = y;
@@ -92,8 +94,8 @@ void onCrossing(X11State& s, const XCrossingEvent& event, bool entered) {
     if (event.mode == NotifyGrab || event.mode == NotifyUngrab) return;
     if (event.detail == NotifyInferior) return;
     s.mouse.inside = entered;
-    s.mouse.x = coordinate(event.x);
-    s.mouse.y = coordinate(event.y);
+    s.mouse.x = coordinate(s, event.x);
+    s.mouse.y = coordinate(s, event.y);
     postEvent(entered ? EventMouseEnter : EventMouseExit, s.mouse.x, s.mouse.y, 0, 0);
 }
 
@@ -131,8 +133,8 @@ void onMapped(X11State& s) {
     if (XQueryPointer(s.display, s.window, &root, &child, &rootX, &rootY, &x, &y, &mask)) {
         notePointer(s, x, y);
         if (s.mouse.inside) {
-            s.mouse.x = coordinate(x);
-            s.mouse.y = coordinate(y);
+            s.mouse.x = coordinate(s, x);
+            s.mouse.y = coordinate(s, y);
         }
     }
 }

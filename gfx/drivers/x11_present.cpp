@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_state.hpp"
 
 namespace gfx::x11 {
@@ -66,11 +67,12 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
     // byte swapping from Xlib.
     if ((ImageByteOrder(s.display) == LSBFirst) != hostIsLsbFirst()) return false;
 
-    XImage* image =
-        XShmCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &p.shm,
-                        static_cast<unsigned>(s.width), static_cast<unsigned>(s.height));
+    XImage* image = XShmCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap,
+                                    nullptr, &p.shm, static_cast<unsigned>(s.width * s.scale),
+                                    static_cast<unsigned>(s.height * s.scale));
     if (image == nullptr) return false;
-    const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * s.height;
+    const std::size_t bytes =
+        static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(image->height);
     p.shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (p.shm.shmid < 0) {
         releaseImage(image);
@@ -107,13 +109,15 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
 bool createPlainImage(X11State& s, Visual* visual, int depth) {
     Presenter& p = s.presenter;
     const int pad = p.pixelBytes == 2 ? 16 : 32;
-    XImage* image =
-        XCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                     static_cast<unsigned>(s.width), static_cast<unsigned>(s.height), pad, 0);
+    XImage* image = XCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                                 nullptr, static_cast<unsigned>(s.width * s.scale),
+                                 static_cast<unsigned>(s.height * s.scale), pad, 0);
     if (image == nullptr) return false;
     // Xlib swaps bytes on the way when the server wants the other order.
     image->byte_order = LSBFirst;
-    p.ownPixels.assign(static_cast<std::size_t>(image->bytes_per_line) * s.height, 0);
+    p.ownPixels.assign(
+        static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(image->height),
+        0);
     image->data = reinterpret_cast<char*>(p.ownPixels.data());
     p.image = image;
     return true;
@@ -139,8 +143,13 @@ bool createPresenter(X11State& s, Visual* visual, int depth) {
     if (p.convert == nullptr) return false;
     p.compareRows = rowComparisonWanted();
     p.repaintAll = true;
-    if (p.compareRows && !pixel_formats::copiesUnchanged(p.convert)) {
+    // A widened image is no copy of the frame either.
+    if (p.compareRows && (!pixel_formats::copiesUnchanged(p.convert) || s.scale > 1)) {
         p.shownFrame.assign(static_cast<std::size_t>(s.width) * 4 * s.height, 0);
+    }
+    if (s.scale > 1) {
+        p.convertedRow.assign(
+            static_cast<std::size_t>(s.width) * static_cast<std::size_t>(p.pixelBytes), 0);
     }
 
     if (sharedMemoryWanted() && attachSharedImage(s, visual, depth)) return true;
@@ -167,6 +176,19 @@ std::uint8_t* imageRowAt(const Presenter& p, std::int32_t row) {
            static_cast<std::ptrdiff_t>(row) * p.image->bytes_per_line;
 }
 
+// Frame row `row` as scale rows of scale-wide blocks in the image.
+void convertScaledRow(X11State& s, const std::uint8_t* source, std::int32_t row) {
+    Presenter& p = s.presenter;
+    p.convert(source, p.convertedRow.data(), s.width);
+    std::uint8_t* first = imageRowAt(p, row * s.scale);
+    widenRow(p.convertedRow.data(), first, s.width, p.pixelBytes, s.scale);
+    const auto bytes = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.scale) *
+                       static_cast<std::size_t>(p.pixelBytes);
+    for (std::int32_t copy = 1; copy < s.scale; ++copy) {
+        std::memcpy(imageRowAt(p, row * s.scale + copy), first, bytes);
+    }
+}
+
 // Converts rows first..last into the image, keeps the frame's copy of them
 // when the image cannot serve as one, and queues them for the window.
 void sendRows(X11State& s, std::int32_t first, std::int32_t last) {
@@ -176,20 +198,26 @@ void sendRows(X11State& s, std::int32_t first, std::int32_t last) {
     for (std::int32_t row = first; row <= last; ++row) {
         const std::uint8_t* source =
             screen.visiblePixels + static_cast<std::ptrdiff_t>(row) * screen.pitch;
-        p.convert(source, imageRowAt(p, row), s.width);
+        if (s.scale > 1) {
+            convertScaledRow(s, source, row);
+        } else {
+            p.convert(source, imageRowAt(p, row), s.width);
+        }
         if (!p.shownFrame.empty()) {
             std::memcpy(p.shownFrame.data() + static_cast<std::size_t>(row) * rowBytes, source,
                         rowBytes);
         }
     }
-    const auto rows = static_cast<unsigned>(last - first + 1);
-    const auto width = static_cast<unsigned>(s.width);
+    const auto rows = static_cast<unsigned>((last - first + 1) * s.scale);
+    const auto width = static_cast<unsigned>(s.width * s.scale);
+    const int top = first * s.scale;
     if (p.usesShm) {
-        XShmPutImage(s.display, s.window, s.gc, p.image, 0, first, 0, first, width, rows, False);
+        XShmPutImage(s.display, s.window, s.gc, p.image, 0, top, 0, top, width, rows, False);
     } else {
-        XPutImage(s.display, s.window, s.gc, p.image, 0, first, 0, first, width, rows);
+        XPutImage(s.display, s.window, s.gc, p.image, 0, top, 0, top, width, rows);
     }
-    s.counters.rowsSent.fetch_add(rows, std::memory_order_relaxed);
+    s.counters.rowsSent.fetch_add(static_cast<unsigned>(last - first + 1),
+                                  std::memory_order_relaxed);
 }
 
 // Shared memory is read by the server later; the next pass must not write

@@ -38,6 +38,7 @@ struct Presenter {
     // The frame rows as last sent, kept only when the image holds converted
     // pixels; otherwise the image itself is that copy.
     std::vector<std::uint8_t> shownFrame;
+    std::vector<std::uint8_t> convertedRow;  // one row before widening, scale > 1 only
     // Marked rows are compared with what was sent and skipped when equal.
     bool compareRows = true;
     // The next pass sends every row: the window's contents may be gone.
@@ -94,6 +95,10 @@ struct X11State {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::string initialTitle;
+    // Each frame pixel is shown as a scale by scale block; the window is
+    // scale times the frame's size. Chosen by the window thread before the
+    // window exists; 1 for the OpenGL back end.
+    std::int32_t scale = 1;
 
     std::mutex frameLock;
     std::atomic<bool> programHoldsLock{false};
@@ -157,6 +162,8 @@ struct WindowCorner {
 };
 // The corner that centres a window of that size on the monitor under the pointer.
 WindowCorner centredCorner(Display* display, int width, int height);
+// The block size for a frame of that size on the monitor under the pointer.
+std::int32_t chooseScale(Display* display, std::int32_t width, std::int32_t height);
 void internAtoms(X11State& s);
 void applyTitle(X11State& s, const std::string& title);
 // Fixed size, class "lettermoor", close box protocol, pid, title, initial state.

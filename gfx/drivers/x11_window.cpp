@@ -44,16 +44,19 @@ int createWindow(X11State& s) {
     const int depth = DefaultDepth(s.display, screenNumber);
     if (visual->c_class != TrueColor) return -1;
 
-    const WindowCorner corner = centredCorner(s.display, s.width, s.height);
+    s.scale = chooseScale(s.display, s.width, s.height);
+    const int windowWidth = s.width * s.scale;
+    const int windowHeight = s.height * s.scale;
+    const WindowCorner corner = centredCorner(s.display, windowWidth, windowHeight);
 
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(s.display, screenNumber);
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = WindowEventMask;
-    s.window =
-        XCreateWindow(s.display, RootWindow(s.display, screenNumber), corner.x, corner.y,
-                      static_cast<unsigned>(s.width), static_cast<unsigned>(s.height), 0, depth,
-                      InputOutput, visual, CWBackPixel | CWBitGravity | CWEventMask, &attributes);
+    s.window = XCreateWindow(s.display, RootWindow(s.display, screenNumber), corner.x, corner.y,
+                             static_cast<unsigned>(windowWidth),
+                             static_cast<unsigned>(windowHeight), 0, depth, InputOutput, visual,
+                             CWBackPixel | CWBitGravity | CWEventMask, &attributes);
     if (s.window == None) return -1;
     describeWindow(s, corner);
 

@@ -1,10 +1,14 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xresource.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
 
+#include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_state.hpp"
 #include "runtime/cp437.hpp"
 
@@ -121,7 +125,31 @@ void openInputMethod(X11State& s) {
                                XNClientWindow, s.window, XNFocusWindow, s.window, nullptr);
 }
 
+// The desktop's Xft.dpi resource, as desktops set it for large screens; 0
+// when the server's resource database does not have it.
+double desktopDpi(Display* display) {
+    const char* resources = XResourceManagerString(display);
+    if (resources == nullptr) return 0;
+    XrmInitialize();
+    XrmDatabase database = XrmGetStringDatabase(resources);
+    if (database == nullptr) return 0;
+    char* type = nullptr;
+    XrmValue value{};
+    double dpi = 0;
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+        dpi = std::strtod(value.addr, nullptr);
+    }
+    XrmDestroyDatabase(database);
+    return dpi;
+}
+
 }  // namespace
+
+std::int32_t chooseScale(Display* display, std::int32_t width, std::int32_t height) {
+    const Area monitor = monitorUnderPointer(display);
+    return chooseWindowScale(ScaleInputs{std::getenv("LETTERMOOR_SCALE"), desktopDpi(display),
+                                         monitor.width, monitor.height, width, height});
+}
 
 WindowCorner centredCorner(Display* display, int width, int height) {
     const Area monitor = monitorUnderPointer(display);
@@ -166,8 +194,8 @@ void describeWindow(X11State& s, WindowCorner corner) {
     size.flags = PPosition | USPosition | PSize | PMinSize | PMaxSize;
     size.x = corner.x;
     size.y = corner.y;
-    size.width = size.min_width = size.max_width = s.width;
-    size.height = size.min_height = size.max_height = s.height;
+    size.width = size.min_width = size.max_width = s.width * s.scale;
+    size.height = size.min_height = size.max_height = s.height * s.scale;
     XSetWMNormalHints(s.display, s.window, &size);
 
     std::string resName = "lettermoor";

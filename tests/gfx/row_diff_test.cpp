@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/drivers/row_diff.hpp"
+#include "gfx/drivers/window_scale.hpp"
 
 namespace {
 
@@ -45,6 +46,46 @@ TEST(RowDiff, MarkedRowsThatDifferFormRuns) {
                              found);
         EXPECT_EQ(found, c.expected) << c.what;
     }
+}
+
+// The block size of a 1000 by 600 frame: the request, else the desktop's dpi,
+// else the largest window that covers about three quarters of the monitor.
+TEST(WindowScale, RequestThenDpiThenMonitor) {
+    struct Case {
+        const char* requested;
+        double dpi;
+        std::int32_t monitorWidth, monitorHeight;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"2", 0, 1280, 1024, 2},     {"3", 96, 3840, 2160, 3},    {"4", 0, 1280, 1024, 1},
+        {"", 192, 1280, 1024, 2},    {"2x", 0, 1280, 1024, 1},    {nullptr, 96, 3840, 2160, 1},
+        {nullptr, 191, 0, 0, 1},     {nullptr, 288, 0, 0, 3},     {nullptr, 480, 0, 0, 3},
+        {nullptr, 0, 1280, 1024, 1}, {nullptr, 0, 1920, 1080, 1}, {nullptr, 0, 2560, 1440, 1},
+        {nullptr, 0, 2560, 1600, 2}, {nullptr, 0, 3840, 2160, 2}, {nullptr, 0, 5120, 2880, 3},
+    };
+    for (const Case& c : cases) {
+        const gfx::ScaleInputs inputs{c.requested,     c.dpi, c.monitorWidth,
+                                      c.monitorHeight, 1000,  600};
+        EXPECT_EQ(gfx::chooseWindowScale(inputs), c.expected)
+            << (c.requested ? c.requested : "-") << " " << c.dpi << " " << c.monitorWidth;
+    }
+}
+
+// Every window pixel of a block maps back to the block's frame pixel; one
+// left of the window stays outside. Rows widen pixel by pixel, any pixel size.
+TEST(WindowScale, ClicksMapToBlocksAndRowsWiden) {
+    const std::pair<std::int32_t, std::int32_t> windowToFrame[] = {
+        {0, 0}, {1, 0}, {2, 1}, {1999, 999}, {-1, -1}, {-2, -1}, {-3, -2}};
+    for (auto [window, frame] : windowToFrame)
+        EXPECT_EQ(gfx::frameCoordinate(window, 2), frame) << window;
+    EXPECT_EQ(gfx::frameCoordinate(7, 1), 7);
+    const std::vector<std::uint8_t> row = {1, 2, 3, 4, 5, 6};
+    std::vector<std::uint8_t> wide(12, 0);
+    gfx::widenRow(row.data(), wide.data(), 2, 3, 2);
+    EXPECT_EQ(wide, (std::vector<std::uint8_t>{1, 2, 3, 1, 2, 3, 4, 5, 6, 4, 5, 6}));
+    gfx::widenRow(row.data(), wide.data(), 3, 2, 1);
+    EXPECT_EQ(std::vector<std::uint8_t>(wide.begin(), wide.begin() + 6), row);
 }
 
 }  // namespace

@@ -42,13 +42,18 @@ TEST_F(GlxWindow, ContextIsCurrentUntilClosedAndDrawingShowsOnlyAfterFlip) {
     EXPECT_EQ(glXGetCurrentContext(), nullptr);
 }
 
-// The OpenGL back end refuses a game screen even when asked for by name; the
-// window back end comes first and refuses an OpenGL screen.
+// The OpenGL back end refuses a game screen even when asked for by name, and
+// an OpenGL screen when libGL cannot be loaded; the window back end comes
+// first and refuses an OpenGL screen.
 TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
     const gfx::DisplayDriver& gl = gfx::glxDriver();
     EXPECT_NE(gl.init("Lettermoor", 1000, 600, 32, 0, 0), 0);
     gl.exit();
     EXPECT_EQ(findWindowByClass(probe(), "lettermoor"), None);
+    setenv("LETTERMOOR_LIBGL", "liblettermoor-no-such-gl.so.1", 1);
+    EXPECT_EQ(gfx::openScreen(640, 480, 32, 0, gfx::OpenGLScreen, 0), 1);
+    EXPECT_EQ(gfx::activeScreen(), nullptr);
+    unsetenv("LETTERMOOR_LIBGL");
 
     const struct {
         const char* driver;
