@@ -86,7 +86,7 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
     struct Case {
         const char* name;
         const char* fifo;   // made in place of this file
-        std::string words;  // plain text, or empty for the test list
+        std::vector<std::string> entries;  // or empty for the test list
         std::vector<std::string> extraEnvironment;
         bool closeStandardError;
         int ending;  // a signal, or 0 for Esc in the window, or -1: it ends by itself
@@ -96,17 +96,17 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
     const Case cases[] = {
         {"word file is a pipe",
          "woerter.txt",
-         "",
+         {},
          {},
          false,
          SIGHUP,
          0,
          {"cannot read woerter.txt: not a regular file"}},
-        {"win picture is a pipe", "win.bmp", "", {}, false, 0, 0, {}},
-        {"stderr closed, no usable word", nullptr, "c\np\n;-none\n", {}, true, 0, 0, {}},
+        {"win picture is a pipe", "win.bmp", {}, {}, false, 0, 0, {}},
+        {"stderr closed, no usable word", nullptr, {";-none"}, {}, true, 0, 0, {}},
         {"no X server",
          nullptr,
-         "",
+         {},
          {"DISPLAY=:999"},
          false,
          -1,
@@ -114,31 +114,35 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
          {"DISPLAY=:999", "LETTERMOOR_DRIVER"}},
         {"no X server, X11 named",
          nullptr,
-         "",
+         {},
          {"DISPLAY=:999", "LETTERMOOR_DRIVER=X11"},
          false,
          -1,
          1,
          {"LETTERMOOR_DRIVER=X11"}},
     };
-    std::string goodList = "t\nHinweis:\n";
-    for (const WordEntry& entry : testWords()) goodList += entry.word + "; h\n";
-    goodList += "LETZTES; h\n";
+    std::vector<std::string> goodList;
+    for (const std::string& word : TestWords) goodList.push_back(word + "; h");
+    goodList.push_back("LETZTES; h");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RunFolder folder;
-        ASSERT_TRUE(folder.writeWords(c.words.empty() ? goodList : c.words));
+        TempFolder folder;
+        ASSERT_TRUE(folder.ready());
+        ASSERT_TRUE(
+            writeWordFile(folder.path(), "Hinweis:", c.entries.empty() ? goodList : c.entries));
         if (c.fifo != nullptr) {
             std::remove((folder.path() + "/" + c.fifo).c_str());
             ASSERT_EQ(mkfifo((folder.path() + "/" + c.fifo).c_str(), 0600), 0);
         }
-        std::vector<std::string> environment = c.extraEnvironment;
-        environment.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
-        ChildProcess game(c.closeStandardError ? "/bin/sh" : gameBinary(),
-                          c.closeStandardError
-                              ? std::vector<std::string>{"-c", "exec \"$0\" 2>&-", gameBinary()}
-                              : std::vector<std::string>{},
-                          environment, folder.path());
+        // env sets the case's variables, then the game runs, or a shell that
+        // closes its standard error first.
+        std::vector<std::string> arguments = c.extraEnvironment;
+        arguments.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
+        if (c.closeStandardError) {
+            arguments.insert(arguments.end(), {"/bin/sh", "-c", "exec \"$0\" 2>&-"});
+        }
+        arguments.push_back(gameBinary());
+        ChildProcess game("/usr/bin/env", arguments, folder.path());
         if (c.ending >= 0) {
             Window shown = None;
             ASSERT_TRUE(waitFor(

@@ -6,10 +6,8 @@
 #include <stdlib.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 
 #include "gfx/color.hpp"
 #include "gfx/drivers/x11_driver.hpp"
@@ -29,10 +27,6 @@ Mouse readMouseNow() {
     Mouse m = {1, -1, -1, -1, -1, -1};
     m[0] = gfx::readMouse(&m[1], &m[2], &m[3], &m[4], &m[5]);
     return m;
-}
-
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 // A window back end by name: the X11 one with its own window thread, or the
