@@ -33,9 +33,11 @@ void winPictureIsAPipe(const Folder& folder, const std::string& bytes) {
     mkfifo((folder / "win.bmp").c_str(), 0600);
 }
 
+// The bytes are made only in the test that uses them: every test runs in a
+// process of its own, and two files are ten megabytes.
 struct HostileFile {
     const char* name;
-    std::string bytes;
+    std::string (*bytes)();
     Outcome outcome;
     const char* refusal = "woerter.txt";  // what the one line of a refusal says
     void (*place)(const Folder&, const std::string&) = writeWordFile;
@@ -65,7 +67,7 @@ class HostileWordFile : public testing_support::GameTest,
 
 TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
     const HostileFile& file = GetParam();
-    file.place(folder(), file.bytes);
+    file.place(folder(), file.bytes());
     testing::internal::CaptureStderr();
     start();
     EXPECT_TRUE(frameReleased());
@@ -93,32 +95,41 @@ TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
 INSTANTIATE_TEST_SUITE_P(
     Files, HostileWordFile,
     ::testing::Values(
-        HostileFile{"BinaryJunk", wordtest::randomBytes(SixtyFourKilobytes, 77), Outcome::Either},
-        HostileFile{"NulBytes", withNulBytes(elevenEntries("hint")), Outcome::Either},
-        HostileFile{"TenMegabyteLine", elevenEntries(std::string(TenMegabytes, 'h')),
+        HostileFile{"BinaryJunk", [] { return wordtest::randomBytes(SixtyFourKilobytes, 77); },
+                    Outcome::Either},
+        HostileFile{"NulBytes", [] { return withNulBytes(elevenEntries("hint")); },
+                    Outcome::Either},
+        HostileFile{"TenMegabyteLine", [] { return elevenEntries(std::string(TenMegabytes, 'h')); },
                     Outcome::Deals},
-        HostileFile{"TenMegabyteWord",
-                    wordtest::scrambledFile({"c", "p", std::string(TenMegabytes, 'W') + ";-x"}),
-                    Outcome::Refuses},
+        HostileFile{
+            "TenMegabyteWord",
+            [] {
+                return wordtest::scrambledFile({"c", "p", std::string(TenMegabytes, 'W') + ";-x"});
+            },
+            Outcome::Refuses},
         HostileFile{"FourWords",
-                    testing_support::wordFileText(
-                        {{"EINS", "a"}, {"ZWEI", "b"}, {"DREI", "c"}, {"VIER", "d"}}),
+                    [] {
+                        return testing_support::wordFileText(
+                            {{"EINS", "a"}, {"ZWEI", "b"}, {"DREI", "c"}, {"VIER", "d"}});
+                    },
                     Outcome::Refuses, "woerter.txt has 3 usable words"},
-        HostileFile{"OnlyLineFeeds", std::string(100000, '\n'), Outcome::Refuses},
-        HostileFile{"Pipe", "", Outcome::Refuses, "cannot read woerter.txt: not a regular file",
-                    wordFileIsAPipe},
-        HostileFile{"LinkToDevZero", "", Outcome::Refuses,
+        HostileFile{"OnlyLineFeeds", [] { return std::string(100000, '\n'); }, Outcome::Refuses},
+        HostileFile{"Pipe", [] { return std::string(); }, Outcome::Refuses,
+                    "cannot read woerter.txt: not a regular file", wordFileIsAPipe},
+        HostileFile{"LinkToDevZero", [] { return std::string(); }, Outcome::Refuses,
                     "cannot read woerter.txt: not a regular file", wordFileIsEndless},
         // Root reads past permission bits; a link loop still fails the open.
-        HostileFile{"CannotOpen", "", Outcome::Refuses,
+        HostileFile{"CannotOpen", [] { return std::string(); }, Outcome::Refuses,
                     "cannot read woerter.txt: Too many levels of symbolic links", wordFileIsALoop},
-        HostileFile{"WinPictureIsAPipe", elevenEntries("hint"), Outcome::Deals, "",
+        HostileFile{"WinPictureIsAPipe", [] { return elevenEntries("hint"); }, Outcome::Deals, "",
                     winPictureIsAPipe},
-        HostileFile{
-            "NoUsableWord",
-            wordtest::scrambledFile({"c", "p", ";-no word", "", std::string(26, 'A') + ";-too long",
-                                     "LAST;-never drawn"}),
-            Outcome::Refuses}),
+        HostileFile{"NoUsableWord",
+                    [] {
+                        return wordtest::scrambledFile({"c", "p", ";-no word", "",
+                                                        std::string(26, 'A') + ";-too long",
+                                                        "LAST;-never drawn"});
+                    },
+                    Outcome::Refuses}),
     [](const ::testing::TestParamInfo<HostileFile>& info) { return std::string(info.param.name); });
 
 }  // namespace
