@@ -47,7 +47,7 @@ TEST_F(Frame, EscOrACloseRequestEndsTheLoopAndOtherKeysDoNot) {
 }
 
 TEST_F(Frame, StartUpOpensTheTitledScreenAndAFrameLocksOnceAndSleepsPlain) {
-    const gfx::Screen* screen = gfx::currentScreen();
+    const gfx::Screen* screen = gfx::activeScreen();
     EXPECT_TRUE(screen->width == 1000 && screen->height == 600 && screen->depth == 32);
     EXPECT_STREQ(gfx::windowTitle(), "Lettermoor");
     static std::pair<std::int32_t, std::int32_t> slept;
