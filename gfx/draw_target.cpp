@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "gfx/draw_primitives.hpp"
 #include "gfx/image.hpp"
@@ -16,19 +17,33 @@ void chooseRoutines(DrawTarget& context) {
     context.fillSpan = fillSpanFor(context.bytesPerPixel);
 }
 
-void pointAtScreenPage(DrawTarget& context, const Screen& screen) {
+// Room for `rows` entries in the row table; false when it cannot be had.
+bool holdRows(DrawTarget& context, std::int32_t rows) {
+    const auto wanted = static_cast<std::size_t>(rows);
+    if (context.rowTable.size() < wanted) {
+        try {
+            context.rowTable.resize(wanted);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    context.rowCapacity = static_cast<std::int32_t>(context.rowTable.size());
+    return true;
+}
+
+bool pointAtScreenPage(DrawTarget& context, const Screen& screen) {
+    if (!holdRows(context, screen.height)) return false;
     context.target = nullptr;
     context.isImage = false;
     context.bytesPerPixel = screen.bytesPerPixel;
     context.pitch = screen.pitch;
     const auto rows = static_cast<std::size_t>(screen.height);
-    if (context.rowTable.size() < rows) context.rowTable.resize(rows);
-    context.rowCapacity = static_cast<std::int32_t>(context.rowTable.size());
     std::uint8_t* page = screen.pages[static_cast<std::size_t>(context.workPage)];
     for (std::size_t row = 0; row < rows; ++row) {
         context.rowTable[row] = page + row * static_cast<std::size_t>(screen.pitch);
     }
     chooseRoutines(context);
+    return true;
 }
 
 bool isUsableImage(const ImageBuffer& image) {
@@ -40,18 +55,21 @@ bool isUsableImage(const ImageBuffer& image) {
 
 }  // namespace
 
-void resetDrawTarget(DrawTarget& context, const Screen& screen) {
+bool resetDrawTarget(DrawTarget& context, const Screen& screen) {
     context = DrawTarget{};
-    context.screenId = screen.screenId;
     context.workPage = 0;
     context.savedClipRect = ClipRect{0, 0, screen.width, screen.height};
-    context.rowTable.assign(static_cast<std::size_t>(screen.height), nullptr);
-    context.rowCapacity = screen.height;
     context.foreColor = screen.depth == 8 ? 15u : screen.colorMask;
     context.backColor = screen.colorMask & 0xFF000000u;
     context.clipRect = ClipRect{0, 0, screen.width, screen.height};
     context.primitives = &DirectPrimitives;
-    pointAtScreenPage(context, screen);
+    if (!pointAtScreenPage(context, screen)) {
+        // Left unset, so the next call for the context tries again.
+        context = DrawTarget{};
+        return false;
+    }
+    context.screenId = screen.screenId;
+    return true;
 }
 
 DrawTarget& drawTarget() {
@@ -70,22 +88,22 @@ DrawTarget& detail::threadTarget() {
 
 bool selectTarget(DrawTarget& context, ImageBuffer* target) {
     const Screen* screen = activeScreen();
+    // A context whose set-up failed for want of memory draws nowhere.
+    if (context.primitives == nullptr) return false;
     if (target == nullptr) {
         if (screen == nullptr || screen->pages.empty()) return false;
         if (!context.isImage) return true;
+        if (!pointAtScreenPage(context, *screen)) return false;
         context.clipRect = context.savedClipRect;
-        pointAtScreenPage(context, *screen);
         return true;
     }
     if (context.isImage && context.target == target) return true;
-    if (!isUsableImage(*target)) return false;
+    if (!isUsableImage(*target) || !holdRows(context, target->height)) return false;
     if (!context.isImage) context.savedClipRect = context.clipRect;
     context.clipRect = ClipRect{0, 0, target->width, target->height};
     context.bytesPerPixel = target->bytesPerPixel;
     context.pitch = target->pitch;
     const auto rows = static_cast<std::size_t>(target->height);
-    if (context.rowTable.size() < rows) context.rowTable.resize(rows);
-    context.rowCapacity = static_cast<std::int32_t>(context.rowTable.size());
     for (std::size_t row = 0; row < rows; ++row) {
         context.rowTable[row] = imageRow(target, static_cast<std::int32_t>(row));
     }

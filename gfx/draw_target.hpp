@@ -66,11 +66,13 @@ DrawTarget& threadTarget();
 }  // namespace detail
 
 // Sets the context up afresh for `screen`: page 0, the whole screen as clip
-// rectangle, the screen's default colours and pixel routines.
-void resetDrawTarget(DrawTarget& context, const Screen& screen);
+// rectangle, the screen's default colours and pixel routines. False, with the
+// context left unset, when its row table cannot be allocated.
+bool resetDrawTarget(DrawTarget& context, const Screen& screen);
 
 // Points the context at `target` (nullptr: the screen). Returns false when the
-// screen is wanted but none is open.
+// screen is wanted but none is open, the image is unusable, or the row table
+// cannot be allocated; the context then stays as it was.
 bool selectTarget(DrawTarget& context, ImageBuffer* target);
 
 // Plain pixel routines for 1, 2 and 4 bytes per pixel.

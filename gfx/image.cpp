@@ -93,13 +93,12 @@ void destroyImage(ImageBuffer* image) {
     // same address would be taken for it with stale rows.
     DrawTarget& context = detail::threadTarget();
     if (context.target == image) {
-        if (activeScreen() != nullptr) {
-            selectTarget(context, nullptr);
-        } else {
+        if (activeScreen() == nullptr || !selectTarget(context, nullptr)) {
             context.target = nullptr;
             context.isImage = false;
             context.rowTable.clear();
             context.rowCapacity = 0;
+            context.screenId = 0;  // set up afresh at its next use
         }
     }
     freeAligned(reinterpret_cast<std::uint8_t*>(image));

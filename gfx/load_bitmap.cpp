@@ -9,10 +9,6 @@
 #include "gfx/bmp_rle.hpp"
 #include "gfx/bmp_rows.hpp"
 #include "gfx/checked_size.hpp"
-#include "gfx/draw_primitives.hpp"
-#include "gfx/draw_target.hpp"
-#include "gfx/screen.hpp"
-#include "gfx/screen_lock.hpp"
 
 namespace gfx {
 namespace {
@@ -53,48 +49,26 @@ StoredPixels storedPixelsFor(std::uint16_t bitCount) {
     return bitCount <= 24 ? StoredPixels::Direct24 : StoredPixels::Direct32;
 }
 
-// Holds the screen lock over the palette update and the row loop; on every
-// way out marks the rows when the target is the visible page, then unlocks.
-class BitmapLock {
-  public:
-    explicit BitmapLock(DrawTarget& context) : context_(context) {
-        detail::lockForDrawing();
-        context_.primitives->ownPixels(context_);
-    }
-    BitmapLock(const BitmapLock&) = delete;
-    BitmapLock& operator=(const BitmapLock&) = delete;
-    ~BitmapLock() {
-        if (const Screen* screen = activeScreen(); screen != nullptr) {
-            markRows(context_, 0, screen->height - 1);
-        }
-        detail::unlockAfterDrawing();
-    }
-
-  private:
-    DrawTarget& context_;
-};
-
-void updateScreenPalette(Screen& screen, const ColorTable& table, std::uint32_t entries) {
-    std::copy_n(table.begin(), entries, screen.shownPalette.begin());
-    if (screen.driver == nullptr || screen.driver->setPalette == nullptr) return;
-    for (std::int32_t i = 0; i < 256; ++i) {
-        const std::uint32_t e = screen.shownPalette[static_cast<std::size_t>(i)];
-        screen.driver->setPalette(i, static_cast<std::int32_t>(e & 0xFFu),
-                                  static_cast<std::int32_t>((e >> 8) & 0xFFu),
-                                  static_cast<std::int32_t>((e >> 16) & 0xFFu));
-    }
-}
-
 struct RowPlan {
     const BitmapHeader& header;
     const RowConverter& converter;
-    const DrawTarget& context;
+    ImageBuffer& into;
+    const WrittenPixels* written;
     std::int32_t keepWidth;
     std::int32_t keepHeight;
 
     // Image row of the stored row with this number in file order.
     std::int32_t imageRow(std::int32_t storedRow) const {
         return header.topDown ? storedRow : header.height - 1 - storedRow;
+    }
+
+    void convert(const std::uint8_t* source, std::int32_t row, std::int32_t first,
+                 std::int32_t count) const {
+        convertPixels(converter, source, gfx::imageRow(&into, row), first, count);
+        if (written != nullptr) {
+            std::memset(written->marks + static_cast<std::ptrdiff_t>(row) * written->width + first,
+                        1, static_cast<std::size_t>(count));
+        }
     }
 };
 
@@ -132,7 +106,7 @@ LoadResult readUncompressedRows(FileReader& file, const RowPlan& plan) {
             unpackIndices(stored.get(), header.bitCount, indices.get(), plan.keepWidth);
             source = indices.get();
         }
-        convertPixels(plan.converter, source, plan.context.rowTable[row], 0, plan.keepWidth);
+        plan.convert(source, row, 0, plan.keepWidth);
     }
     return LoadResult::Ok;
 }
@@ -148,8 +122,7 @@ LoadResult readRunLengthRows(FileReader& file, const RowPlan& plan) {
     auto convertRow = [&plan](std::int32_t storedRow, const RleRowBuffers& row) {
         const std::int32_t imageRow = plan.imageRow(storedRow);
         if (imageRow >= plan.keepHeight) return;
-        std::uint8_t* target = plan.context.rowTable[imageRow];
-        // Pixels the stream skipped keep what the target held.
+        // Pixels the stream skipped keep what the image held.
         std::int32_t x = 0;
         while (x < row.keepWidth) {
             if (row.covered[x] == 0) {
@@ -158,7 +131,7 @@ LoadResult readRunLengthRows(FileReader& file, const RowPlan& plan) {
             }
             std::int32_t end = x;
             while (end < row.keepWidth && row.covered[end] != 0) ++end;
-            convertPixels(plan.converter, row.indices, target, x, end - x);
+            plan.convert(row.indices, imageRow, x, end - x);
             x = end;
         }
     };
@@ -167,44 +140,39 @@ LoadResult readRunLengthRows(FileReader& file, const RowPlan& plan) {
 
 }  // namespace
 
-LoadResult loadBitmap(FileReader& file, ImageBuffer* target, std::uint32_t* palette) {
-    Screen* screen = activeScreen();
-    if (screen == nullptr) return LoadResult::BadCall;
-    if (target != nullptr &&
-        (target->type != ImageType || target->width <= 0 || target->height <= 0)) {
-        return LoadResult::BadCall;
+LoadResult readBitmapFormat(FileReader& file, BitmapFormat& format) {
+    if (const LoadResult r = readBitmapHeader(file, format.header); r != LoadResult::Ok) return r;
+    if (!file.seek(14 + static_cast<std::uint64_t>(format.header.headerSize))) {
+        return LoadResult::BadFile;
     }
-    BitmapHeader header;
-    if (const LoadResult r = readBitmapHeader(file, header); r != LoadResult::Ok) return r;
-    if (!file.seek(14 + static_cast<std::uint64_t>(header.headerSize))) return LoadResult::BadFile;
-    ColorTable table{};
-    if (!readColorTable(file, header, table)) return LoadResult::BadFile;
+    if (!readColorTable(file, format.header, format.table)) return LoadResult::BadFile;
+    format.entries = colorTableEntries(format.header);
+    return LoadResult::Ok;
+}
 
-    DrawTarget& context = detail::threadTarget();
-    if (!selectTarget(context, target)) return LoadResult::BadCall;
-    const std::int32_t targetWidth = target != nullptr ? target->width : screen->width;
-    const std::int32_t targetHeight = target != nullptr ? target->height : screen->height;
-
-    RowConverter converter;
-    converter.stored = storedPixelsFor(header.bitCount);
-    converter.targetBytesPerPixel = context.bytesPerPixel;
-    if (header.bitCount > 8) {
-        if (!readChannelMasks(file, header, converter.masks)) return LoadResult::BadFile;
-        if (context.bytesPerPixel == 1) return LoadResult::BadCall;
+LoadResult makeRowConverter(FileReader& file, const BitmapFormat& format,
+                            std::int32_t targetBytesPerPixel, const std::uint32_t* palette,
+                            RowConverter& converter) {
+    converter.stored = storedPixelsFor(format.header.bitCount);
+    converter.targetBytesPerPixel = targetBytesPerPixel;
+    converter.palette = palette;
+    if (format.header.bitCount > 8) {
+        if (!readChannelMasks(file, format.header, converter.masks)) return LoadResult::BadFile;
+        if (targetBytesPerPixel == 1) return LoadResult::BadCall;
     }
+    return LoadResult::Ok;
+}
 
-    BitmapLock lock(context);
-    const std::uint32_t entries = colorTableEntries(header);
-    if (palette == nullptr) {
-        updateScreenPalette(*screen, table, entries);
-        converter.palette = screen->shownPalette.data();
-    } else {
-        std::copy_n(table.begin(), entries, palette);
-        converter.palette = palette;
-    }
-
-    const RowPlan plan{header, converter, context, std::min(header.width, targetWidth),
-                       std::min(header.height, targetHeight)};
+LoadResult decodeBitmapRows(FileReader& file, const BitmapFormat& format,
+                            const RowConverter& converter, ImageBuffer& into,
+                            const WrittenPixels* written) {
+    const BitmapHeader& header = format.header;
+    const RowPlan plan{header,
+                       converter,
+                       into,
+                       written,
+                       std::min(header.width, into.width),
+                       std::min(header.height, into.height)};
     const bool runLength =
         header.compression == CompressionRle8 || header.compression == CompressionRle4;
     return runLength ? readRunLengthRows(file, plan) : readUncompressedRows(file, plan);
