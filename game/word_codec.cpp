@@ -1,6 +1,8 @@
 #include "game/word_codec.hpp"
 
-#include <unordered_map>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "game/generator.hpp"
 #include "game/line_reader.hpp"
@@ -163,59 +165,122 @@ std::string formatDeal(const Puzzle& puzzle) {
     return out;
 }
 
-CheckReport checkWordText(std::string_view scrambled) {
+namespace {
+
+std::uint32_t wordHash(std::string_view word) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : word) {
+        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
+    }
+    return hash;
+}
+
+bool canRepeat(std::string_view word) {
+    return !word.empty() && word.size() <= static_cast<std::size_t>(MaxWordLength);
+}
+
+// For every entry whose word an earlier entry already has: (entry, that
+// earlier entry), ordered by entry. Sorting 32-bit hashes with entry numbers
+// keeps this at 8 bytes per entry, where a map of words would take dozens.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> findRepeats(const WordList& list,
+                                                                 std::uint32_t entries) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> byHash;  // (hash, entry)
+    byHash.reserve(entries);                                      // untouched pages cost nothing
+    for (std::uint32_t k = 1; k <= entries; ++k) {
+        const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
+        if (canRepeat(word)) byHash.emplace_back(wordHash(word), k);
+    }
+    std::sort(byHash.begin(), byHash.end());
+    std::size_t kept = 0;               // repeats overwrite the front as (entry, first entry)
+    std::vector<std::uint32_t> firsts;  // distinct words of one hash, first entries
+    for (std::size_t run = 0; run < byHash.size();) {
+        std::size_t runEnd = run + 1;
+        while (runEnd < byHash.size() && byHash[runEnd].first == byHash[run].first) ++runEnd;
+        firsts.clear();
+        for (std::size_t i = run; i < runEnd; ++i) {
+            const std::uint32_t k = byHash[i].second;
+            const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
+            const auto same = std::find_if(firsts.begin(), firsts.end(), [&](std::uint32_t f) {
+                return list.words[2 * static_cast<std::size_t>(f)] == word;
+            });
+            if (same == firsts.end()) {
+                firsts.push_back(k);
+            } else {
+                byHash[kept++] = {k, *same};
+            }
+        }
+        run = runEnd;
+    }
+    byHash.resize(kept);
+    std::sort(byHash.begin(), byHash.end());
+    byHash.shrink_to_fit();
+    return byHash;
+}
+
+}  // namespace
+
+CheckReport checkWordBytes(std::string scrambled, const FindingSink& write) {
     CheckReport report;
     WordList list;
     std::string prefix;
-    loadWordText(scrambled, list, prefix);
+    loadWordBytes(std::move(scrambled), list, prefix);
 
     // Entry k sits on line k + 2 and in slot 2k.
     const auto entries = static_cast<std::int32_t>(list.words.size() / 2);
-    std::unordered_map<std::string_view, std::int32_t> firstLineOfWord;
-    LineReader reader(scrambled);
-    for (std::int32_t i = 0; i < kHeaderLines; ++i) reader.next();
+    const auto repeats = findRepeats(list, static_cast<std::uint32_t>(entries));
+    auto nextRepeat = repeats.begin();
+    std::string finding;
     for (std::int32_t k = 1; k <= entries; ++k) {
         const std::int32_t lineNumber = k + kHeaderLines;
         const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
-        const std::string at = "line " + std::to_string(lineNumber) + ": ";
-        std::string raw(reader.next());
-        const bool hasSeparator = unscrambleLine(raw).find(';') != std::string::npos;
+        const auto say = [&](std::string_view what) {
+            finding = "line " + std::to_string(lineNumber) + ": ";
+            finding += what;
+            finding += '\n';
+            write(finding);
+        };
         if (word.empty()) {
-            report.text += at + "empty word, never drawn\n";
+            say("empty word, never drawn");
             continue;
         }
         if (word.size() > static_cast<std::size_t>(MaxWordLength)) {
-            report.text += at + quoted(word) + " is " + std::to_string(word.size()) +
-                           " bytes, longer than " + std::to_string(MaxWordLength) +
-                           ", never drawn\n";
+            say(quoted(word) + " is " + std::to_string(word.size()) + " bytes, longer than " +
+                std::to_string(MaxWordLength) + ", never drawn");
             continue;
         }
-        if (!hasSeparator) {
-            report.text += at + quoted(word) + " has no ';', the whole line is the word\n";
+        // The word views the loaded line, so the byte after it is the
+        // separator, a line end, or the string's terminating zero.
+        if (word.data()[word.size()] != ';') {
+            say(quoted(word) + " has no ';', the whole line is the word");
         }
         // The last entry is never drawn, so it cannot stand out.
         if (!isCapitalsOnly(word) && k != entries) {
-            report.text +=
-                at + quoted(word) + " has letters outside A to Z, which stand out in the grid\n";
+            say(quoted(word) + " has letters outside A to Z, which stand out in the grid");
             ++report.wordsOutsideAtoZ;
         }
-        const auto [seen, isNew] = firstLineOfWord.emplace(word, lineNumber);
-        if (!isNew) {
-            report.text +=
-                at + quoted(word) + " repeats line " + std::to_string(seen->second) + "\n";
+        if (nextRepeat != repeats.end() && nextRepeat->first == static_cast<std::uint32_t>(k)) {
+            say(quoted(word) + " repeats line " +
+                std::to_string(static_cast<std::int32_t>(nextRepeat->second) + kHeaderLines));
+            ++nextRepeat;
         }
-        if (k == entries) {
-            report.text += at + quoted(word) + " is the last entry, which is never drawn\n";
-        }
+        if (k == entries) say(quoted(word) + " is the last entry, which is never drawn");
     }
 
     report.usableWords = countUsableSlots(list);
     report.canDeal = report.usableWords >= PuzzleWordCount;
-    report.text += plural(entries, "entry, ", "entries, ") +
-                   plural(report.usableWords, "usable word: ", "usable words: ") +
-                   (report.canDeal ? "a puzzle can be dealt\n"
-                                   : "fewer than " + std::to_string(PuzzleWordCount) +
-                                         ", no puzzle can be dealt\n");
+    write(plural(entries, "entry, ", "entries, ") +
+          plural(report.usableWords, "usable word: ", "usable words: ") +
+          (report.canDeal
+               ? "a puzzle can be dealt\n"
+               : "fewer than " + std::to_string(PuzzleWordCount) + ", no puzzle can be dealt\n"));
+    return report;
+}
+
+CheckReport checkWordText(std::string_view scrambled) {
+    std::string text;
+    CheckReport report =
+        checkWordBytes(std::string(scrambled), [&](std::string_view line) { text += line; });
+    report.text = std::move(text);
     return report;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "game/generator.hpp"
 #include "game/word_codec.hpp"
@@ -77,6 +78,13 @@ constexpr std::string_view kUsage =
 // Reads all of standard input; false with the system's reason on a read error,
 // so an unreadable input is never taken for an empty list.
 bool readStandardInput(std::string& text) {
+    // Room for a whole regular file up front spares copying it while it grows.
+#if !defined(_WIN32)
+    struct stat info {};
+    if (::fstat(fileno(stdin), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        text.reserve(static_cast<std::size_t>(info.st_size));
+    }
+#endif
     char buffer[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, got);
@@ -293,9 +301,17 @@ int main(int argc, char** argv) {
     if (command == "check") {
         std::string in;
         if (!readStandardInput(in)) return kExitError;
-        const game::CheckReport report = game::checkWordText(in);
-        const int written = writeStandardOutput(report.text);
-        if (written != kExitOk) return written;
+        // Findings go out as they are found: a long list can have millions.
+        bool writeFailed = false;
+        const game::CheckReport report =
+            game::checkWordBytes(std::move(in), [&](std::string_view line) {
+                writeFailed =
+                    writeFailed || std::fwrite(line.data(), 1, line.size(), stdout) != line.size();
+            });
+        if (writeFailed || std::fflush(stdout) != 0) {
+            std::fputs("lettermoor-words: cannot write the output\n", stderr);
+            return kExitError;
+        }
         return report.canDeal && report.wordsOutsideAtoZ == 0 ? kExitOk : kExitNoPuzzle;
     }
     return usageError("unknown command '" + std::string(command) + "'");
