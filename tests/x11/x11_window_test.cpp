@@ -31,10 +31,6 @@ Mouse readMouseNow() {
     return m;
 }
 
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 // A window back end by name: the X11 one with its own window thread, or the
 // OpenGL one that reads events only when polled. They share the window and
 // its input handling.
