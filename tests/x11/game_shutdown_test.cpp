@@ -11,9 +11,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <thread>
 
+#include "game/word_file.hpp"
 #include "tests/x11/game_session.hpp"
 
 namespace {
@@ -24,6 +26,16 @@ using Clock = std::chrono::steady_clock;
 // Far beyond what an end takes, so only a hang fails; how long ends take is
 // printed, and tests/run-shutdown-loop.sh holds the figure to its limit.
 constexpr int HangMs = 5000;
+
+// A word file as the game stores it: every byte of the plain text scrambled.
+bool writeStoredFile(const std::string& name, const std::string& plain) {
+    std::ofstream out(name, std::ios::binary);
+    for (const char c : plain) {
+        out << (c == '\n' ? c
+                          : static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c))));
+    }
+    return static_cast<bool>(out);
+}
 
 std::array<int, 4> screenSaverOf(Display* display) {
     std::array<int, 4> s{};
@@ -122,23 +134,30 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
          {"LETTERMOOR_DRIVER=X11"}},
     };
     std::string goodList = "t\nHinweis:\n";
-    for (const WordEntry& entry : testWords()) goodList += entry.word + "; h\n";
+    for (const std::string& word : TestWords) goodList += word + "; h\n";
     goodList += "LETZTES; h\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RunFolder folder;
-        ASSERT_TRUE(folder.writeWords(c.words.empty() ? goodList : c.words));
+        TempFolder folder;
+        ASSERT_TRUE(folder.ready());
+        ASSERT_TRUE(
+            writeStoredFile(folder.path() + "/woerter.txt", c.words.empty() ? goodList : c.words));
         if (c.fifo != nullptr) {
             std::remove((folder.path() + "/" + c.fifo).c_str());
             ASSERT_EQ(mkfifo((folder.path() + "/" + c.fifo).c_str(), 0600), 0);
         }
-        std::vector<std::string> environment = c.extraEnvironment;
-        environment.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
-        ChildProcess game(c.closeStandardError ? "/bin/sh" : gameBinary(),
-                          c.closeStandardError
-                              ? std::vector<std::string>{"-c", "exec \"$0\" 2>&-", gameBinary()}
-                              : std::vector<std::string>{},
-                          environment, folder.path());
+        // env(1) sets NAME=VALUE and removes a bare NAME before the game starts.
+        std::vector<std::string> arguments;
+        for (const std::string& variable : c.extraEnvironment) {
+            if (variable.find('=') == std::string::npos) arguments.push_back("-u");
+            arguments.push_back(variable);
+        }
+        arguments.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
+        if (c.closeStandardError) {
+            arguments.insert(arguments.end(), {"/bin/sh", "-c", "exec \"$0\" 2>&-"});
+        }
+        arguments.push_back(gameBinary());
+        ChildProcess game("/usr/bin/env", arguments, folder.path());
         if (c.ending >= 0) {
             Window shown = None;
             ASSERT_TRUE(waitFor(
