@@ -2,6 +2,10 @@
 // its window is read pixel by pixel and driven with synthetic input.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <ostream>
+#include <string>
 #include <utility>
 
 #include "tests/x11/game_session.hpp"
@@ -9,17 +13,66 @@
 namespace {
 
 using namespace lettermoor::testing;
-using GameBlackBox = GameSession;
+
+// scripts/readme-screenshot.sh sets LETTERMOOR_README_SCREENSHOT to a file:
+// after two words the 1:1 play-through keeps the window there as a binary
+// PPM, then plays on.
+bool saveScreenshot(const Frame& frame, const char* path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << frame.width << ' ' << frame.height << "\n255\n";
+    for (const std::uint32_t pixel : frame.pixels) {
+        const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
+                             static_cast<char>(pixel)};
+        out.write(rgb, 3);
+    }
+    return static_cast<bool>(out);
+}
+
+// The monitor decides the block size: 1000 by 600 pixels are too many for
+// three quarters of 1280 by 1024 when doubled, not for 2560 by 1600. The
+// player reads and clicks block centres, so clicks must land on the same cells.
+struct Monitor {
+    const char* screen;
+    int scale;
+};
+void PrintTo(const Monitor& monitor, std::ostream* out) {
+    *out << monitor.screen << " at scale " << monitor.scale;
+}
+
+class GameBlackBox : public GameSession, public ::testing::WithParamInterface<Monitor> {
+  protected:
+    void SetUp() override {
+        screenSize_ = GetParam().screen;
+        windowScale_ = GetParam().scale;
+        GameSession::SetUp();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Monitors, GameBlackBox,
+                         ::testing::Values(Monitor{"1280x1024x24", 1}, Monitor{"2560x1600x24", 2}),
+                         [](const auto& info) {
+                             return "Scale" + std::to_string(info.param.scale);
+                         });
 
 // Every other word is clicked from its last end.
-TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
+TEST_P(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
     startGame();
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
+    ASSERT_EQ(std::pair(attributes.width, attributes.height),
+              std::pair(1000 * windowScale_, 600 * windowScale_));
     Frame frame;
     LetterRows rows;
     ASSERT_TRUE(player().readGrid(frame, rows));
     ASSERT_EQ(std::pair(frame.width, frame.height), std::pair(1000, 600));
     for (const std::string& word : TestWords) EXPECT_EQ(findWord(rows, word).size(), 1u) << word;
     EXPECT_EQ(struckHints(frame), 0);
+    const char* screenshot = std::getenv("LETTERMOOR_README_SCREENSHOT");
+    if (screenshot != nullptr && windowScale_ == 1) {
+        ASSERT_TRUE(player().solve(TestWords, 2));
+        ASSERT_TRUE(window().capture(frame));
+        ASSERT_TRUE(saveScreenshot(frame, screenshot));
+    }
     ASSERT_TRUE(player().solve(TestWords));
     ASSERT_TRUE(player().waitForFrame([](const Frame& f) { return f.at(5, 5) == WinColor; }, frame))
         << "no win picture after the tenth word";

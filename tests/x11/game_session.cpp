@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 #include "gfx/input.hpp"
 
 namespace lettermoor::testing {
@@ -32,7 +31,7 @@ void XServerTest::SetUp() {
                              "/usr/lib64/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"}) {
         if (dlopen(path, RTLD_NOW | RTLD_NODELETE) != nullptr) break;
     }
-    server_ = std::make_unique<XvfbServer>();
+    server_ = std::make_unique<XvfbServer>(screenSize_);
     ASSERT_TRUE(server_->running()) << "Xvfb did not start";
     setenv("DISPLAY", server_->name().c_str(), 1);
     probe_.reset(XOpenDisplay(server_->name().c_str()));
@@ -88,13 +87,15 @@ void GameSession::startGame() {
     // The window thread stays parked after losing its server; ThreadSanitizer
     // would otherwise wait a second at exit for it.
     setenv("TSAN_OPTIONS", "atexit_sleep_ms=0", 0);
+    // The block size follows the test's screen, whatever the caller's shell asks.
+    setenv("LETTERMOOR_SCALE", "", 1);
     game_ =
         std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, folder_.path());
     ASSERT_TRUE(game_->started());
     ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
                         StartWaitMs))
         << "no window titled Lettermoor; stderr: " << game_->standardError();
-    gameWindow_ = GameWindow(probe(), window_);
+    gameWindow_ = GameWindow(probe(), window_, 0, windowScale_);
     if (!waitForFocus(probe(), window_)) gameWindow_.focus();
     ASSERT_TRUE(waitForFocus(probe(), window_));
     Frame frame;

@@ -50,6 +50,7 @@ class XServerTest : public ::testing::Test {
         });
     }
 
+    std::string screenSize_ = "1280x1024x24";  // the Xvfb's, set before SetUp
     std::unique_ptr<XvfbServer> server_;
     std::unique_ptr<Display, int (*)(Display*)> probe_{nullptr, XCloseDisplay};
     Window window_ = None;
@@ -76,6 +77,7 @@ class GameSession : public XServerTest {
     ChildProcess& game() const { return *game_; }
     const PuzzlePlayer& player() const { return player_; }
 
+    int windowScale_ = 1;  // the block size the game should choose on this screen
     TempFolder folder_;
     std::unique_ptr<ChildProcess> game_;
     GameWindow gameWindow_{nullptr, None};

@@ -29,10 +29,12 @@ bool gridCornerAt(XImage* image, int x, int y) {
 }  // namespace
 
 bool GameWindow::capture(Frame& frame) const {
+    const int width = ClientWidth * scale_;
+    const int height = ClientHeight * scale_;
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display_, window_, &attributes) ||
-        attributes.map_state != IsViewable || attributes.width < ClientWidth ||
-        attributes.height < ClientHeight) {
+        attributes.map_state != IsViewable || attributes.width < width ||
+        attributes.height < height) {
         return false;
     }
     // Read from the root window: it shows what the player sees, frame and all.
@@ -45,20 +47,22 @@ bool GameWindow::capture(Frame& frame) const {
                               static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return false;
-    bool found = attributes.width == ClientWidth && attributes.height == ClientHeight;
+    bool found = attributes.width == width && attributes.height == height;
     if (found) left_ = top_ = 0;
-    for (int y = 0; !found && y + ClientHeight <= attributes.height; ++y) {
-        for (int x = 0; !found && x + ClientWidth <= attributes.width; ++x) {
+    for (int y = 0; !found && y + height <= attributes.height; ++y) {
+        for (int x = 0; !found && x + width <= attributes.width; ++x) {
             if ((found = gridCornerAt(image, x, y))) left_ = x, top_ = y;
         }
     }
     frame.width = ClientWidth;
     frame.height = ClientHeight;
     frame.pixels.clear();
+    const int centre = scale_ / 2;
     for (int y = 0; found && y < ClientHeight; ++y) {
         for (int x = 0; x < ClientWidth; ++x) {
-            frame.pixels.push_back(
-                static_cast<std::uint32_t>(XGetPixel(image, left_ + x, top_ + y)) & 0xFFFFFF);
+            const unsigned long pixel =
+                XGetPixel(image, left_ + x * scale_ + centre, top_ + y * scale_ + centre);
+            frame.pixels.push_back(static_cast<std::uint32_t>(pixel) & 0xFFFFFF);
         }
     }
     XDestroyImage(image);
@@ -69,8 +73,10 @@ void GameWindow::movePointer(int x, int y) const {
     Window child = None;
     int rootX = 0;
     int rootY = 0;
-    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), left_ + x, top_ + y,
-                          &rootX, &rootY, &child);
+    const int centre = scale_ / 2;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_),
+                          left_ + x * scale_ + centre, top_ + y * scale_ + centre, &rootX, &rootY,
+                          &child);
     XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
     XFlush(display_);
 }

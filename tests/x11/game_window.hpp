@@ -25,18 +25,19 @@ inline constexpr std::uint32_t BlackPixel = 0x000000;
 inline constexpr std::uint32_t WhitePixel = 0xFFFFFF;
 inline constexpr std::uint32_t GreenPixel = 0x00FF00;
 
-// The game's window. A window larger than the game's 1000x600 client area
-// (Wine draws its own frame) is searched for the grid's outer lines, and
-// pixels and clicks are taken relative to them.
+// The game's window, showing each frame pixel as a scale by scale block. A
+// window larger than that client area (Wine draws its own frame) is searched
+// for the grid's outer lines, and pixels and clicks are taken relative to them.
 class GameWindow {
   public:
-    GameWindow(Display* display, Window window, int holdMs = 0)
-        : display_(display), window_(window), holdMs_(holdMs) {}
+    GameWindow(Display* display, Window window, int holdMs = 0, int scale = 1)
+        : display_(display), window_(window), holdMs_(holdMs), scale_(scale) {}
 
     // False when the window cannot be read (gone, unmapped, no grid found).
+    // Reads the centre of every block, so the frame is 1000x600 at any scale.
     bool capture(Frame& frame) const;
 
-    // A left click at client pixel (x, y), the button held for the window's hold time.
+    // A left click at frame pixel (x, y), the button held for the window's hold time.
     void click(int x, int y) const;
     void movePointer(int x, int y) const;
     void setButton(unsigned button, bool down) const;
@@ -49,6 +50,7 @@ class GameWindow {
     Display* display_;
     Window window_;
     int holdMs_;
+    int scale_;
     mutable int left_ = 0;  // of the client area inside the window
     mutable int top_ = 0;
 };

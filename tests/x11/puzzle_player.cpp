@@ -142,7 +142,7 @@ bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
     return waitForFrame([&](const Frame& f) { return struckHints(f) > struck; }, frame);
 }
 
-bool PuzzlePlayer::solve(const std::vector<std::string>& words) const {
+bool PuzzlePlayer::solve(const std::vector<std::string>& words, int hints) const {
     Frame frame;
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
@@ -150,14 +150,17 @@ bool PuzzlePlayer::solve(const std::vector<std::string>& words) const {
     bool lastEndFirst = false;
     for (const std::string& word : words) {
         for (const WordPlace& place : findWord(rows, word)) {
-            if (struck == HintCount) break;
+            // A word found before this call is green from end to end.
+            bool found = true;
+            for (int k = 0; k < place.length && found; ++k) found = cellIsGreen(frame, place.at(k));
+            if (found || struck >= hints) break;
             if (clickWord(place, lastEndFirst = !lastEndFirst)) {
                 ++struck;
                 break;
             }
         }
     }
-    return struck == HintCount;
+    return struck >= hints;
 }
 
 bool writeWordFile(const std::string& folder, const std::string& prefix,

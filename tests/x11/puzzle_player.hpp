@@ -63,8 +63,8 @@ class PuzzlePlayer {
     // asked; true once one more hint is struck.
     bool clickWord(const WordPlace& place, bool lastEndFirst) const;
     // Clicks the words it finds, every other one last end first; true once
-    // all ten hints are struck.
-    bool solve(const std::vector<std::string>& words) const;
+    // `hints` hints (all ten unless told) are struck.
+    bool solve(const std::vector<std::string>& words, int hints = HintCount) const;
 
   private:
     const GameWindow& window_;

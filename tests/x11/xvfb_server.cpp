@@ -86,12 +86,12 @@ bool XvfbServer::installed() {
     return access(XvfbPath, X_OK) == 0;
 }
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(const std::string& screen) {
     if (!installed() || !folder_.ready()) return;
     // Xvfb picks a free display and names it on stdout once it takes connections.
     server_.emplace(XvfbPath,
-                    std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                             "-nolisten", "tcp", "-noreset"},
+                    std::vector<std::string>{"-displayfd", "1", "-screen", "0", screen, "-nolisten",
+                                             "tcp", "-noreset"},
                     folder_.path());
     std::string number;
     if (waitFor([&] { return !(number = server_->output()).empty() && number.back() == '\n'; },

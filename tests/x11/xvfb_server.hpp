@@ -68,7 +68,8 @@ class ChildProcess {
 
 class XvfbServer {
   public:
-    XvfbServer();
+    // screen: width x height x depth, as Xvfb takes it.
+    explicit XvfbServer(const std::string& screen = "1280x1024x24");
     ~XvfbServer();
     // False when Xvfb is not installed or would not start.
     bool running() const { return !name_.empty(); }
