@@ -3,6 +3,7 @@
 // and the seed; the generator tests and the word-file fuzz target hold each
 // result to it.
 
+#include <algorithm>
 #include <string>
 
 #include "game/generator.hpp"
@@ -40,8 +41,11 @@ inline std::string dealFault(const game::WordList& list, const game::Puzzle& puz
         const auto length = static_cast<std::int32_t>(word.word.size());
         const bool across = word.first.a == word.last.a;
         const game::CellPair step = across ? game::CellPair{0, 1} : game::CellPair{1, 0};
-        // Short words never reach the far edge of their direction.
-        const std::int32_t end = across ? word.last.b : word.last.a;
+        // Short words never reach the far edge of their direction; a one-letter
+        // word shows no direction, so either edge may be the one it keeps off.
+        const std::int32_t end = length == 1 ? std::min(word.last.a, word.last.b)
+                                 : across    ? word.last.b
+                                             : word.last.a;
         if (length < 1 || length > game::MaxWordLength ||
             word.last != game::CellPair{word.first.a + step.a * (length - 1),
                                         word.first.b + step.b * (length - 1)} ||

@@ -17,7 +17,8 @@ constexpr int StartWaitMs = 20000;
 
 std::string gameBinary() {
 #if defined(LETTERMOOR_BIN_DIR)
-    return std::string(LETTERMOOR_BIN_DIR) + "/lettermoor";
+    // One literal: GCC 12 warns wrongly about appending to a temporary string.
+    return LETTERMOOR_BIN_DIR "/lettermoor";
 #else
     return {};
 #endif
