@@ -1,4 +1,6 @@
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@ using Folder = std::filesystem::path;
 void writeWordFile(const Folder& folder, const std::string& bytes) {
     std::ofstream(folder / "woerter.txt", std::ios::binary) << bytes;
 }
+#ifndef _WIN32
 // Things that are no regular file, where the game looks for its files.
 void wordFileIsAPipe(const Folder& folder, const std::string&) {
     mkfifo((folder / "woerter.txt").c_str(), 0600);
@@ -35,6 +38,8 @@ void winPictureIsAPipe(const Folder& folder, const std::string& bytes) {
 
 // The bytes are made only in the test that uses them: every test runs in a
 // process of its own, and two files are ten megabytes.
+#endif
+
 struct HostileFile {
     const char* name;
     std::string (*bytes)();
@@ -92,44 +97,47 @@ TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
 
 // The ten-megabyte hint belongs to a dealt word, so it is drawn every frame;
 // the ten-megabyte word is one nobody can draw.
-INSTANTIATE_TEST_SUITE_P(
-    Files, HostileWordFile,
-    ::testing::Values(
-        HostileFile{"BinaryJunk", [] { return wordtest::randomBytes(SixtyFourKilobytes, 77); },
-                    Outcome::Either},
-        HostileFile{"NulBytes", [] { return withNulBytes(elevenEntries("hint")); },
-                    Outcome::Either},
-        HostileFile{"TenMegabyteLine", [] { return elevenEntries(std::string(TenMegabytes, 'h')); },
-                    Outcome::Deals},
-        HostileFile{
-            "TenMegabyteWord",
-            [] {
-                return wordtest::scrambledFile({"c", "p", std::string(TenMegabytes, 'W') + ";-x"});
-            },
-            Outcome::Refuses},
-        HostileFile{"FourWords",
-                    [] {
-                        return testing_support::wordFileText(
-                            {{"EINS", "a"}, {"ZWEI", "b"}, {"DREI", "c"}, {"VIER", "d"}});
-                    },
-                    Outcome::Refuses, "woerter.txt has 3 usable words"},
-        HostileFile{"OnlyLineFeeds", [] { return std::string(100000, '\n'); }, Outcome::Refuses},
-        HostileFile{"Pipe", [] { return std::string(); }, Outcome::Refuses,
-                    "cannot read woerter.txt: not a regular file", wordFileIsAPipe},
-        HostileFile{"LinkToDevZero", [] { return std::string(); }, Outcome::Refuses,
-                    "cannot read woerter.txt: not a regular file", wordFileIsEndless},
-        // Root reads past permission bits; a link loop still fails the open.
-        HostileFile{"CannotOpen", [] { return std::string(); }, Outcome::Refuses,
-                    "cannot read woerter.txt: Too many levels of symbolic links", wordFileIsALoop},
-        HostileFile{"WinPictureIsAPipe", [] { return elevenEntries("hint"); }, Outcome::Deals, "",
-                    winPictureIsAPipe},
-        HostileFile{"NoUsableWord",
-                    [] {
-                        return wordtest::scrambledFile({"c", "p", ";-no word", "",
-                                                        std::string(26, 'A') + ";-too long",
-                                                        "LAST;-never drawn"});
-                    },
-                    Outcome::Refuses}),
-    [](const ::testing::TestParamInfo<HostileFile>& info) { return std::string(info.param.name); });
+const HostileFile HostileFiles[] = {
+    HostileFile{"BinaryJunk", [] { return wordtest::randomBytes(SixtyFourKilobytes, 77); },
+                Outcome::Either},
+    HostileFile{"NulBytes", [] { return withNulBytes(elevenEntries("hint")); }, Outcome::Either},
+    HostileFile{"TenMegabyteLine", [] { return elevenEntries(std::string(TenMegabytes, 'h')); },
+                Outcome::Deals},
+    HostileFile{
+        "TenMegabyteWord",
+        [] {
+            return wordtest::scrambledFile({"c", "p", std::string(TenMegabytes, 'W') + ";-x"});
+        },
+        Outcome::Refuses},
+    HostileFile{"FourWords",
+                [] {
+                    return testing_support::wordFileText(
+                        {{"EINS", "a"}, {"ZWEI", "b"}, {"DREI", "c"}, {"VIER", "d"}});
+                },
+                Outcome::Refuses, "woerter.txt has 3 usable words"},
+    HostileFile{"OnlyLineFeeds", [] { return std::string(100000, '\n'); }, Outcome::Refuses},
+#ifndef _WIN32
+    HostileFile{"Pipe", [] { return std::string(); }, Outcome::Refuses,
+                "cannot read woerter.txt: not a regular file", wordFileIsAPipe},
+    HostileFile{"LinkToDevZero", [] { return std::string(); }, Outcome::Refuses,
+                "cannot read woerter.txt: not a regular file", wordFileIsEndless},
+    // Root reads past permission bits; a link loop still fails the open.
+    HostileFile{"CannotOpen", [] { return std::string(); }, Outcome::Refuses,
+                "cannot read woerter.txt: Too many levels of symbolic links", wordFileIsALoop},
+    HostileFile{"WinPictureIsAPipe", [] { return elevenEntries("hint"); }, Outcome::Deals, "",
+                winPictureIsAPipe},
+#endif
+    HostileFile{"NoUsableWord",
+                [] {
+                    return wordtest::scrambledFile({"c", "p", ";-no word", "",
+                                                    std::string(26, 'A') + ";-too long",
+                                                    "LAST;-never drawn"});
+                },
+                Outcome::Refuses},
+};
+INSTANTIATE_TEST_SUITE_P(Files, HostileWordFile, ::testing::ValuesIn(HostileFiles),
+                         [](const ::testing::TestParamInfo<HostileFile>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
