@@ -212,7 +212,7 @@ class DirectFrame {
 
 // The page as the game left it after its last frame.
 std::size_t pixelsDifferingFromGame(const DirectFrame& direct) {
-    const gfx::Screen* screen = gfx::currentScreen();
+    const gfx::Screen* screen = gfx::activeScreen();
     if (screen == nullptr || screen->bytesPerPixel != 4) return PagePixels;
     std::size_t differing = 0;
     for (std::int32_t y = 0; y < game::ScreenHeight; ++y) {
