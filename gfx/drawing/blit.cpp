@@ -35,8 +35,8 @@ SourceRect sourceRect(const ImageBuffer& source, std::int32_t x1, std::int32_t y
     return {x1, y1, x2 - x1 + 1, y2 - y1 + 1};
 }
 
-void fail() {
-    runtime::setLastError(LoadResult::BadCall);
+void fail(LoadResult why = LoadResult::BadCall) {
+    runtime::setLastError(why);
 }
 
 }  // namespace
@@ -47,7 +47,7 @@ void putImage(ImageBuffer* target, float x, float y, const ImageBuffer* source, 
               void* param) {
     if (activeScreen() == nullptr || source == nullptr || routine == nullptr) return fail();
     DrawTarget& context = detail::threadTarget();
-    if (!selectTarget(context, target)) return fail();
+    if (const LoadResult r = selectTarget(context, target); r != LoadResult::Ok) return fail(r);
 
     if (coordKind == 2 || coordKind == 3) {
         x += context.penPosition.x;

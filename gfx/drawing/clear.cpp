@@ -51,7 +51,7 @@ void clearScreen(std::int32_t mode) {
     if (screen == nullptr) return;
     detail::ScreenState& state = detail::screenState();
     DrawTarget& context = detail::threadTarget();
-    if (!selectTarget(context, nullptr)) return;
+    if (selectTarget(context, nullptr) != runtime::ResultCode::Ok) return;
     context.fillSpan = fillSpanFor(context.bytesPerPixel);
 
     detail::lockForDrawing();

@@ -301,7 +301,7 @@ void drawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, Color
               std::int32_t mode, std::uint32_t style, std::uint32_t flags) {
     if (activeScreen() == nullptr) return;
     DrawTarget& context = detail::threadTarget();
-    if (!selectTarget(context, target)) return;
+    if (selectTarget(context, target) != runtime::ResultCode::Ok) return;
     if ((flags & UseForeColor) != 0) color = context.foreColor;
     applyCoordinateKind(context.penPosition, flags, x1, y1, x2, y2);
     const std::int64_t originX = context.clipRect.x;

@@ -35,7 +35,7 @@ LoadResult drawText(ImageBuffer* target, float x, float y, std::uint32_t flags,
     if (screen == nullptr || text.empty()) return finish(LoadResult::Ok);
 
     DrawTarget& context = detail::threadTarget();
-    if (!selectTarget(context, target)) return finish(LoadResult::BadCall);
+    if (const LoadResult r = selectTarget(context, target); r != LoadResult::Ok) return finish(r);
     if ((flags & UseForeColor) != 0) color = context.foreColor;
     applyCoordinateKind(context.penPosition, flags, x, y);
     const std::int64_t ix = std::int64_t{roundCoordinate(x)} + context.clipRect.x;

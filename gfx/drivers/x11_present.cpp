@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <vector>
 
 #include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_state.hpp"
@@ -106,6 +108,17 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
     return true;
 }
 
+// Sizes `buffer` to `bytes` zeros; false when that memory cannot be had, which
+// refuses the screen instead of ending the program.
+bool zeroed(std::vector<std::uint8_t>& buffer, std::size_t bytes) {
+    try {
+        buffer.assign(bytes, 0);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 bool createPlainImage(X11State& s, Visual* visual, int depth) {
     Presenter& p = s.presenter;
     const int pad = p.pixelBytes == 2 ? 16 : 32;
@@ -115,9 +128,11 @@ bool createPlainImage(X11State& s, Visual* visual, int depth) {
     if (image == nullptr) return false;
     // Xlib swaps bytes on the way when the server wants the other order.
     image->byte_order = LSBFirst;
-    p.ownPixels.assign(
-        static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(image->height),
-        0);
+    if (!zeroed(p.ownPixels, static_cast<std::size_t>(image->bytes_per_line) *
+                                 static_cast<std::size_t>(image->height))) {
+        releaseImage(image);
+        return false;
+    }
     image->data = reinterpret_cast<char*>(p.ownPixels.data());
     p.image = image;
     return true;
@@ -144,12 +159,13 @@ bool createPresenter(X11State& s, Visual* visual, int depth) {
     p.compareRows = rowComparisonWanted();
     p.repaintAll = true;
     // A widened image is no copy of the frame either.
-    if (p.compareRows && (!pixel_formats::copiesUnchanged(p.convert) || s.scale > 1)) {
-        p.shownFrame.assign(static_cast<std::size_t>(s.width) * 4 * s.height, 0);
+    if (p.compareRows && (!pixel_formats::copiesUnchanged(p.convert) || s.scale > 1) &&
+        !zeroed(p.shownFrame, static_cast<std::size_t>(s.width) * 4 * s.height)) {
+        return false;
     }
-    if (s.scale > 1) {
-        p.convertedRow.assign(
-            static_cast<std::size_t>(s.width) * static_cast<std::size_t>(p.pixelBytes), 0);
+    if (s.scale > 1 && !zeroed(p.convertedRow, static_cast<std::size_t>(s.width) *
+                                                   static_cast<std::size_t>(p.pixelBytes))) {
+        return false;
     }
 
     if (sharedMemoryWanted() && attachSharedImage(s, visual, depth)) return true;

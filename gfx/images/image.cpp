@@ -93,7 +93,7 @@ void destroyImage(ImageBuffer* image) {
     // same address would be taken for it with stale rows.
     DrawTarget& context = detail::threadTarget();
     if (context.target == image) {
-        if (activeScreen() == nullptr || !selectTarget(context, nullptr)) {
+        if (activeScreen() == nullptr || selectTarget(context, nullptr) != LoadResult::Ok) {
             context.target = nullptr;
             context.isImage = false;
             context.rowTable.clear();

@@ -158,7 +158,7 @@ LoadResult loadBitmap(FileReader& file, ImageBuffer* target, std::uint32_t* pale
     BitmapFormat format;
     if (const LoadResult r = readBitmapFormat(file, format); r != LoadResult::Ok) return r;
     DrawTarget& context = detail::threadTarget();
-    if (!selectTarget(context, target)) return LoadResult::BadCall;
+    if (const LoadResult r = selectTarget(context, target); r != LoadResult::Ok) return r;
 
     // Indices convert through the palette as the colour table leaves it; the
     // screen's is changed only under the lock, so decoding uses a copy.

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "gfx/screen/fallible_growth.hpp"
+
 namespace gfx {
 namespace {
 
@@ -14,6 +16,16 @@ static_assert(alignof(std::max_align_t) >= 8);
 static_assert(sizeof(void*) <= 8);
 
 std::atomic<int> failingAllocations{0};
+std::atomic<int> allocationsBeforeFailing{0};
+
+// Takes one from `counter` when it is above 0.
+bool takeOne(std::atomic<int>& counter) {
+    int left = counter.load();
+    while (left > 0) {
+        if (counter.compare_exchange_weak(left, left - 1)) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -21,11 +33,8 @@ std::uint8_t* allocateAligned(std::size_t size) {
     if (size > std::numeric_limits<std::size_t>::max() - kAlignSlack) {
         return nullptr;
     }
-    int failing = failingAllocations.load();
-    while (failing > 0) {
-        if (failingAllocations.compare_exchange_weak(failing, failing - 1)) {
-            return nullptr;
-        }
+    if (allocationRefused()) {
+        return nullptr;
     }
     void* block = std::malloc(size + kAlignSlack);
     if (block == nullptr) {
@@ -47,7 +56,17 @@ void freeAligned(std::uint8_t* payload) {
 }
 
 void failNextAllocations(int count) {
+    failNextAllocations(count, 0);
+}
+
+void failNextAllocations(int count, int succeeding) {
+    allocationsBeforeFailing.store(succeeding < 0 ? 0 : succeeding);
     failingAllocations.store(count < 0 ? 0 : count);
+}
+
+bool allocationRefused() {
+    if (failingAllocations.load() == 0 || takeOne(allocationsBeforeFailing)) return false;
+    return takeOne(failingAllocations);
 }
 
 }  // namespace gfx

@@ -16,6 +16,7 @@
 #include "gfx/drawing/wide_fill.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
+#include "gfx/screen/fallible_growth.hpp"
 
 namespace gfx::detail {
 namespace {
@@ -277,11 +278,15 @@ void markRecordedRows(const Record& r) {
     }
 }
 
-// A counting sort of the shapes by band, keeping drawing order within each.
-void sortIntoBands(Record& r) {
+// A counting sort of the shapes by band, keeping drawing order within each;
+// false when the tables cannot grow to hold it.
+bool sortIntoBands(Record& r) {
     std::int32_t lastRow = 0;
     for (const Shape& s : r.shapes) lastRow = std::max(lastRow, s.lastRow());
     const std::size_t bands = bandOf(lastRow) + 1;
+    if (bands + 1 > r.bandStart.capacity() && !tryGrow([&] { r.bandStart.reserve(bands + 1); })) {
+        return false;
+    }
     r.bandStart.assign(bands + 1, 0);
     std::size_t entries = 0;
     for (const Shape& s : r.shapes) {
@@ -289,6 +294,9 @@ void sortIntoBands(Record& r) {
             ++r.bandStart[band + 1];
             ++entries;
         }
+    }
+    if (entries > r.bandOrder.capacity() && !tryGrow([&] { r.bandOrder.reserve(entries); })) {
+        return false;
     }
     for (std::size_t band = 0; band < bands; ++band) r.bandStart[band + 1] += r.bandStart[band];
     r.bandOrder.resize(entries);
@@ -302,6 +310,7 @@ void sortIntoBands(Record& r) {
     }
     std::move_backward(r.bandStart.begin(), r.bandStart.end() - 1, r.bandStart.end());
     r.bandStart.front() = 0;
+    return true;
 }
 
 // First pixel of column x in row `row` of the shape's page.
@@ -483,6 +492,29 @@ bool coversBand(const Record& r, const Shape& s, std::int32_t top, std::int32_t 
            s.y <= top && s.lastRow() >= bottom;
 }
 
+// Draws the rows top..bottom of one shape.
+[[gnu::always_inline]] inline void runShape(const Record& r, const Shape& stored, std::int32_t top,
+                                            std::int32_t bottom, WideFillFn fill) {
+    const Page& page = r.pages[stored.page];
+    const PlacedShape s{stored, page.first, page.pitch};
+    const std::int32_t from = std::max(s.y, top);
+    const std::int32_t to = std::min(s.lastRow(), bottom);
+    if (to < from) return;
+    if (s.kind == ShapeKind::Fill) {
+        runFill(s, from, to, fill);
+    } else if (s.kind == ShapeKind::Outline) {
+        runOutline(s, from, to, fill);
+    } else if (s.kind == ShapeKind::GlyphRun) {
+        runGlyphRun(s, r.cells.data(), from, to);
+    } else if (s.kind == ShapeKind::Picture) {
+        runPicture(s, r.pictures[s.firstCell].view(), from, to);
+    } else if (s.kind == ShapeKind::LivePicture) {
+        runPicture(s, r.live, from, to);
+    } else {
+        runClippedGlyph(s, r.cells.data(), from, to);
+    }
+}
+
 [[gnu::always_inline]] inline void runBand(const Record& r, std::size_t band, std::int32_t pageRows,
                                            WideFillFn fill) {
     const std::uint32_t* const first = r.bandOrder.data() + r.bandStart[band];
@@ -503,24 +535,7 @@ bool coversBand(const Record& r, const Shape& s, std::int32_t top, std::int32_t 
     for (const std::uint32_t* i = first; i != last; ++i) {
         const Shape& stored = r.shapes[*i];
         if (i < start && stored.page == coveredPage) continue;
-        const Page& page = r.pages[stored.page];
-        const PlacedShape s{stored, page.first, page.pitch};
-        const std::int32_t from = std::max(s.y, top);
-        const std::int32_t to = std::min(s.lastRow(), bottom);
-        if (to < from) continue;
-        if (s.kind == ShapeKind::Fill) {
-            runFill(s, from, to, fill);
-        } else if (s.kind == ShapeKind::Outline) {
-            runOutline(s, from, to, fill);
-        } else if (s.kind == ShapeKind::GlyphRun) {
-            runGlyphRun(s, r.cells.data(), from, to);
-        } else if (s.kind == ShapeKind::Picture) {
-            runPicture(s, r.pictures[s.firstCell].view(), from, to);
-        } else if (s.kind == ShapeKind::LivePicture) {
-            runPicture(s, r.live, from, to);
-        } else {
-            runClippedGlyph(s, r.cells.data(), from, to);
-        }
+        runShape(r, stored, top, bottom, fill);
     }
 }
 
@@ -538,6 +553,12 @@ __attribute__((target("avx2"))) void runBandsWide(const Record& r, std::int32_t 
 
 void runBandsNarrow(const Record& r, std::int32_t pageRows) {
     runBands(r, pageRows);
+}
+
+// Without the band tables: each shape whole, in drawing order.
+void runInOrder(const Record& r, std::int32_t pageRows) {
+    const WideFillFn fill = wideFill();
+    for (const Shape& s : r.shapes) runShape(r, s, 0, pageRows - 1, fill);
 }
 
 void recordFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
@@ -661,11 +682,13 @@ void carryOut() {
         clear(r);
         return;
     }
-    sortIntoBands(r);
+    const bool sorted = sortIntoBands(r);
     const Screen* screen = activeScreen();
     const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
     static const bool wide = cpuHasWideVectors();
-    if (wide) {
+    if (!sorted) {
+        runInOrder(r, pageRows);
+    } else if (wide) {
         runBandsWide(r, pageRows);
     } else {
         runBandsNarrow(r, pageRows);
@@ -793,6 +816,8 @@ void discardRecording() {
     r.carriedOutCells.clear();
     r.pages.clear();
     r.lastPage = nullptr;
+    r.bandOrder = {};
+    r.bandStart = {};
     if (r.recording != nullptr) {
         r.recording->primitives = &DirectPrimitives;
         r.recording = nullptr;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "gfx/drawing/draw_primitives.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen/fallible_growth.hpp"
 
 namespace gfx {
 namespace {
@@ -20,12 +20,8 @@ void chooseRoutines(DrawTarget& context) {
 // Room for `rows` entries in the row table; false when it cannot be had.
 bool holdRows(DrawTarget& context, std::int32_t rows) {
     const auto wanted = static_cast<std::size_t>(rows);
-    if (context.rowTable.size() < wanted) {
-        try {
-            context.rowTable.resize(wanted);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    if (context.rowTable.size() < wanted && !tryGrow([&] { context.rowTable.resize(wanted); })) {
+        return false;
     }
     context.rowCapacity = static_cast<std::int32_t>(context.rowTable.size());
     return true;
@@ -86,19 +82,24 @@ DrawTarget& detail::threadTarget() {
     return context;
 }
 
-bool selectTarget(DrawTarget& context, ImageBuffer* target) {
+runtime::ResultCode selectTarget(DrawTarget& context, ImageBuffer* target) {
+    using runtime::ResultCode;
     const Screen* screen = activeScreen();
-    // A context whose set-up failed for want of memory draws nowhere.
-    if (context.primitives == nullptr) return false;
-    if (target == nullptr) {
-        if (screen == nullptr || screen->pages.empty()) return false;
-        if (!context.isImage) return true;
-        if (!pointAtScreenPage(context, *screen)) return false;
-        context.clipRect = context.savedClipRect;
-        return true;
+    if (screen == nullptr || screen->pages.empty()) {
+        if (target == nullptr || context.primitives == nullptr) return ResultCode::BadCall;
+    } else if (context.primitives == nullptr) {
+        // Its set-up for this screen could not allocate the row table.
+        return ResultCode::NoMemory;
     }
-    if (context.isImage && context.target == target) return true;
-    if (!isUsableImage(*target) || !holdRows(context, target->height)) return false;
+    if (target == nullptr) {
+        if (!context.isImage) return ResultCode::Ok;
+        if (!pointAtScreenPage(context, *screen)) return ResultCode::NoMemory;
+        context.clipRect = context.savedClipRect;
+        return ResultCode::Ok;
+    }
+    if (context.isImage && context.target == target) return ResultCode::Ok;
+    if (!isUsableImage(*target)) return ResultCode::BadCall;
+    if (!holdRows(context, target->height)) return ResultCode::NoMemory;
     if (!context.isImage) context.savedClipRect = context.clipRect;
     context.clipRect = ClipRect{0, 0, target->width, target->height};
     context.bytesPerPixel = target->bytesPerPixel;
@@ -110,7 +111,7 @@ bool selectTarget(DrawTarget& context, ImageBuffer* target) {
     chooseRoutines(context);
     context.target = target;
     context.isImage = true;
-    return true;
+    return ResultCode::Ok;
 }
 
 bool storesPlainly(const DrawTarget& context) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gfx/color.hpp"
+#include "runtime/last_error.hpp"
 
 namespace gfx {
 
@@ -70,10 +71,10 @@ DrawTarget& threadTarget();
 // context left unset, when its row table cannot be allocated.
 bool resetDrawTarget(DrawTarget& context, const Screen& screen);
 
-// Points the context at `target` (nullptr: the screen). Returns false when the
-// screen is wanted but none is open, the image is unusable, or the row table
-// cannot be allocated; the context then stays as it was.
-bool selectTarget(DrawTarget& context, ImageBuffer* target);
+// Points the context at `target` (nullptr: the screen). Ok, or BadCall when
+// the screen is wanted but none is open or the image is unusable, NoMemory
+// when the row table cannot be allocated; the context then stays as it was.
+runtime::ResultCode selectTarget(DrawTarget& context, ImageBuffer* target);
 
 // Plain pixel routines for 1, 2 and 4 bytes per pixel.
 PutPixelFn putPixelFor(std::int32_t bytesPerPixel);

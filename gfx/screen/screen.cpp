@@ -9,6 +9,7 @@
 #include "gfx/screen/deferred_drawing.hpp"
 #include "gfx/screen/draw_target.hpp"
 #include "gfx/screen/driver_choice.hpp"
+#include "gfx/screen/fallible_growth.hpp"
 #include "gfx/screen/screen_lock.hpp"
 #include "gfx/screen/screen_state.hpp"
 #include "runtime/last_error.hpp"
@@ -61,17 +62,39 @@ std::int32_t finish(ResultCode code) {
     return static_cast<std::int32_t>(code);
 }
 
+// The pages and the changed-row table; false when they cannot be allocated.
 bool allocatePages(Screen& screen) {
     const auto pageBytes =
         static_cast<std::size_t>(screen.pitch) * static_cast<std::size_t>(screen.height);
-    for (std::int32_t page = 0; page < screen.pageCount; ++page) {
+    const auto pages = static_cast<std::size_t>(screen.pageCount);
+    if (!tryGrow([&] {
+            screen.pages.reserve(pages);
+            screen.pageBlocks.reserve(pages);
+        })) {
+        return false;
+    }
+    for (std::size_t page = 0; page < pages; ++page) {
         AlignedBlock block(pageBytes);
         if (!block) return false;
         screen.pages.push_back(block.get());
         screen.pageBlocks.push_back(std::move(block));
     }
     screen.visiblePixels = screen.pages.front();
-    return true;
+    const auto marks = static_cast<std::size_t>(screen.height) * screen.scanlineFactor;
+    return tryGrow([&] { screen.dirtyRows.assign(marks, 0); });
+}
+
+// One text grid per page, filled with `blank`; false when they cannot be
+// allocated.
+bool allocateTextGrids(Screen& screen, const TextCell& blank) {
+    const auto pages = static_cast<std::size_t>(screen.pageCount);
+    const auto rows = static_cast<std::size_t>(screen.textRows);
+    return tryGrow([&] {
+        screen.textGrids.assign(
+            pages,
+            std::vector<TextCell>(static_cast<std::size_t>(screen.textColumns) * rows, blank));
+        screen.textRowBlanks.assign(pages, std::vector<std::optional<TextCell>>(rows));
+    });
 }
 
 void loadDefaultPalette(Screen& screen) {
@@ -114,7 +137,9 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     detail::ScreenState& state = detail::screenState();
     closeScreen();
 
-    state.screen = std::make_unique<Screen>();
+    if (!tryGrow([&] { state.screen = std::make_unique<Screen>(); })) {
+        return finish(ResultCode::NoMemory);
+    }
     Screen& screen = *state.screen;
     screen.screenId = state.nextScreenId++;
     screen.mode = -1;
@@ -134,9 +159,8 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
 
     if (!allocatePages(screen)) {
         closeScreen();
-        return finish(ResultCode::BadCall);
+        return finish(ResultCode::NoMemory);
     }
-    screen.dirtyRows.assign(static_cast<std::size_t>(height) * screen.scanlineFactor, 0);
 
     if (flags != NoDriver) {
         if ((flags & AlphaPrimitives) != 0) screen.flags |= ScreenAlphaBit;
@@ -163,15 +187,12 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     screen.textColumns = width / screen.font.glyphWidth;
     screen.textRows = height / screen.font.glyphHeight;
     DrawTarget& context = detail::threadTarget();
-    resetDrawTarget(context, screen);
-    const TextCell blank{' ', context.foreColor, context.backColor};
-    screen.textGrids.assign(
-        static_cast<std::size_t>(pages),
-        std::vector<TextCell>(static_cast<std::size_t>(screen.textColumns) * screen.textRows,
-                              blank));
-    screen.textRowBlanks.assign(
-        static_cast<std::size_t>(pages),
-        std::vector<std::optional<TextCell>>(static_cast<std::size_t>(screen.textRows)));
+    if (!resetDrawTarget(context, screen) ||
+        !allocateTextGrids(screen, TextCell{' ', context.foreColor, context.backColor})) {
+        detail::unlockAfterDrawing();
+        closeScreen();
+        return finish(ResultCode::NoMemory);
+    }
     fillPages(screen, context);
     detail::unlockAfterDrawing();
 

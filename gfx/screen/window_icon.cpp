@@ -1,5 +1,7 @@
 #include "gfx/window_icon.hpp"
 
+#include "gfx/screen/fallible_growth.hpp"
+
 namespace gfx {
 namespace {
 
@@ -22,12 +24,15 @@ bool setWindowIcon(std::span<const IconImage> sizes) {
         if (!acceptable(image)) return false;
     }
     std::vector<StoredIcon> copies;
-    copies.reserve(sizes.size());
-    for (const IconImage& image : sizes) {
-        const auto count = static_cast<std::size_t>(image.width) * image.height;
-        copies.push_back({image.width, image.height,
-                          std::vector<std::uint32_t>(image.argb, image.argb + count)});
-    }
+    const bool copied = tryGrow([&] {
+        copies.reserve(sizes.size());
+        for (const IconImage& image : sizes) {
+            const auto count = static_cast<std::size_t>(image.width) * image.height;
+            copies.push_back({image.width, image.height,
+                              std::vector<std::uint32_t>(image.argb, image.argb + count)});
+        }
+    });
+    if (!copied) return false;
     storedIcon() = std::move(copies);
     return true;
 }

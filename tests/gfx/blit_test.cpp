@@ -119,7 +119,7 @@ TEST_F(BlitTest, PlacesClipsAndCutsTheSourceRectangle) {
 TEST_F(BlitTest, ClipRectanglePastTheScreenStillStopsAtItsEdges) {
     // The clip origin still places the picture; only the screen bounds cut it.
     ImageHandle image = positionImage(600, 600);
-    ASSERT_TRUE(gfx::selectTarget(gfx::drawTarget(), nullptr));
+    ASSERT_EQ(gfx::selectTarget(gfx::drawTarget(), nullptr), gfx::LoadResult::Ok);
     gfx::drawTarget().clipRect = gfx::ClipRect{-50, -40, 1200, 800};
     blit(image.get(), 500.0f, 100.0f);
     expectOnly("clip past the screen", 450, 60, 0, 0, 550, 540);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gfx/aligned_block.hpp"
 #include "gfx/blit.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
@@ -210,6 +212,16 @@ TEST_F(DeferredDrawingTest, RecordedFramesMatchOnRowsOfWholeBlocks) {
     ASSERT_EQ(openScreen(200, Height, 32, 0, 0, 0), 0);
     ASSERT_EQ(activeScreen()->pitch % 32, 0);
     expectRecordedMatchesDirect();
+}
+
+// A record whose band tables cannot be allocated is carried out shape by
+// shape. Closing the screen gave their memory back.
+TEST_F(DeferredDrawingTest, RecordedFramesMatchWithoutRoomForTheBandTables) {
+    closeScreen();
+    ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
+    failNextAllocations(std::numeric_limits<int>::max());
+    expectRecordedMatchesDirect();
+    failNextAllocations(0);
 }
 
 TEST_F(DeferredDrawingTest, PagesChangeAtTheOuterUnlock) {
@@ -421,8 +433,8 @@ TEST_F(DeferredDrawingTest, FramesOverMorePagesThanAShapeCanNameStayExact) {
         for (std::int32_t k = 0; k < 2 * Pages; ++k) {
             // The work page is taken up when the screen becomes the target again.
             context.workPage = k % Pages;
-            EXPECT_TRUE(selectTarget(context, picture.get()));
-            EXPECT_TRUE(selectTarget(context, nullptr));
+            EXPECT_EQ(selectTarget(context, picture.get()), LoadResult::Ok);
+            EXPECT_EQ(selectTarget(context, nullptr), LoadResult::Ok);
             const auto at = static_cast<float>(k % 13);
             drawLine(nullptr, at, 0, at + 2, 15, 0xFF000000u | static_cast<Color>(k * 7919),
                      FilledBox, 0xFFFF, 0);

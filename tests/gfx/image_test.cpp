@@ -2,12 +2,16 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <limits>
+#include <thread>
 #include <vector>
 
 #include "gfx/aligned_block.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
+#include "gfx/text.hpp"
 #include "tests/gfx/image_test_support.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 
@@ -91,6 +95,47 @@ TEST_F(ImageTest, RefusalsRecordWhy) {
     gfx::closeScreen();
     EXPECT_EQ(gfx::createImage(5, 5, 0, 32, 0), nullptr);
     EXPECT_EQ(runtime::lastError(), LoadResult::BadCall);
+}
+
+// Each allocation a call makes, failed in turn from the first on, gives
+// NoMemory (no exception, no other code) until the call has all it needs.
+TEST_F(ImageTest, EveryFailedAllocationGivesNoMemory) {
+    const ImageHandle tall(gfx::createImage(4, 2000, 0, 32, 0));
+    ASSERT_NE(tall, nullptr);
+    struct Case {
+        const char* name;
+        std::function<LoadResult()> call;
+    };
+    const Case cases[] = {
+        {"openScreen",
+         [] {
+             const auto code = static_cast<LoadResult>(gfx::openScreen(1000, 600, 32, 2, 0, 0));
+             if (code != LoadResult::Ok) {
+                 EXPECT_EQ(gfx::activeScreen(), nullptr);
+             }
+             return code;
+         }},
+        // A thread's first drawing call sets up its target's row table for
+        // the screen, then for the taller image.
+        {"drawText",
+         [&] {
+             LoadResult code = LoadResult::BadCall;
+             std::thread([&] {
+                 code = gfx::drawText(tall.get(), 0, 0, 0, "A", 0xFFFFFFFFu);
+             }).join();
+             return code;
+         }},
+    };
+    for (const Case& c : cases) {
+        for (int succeeding = 0;; ++succeeding) {
+            ASSERT_LT(succeeding, 16) << c.name;
+            gfx::failNextAllocations(std::numeric_limits<int>::max(), succeeding);
+            const LoadResult code = c.call();
+            gfx::failNextAllocations(0);
+            if (code == LoadResult::Ok) break;
+            ASSERT_EQ(code, LoadResult::NoMemory) << c.name << " after " << succeeding;
+        }
+    }
 }
 
 // Raw dumps: the marker, the length, then the image block byte for byte.

@@ -301,19 +301,19 @@ TEST_F(ScreenTest, ImageTargetKeepsScreenClipRectangle) {
     *image = ImageBuffer{ImageType, 4, 3, 5, 16, {0, 0, 0}};
     DrawTarget& context = drawTarget();
     context.clipRect = ClipRect{2, 3, 4, 5};
-    ASSERT_TRUE(selectTarget(context, image));
+    ASSERT_EQ(selectTarget(context, image), runtime::ResultCode::Ok);
     EXPECT_EQ(context.clipRect.width, 3);
     EXPECT_EQ(context.rowTable[4], block.get() + 32 + std::ptrdiff_t{4} * 16);
     EXPECT_FALSE(drawsVisiblePage(context));
 
-    ASSERT_TRUE(selectTarget(context, nullptr));
+    ASSERT_EQ(selectTarget(context, nullptr), runtime::ResultCode::Ok);
     EXPECT_EQ(context.clipRect.x, 2);
     EXPECT_EQ(context.clipRect.height, 5);
     EXPECT_EQ(context.rowTable[0], activeScreen()->visiblePixels);
     EXPECT_TRUE(drawsVisiblePage(context));
 
     image->type = 3;  // not an image header
-    EXPECT_FALSE(selectTarget(context, image));
+    EXPECT_EQ(selectTarget(context, image), runtime::ResultCode::BadCall);
     EXPECT_FALSE(context.isImage);
 }
 

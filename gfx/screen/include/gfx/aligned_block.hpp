@@ -17,8 +17,12 @@ std::uint8_t* allocateAligned(std::size_t size);
 // Frees a payload returned by allocateAligned; nullptr is ignored.
 void freeAligned(std::uint8_t* payload);
 
-// Test hook: the next `count` allocations fail (0 turns failing off).
+// Test hook: the next `count` allocations fail (0 turns failing off); with
+// `succeeding`, only after that many more have been made. It covers the
+// screen's, the draw targets' and the recorder's memory as well as image
+// blocks.
 void failNextAllocations(int count);
+void failNextAllocations(int count, int succeeding);
 
 // Owns one aligned payload.
 class AlignedBlock {

@@ -134,8 +134,8 @@ struct Screen {
     std::vector<AlignedBlock> pageBlocks;
 };
 
-// Opens the one screen (closing any open one first). 0 Ok, 1 BadCall; the same
-// code becomes the calling thread's last error.
+// Opens the one screen (closing any open one first). 0 Ok, 1 BadCall, 4
+// NoMemory; the same code becomes the calling thread's last error.
 std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t depth,
                         std::int32_t pages, std::int32_t flags, std::int32_t refresh);
 // Stops the back end and frees everything the screen owns. Registered to run

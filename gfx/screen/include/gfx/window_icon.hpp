@@ -25,7 +25,7 @@ struct StoredIcon {
 
 // Copies every size; an empty list forgets the icon. Returns false and keeps
 // the previous icon when a size has no pixels or is not between 1 and 1024
-// pixels on each side.
+// pixels on each side, or when the copies cannot be allocated.
 bool setWindowIcon(std::span<const IconImage> sizes);
 
 // The sizes last set, in the order given.
