@@ -157,7 +157,13 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     screen.font = FontInfo{8, 8, BuiltinFont.data()};
     screen.aspect = 1.0f;
 
-    if (!allocatePages(screen)) {
+    // Everything the screen owns is allocated before a back end starts, so
+    // running out of memory leaves no window behind.
+    screen.textColumns = width / screen.font.glyphWidth;
+    screen.textRows = height / screen.font.glyphHeight;
+    DrawTarget& context = detail::threadTarget();
+    if (!allocatePages(screen) || !resetDrawTarget(context, screen) ||
+        !allocateTextGrids(screen, TextCell{' ', context.foreColor, context.backColor})) {
         closeScreen();
         return finish(ResultCode::NoMemory);
     }
@@ -184,15 +190,6 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     // is written under its lock like every later one.
     detail::lockForDrawing();
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{1});
-    screen.textColumns = width / screen.font.glyphWidth;
-    screen.textRows = height / screen.font.glyphHeight;
-    DrawTarget& context = detail::threadTarget();
-    if (!resetDrawTarget(context, screen) ||
-        !allocateTextGrids(screen, TextCell{' ', context.foreColor, context.backColor})) {
-        detail::unlockAfterDrawing();
-        closeScreen();
-        return finish(ResultCode::NoMemory);
-    }
     fillPages(screen, context);
     detail::unlockAfterDrawing();
 
