@@ -26,7 +26,8 @@ record() {  # name, status
 display=:$((90 + RANDOM % 400))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null' EXIT
+# The Wine server and its services (started below) end with the script.
+trap '/usr/lib/wine/wineserver -k 2> /dev/null; kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null' EXIT
 for _ in $(seq 50); do
     DISPLAY=$display xdpyinfo > /dev/null 2>&1 && break
     sleep 0.1
@@ -36,6 +37,18 @@ export DISPLAY=$display
 # server afresh for this one.
 /usr/lib/wine/wineserver -k 2> /dev/null || true
 /usr/lib/wine/wineserver -w 2> /dev/null || true
+# One Wine session for all the programs below: a persistent server keeps the
+# prefix's services running between them, so a program starts in a few
+# seconds instead of booting the prefix again. The runner makes a missing
+# prefix and waits for its server to end, so that comes first. The services
+# keep open the output of the program that started them: a boot of its own,
+# writing to nothing, starts them.
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    "$runner" wineboot > /dev/null 2>&1 < /dev/null
+    /usr/lib/wine/wineserver -w 2> /dev/null || true
+fi
+/usr/lib/wine/wineserver -p > /dev/null 2>&1 < /dev/null
+"$runner" wineboot > /dev/null 2>&1 < /dev/null
 
 # The unit tests find the run folder at ../run, as under ctest.
 for suite in runtime gfx widgets game; do
