@@ -86,7 +86,7 @@ DrawTarget& detail::threadTarget() {
     return context;
 }
 
-bool selectTarget(DrawTarget& context, ImageBuffer* target) {
+bool selectOtherTarget(DrawTarget& context, ImageBuffer* target) {
     const Screen* screen = activeScreen();
     // A context whose set-up failed for want of memory draws nowhere.
     if (context.primitives == nullptr) return false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gfx/color.hpp"
+#include "gfx/screen.hpp"
 
 namespace gfx {
 
@@ -73,7 +74,15 @@ bool resetDrawTarget(DrawTarget& context, const Screen& screen);
 // Points the context at `target` (nullptr: the screen). Returns false when the
 // screen is wanted but none is open, the image is unusable, or the row table
 // cannot be allocated; the context then stays as it was.
-bool selectTarget(DrawTarget& context, ImageBuffer* target);
+bool selectOtherTarget(DrawTarget& context, ImageBuffer* target);
+// Inline for the call after call that draws on the screen again.
+inline bool selectTarget(DrawTarget& context, ImageBuffer* target) {
+    if (target != nullptr || context.isImage || context.primitives == nullptr) {
+        return selectOtherTarget(context, target);
+    }
+    const Screen* screen = activeScreen();
+    return screen != nullptr && !screen->pages.empty();
+}
 
 // Plain pixel routines for 1, 2 and 4 bytes per pixel.
 PutPixelFn putPixelFor(std::int32_t bytesPerPixel);
