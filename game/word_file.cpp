@@ -95,7 +95,7 @@ bool readAll(int fd, std::string& data, std::string& why) {
 void sizeForFile(std::string& bytes, std::size_t size) {
     bytes.clear();
     bytes.reserve(size);
-#if defined(MADV_HUGEPAGE)
+#if defined(MADV_HUGEPAGE) && !defined(__EMSCRIPTEN__)
     // Asked before the pages are first touched, so a list of hundreds of
     // megabytes costs hundreds of page faults rather than a hundred thousand.
     constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;

@@ -186,7 +186,6 @@ bool WordRepeats::findRepeats(std::uint32_t parts, std::size_t budget) {
             if (!settle(pending[i % kAhead])) return false;
         }
     }
-    if (noting) firstByRepeat_.shrink_to_fit();
     noted_ = noting;
     return true;
 }
