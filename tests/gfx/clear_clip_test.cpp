@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/draw_target.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen/draw_target.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 
 namespace {
