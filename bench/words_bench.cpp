@@ -2,6 +2,9 @@
 // peak memory of loading very large lists, each in a fresh process of its own.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -165,6 +168,64 @@ BENCHMARK(BM_LoadTenMegabytesOfLineFeeds)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// Runs `lettermoor-words check` on the bytes in a child process with its
+// findings going to /dev/null: wall and processor seconds, peak memory.
+void checkInChild(benchmark::State& state, const std::string& bytes) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("lettermoor-bench-check-" + std::to_string(::getpid()) + ".txt");
+    std::ofstream(path, std::ios::binary) << bytes;
+    const std::string tool =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "lettermoor-words";
+    const double fileMb = static_cast<double>(bytes.size()) / (1 << 20);
+    double wall = 0;
+    double cpu = 0;
+    double peakMb = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int in = ::open(path.c_str(), O_RDONLY);
+            const int out = ::open("/dev/null", O_WRONLY);
+            if (in < 0 || out < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0) ::_exit(127);
+            ::execl(tool.c_str(), "lettermoor-words", "check", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        struct rusage usage {};
+        if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) > 1) {
+            state.SkipWithError("lettermoor-words check failed");
+        }
+        wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        peakMb = static_cast<double>(usage.ru_maxrss) / 1024;
+        state.SetIterationTime(wall);
+    }
+    std::filesystem::remove(path);
+    state.counters["file_mb"] = fileMb;
+    state.counters["check_s"] = wall;
+    state.counters["check_cpu_s"] = cpu;
+    state.counters["peak_mb"] = peakMb;
+    state.counters["goal_mb"] = 2 * fileMb + 16;
+}
+
+void BM_CheckBigList(benchmark::State& state) {
+    checkInChild(state, bigList());
+}
+BENCHMARK(BM_CheckBigList)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Ten million one-letter entries: the most entries for the fewest bytes.
+void BM_CheckShortWords(benchmark::State& state) {
+    std::string line(1, static_cast<char>(game::scrambleByte('A')));
+    line += '\n';
+    std::string bytes = line + line;
+    bytes.reserve(std::size_t{20} << 20);
+    for (int i = 0; i < 10'000'000; ++i) bytes += line;
+    checkInChild(state, bytes);
+}
+BENCHMARK(BM_CheckShortWords)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

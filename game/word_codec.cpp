@@ -1,12 +1,15 @@
 #include "game/word_codec.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 #include <vector>
 
 #include "game/generator.hpp"
 #include "game/line_reader.hpp"
 #include "game/word_file.hpp"
+#include "game/word_file_repeats.hpp"
+#include "game/word_file_slots.hpp"
 #include "runtime/cp437.hpp"
 
 namespace game {
@@ -38,10 +41,6 @@ void appendPlain(std::uint8_t byte, std::string& out) {
     }
 }
 
-std::string quoted(std::string_view cp437) {
-    return '"' + runtime::cp437ToUtf8(cp437) + '"';
-}
-
 // How a character of a word is written in the grid: itself (empty result),
 // or the capitals that stand for it.
 std::u32string_view gridSpelling(char32_t ch) {
@@ -67,6 +66,29 @@ std::u32string_view gridSpelling(char32_t ch) {
 
 std::string plural(std::int32_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+// Appends the word in double quotes, as UTF-8.
+void appendQuoted(std::string_view cp437, std::string& out) {
+    out.push_back('"');
+    while (!cp437.empty()) {
+        // Printable ASCII is the same in both, and goes in as one run.
+        const auto other = std::find_if(cp437.begin(), cp437.end(), [](char c) {
+            return static_cast<std::uint8_t>(c) < 0x20 || static_cast<std::uint8_t>(c) >= 0x7F;
+        });
+        const auto run = static_cast<std::size_t>(other - cp437.begin());
+        out.append(cp437.substr(0, run));
+        if (run == cp437.size()) break;
+        runtime::appendUtf8(runtime::cp437ToUnicode(static_cast<std::uint8_t>(cp437[run])), out);
+        cp437.remove_prefix(run + 1);
+    }
+    out.push_back('"');
+}
+
+void appendNumber(std::int64_t number, std::string& out) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, number);
+    out.append(digits, written.ptr);
 }
 
 bool isCapitalsOnly(std::string_view word) {
@@ -165,114 +187,81 @@ std::string formatDeal(const Puzzle& puzzle) {
     return out;
 }
 
-namespace {
-
-std::uint32_t wordHash(std::string_view word) {
-    std::uint32_t hash = 2166136261u;
-    for (const char c : word) {
-        hash = (hash ^ static_cast<std::uint8_t>(c)) * 16777619u;
-    }
-    return hash;
-}
-
-bool canRepeat(std::string_view word) {
-    return !word.empty() && word.size() <= static_cast<std::size_t>(MaxWordLength);
-}
-
-// For every entry whose word an earlier entry already has: (entry, that
-// earlier entry), ordered by entry. Sorting 32-bit hashes with entry numbers
-// keeps this at 8 bytes per entry, where a map of words would take dozens.
-std::vector<std::pair<std::uint32_t, std::uint32_t>> findRepeats(const WordList& list,
-                                                                 std::uint32_t entries) {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> byHash;  // (hash, entry)
-    byHash.reserve(entries);                                      // untouched pages cost nothing
-    for (std::uint32_t k = 1; k <= entries; ++k) {
-        const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
-        if (canRepeat(word)) byHash.emplace_back(wordHash(word), k);
-    }
-    std::sort(byHash.begin(), byHash.end());
-    std::size_t kept = 0;               // repeats overwrite the front as (entry, first entry)
-    std::vector<std::uint32_t> firsts;  // distinct words of one hash, first entries
-    for (std::size_t run = 0; run < byHash.size();) {
-        std::size_t runEnd = run + 1;
-        while (runEnd < byHash.size() && byHash[runEnd].first == byHash[run].first) ++runEnd;
-        firsts.clear();
-        for (std::size_t i = run; i < runEnd; ++i) {
-            const std::uint32_t k = byHash[i].second;
-            const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
-            const auto same = std::find_if(firsts.begin(), firsts.end(), [&](std::uint32_t f) {
-                return list.words[2 * static_cast<std::size_t>(f)] == word;
-            });
-            if (same == firsts.end()) {
-                firsts.push_back(k);
-            } else {
-                byHash[kept++] = {k, *same};
-            }
-        }
-        run = runEnd;
-    }
-    byHash.resize(kept);
-    std::sort(byHash.begin(), byHash.end());
-    byHash.shrink_to_fit();
-    return byHash;
-}
-
-}  // namespace
-
 CheckReport checkWordBytes(std::string scrambled, const FindingSink& write) {
+    using namespace std::string_view_literals;
     CheckReport report;
     WordList list;
     std::string prefix;
+    const std::size_t fileBytes = scrambled.size();
     loadWordBytes(std::move(scrambled), list, prefix);
+    const EntryLines& lines = *list.words.entryLines();
+    // What the whole check may hold besides the file's bytes and the positions
+    // of its lines: about the file's size again, as the game's loader may.
+    const std::size_t budget = fileBytes + (std::size_t{4} << 20) - lines.indexBytes();
+    WordRepeats repeats(lines, static_cast<std::size_t>(MaxWordLength), budget);
 
     // Entry k sits on line k + 2 and in slot 2k.
     const auto entries = static_cast<std::int32_t>(list.words.size() / 2);
-    const auto repeats = findRepeats(list, static_cast<std::uint32_t>(entries));
-    auto nextRepeat = repeats.begin();
-    std::string finding;
+    // Findings go out in batches of whole lines: a long list can have millions.
+    constexpr std::size_t kBatch = std::size_t{1} << 16;
+    std::string findings;
+    findings.reserve(kBatch + 256);
+    const auto say = [&](std::int32_t lineNumber, std::string_view word, std::string_view what) {
+        findings.append("line "sv);
+        appendNumber(lineNumber, findings);
+        findings.append(": "sv);
+        if (!word.empty()) appendQuoted(word, findings);
+        findings += what;
+        findings += '\n';
+    };
+    std::string what;
     for (std::int32_t k = 1; k <= entries; ++k) {
+        if (findings.size() >= kBatch) {
+            write(findings);
+            findings.clear();
+        }
         const std::int32_t lineNumber = k + kHeaderLines;
         const std::string_view word = list.words[2 * static_cast<std::size_t>(k)];
-        const auto say = [&](std::string_view what) {
-            finding = "line " + std::to_string(lineNumber) + ": ";
-            finding += what;
-            finding += '\n';
-            write(finding);
-        };
         if (word.empty()) {
-            say("empty word, never drawn");
+            say(lineNumber, {}, "empty word, never drawn"sv);
             continue;
         }
         if (word.size() > static_cast<std::size_t>(MaxWordLength)) {
-            say(quoted(word) + " is " + std::to_string(word.size()) + " bytes, longer than " +
-                std::to_string(MaxWordLength) + ", never drawn");
+            what = " is "sv;
+            appendNumber(static_cast<std::int64_t>(word.size()), what);
+            what.append(" bytes, longer than "sv);
+            appendNumber(MaxWordLength, what);
+            what.append(", never drawn"sv);
+            say(lineNumber, word, what);
             continue;
         }
         // The word views the loaded line, so the byte after it is the
         // separator, a line end, or the string's terminating zero.
         if (word.data()[word.size()] != ';') {
-            say(quoted(word) + " has no ';', the whole line is the word");
+            say(lineNumber, word, " has no ';', the whole line is the word"sv);
         }
+        if (k != entries) ++report.usableWords;
         // The last entry is never drawn, so it cannot stand out.
         if (!isCapitalsOnly(word) && k != entries) {
-            say(quoted(word) + " has letters outside A to Z, which stand out in the grid");
+            say(lineNumber, word, " has letters outside A to Z, which stand out in the grid"sv);
             ++report.wordsOutsideAtoZ;
         }
-        if (nextRepeat != repeats.end() && nextRepeat->first == static_cast<std::uint32_t>(k)) {
-            say(quoted(word) + " repeats line " +
-                std::to_string(static_cast<std::int32_t>(nextRepeat->second) + kHeaderLines));
-            ++nextRepeat;
+        const std::uint32_t first = repeats.firstOf(static_cast<std::uint32_t>(k), word);
+        if (first != 0) {
+            what = " repeats line "sv;
+            appendNumber(static_cast<std::int64_t>(first) + kHeaderLines, what);
+            say(lineNumber, word, what);
         }
-        if (k == entries) say(quoted(word) + " is the last entry, which is never drawn");
+        if (k == entries) say(lineNumber, word, " is the last entry, which is never drawn"sv);
     }
 
-    report.usableWords = countUsableSlots(list);
     report.canDeal = report.usableWords >= PuzzleWordCount;
-    write(plural(entries, "entry, ", "entries, ") +
-          plural(report.usableWords, "usable word: ", "usable words: ") +
-          (report.canDeal
-               ? "a puzzle can be dealt\n"
-               : "fewer than " + std::to_string(PuzzleWordCount) + ", no puzzle can be dealt\n"));
+    findings += plural(entries, "entry, ", "entries, ") +
+                plural(report.usableWords, "usable word: ", "usable words: ") +
+                (report.canDeal ? "a puzzle can be dealt\n"
+                                : "fewer than " + std::to_string(PuzzleWordCount) +
+                                      ", no puzzle can be dealt\n");
+    write(findings);
     return report;
 }
 

@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -62,7 +65,7 @@ bool readAll(int fd, std::string& data, std::string& why) {
         why = "not a regular file";
         return false;
     }
-    data.resize(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)));
+    sizeForFile(data, static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)));
     std::size_t used = 0;
     char beyond[4096];  // finds the end, or the bytes of a file that grew meanwhile
     for (;;) {
@@ -88,6 +91,24 @@ bool readAll(int fd, std::string& data, std::string& why) {
 }
 
 }  // namespace
+
+void sizeForFile(std::string& bytes, std::size_t size) {
+    bytes.clear();
+    bytes.reserve(size);
+#if defined(MADV_HUGEPAGE) && !defined(__EMSCRIPTEN__)
+    // Asked before the pages are first touched, so a list of hundreds of
+    // megabytes costs hundreds of page faults rather than a hundred thousand.
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const std::uintptr_t last = (start + size) & ~(kLargePage - 1);
+    if (last > first) {
+        ::madvise(reinterpret_cast<void*>(first), last - first,
+                  MADV_HUGEPAGE);  // NOLINT: an address
+    }
+#endif
+    bytes.resize(size);
+}
 
 std::string unscrambleLine(std::string& line) {
     for (char& c : line) c = static_cast<char>(unscrambleByte(static_cast<std::uint8_t>(c)));

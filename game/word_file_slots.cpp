@@ -68,8 +68,17 @@ EntryLines::EntryLines(std::string bytes, std::size_t first)
         ++count_;
     }
     closeBlock();
+    // One bit per line, not per byte, is all the line ends need.
+    crLf_.resize(count_ / 64 + 1);
+    crLf_.shrink_to_fit();
     lastEnd_ = count_ == 0 ? 0 : region.size() - lastLineEndLength();
     for (char& c : bytes_) c = static_cast<char>(unscrambleByte(static_cast<std::uint8_t>(c)));
+}
+
+std::size_t EntryLines::indexBytes() const {
+    return (starts_.capacity() + crLf_.capacity() + samples_.capacity() + spelled_.capacity()) *
+               sizeof(std::uint64_t) +
+           spelledAt_.capacity() * sizeof(std::uint32_t);
 }
 
 std::size_t EntryLines::lastLineEndLength() const {

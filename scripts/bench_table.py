@@ -148,6 +148,16 @@ def main():
         rows.append((f"  its first deal", f"{bench(words, name, 'deal_s') * 1000:.1f} ms"
                      if size is not None else "n/a", "", "", "", "", ""))
 
+    for name, label in (("BM_CheckBigList/iterations:1/manual_time", "200 MB list"),
+                        ("BM_CheckShortWords/iterations:1/manual_time",
+                         "10 M one-letter entries")):
+        row(f"lettermoor-words check, {label} (own process)", bench(words, name, "check_s"),
+            "s", "goal", 2.0, "<= 1")
+        row("  the same in processor time", bench(words, name, "check_cpu_s"), "s", "goal", 2.0,
+            "<= 1")
+        row("  its peak memory (maxrss)", bench(words, name, "peak_mb"), "MB",
+            "2 x file + 16 MB", bench(words, name, "goal_mb"), "<= 1")
+
     headers = ("figure", "value", "floor / peer / goal", "its value", "ratio",
                "ratio range", "target")
     widths = [max(len(str(r[i])) for r in rows + [headers]) for i in range(len(headers))]

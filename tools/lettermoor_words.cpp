@@ -14,6 +14,7 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "game/generator.hpp"
 #include "game/word_codec.hpp"
@@ -76,21 +77,57 @@ constexpr std::string_view kUsage =
     "     cannot be read or written, or bad usage\n";
 
 // Reads all of standard input; false with the system's reason on a read error,
-// so an unreadable input is never taken for an empty list.
+// so an unreadable input is never taken for an empty list. A regular file is
+// read straight into a string of its size; other input is gathered in pieces
+// and joined once, so that neither holds much more than the input itself.
 bool readStandardInput(std::string& text) {
-    // Room for a whole regular file up front spares copying it while it grows.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const int fd = fileno(stdin);
+    std::size_t expected = 0;
 #if !defined(_WIN32)
     struct stat info {};
-    if (::fstat(fileno(stdin), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        text.reserve(static_cast<std::size_t>(info.st_size));
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        expected = static_cast<std::size_t>(info.st_size);
     }
 #endif
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, got);
-    if (std::ferror(stdin) == 0) return true;
-    std::fprintf(stderr, "lettermoor-words: cannot read the input: %s\n", std::strerror(errno));
-    return false;
+    std::vector<std::string> pieces;
+    // One byte beyond the expected size, so the read that finds the end has room.
+    std::string piece;
+    game::sizeForFile(piece, std::max(expected + 1, kPiece));
+    std::size_t used = 0;
+    std::size_t total = 0;
+    for (;;) {
+        if (used == piece.size()) {
+            total += used;
+            pieces.push_back(std::move(piece));
+            piece.assign(kPiece, '\0');
+            used = 0;
+        }
+        const auto want =
+            static_cast<unsigned>(std::min<std::size_t>(piece.size() - used, 1U << 30));
+        const auto got = ::read(fd, piece.data() + used, want);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            std::fprintf(stderr, "lettermoor-words: cannot read the input: %s\n",
+                         std::strerror(errno));
+            return false;
+        }
+        if (got == 0) break;
+        used += static_cast<std::size_t>(got);
+    }
+    piece.resize(used);
+    if (pieces.empty()) {
+        text = std::move(piece);
+        return true;
+    }
+    text.clear();
+    text.reserve(total + used);
+    for (std::string& done : pieces) {
+        text += done;
+        std::string().swap(done);
+    }
+    text += piece;
+    return true;
 }
 
 // A file beside the one it will replace; removed again unless it was renamed.
@@ -304,9 +341,9 @@ int main(int argc, char** argv) {
         // Findings go out as they are found: a long list can have millions.
         bool writeFailed = false;
         const game::CheckReport report =
-            game::checkWordBytes(std::move(in), [&](std::string_view line) {
-                writeFailed =
-                    writeFailed || std::fwrite(line.data(), 1, line.size(), stdout) != line.size();
+            game::checkWordBytes(std::move(in), [&](std::string_view lines) {
+                writeFailed = writeFailed ||
+                              std::fwrite(lines.data(), 1, lines.size(), stdout) != lines.size();
             });
         if (writeFailed || std::fflush(stdout) != 0) {
             std::fputs("lettermoor-words: cannot write the output\n", stderr);

@@ -7,14 +7,7 @@
 
 namespace gfx {
 
-std::int32_t roundCoordinate(float v) {
-    // Exact: a float widened to double has room for the added half. In range,
-    // the conversion itself truncates towards zero.
-    const double shifted = static_cast<double>(v) + std::copysign(0.5, static_cast<double>(v));
-    if (std::fabs(shifted) < 2147483648.0) [[likely]] {
-        return static_cast<std::int32_t>(shifted);
-    }
-    // Far-off and non-finite coordinates saturate instead of overflowing.
+std::int32_t saturatedCoordinate(double shifted) {
     if (std::isnan(shifted)) return 0;
     return shifted > 0 ? std::numeric_limits<std::int32_t>::max()
                        : std::numeric_limits<std::int32_t>::min();

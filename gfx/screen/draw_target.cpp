@@ -82,7 +82,7 @@ DrawTarget& detail::threadTarget() {
     return context;
 }
 
-runtime::ResultCode selectTarget(DrawTarget& context, ImageBuffer* target) {
+runtime::ResultCode selectOtherTarget(DrawTarget& context, ImageBuffer* target) {
     using runtime::ResultCode;
     const Screen* screen = activeScreen();
     if (screen == nullptr || screen->pages.empty()) {

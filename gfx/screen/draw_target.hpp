@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gfx/color.hpp"
+#include "gfx/screen.hpp"
 #include "runtime/last_error.hpp"
 
 namespace gfx {
@@ -74,7 +75,16 @@ bool resetDrawTarget(DrawTarget& context, const Screen& screen);
 // Points the context at `target` (nullptr: the screen). Ok, or BadCall when
 // the screen is wanted but none is open or the image is unusable, NoMemory
 // when the row table cannot be allocated; the context then stays as it was.
-runtime::ResultCode selectTarget(DrawTarget& context, ImageBuffer* target);
+runtime::ResultCode selectOtherTarget(DrawTarget& context, ImageBuffer* target);
+// Inline for the call after call that draws on the screen again.
+inline runtime::ResultCode selectTarget(DrawTarget& context, ImageBuffer* target) {
+    if (target != nullptr || context.isImage || context.primitives == nullptr) {
+        return selectOtherTarget(context, target);
+    }
+    const Screen* screen = activeScreen();
+    return screen != nullptr && !screen->pages.empty() ? runtime::ResultCode::Ok
+                                                       : runtime::ResultCode::BadCall;
+}
 
 // Plain pixel routines for 1, 2 and 4 bytes per pixel.
 PutPixelFn putPixelFor(std::int32_t bytesPerPixel);

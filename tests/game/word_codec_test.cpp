@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 #include "game/word_codec.hpp"
 #include "game/word_file.hpp"
+#include "game/word_file_repeats.hpp"
+#include "game/word_file_slots.hpp"
 #include "runtime/cp437.hpp"
 #include "tests/game/word_test_support.hpp"
 
@@ -115,6 +118,38 @@ TEST(WordCodec, CheckReportsEntriesTheGameNeverDrawsOrDoubts) {
     EXPECT_EQ(report.usableWords, 4);  // lines 3, 6, 7 and 8
     EXPECT_EQ(report.wordsOutsideAtoZ, 1);
     EXPECT_FALSE(report.canDeal);
+}
+
+TEST(WordCodec, RepeatsAreFoundAlikeInOnePassOrManyWithAnyBudget) {
+    // 20,000 words, most of them several times, some cut by a hint or too long.
+    std::vector<std::string> lines{"c", "p"};
+    for (std::uint32_t i = 0; i < 60'000; ++i) {
+        const std::uint32_t n = i * 7919 % 20'011;
+        lines.push_back(n % 97 == 0 ? std::string(21, 'L') : "W" + std::to_string(n) + ";-h");
+    }
+    std::map<std::string, std::uint32_t> firstOf;
+    std::vector<std::uint32_t> expected(lines.size() - 1, 0);
+    for (std::uint32_t k = 1; k + 1 < lines.size(); ++k) {
+        const std::string word = lines[k + 1].substr(0, lines[k + 1].find(';'));
+        if (word.size() > 20) continue;
+        const auto [at, added] = firstOf.emplace(word, k);
+        if (!added) expected[k] = at->second;
+    }
+    game::WordList list;
+    std::string prefix;
+    game::loadWordText(scrambledFile(lines), list, prefix);
+    // Room for everything; no room to list each repeat's first; no room for one pass.
+    for (const std::size_t budget :
+         {std::size_t{64} << 20, std::size_t{800} << 10, std::size_t{0}}) {
+        game::WordRepeats repeats(*list.words.entryLines(), 20, budget);
+        EXPECT_EQ(repeats.passes() > 1, budget == 0) << budget;
+        for (std::uint32_t k = 1; k + 1 < lines.size(); ++k) {
+            const std::string_view word = list.words[2 * std::size_t{k}];
+            if (word.size() > 20) continue;
+            ASSERT_EQ(repeats.firstOf(k, word), expected[k])
+                << "entry " << k << ", budget " << budget;
+        }
+    }
 }
 
 TEST(WordCodec, CheckAgreesWithTheGeneratorOnTenWords) {

@@ -49,12 +49,13 @@ struct CheckReport {
     bool canDeal = false;
 };
 
-// Receives each finding line, and last the summary line, as soon as it is known.
+// Receives the findings in batches of whole lines as they are found, the
+// summary line last.
 using FindingSink = std::function<void(std::string_view)>;
 
 // Lists the entries the game never draws and other doubtful ones, in line
-// order. Keeps the bytes once and about 8 bytes per entry, so a list of
-// millions of entries is checked in proportion; `text` stays empty.
+// order. Holds at most about twice the bytes, so a list of millions of
+// entries is checked in proportion; `text` stays empty.
 CheckReport checkWordBytes(std::string scrambled, const FindingSink& write);
 
 // The same, with the findings gathered in `text`.

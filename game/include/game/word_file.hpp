@@ -22,6 +22,10 @@ inline std::uint8_t unscrambleByte(std::uint8_t scrambled) {
     return static_cast<std::uint8_t>(scrambled - WordFileShift);
 }
 
+// Makes `bytes` `size` zero bytes, ready to read a file into; on large
+// memory pages where the system offers them.
+void sizeForFile(std::string& bytes, std::size_t size);
+
 // Unscrambles the line in place and returns a copy of the result.
 std::string unscrambleLine(std::string& line);
 

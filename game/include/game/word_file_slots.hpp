@@ -35,6 +35,11 @@ class EntryLines {
     EntryLines(std::string bytes, std::size_t first);
 
     std::size_t count() const { return count_; }
+    // Every entry line, unscrambled, each line end read as the bytes LF and
+    // CR unscramble to; line(i) views into it.
+    std::string_view text() const { return std::string_view(bytes_).substr(first_); }
+    // The memory the positions of the lines take besides the text.
+    std::size_t indexBytes() const;
     // Line `index` (0 for the first entry line), unscrambled, without its line end.
     std::string_view line(std::size_t index) const;
 
@@ -70,6 +75,8 @@ class SlotTexts {
 
     std::size_t size() const;
     SlotText operator[](std::size_t slot) const;
+    // The file's entry lines behind the slots, or null for a list built in code.
+    const EntryLines* entryLines() const { return lines_.get(); }
 
   private:
     std::vector<std::string> texts_;

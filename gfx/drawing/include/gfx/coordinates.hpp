@@ -2,6 +2,7 @@
 // How the drawing operations read their coordinates: the flags that pick the
 // coordinate kind and the colour, and the rounding to whole pixels.
 
+#include <cmath>
 #include <cstdint>
 
 namespace gfx {
@@ -17,7 +18,19 @@ enum DrawFlags : std::uint32_t {
     UseForeColor = 0x80000000u,
 };
 
+// Far-off and non-finite coordinates saturate instead of overflowing.
+std::int32_t saturatedCoordinate(double shifted);
+
 // Rounds half away from zero, as every drawing operation converts coordinates.
-std::int32_t roundCoordinate(float v);
+// Inline: a frame rounds a few thousand of them.
+inline std::int32_t roundCoordinate(float v) {
+    // Exact: a float widened to double has room for the added half. In range,
+    // the conversion itself truncates towards zero.
+    const double shifted = static_cast<double>(v) + std::copysign(0.5, static_cast<double>(v));
+    if (std::fabs(shifted) < 2147483648.0) [[likely]] {
+        return static_cast<std::int32_t>(shifted);
+    }
+    return saturatedCoordinate(shifted);
+}
 
 }  // namespace gfx
