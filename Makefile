@@ -193,12 +193,15 @@ web-serve: web
 	@echo "Lettermoor in the browser: http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops)"
 	cd $(WEB) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
-# The play-through in headless Chromium; npm installs the pinned driver.
-web-test: web
-	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+# npm installs the pinned browser driver once per change of the lock file.
+WEB_DRIVER := tests/web/node_modules/.package-lock.json
+$(WEB_DRIVER): tests/web/package-lock.json | web-packages
+	cd tests/web && npm ci --no-audit --no-fund --loglevel=error --prefer-offline
+
+# The play-through in headless Chromium.
+web-test: web $(WEB_DRIVER)
 	node --test tests/web/
 
 # Size, first frame, frame time and idle CPU of the page, measured.
-web-bench: web
-	cd tests/web && npm ci --no-audit --no-fund --loglevel=error
+web-bench: web $(WEB_DRIVER)
 	node scripts/web-bench.mjs $(WEB)

@@ -1,5 +1,7 @@
 // Measures the browser build's budgets in Debian's headless Chromium and
-// prints them: download size, first frame, the game frame, idle CPU.
+// prints them: download size, first frame, the game frame, idle CPU. Beside
+// them the browser's own floor: a blank page that puts one 1000x600 image on
+// a canvas (first frame), the same page running an empty frame callback (idle).
 // Usage: node scripts/web-bench.mjs build/web   (run by `make web-bench`)
 import { readFileSync, readdirSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -19,10 +21,20 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 const quantile = (values, q) => [...values].sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(values.length * q))];
 const ticksPerSecond = 100;  // USER_HZ of /proc/PID/stat on Linux
 
+const FloorPage = `<!doctype html><meta charset="utf-8"><canvas id="canvas" width="1000" height="600"></canvas>
+<script>
+const image = new ImageData(1000, 600);
+image.data.fill(255);
+document.getElementById('canvas').getContext('2d', { alpha: false }).putImageData(image, 0, 0);
+performance.mark('first-frame');
+if (location.hash === '#frames') requestAnimationFrame(function idle() { requestAnimationFrame(idle); });
+</script>`;
+
 function serve() {
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
   return http.createServer((request, response) => {
     const name = path.basename(new URL(request.url, 'http://x').pathname) || 'index.html';
+    if (name === 'floor.html') return response.writeHead(200, { 'Content-Type': 'text/html' }).end(FloorPage);
     try {
       const body = readFileSync(path.join(folder, name));
       response.writeHead(200, { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' });
@@ -64,17 +76,34 @@ try {
   console.log(`download   .js ${js.toFixed(1)} KB + .wasm ${wasm.toFixed(1)} KB = ${(js + wasm).toFixed(1)} KB after gzip -9 (budget 300 KB)`);
 
   // A first visit each time: a fresh browser context has no cache and no storage.
-  const firstFrames = [];
-  for (let run = 0; run < Runs; ++run) {
+  // Returns the marks and the files' arrival times, in ms after navigation.
+  async function firstVisit(url) {
     const context = await browser.createBrowserContext();
     const page = await context.newPage();
     await page.setViewport({ width: 1280, height: 820 });
-    await page.goto(origin);
+    await page.goto(url);
     await page.waitForFunction(() => performance.getEntriesByName('first-frame').length > 0);
-    firstFrames.push(await page.evaluate(() => performance.getEntriesByName('first-frame')[0].startTime));
+    const times = await page.evaluate(() => Object.fromEntries([
+      ...performance.getEntriesByType('resource').map((e) => [e.name.split('/').pop() + ' arrived', e.responseEnd]),
+      ...performance.getEntriesByType('mark').map((e) => [e.name, e.startTime]),
+    ]));
     await context.close();
+    return times;
   }
+  // The page's and the floor's visits take turns, so both see the same load.
+  const visits = [];
+  const floors = [];
+  for (let run = 0; run < Runs; ++run) {
+    visits.push(await firstVisit(origin));
+    floors.push((await firstVisit(origin + 'floor.html'))['first-frame']);
+  }
+  const firstFrames = visits.map((v) => v['first-frame']);
   console.log(`first frame ${median(firstFrames).toFixed(0)} ms after navigation, median of ${Runs} (spread ${Math.min(...firstFrames).toFixed(0)}-${Math.max(...firstFrames).toFixed(0)} ms; budget 300 ms)`);
+  console.log(`  floor     ${median(floors).toFixed(0)} ms: a blank page putting one 1000x600 image on a canvas (spread ${Math.min(...floors).toFixed(0)}-${Math.max(...floors).toFixed(0)} ms)`);
+  const steps = Object.keys(visits[0]).filter((step) => visits.every((v) => step in v));
+  for (const step of steps.sort((a, b) => visits[0][a] - visits[0][b])) {
+    console.log(`  ${step.padEnd(24)} ${median(visits.map((v) => v[step])).toFixed(0).padStart(5)} ms (median)`);
+  }
 
   const page = await browser.newPage();
   await page.setViewport({ width: 1280, height: 820 });
@@ -93,13 +122,20 @@ try {
   }), FrameSamples);
   console.log(`game frame ${median(frames).toFixed(2)} ms median, ${quantile(frames, 0.95).toFixed(2)} ms 95th percentile, over ${FrameSamples} frames of the puzzle (performance.now() around the frame function; its timer is coarsened to 0.1 ms)`);
 
-  // Nothing changes on the page: the game keeps running its frames.
-  const renderers = chromiumProcesses('renderer');
-  const gpu = chromiumProcesses('gpu-process');
-  const before = { renderer: renderers.map(cpuSeconds), gpu: gpu.map(cpuSeconds) };
-  await new Promise((done) => setTimeout(done, IdleSeconds * 1000));
-  const share = (pids, was) => Math.max(0, ...pids.map((pid, k) => (cpuSeconds(pid) - was[k]) / IdleSeconds * 100));
-  console.log(`idle       renderer ${share(renderers, before.renderer).toFixed(1)}% of a core, GPU process ${share(gpu, before.gpu).toFixed(1)}%, over ${IdleSeconds} s with nothing changing`);
+  // Nothing changes on the page: the game keeps running its frames. The floor
+  // page runs an empty frame callback in its own renderer, measured after.
+  async function idleShare() {
+    const renderers = chromiumProcesses('renderer');
+    const gpu = chromiumProcesses('gpu-process');
+    const before = { renderer: renderers.map(cpuSeconds), gpu: gpu.map(cpuSeconds) };
+    await new Promise((done) => setTimeout(done, IdleSeconds * 1000));
+    const share = (pids, was) => Math.max(0, ...pids.map((pid, k) => (cpuSeconds(pid) - was[k]) / IdleSeconds * 100));
+    return `renderer ${share(renderers, before.renderer).toFixed(1)}% of a core, GPU process ${share(gpu, before.gpu).toFixed(1)}%`;
+  }
+  console.log(`idle       ${await idleShare()}, over ${IdleSeconds} s with nothing changing`);
+  await page.goto(origin + 'floor.html#frames');
+  await page.waitForFunction(() => performance.getEntriesByName('first-frame').length > 0);
+  console.log(`  floor    ${await idleShare()}: a blank page with an empty frame callback`);
 } finally {
   await browser.close();
   server.close();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "game/game_state.hpp"
+#include "game/win_picture.hpp"
 
 namespace {
 
@@ -37,6 +38,13 @@ EMSCRIPTEN_KEEPALIVE int lettermoor_frame() {
     game::endGame(*running);
     running.reset();
     return 0;
+}
+
+// "win.bmp" reached the file system after the game started: the page starts
+// without waiting for the picture, which is needed only once a puzzle is
+// solved. A missing or unreadable file still shows no picture.
+EMSCRIPTEN_KEEPALIVE void lettermoor_win_picture_arrived() {
+    if (running) game::prepareWinPicture(running->winPicture);
 }
 
 }  // extern "C"

@@ -3,7 +3,9 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,14 +37,28 @@ EM_JS(void, canvasPutRows, (const void* rgba, int width, int top, int rows), {
 
 EM_JS(void, canvasSetTitle, (const char* utf8), { document.title = UTF8ToString(utf8); });
 
+struct FreeBytes {
+    void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+};
+using Bytes = std::unique_ptr<std::uint8_t[], FreeBytes>;
+
+// Room for `count` bytes that are written before they are read. Filling
+// megabytes at start-up runs in the browser's slowest code tier, before
+// the first frame.
+Bytes unfilledBytes(std::size_t count) {
+    return Bytes(static_cast<std::uint8_t*>(std::malloc(count)));
+}
+
 struct CanvasState {
     bool open = false;
     std::int32_t width = 0;
     std::int32_t height = 0;
     // What the canvas shows, in the frame buffer's byte order, to find the rows
     // that really changed, and the same rows as the canvas takes them (R, G, B, A).
-    std::vector<std::uint8_t> shown;
-    std::vector<std::uint8_t> shownRgba;
+    // A row is compared only once it was sent: `rowSent` says which were.
+    Bytes shown;
+    Bytes shownRgba;
+    std::vector<std::uint8_t> rowSent;
     MouseState mouse;
 };
 
@@ -70,20 +86,22 @@ void presentChangedRows() {
     std::int32_t runStart = -1;
     auto flush = [&](std::int32_t end) {
         if (runStart < 0) return;
-        canvasPutRows(s.shownRgba.data() + runStart * rowBytes, s.width, runStart, end - runStart);
+        canvasPutRows(s.shownRgba.get() + runStart * rowBytes, s.width, runStart, end - runStart);
         runStart = -1;
     };
     for (std::int32_t row = 0; row < s.height; ++row) {
         const std::uint8_t* now =
             screen->visiblePixels + static_cast<std::ptrdiff_t>(row) * screen->pitch;
-        std::uint8_t* before = s.shown.data() + row * rowBytes;
+        std::uint8_t* before = s.shown.get() + row * rowBytes;
+        std::uint8_t& sent = s.rowSent[static_cast<std::size_t>(row)];
         if (screen->dirtyRows[static_cast<std::size_t>(row)] == 0 ||
-            std::memcmp(now, before, rowBytes) == 0) {
+            (sent != 0 && std::memcmp(now, before, rowBytes) == 0)) {
             flush(row);
             continue;
         }
+        sent = 1;
         std::memcpy(before, now, rowBytes);
-        toRgba(now, s.shownRgba.data() + row * rowBytes, s.width);
+        toRgba(now, s.shownRgba.get() + row * rowBytes, s.width);
         if (runStart < 0) runStart = row;
     }
     flush(s.height);
@@ -182,11 +200,10 @@ int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::
     s.width = width;
     s.height = height;
     const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
-    // A fresh opaque canvas is black, as is the screen openScreen fills, so
-    // only the first drawn frame travels.
-    s.shown.assign(bytes, 0);
-    s.shownRgba.assign(bytes, 0);
-    for (std::size_t at = 3; at < bytes; at += 4) s.shown[at] = s.shownRgba[at] = 0xFF;
+    s.shown = unfilledBytes(bytes);
+    s.shownRgba = unfilledBytes(bytes);
+    if (!s.shown || !s.shownRgba) return -1;
+    s.rowSent.assign(static_cast<std::size_t>(height), 0);
     s.mouse = MouseState{};
     s.mouse.active = true;
     s.open = true;
@@ -200,6 +217,8 @@ void canvasExit() {
     if (!s.open) return;
     listen(false);
     s.open = false;
+    s.shown.reset();
+    s.shownRgba.reset();
 }
 
 void canvasLock() {}

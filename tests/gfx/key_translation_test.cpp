@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <utility>
+#include <vector>
 
 #if defined(LETTERMOOR_HAVE_X11)
 #include "gfx/drivers/x11_keymap.hpp"
 #endif
+#include "gfx/drivers/canvas_keys.hpp"
 #include "gfx/key_translation.hpp"
 
 namespace {
@@ -90,5 +92,43 @@ TEST(X11Keymap, KeysymsToCodePage437) {
     }
 }
 #endif
+
+// A browser keydown (its physical `code`, its `key` text, the modifiers) to
+// the codes the key ring gets: the extended code, then the typed character.
+TEST(CanvasKeys, BrowserKeyEventsToKeyCodesAndCodePage437) {
+    struct Case {
+        gfx::canvas::BrowserKey press;
+        std::vector<std::int32_t> posts;
+    };
+    const Case cases[] = {
+        {{"KeyA", "a"}, {'a'}},
+        {{"KeyA", "A", true}, {'A'}},
+        {{"Escape", "Escape"}, {27}},
+        {{"Enter", "Enter"}, {13}},
+        {{"NumpadEnter", "Enter"}, {13}},
+        {{"Backspace", "Backspace"}, {8}},
+        {{"Tab", "Tab", true}, {0x0FFF, 9}},
+        {{"ArrowUp", "ArrowUp"}, {0x48FF}},
+        {{"Delete", "Delete"}, {0x53FF}},
+        {{"F1", "F1"}, {0x3BFF}},
+        {{"Numpad8", "8"}, {'8'}},
+        // A German layout: the character, not the key's US name, is typed.
+        {{"Quote", "\xc3\xa4"}, {0x84}},
+        {{"Quote", "\xc3\x84", true}, {0x8E}},
+        {{"Minus", "\xc3\x9f"}, {0xE1}},
+        // AltGr arrives as Ctrl with Alt and types its character.
+        {{"KeyQ", "@", false, true, true}, {'@'}},
+        // Alt and the system key belong to the browser and the desktop.
+        {{"F4", "F4", false, false, true}, {}},
+        {{"KeyC", "c", false, false, false, true}, {}},
+        // Code page 437 has no Euro sign; a dead key types nothing yet.
+        {{"KeyE", "\xe2\x82\xac", false, true, true}, {}},
+        {{"Quote", "Dead"}, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(gfx::canvas::keyDownPosts(c.press), c.posts)
+            << c.press.code << " " << c.press.key;
+    }
+}
 
 }  // namespace
