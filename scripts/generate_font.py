@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes gfx/font_cp437.cpp from a 2048-byte 8x8 code page 437 glyph table.
+"""Writes gfx/drawing/font_cp437.cpp from a 2048-byte 8x8 code page 437 glyph table.
 
 The table is one byte per glyph row, top row first, bit 0 the leftmost pixel,
 which is the layout the runtime draws from, so the bytes are copied unchanged.
 
-Usage: generate_font.py <cp437_8x8.bin> <gfx/font_cp437.cpp>
+Usage: generate_font.py <cp437_8x8.bin> <gfx/drawing/font_cp437.cpp>
 """
 import sys
 import zlib

@@ -14,7 +14,7 @@ if ! problems=$(clang-tidy --dump-config 2>&1 > /dev/null) || [[ -n "$problems" 
     exit 1
 fi
 # Windows-only sources need windows.h and are checked by nothing here.
-mapfile -t files < <(ls runtime/*.cpp gfx/*.cpp gfx/drivers/*.cpp widgets/*.cpp game/*.cpp \
+mapfile -t files < <(ls runtime/*.cpp gfx/*/*.cpp widgets/*.cpp game/*.cpp \
     tools/*.cpp tests/*/*.cpp fuzz/*.cpp |
     grep -vE '(^|/)(win32_(directx|gdi|messages|window)|wgl_(driver|library)|clock_win32)\.cpp$|^tests/win32/window_driver_test\.cpp$')
 out=$(printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>&1)

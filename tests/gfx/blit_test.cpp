@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "gfx/blit.hpp"
-#include "gfx/draw_target.hpp"
+#include "gfx/drawing/transparent_table.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/transparent_table.hpp"
+#include "gfx/screen/draw_target.hpp"
 #include "tests/gfx/image_test_support.hpp"
 #include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"

@@ -13,12 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "gfx/blit.hpp"
-#include "gfx/deferred_drawing.hpp"
-#include "gfx/draw_target.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen/deferred_drawing.hpp"
+#include "gfx/screen/draw_target.hpp"
 #include "gfx/text.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "gfx/aligned_block.hpp"
-#include "gfx/draw_target.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen/draw_target.hpp"
 #include "tests/gfx/image_test_support.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 

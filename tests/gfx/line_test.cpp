@@ -13,10 +13,10 @@
 #include <gtest/gtest.h>
 
 #include "gfx/aligned_block.hpp"
-#include "gfx/draw_target.hpp"
 #include "gfx/image.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen/draw_target.hpp"
 #include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 

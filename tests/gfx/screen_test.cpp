@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/draw_target.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
-#include "gfx/text_grid.hpp"
+#include "gfx/screen/draw_target.hpp"
+#include "gfx/screen/text_grid.hpp"
 #include "runtime/last_error.hpp"
 #include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"

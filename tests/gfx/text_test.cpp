@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/draw_target.hpp"
 #include "gfx/font.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
+#include "gfx/screen/draw_target.hpp"
 #include "gfx/text.hpp"
 #include "runtime/last_error.hpp"
 #include "tests/gfx/recording_driver.hpp"

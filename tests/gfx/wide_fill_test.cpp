@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/wide_fill.hpp"
+#include "gfx/drawing/wide_fill.hpp"
 
 namespace {
 

@@ -1,0 +1,807 @@
+#include "gfx/screen/deferred_drawing.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "gfx/drawing/cpu_features.hpp"
+#include "gfx/drawing/draw_primitives.hpp"
+#include "gfx/drawing/transparent_table.hpp"
+#include "gfx/drawing/wide_fill.hpp"
+#include "gfx/screen.hpp"
+#include "gfx/screen/draw_target.hpp"
+
+namespace gfx::detail {
+namespace {
+
+// 64 rows of a 1000-pixel page are 256 KB: a band stays in the core's second
+// level cache while every shape that reaches into it is drawn, and there are
+// few enough bands that walking them costs little. Measured against 16, 32
+// and 128 rows on the game's frame.
+constexpr std::int32_t BandRows = 64;
+// A program that draws without end under one lock is served in batches, so
+// the record never grows past this many shapes.
+constexpr std::size_t MaxShapes = 1u << 16;
+// Pictures beyond this many bytes of kept copies are drawn at once: a frame
+// of many large layers would otherwise be held twice in memory.
+constexpr std::size_t MaxPictureBytes = std::size_t{8} << 20;
+
+enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture, LivePicture };
+
+// Glyph cells of more rows than this are drawn at once.
+constexpr std::int32_t MaxGlyphRows = 8;
+
+// Glyph rows from a cell's first visible row on, copied when the text is
+// drawn: what is drawn must not depend on a glyph table changing before the
+// record is carried out.
+using GlyphRows = std::array<std::uint8_t, MaxGlyphRows>;
+
+// A page the record draws into: the first byte of its row 0, and its pitch.
+struct Page {
+    std::uint8_t* first = nullptr;
+    std::int32_t pitch = 0;
+};
+
+// 32 bytes, so a frame's record stays small enough to sort and compare in
+// the first-level cache.
+struct Shape {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;  // fills and outlines; the cells of a glyph run
+    std::int32_t height = 0;
+    Color color = 0;
+    // A glyph's first entry in Record::cells, a picture's in Record::pictures.
+    std::uint32_t firstCell = 0;
+    std::uint8_t page = 0;  // entry in Record::pages
+    std::uint8_t mask = 0;  // glyph columns, or the OutlineEdge bits
+    ShapeKind kind = ShapeKind::Fill;
+    // Spelled out, so two records compare byte for byte.
+    std::array<std::uint8_t, 5> unused{};
+
+    std::int32_t lastRow() const { return y + height - 1; }
+};
+static_assert(std::has_unique_object_representations_v<Shape> && sizeof(Shape) == 32);
+
+// A shape with its page, as it is drawn.
+struct PlacedShape : Shape {
+    std::uint8_t* first = nullptr;
+    std::ptrdiff_t pitch = 0;
+};
+
+template <typename T>
+bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+// Where a transparent copy reads its rows, and the routine that copies them.
+struct PictureRows {
+    const std::uint8_t* first = nullptr;
+    std::int32_t pitch = 0;
+    TransparentRowsFn rows = nullptr;
+};
+
+// The pixels of a recorded transparent copy, rows side by side, as they were
+// when the copy was called.
+struct PictureCopy {
+    std::vector<std::uint8_t> pixels;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    TransparentRowsFn rows = nullptr;
+
+    PictureRows view() const { return {pixels.data(), width * 4, rows}; }
+};
+
+struct Record {
+    std::vector<Shape> shapes;
+    // The glyph rows of every glyph run and clipped glyph, cell after cell.
+    std::vector<GlyphRows> cells;
+    // The record carried out last, kept while nothing else has written to the
+    // pages since: a record equal to it would store exactly the pixels the
+    // pages hold already, so it is not carried out again: an idle program
+    // that redraws the same frame costs no pixel stores.
+    std::vector<Shape> carriedOut;
+    std::vector<GlyphRows> carriedOutCells;
+    bool pagesHoldCarriedOut = false;
+    // The k-th picture of the record and of carriedOut share entry k, so a
+    // repeated picture is compared, not copied. Kept across records: an idle
+    // program's picture is copied once.
+    std::vector<PictureCopy> pictures;
+    std::size_t pictureBytes = 0;    // the pixels of all entries
+    std::uint32_t pictureCount = 0;  // pictures in the record
+    // The image a LivePicture reads, which is always the record's last shape
+    // and carried out while the copy is called.
+    PictureRows live;
+    // pagesVersion after carriedOut was carried out.
+    std::uint64_t versionCarriedOut = 0;
+    // The thread's target that records, switched back at the outer unlock.
+    DrawTarget* recording = nullptr;
+    // How much of the record is known to repeat carriedOut, so each shape is
+    // compared once however many pictures the record holds.
+    std::size_t shapesRepeated = 0;
+    std::size_t cellsRepeated = 0;
+    bool repeating = true;
+    // Filled when the record is carried out: the indexes of the shapes that
+    // reach into each band, band after band, each band's in drawing order,
+    // and where each band's indexes begin (one more entry than bands).
+    std::vector<std::uint32_t> bandOrder;
+    std::vector<std::uint32_t> bandStart;
+    // The pages shapes name, kept while they exist, so that an entry always
+    // names the same page and records compare by entry. Page::first of the
+    // entry added to last is lastPage.
+    std::vector<Page> pages;
+    std::uint8_t* lastPage = nullptr;
+    std::uint8_t lastEntry = 0;
+    bool allowed = true;
+};
+
+// At namespace scope, so reaching it costs no guard on every shape. (Not
+// constinit: the browser build's standard library has no constexpr vector.)
+Record theRecord;
+
+void carryOut();
+void carryOutBeforeWrite();
+
+std::size_t bandOf(std::int32_t row) {
+    return static_cast<std::size_t>(row) / BandRows;
+}
+
+void clear(Record& r) {
+    r.shapes.clear();
+    r.cells.clear();
+    r.pictureCount = 0;
+    r.shapesRepeated = 0;
+    r.cellsRepeated = 0;
+    r.repeating = true;
+}
+
+// True when the record so far is the start of carriedOut: then the frame may
+// turn out unchanged, now or, when a picture was copied at once last time and
+// the pages no longer hold carriedOut, from the next frame on.
+bool repeatsCarriedOut(Record& r) {
+    if (!r.repeating) return false;
+    const auto sameFrom = [](const auto& record, const auto& kept, std::size_t from) {
+        using Item = typename std::decay_t<decltype(record)>::value_type;
+        return record.size() <= kept.size() &&
+               (record.size() == from || std::memcmp(record.data() + from, kept.data() + from,
+                                                     (record.size() - from) * sizeof(Item)) == 0);
+    };
+    r.repeating = sameFrom(r.shapes, r.carriedOut, r.shapesRepeated) &&
+                  sameFrom(r.cells, r.carriedOutCells, r.cellsRepeated);
+    r.shapesRepeated = r.shapes.size();
+    r.cellsRepeated = r.cells.size();
+    return r.repeating;
+}
+
+bool holds(const PictureCopy& copy, const std::uint8_t* source, std::int32_t width,
+           std::int32_t height, std::int32_t sourcePitch, TransparentRowsFn rows) {
+    if (copy.width != width || copy.height != height || copy.rows != rows) return false;
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    for (std::int32_t y = 0; y < height; ++y) {
+        if (std::memcmp(copy.pixels.data() + y * rowBytes,
+                        source + static_cast<std::ptrdiff_t>(y) * sourcePitch, rowBytes) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// False, with the entry as it was, when its pixels cannot be allocated.
+bool take(PictureCopy& copy, const std::uint8_t* source, std::int32_t width, std::int32_t height,
+          std::int32_t sourcePitch, TransparentRowsFn rows) {
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    try {
+        copy.pixels.resize(rowBytes * static_cast<std::size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::memcpy(copy.pixels.data() + y * rowBytes,
+                    source + static_cast<std::ptrdiff_t>(y) * sourcePitch, rowBytes);
+    }
+    copy.width = width;
+    copy.height = height;
+    copy.rows = rows;
+    return true;
+}
+
+void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
+    if (rows == MaxGlyphRows) {
+        std::memcpy(into.data(), glyph, MaxGlyphRows);
+    } else {
+        std::copy(glyph, glyph + rows, into.begin());
+    }
+}
+
+// The entry of the page a drawing call writes to. Its first call, and one
+// on a page not seen before, end up here.
+[[gnu::noinline]] std::uint8_t pageEntry(Record& r, std::uint8_t* first, std::int32_t pitch) {
+    auto known = std::find_if(r.pages.begin(), r.pages.end(),
+                              [&](const Page& p) { return p.first == first; });
+    if (known == r.pages.end()) {
+        // Entries name pages in one byte; past that many, start afresh.
+        if (r.pages.size() > std::numeric_limits<std::uint8_t>::max()) {
+            carryOutBeforeWrite();
+            r.carriedOut.clear();
+            r.carriedOutCells.clear();
+            r.pages.clear();
+        }
+        known = r.pages.insert(r.pages.end(), Page{first, pitch});
+    }
+    r.lastPage = first;
+    r.lastEntry = static_cast<std::uint8_t>(known - r.pages.begin());
+    return r.lastEntry;
+}
+
+// The caller fills in the shape where it is stored, so it is never copied
+// through a half-written stack slot. It starts as a copy of a blank one: a
+// value-initialised shape is cleared with a string store, slow to start.
+// Inline: every recorded drawing call adds a shape.
+[[gnu::always_inline]] inline Shape& add(Record& r, const DrawTarget& context, std::int32_t y,
+                                         std::int32_t height) {
+    static constexpr Shape Blank{};
+    if (r.shapes.size() >= MaxShapes) [[unlikely]] {
+        carryOut();
+    }
+    std::uint8_t* const page = context.rowTable.front();
+    const std::uint8_t entry = page == r.lastPage ? r.lastEntry : pageEntry(r, page, context.pitch);
+    Shape& shape = r.shapes.emplace_back(Blank);
+    shape.page = entry;
+    shape.y = y;
+    shape.height = height;
+    return shape;
+}
+
+// Marks the rows of the shapes drawn into the visible page; drawing calls
+// that record leave that to here. A frame that marks every row at its
+// unlock has nothing left to mark.
+void markRecordedRows(const Record& r) {
+    Screen* screen = activeScreen();
+    if (screen == nullptr) return;
+    std::vector<std::uint8_t>& marks = screen->dirtyRows;
+    if (std::find(marks.begin(), marks.end(), std::uint8_t{0}) == marks.end()) return;
+    const auto lastMark = static_cast<std::int32_t>(marks.size()) - 1;
+    for (const Shape& s : r.shapes) {
+        if (r.pages[s.page].first != screen->visiblePixels) continue;
+        const std::int32_t first = std::max(s.y, 0);
+        const std::int32_t last = std::min(s.lastRow(), lastMark);
+        if (first <= last) {
+            std::fill(marks.begin() + first, marks.begin() + last + 1, std::uint8_t{1});
+        }
+    }
+}
+
+// A counting sort of the shapes by band, keeping drawing order within each.
+void sortIntoBands(Record& r) {
+    std::int32_t lastRow = 0;
+    for (const Shape& s : r.shapes) lastRow = std::max(lastRow, s.lastRow());
+    const std::size_t bands = bandOf(lastRow) + 1;
+    r.bandStart.assign(bands + 1, 0);
+    std::size_t entries = 0;
+    for (const Shape& s : r.shapes) {
+        for (std::size_t band = bandOf(s.y); band <= bandOf(s.lastRow()); ++band) {
+            ++r.bandStart[band + 1];
+            ++entries;
+        }
+    }
+    for (std::size_t band = 0; band < bands; ++band) r.bandStart[band + 1] += r.bandStart[band];
+    r.bandOrder.resize(entries);
+    // Each bandStart[b] counts up from where band b begins to where band b + 1
+    // begins; shifted by one place afterwards, they are right again.
+    for (std::uint32_t index = 0; index < r.shapes.size(); ++index) {
+        const Shape& s = r.shapes[index];
+        for (std::size_t band = bandOf(s.y); band <= bandOf(s.lastRow()); ++band) {
+            r.bandOrder[r.bandStart[band]++] = index;
+        }
+    }
+    std::move_backward(r.bandStart.begin(), r.bandStart.end() - 1, r.bandStart.end());
+    r.bandStart.front() = 0;
+}
+
+// First pixel of column x in row `row` of the shape's page.
+std::uint8_t* pixelAddress(const PlacedShape& s, std::int32_t x, std::int32_t row) {
+    return s.first + static_cast<std::ptrdiff_t>(row) * s.pitch +
+           static_cast<std::ptrdiff_t>(x) * 4;
+}
+
+// Eight pixels: one store where the processor has 32-byte registers, two
+// where it has not.
+using EightPixels = std::uint32_t __attribute__((vector_size(32)));
+
+// The spans of a frame are mostly a cell wide; those are written inline with
+// overlapping 8-pixel stores, longer ones by the widest fill there is.
+// Unaligned first and last stores go around aligned ones, so no store in
+// between splits across two cache lines.
+[[gnu::always_inline]] inline void fillRun(std::uint8_t* first, Color color, std::int32_t count,
+                                           WideFillFn wide) {
+    if (count >= 64) return wide(first, color, static_cast<std::size_t>(count));
+    if (count < 8) {
+        for (std::ptrdiff_t i = 0; i < count; ++i) std::memcpy(first + 4 * i, &color, 4);
+        return;
+    }
+    const EightPixels value = EightPixels{} + color;
+    std::uint8_t* const end = first + 4 * static_cast<std::ptrdiff_t>(count);
+    std::memcpy(first, &value, 32);
+    std::uint8_t* out = first + (32 - (reinterpret_cast<std::uintptr_t>(first) & 31));
+    for (; end - out > 32; out += 32) std::memcpy(out, &value, 32);
+    std::memcpy(end - 32, &value, 32);
+}
+
+// fillRun's stores, placed once for all rows: with a pitch of whole 32-byte
+// blocks every row's span starts at the same alignment. `Body` aligned stores
+// lie between the head and the tail.
+template <int Body>
+[[gnu::always_inline]] inline void fillRowsWith(std::uint8_t* row, std::ptrdiff_t pitch,
+                                                std::int32_t rows, const EightPixels& value,
+                                                std::ptrdiff_t body, std::ptrdiff_t tail) {
+    for (std::int32_t i = 0; i < rows; ++i, row += pitch) {
+        std::memcpy(row, &value, 32);
+        for (std::ptrdiff_t b = 0; b < Body; ++b) std::memcpy(row + body + 32 * b, &value, 32);
+        std::memcpy(row + tail, &value, 32);
+    }
+}
+
+// fillRowsWith<blocks>: the first Body in order that is not below it.
+template <int... Body>
+[[gnu::always_inline]] inline void fillRowsFor(std::ptrdiff_t blocks,
+                                               std::integer_sequence<int, Body...>,
+                                               std::uint8_t* row, std::ptrdiff_t pitch,
+                                               std::int32_t rows, const EightPixels& value,
+                                               std::ptrdiff_t body, std::ptrdiff_t tail) {
+    static_cast<void>(
+        ((blocks <= Body && (fillRowsWith<Body>(row, pitch, rows, value, body, tail), true)) ||
+         ...));
+}
+
+// Rows of 8 to 63 pixels, `pitch` a multiple of 32: at most 7 blocks.
+[[gnu::always_inline]] inline void fillAlignedRows(std::uint8_t* row, std::ptrdiff_t pitch,
+                                                   std::int32_t rows, Color color,
+                                                   std::int32_t count) {
+    const EightPixels value = EightPixels{} + color;
+    const std::ptrdiff_t bytes = 4 * static_cast<std::ptrdiff_t>(count);
+    const std::ptrdiff_t body =
+        32 - static_cast<std::ptrdiff_t>(reinterpret_cast<std::uintptr_t>(row) & 31);
+    const std::ptrdiff_t tail = bytes - 32;
+    // Whole blocks from `body` that end before the tail store's end.
+    const std::ptrdiff_t blocks = bytes - body > 32 ? (bytes - body - 1) / 32 : 0;
+    fillRowsFor(blocks, std::make_integer_sequence<int, 8>{}, row, pitch, rows, value, body, tail);
+}
+
+// The kernels below take the shape as a local copy: the pixel stores could
+// otherwise alias the record, and every field would be read again per row.
+[[gnu::always_inline]] inline void runFill(const PlacedShape& s, std::int32_t from, std::int32_t to,
+                                           WideFillFn wide) {
+    const std::ptrdiff_t pitch = s.pitch;
+    const Color color = s.color;
+    const std::int32_t rows = to - from + 1;
+    std::uint8_t* row = pixelAddress(s, s.x, from);
+    if (s.x == 0 && std::ptrdiff_t{s.width} * 4 == pitch) {
+        return wide(row, color, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(rows));
+    }
+    if (s.width == 1) {
+        for (std::int32_t i = 0; i < rows; ++i, row += pitch) std::memcpy(row, &color, 4);
+        return;
+    }
+    if (s.width >= 8 && s.width < 64 && pitch % 32 == 0) {
+        return fillAlignedRows(row, pitch, rows, color, s.width);
+    }
+    for (std::int32_t i = 0; i < rows; ++i, row += pitch) fillRun(row, color, s.width, wide);
+}
+
+[[gnu::always_inline]] inline void runOutline(const PlacedShape& s, std::int32_t from,
+                                              std::int32_t to, WideFillFn wide) {
+    const std::ptrdiff_t pitch = s.pitch;
+    const Color color = s.color;
+    if ((s.mask & TopEdge) != 0 && s.y >= from) {
+        fillRun(pixelAddress(s, s.x, s.y), color, s.width, wide);
+    }
+    if ((s.mask & BottomEdge) != 0 && s.lastRow() <= to) {
+        fillRun(pixelAddress(s, s.x, s.lastRow()), color, s.width, wide);
+    }
+    const std::int32_t rows = to - from + 1;
+    std::uint8_t* left = pixelAddress(s, s.x, from);
+    std::uint8_t* right = pixelAddress(s, s.x + s.width - 1, from);
+    switch (s.mask & (LeftEdge | RightEdge)) {
+        case LeftEdge | RightEdge:
+            for (std::int32_t i = 0; i < rows; ++i, left += pitch, right += pitch) {
+                std::memcpy(left, &color, 4);
+                std::memcpy(right, &color, 4);
+            }
+            break;
+        case LeftEdge:
+            for (std::int32_t i = 0; i < rows; ++i, left += pitch) std::memcpy(left, &color, 4);
+            break;
+        case RightEdge:
+            for (std::int32_t i = 0; i < rows; ++i, right += pitch) std::memcpy(right, &color, 4);
+            break;
+        default:
+            break;
+    }
+}
+
+// Lane i holds 1 << i, so a glyph row's bits select the lanes to paint.
+constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
+
+// Paints the pixels of one glyph row: lane i takes the ink where bit i is set.
+[[gnu::always_inline]] inline void blendRow(std::uint8_t* pixels, std::uint32_t bits,
+                                            const EightPixels& ink) {
+    const EightPixels painted = (LaneBits & bits) != 0;
+    EightPixels old;
+    std::memcpy(&old, pixels, sizeof old);
+    const EightPixels blended = (ink & painted) | (old & ~painted);
+    std::memcpy(pixels, &blended, sizeof blended);
+}
+
+// Row by row across the run's cells, so each row of pixels is written in one
+// sweep.
+[[gnu::always_inline]] inline void runGlyphRun(const PlacedShape& s, const GlyphRows* cells,
+                                               std::int32_t from, std::int32_t to) {
+    const std::ptrdiff_t pitch = s.pitch;
+    const EightPixels ink = EightPixels{} + s.color;
+    const GlyphRows* const first = cells + s.firstCell;
+    const GlyphRows* const last = first + s.width;
+    std::uint8_t* pixels = pixelAddress(s, s.x, from);
+    for (std::int32_t row = from - s.y; row <= to - s.y; ++row, pixels += pitch) {
+        std::uint8_t* cellPixels = pixels;
+        for (const GlyphRows* cell = first; cell != last; ++cell, cellPixels += 32) {
+            const std::uint32_t bits = (*cell)[static_cast<std::size_t>(row)];
+            if (bits != 0) blendRow(cellPixels, bits, ink);
+        }
+    }
+}
+
+[[gnu::always_inline]] inline void runClippedGlyph(const PlacedShape& s, const GlyphRows* cells,
+                                                   std::int32_t from, std::int32_t to) {
+    const std::ptrdiff_t pitch = s.pitch;
+    const Color color = s.color;
+    const std::uint8_t mask = s.mask;
+    const std::uint8_t* glyph = cells[s.firstCell].data() + (from - s.y);
+    const std::uint8_t* const end = glyph + (to - from + 1);
+    std::uint8_t* pixels = pixelAddress(s, s.x, from);
+    for (; glyph != end; ++glyph, pixels += pitch) {
+        auto bits = static_cast<std::uint32_t>(*glyph & mask);
+        for (std::ptrdiff_t b = 0; bits != 0; ++b, bits >>= 1) {
+            if ((bits & 1u) != 0) std::memcpy(pixels + 4 * b, &color, 4);
+        }
+    }
+}
+
+void runPicture(const PlacedShape& s, const PictureRows& p, std::int32_t from, std::int32_t to) {
+    p.rows(p.first + static_cast<std::ptrdiff_t>(from - s.y) * p.pitch, pixelAddress(s, s.x, from),
+           s.width, to - from + 1, p.pitch, s.pitch);
+}
+
+// A fill that covers every pixel of the band on its page.
+bool coversBand(const Record& r, const Shape& s, std::int32_t top, std::int32_t bottom) {
+    return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == r.pages[s.page].pitch &&
+           s.y <= top && s.lastRow() >= bottom;
+}
+
+[[gnu::always_inline]] inline void runBand(const Record& r, std::size_t band, std::int32_t pageRows,
+                                           WideFillFn fill) {
+    const std::uint32_t* const first = r.bandOrder.data() + r.bandStart[band];
+    const std::uint32_t* const last = r.bandOrder.data() + r.bandStart[band + 1];
+    const auto top = static_cast<std::int32_t>(band) * BandRows;
+    const std::int32_t bottom = std::min(top + BandRows, pageRows) - 1;
+    // What the last covering fill paints over need not be drawn at all.
+    const std::uint32_t* start = first;
+    int coveredPage = -1;
+    for (const std::uint32_t* i = last; i-- != first;) {
+        const Shape& s = r.shapes[*i];
+        if (coversBand(r, s, top, bottom)) {
+            start = i;
+            coveredPage = s.page;
+            break;
+        }
+    }
+    for (const std::uint32_t* i = first; i != last; ++i) {
+        const Shape& stored = r.shapes[*i];
+        if (i < start && stored.page == coveredPage) continue;
+        const Page& page = r.pages[stored.page];
+        const PlacedShape s{stored, page.first, page.pitch};
+        const std::int32_t from = std::max(s.y, top);
+        const std::int32_t to = std::min(s.lastRow(), bottom);
+        if (to < from) continue;
+        if (s.kind == ShapeKind::Fill) {
+            runFill(s, from, to, fill);
+        } else if (s.kind == ShapeKind::Outline) {
+            runOutline(s, from, to, fill);
+        } else if (s.kind == ShapeKind::GlyphRun) {
+            runGlyphRun(s, r.cells.data(), from, to);
+        } else if (s.kind == ShapeKind::Picture) {
+            runPicture(s, r.pictures[s.firstCell].view(), from, to);
+        } else if (s.kind == ShapeKind::LivePicture) {
+            runPicture(s, r.live, from, to);
+        } else {
+            runClippedGlyph(s, r.cells.data(), from, to);
+        }
+    }
+}
+
+[[gnu::always_inline]] inline void runBands(const Record& r, std::int32_t pageRows) {
+    const WideFillFn fill = wideFill();
+    for (std::size_t band = 0; band + 1 < r.bandStart.size(); ++band) {
+        runBand(r, band, pageRows, fill);
+    }
+}
+
+// The same work compiled for 32-byte registers, where the processor has them.
+__attribute__((target("avx2"))) void runBandsWide(const Record& r, std::int32_t pageRows) {
+    runBands(r, pageRows);
+}
+
+void runBandsNarrow(const Record& r, std::int32_t pageRows) {
+    runBands(r, pageRows);
+}
+
+void recordFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                std::int32_t height, Color color) {
+    if (width <= 0 || height <= 0) return;
+    Shape& shape = add(theRecord, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    shape.color = color;
+}
+
+void recordOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                   std::int32_t height, std::uint8_t edges, Color color) {
+    // Kept without visible edges too: its rows are still marked.
+    if (width <= 0 || height <= 0) return;
+    Shape& shape = add(theRecord, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    shape.color = color;
+    shape.mask = edges;
+    shape.kind = ShapeKind::Outline;
+}
+
+void recordGlyph(DrawTarget& context, std::int32_t x0, std::int32_t top, const std::uint8_t* glyph,
+                 std::int32_t rows, std::uint8_t mask, Color color) {
+    if (rows <= 0 || rows > MaxGlyphRows || mask == 0) return;
+    Record& r = theRecord;
+    Shape& shape = add(r, context, top, rows);
+    shape.x = x0;
+    shape.color = color;
+    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
+    shape.mask = mask;
+    shape.kind = ShapeKind::ClippedGlyph;
+    GlyphRows cell{};
+    copyRows(cell, glyph, rows);
+    r.cells.push_back(cell);
+}
+
+void recordGlyphRun(DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
+                    Color color, const std::uint8_t* glyphs, std::int32_t stride,
+                    std::string_view text) {
+    Record& r = theRecord;
+    Shape& shape = add(r, context, top, rows);
+    shape.x = x0;
+    shape.width = static_cast<std::int32_t>(text.size());
+    shape.color = color;
+    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
+    shape.kind = ShapeKind::GlyphRun;
+    for (const char c : text) {
+        const std::size_t glyph = static_cast<unsigned char>(c);
+        GlyphRows cell{};
+        copyRows(cell, glyphs + glyph * static_cast<std::size_t>(stride), rows);
+        r.cells.push_back(cell);
+    }
+}
+
+// The record's next picture entry holds the source's pixels now, compared or
+// copied; false when a copy would keep more than MaxPictureBytes.
+// A copy that cannot be allocated is drawn at once too.
+bool keepPicture(Record& r, const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                 std::int32_t sourcePitch, TransparentRowsFn rows) {
+    if (r.pictureCount == r.pictures.size()) {
+        try {
+            r.pictures.emplace_back();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    PictureCopy& copy = r.pictures[r.pictureCount];
+    if (holds(copy, source, width, height, sourcePitch, rows)) return true;
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
+    const std::size_t before = copy.pixels.size();
+    if (r.pictureBytes - before + bytes > MaxPictureBytes) return false;
+    if (!take(copy, source, width, height, sourcePitch, rows)) return false;
+    r.pictureBytes = r.pictureBytes - before + bytes;
+    // carriedOut drew what this entry held before, so it can no longer stand
+    // for the pages.
+    r.pagesHoldCarriedOut = false;
+    return true;
+}
+
+bool recordTransparentCopy(DrawTarget& context, std::int32_t x, std::int32_t y,
+                           const std::uint8_t* source, std::int32_t width, std::int32_t height,
+                           std::int32_t sourcePitch, TransparentRowsFn rows) {
+    Record& r = theRecord;
+    // A picture that opens the record is copied alone: with nothing before it
+    // to repeat, comparing it would be a guess that a frame changing
+    // elsewhere pays for every time.
+    if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.empty() ||
+        r.shapes.size() >= MaxShapes) {
+        return false;
+    }
+    const bool kept =
+        repeatsCarriedOut(r) && keepPicture(r, source, width, height, sourcePitch, rows);
+    if (!kept) r.live = {source, sourcePitch, rows};
+    Shape& shape = add(r, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    if (kept) {
+        shape.firstCell = r.pictureCount++;
+        shape.kind = ShapeKind::Picture;
+        return true;
+    }
+    shape.kind = ShapeKind::LivePicture;
+    // The copy is drawn now, so the record is carried out, not compared.
+    r.pagesHoldCarriedOut = false;
+    carryOutBeforeWrite();
+    return true;
+}
+
+// Carries out everything recorded, in order. A record equal to the one
+// carried out last, on pages nothing else has written to since, is dropped
+// instead: the pages hold its pixels already.
+void carryOut() {
+    Record& r = theRecord;
+    if (r.shapes.empty()) return;
+    markRecordedRows(r);
+    if (r.pagesHoldCarriedOut && r.versionCarriedOut == pagesVersion() &&
+        sameBytes(r.shapes, r.carriedOut) && sameBytes(r.cells, r.carriedOutCells)) {
+        clear(r);
+        return;
+    }
+    sortIntoBands(r);
+    const Screen* screen = activeScreen();
+    const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
+    static const bool wide = cpuHasWideVectors();
+    if (wide) {
+        runBandsWide(r, pageRows);
+    } else {
+        runBandsNarrow(r, pageRows);
+    }
+    std::swap(r.shapes, r.carriedOut);
+    std::swap(r.cells, r.carriedOutCells);
+    notePagesWritten();
+    r.versionCarriedOut = pagesVersion();
+    r.pagesHoldCarriedOut = true;
+    clear(r);
+}
+
+// Before a write to the pages that is not recorded, after which no record
+// counts as already drawn.
+void carryOutBeforeWrite() {
+    carryOut();
+    theRecord.pagesHoldCarriedOut = false;
+}
+
+// True when `record` added its shape. A record that cannot grow is carried
+// out, and the shape is drawn at once after it.
+template <typename Add>
+bool kept(const Add& record) {
+    const std::size_t shapes = theRecord.shapes.size();
+    const std::size_t cells = theRecord.cells.size();
+    try {
+        record();
+        return true;
+    } catch (const std::bad_alloc&) {
+        theRecord.shapes.resize(std::min(shapes, theRecord.shapes.size()));
+        theRecord.cells.resize(std::min(cells, theRecord.cells.size()));
+        carryOutBeforeWrite();
+        return false;
+    }
+}
+
+// A shape the record cannot hold: an image is drawn at once with no regard to
+// the record, the pages after what it holds.
+bool recordable(const DrawTarget& context) {
+    if (context.isImage) return false;
+    if (storesPlainly32(context)) return true;
+    carryOutBeforeWrite();
+    return false;
+}
+
+void recordedFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                  std::int32_t height, Color color) {
+    if (recordable(context) && kept([&] { recordFill(context, x, y, width, height, color); })) {
+        return;
+    }
+    DirectPrimitives.fill(context, x, y, width, height, color);
+}
+
+void recordedOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
+                     std::int32_t height, std::uint8_t edges, Color color) {
+    if (recordable(context) &&
+        kept([&] { recordOutline(context, x, y, width, height, edges, color); })) {
+        return;
+    }
+    DirectPrimitives.outline(context, x, y, width, height, edges, color);
+}
+
+void recordedGlyphs(DrawTarget& context, const GlyphCells& cells) {
+    if (cells.cellWidth != 8 || cells.rows > MaxGlyphRows) {
+        if (!context.isImage) carryOutBeforeWrite();
+        return DirectPrimitives.glyphs(context, cells);
+    }
+    const auto record = [&] {
+        if (cells.mask == 0xFF) {
+            return recordGlyphRun(context, cells.x0, cells.top, cells.rows, cells.color,
+                                  cells.glyphs, cells.stride, cells.text);
+        }
+        const std::size_t glyph = static_cast<unsigned char>(cells.text.front());
+        recordGlyph(context, cells.x0, cells.top,
+                    cells.glyphs + glyph * static_cast<std::size_t>(cells.stride), cells.rows,
+                    cells.mask, cells.color);
+    };
+    if (recordable(context) && kept(record)) return;
+    DirectPrimitives.glyphs(context, cells);
+}
+
+void recordedCopy(DrawTarget& context, const ImageCopy& c) {
+    bool recorded = false;
+    const auto record = [&] {
+        recorded = recordTransparentCopy(context, c.x, c.y, c.source, c.width, c.height,
+                                         c.sourcePitch, transparentRowsFor(context));
+    };
+    if (recordable(context) && c.routine == putTransparent && kept(record) && recorded) return;
+    if (!context.isImage) carryOutBeforeWrite();
+    DirectPrimitives.copy(context, c);
+}
+
+void recordedOwnPixels(DrawTarget& context) {
+    if (!context.isImage) carryOutBeforeWrite();
+    DirectPrimitives.ownPixels(context);
+}
+
+constexpr DrawPrimitives RecordingPrimitives{recordedFill, recordedOutline, recordedGlyphs,
+                                             recordedCopy, recordedOwnPixels};
+
+}  // namespace
+
+void startRecording(DrawTarget& context) {
+    if (!theRecord.allowed) return;
+    theRecord.recording = &context;
+    context.primitives = &RecordingPrimitives;
+}
+
+void finishRecording() {
+    carryOut();
+    if (theRecord.recording != nullptr) {
+        theRecord.recording->primitives = &DirectPrimitives;
+        theRecord.recording = nullptr;
+    }
+}
+
+void discardRecording() {
+    Record& r = theRecord;
+    clear(r);
+    r.pagesHoldCarriedOut = false;
+    r.pictures.clear();
+    r.pictures.shrink_to_fit();
+    r.pictureBytes = 0;
+    r.carriedOut.clear();
+    r.carriedOutCells.clear();
+    r.pages.clear();
+    r.lastPage = nullptr;
+    if (r.recording != nullptr) {
+        r.recording->primitives = &DirectPrimitives;
+        r.recording = nullptr;
+    }
+}
+
+void setRecordingAllowed(bool allowed) {
+    carryOutBeforeWrite();
+    theRecord.allowed = allowed;
+}
+
+}  // namespace gfx::detail
