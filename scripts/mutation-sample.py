@@ -10,7 +10,7 @@ script tests of ctest) until its first failure, restores the source and
 prints whether the fault was caught. A snippet that no longer
 occurs exactly once makes its mutant "not applicable".
 
-    scripts/mutation-sample.py [--build build/mutation] [--seed 18] [--count 44]
+    scripts/mutation-sample.py [--build build/mutation] [--seed 18] [--count 40] [--only TEXT]
 """
 
 import argparse
@@ -106,7 +106,10 @@ POOL = [
     # game
     ("word file: hint start", "separator == std::string::npos ? 1 : separator + 2",
      "separator == std::string::npos ? 1 : separator + 1"),
-    ("word file: empty slot", "        list.words.emplace_back();\n        list.hints.emplace_back();\n", ""),
+    # Slots 1, 3, ... stay empty so entries sit in even slots; the list keeps
+    # its lines once and counts the empty slots in.
+    ("word file: empty slot", "return 2 * std::max<std::size_t>(lines_->count(), 1) + 1;",
+     "return std::max<std::size_t>(lines_->count(), 1) + 1;"),
     ("word file: first line", "reader.next();  // line 1 carries nothing", ""),
     ("line reader: CR LF", "if (pos_ < bytes_.size() && bytes_[pos_] == '\\n') ++pos_;", ""),
     ("generator: filler letters", "'A' + drawBelow(24)", "'A' + drawBelow(25)"),
@@ -225,12 +228,13 @@ def main():
     parser.add_argument("--timeout", type=int, default=900, help="seconds for one suite run")
     parser.add_argument("--build-timeout", type=int, default=1800)
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
+    parser.add_argument("--only", default=None, help="run only the sampled mutants whose name has this text")
     args = parser.parse_args()
     root = os.path.abspath(args.source)
     args.build = os.path.abspath(args.build or os.path.join(root, "build", "mutation"))
 
     sample = sorted(random.Random(args.seed).sample(range(len(POOL)), min(args.count, len(POOL))))
-    mutants = [POOL[i] for i in sample]
+    mutants = [POOL[i] for i in sample if args.only is None or args.only in POOL[i][0]]
     if args.list:
         for name, _, _ in mutants:
             print(name)

@@ -1,7 +1,3 @@
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -21,19 +17,13 @@ void writeWordFile(const Folder& folder, const std::string& bytes) {
     std::ofstream(folder / "woerter.txt", std::ios::binary) << bytes;
 }
 #ifndef _WIN32
-// Things that are no regular file, where the game looks for its files.
-void wordFileIsAPipe(const Folder& folder, const std::string&) {
-    mkfifo((folder / "woerter.txt").c_str(), 0600);
-}
+// Things that are no regular file where the game looks for its word list;
+// pipes are the X tests' (game_shutdown_test), on the real program.
 void wordFileIsEndless(const Folder& folder, const std::string&) {
     std::filesystem::create_symlink("/dev/zero", folder / "woerter.txt");
 }
 void wordFileIsALoop(const Folder& folder, const std::string&) {
     std::filesystem::create_symlink("woerter.txt", folder / "woerter.txt");
-}
-void winPictureIsAPipe(const Folder& folder, const std::string& bytes) {
-    writeWordFile(folder, bytes);
-    mkfifo((folder / "win.bmp").c_str(), 0600);
 }
 
 // The bytes are made only in the test that uses them: every test runs in a
@@ -118,15 +108,11 @@ const HostileFile HostileFiles[] = {
                 Outcome::Refuses, "woerter.txt has 3 usable words"},
     HostileFile{"OnlyLineFeeds", [] { return std::string(100000, '\n'); }, Outcome::Refuses},
 #ifndef _WIN32
-    HostileFile{"Pipe", [] { return std::string(); }, Outcome::Refuses,
-                "cannot read woerter.txt: not a regular file", wordFileIsAPipe},
     HostileFile{"LinkToDevZero", [] { return std::string(); }, Outcome::Refuses,
                 "cannot read woerter.txt: not a regular file", wordFileIsEndless},
     // Root reads past permission bits; a link loop still fails the open.
     HostileFile{"CannotOpen", [] { return std::string(); }, Outcome::Refuses,
                 "cannot read woerter.txt: Too many levels of symbolic links", wordFileIsALoop},
-    HostileFile{"WinPictureIsAPipe", [] { return elevenEntries("hint"); }, Outcome::Deals, "",
-                winPictureIsAPipe},
 #endif
     HostileFile{"NoUsableWord",
                 [] {

@@ -269,44 +269,17 @@ void poke(std::int32_t x, std::int32_t y, Color color) {
     std::memcpy(activeScreen()->pages[0] + (std::ptrdiff_t{y} * Width + x) * 4, &color, 4);
 }
 
+// The frames below hold every frame's pixels; this holds that a frame equal
+// to the one before, picture and all, is not drawn again.
 TEST_F(DeferredDrawingTest, AnUnchangedFrameIsNotDrawnAgain) {
-    cellFrame(Green);
-    const Snapshot first = snapshot();
-    poke(12, 12, Red);
-    cellFrame(Green);
-    EXPECT_EQ(gfxtest::screenPixel(12, 12), Red) << "the unchanged frame was drawn again";
-    // Only a letter differs, in the same place: the frame is drawn.
-    cellFrame(Green, "B");
-    EXPECT_EQ(gfxtest::screenPixel(12, 12), Green) << "a frame with another letter was skipped";
-    poke(12, 12, Red);
-    // One shape differs: the whole frame is drawn, and is then the one kept.
-    cellFrame(Blue);
-    EXPECT_EQ(gfxtest::screenPixel(12, 12), Blue);
-    cellFrame(Green);
-    EXPECT_TRUE(snapshot().page == first.page) << firstDifference(first, snapshot());
-}
-
-TEST_F(DeferredDrawingTest, AnUnchangedFrameWithAPictureIsNotDrawnAgain) {
-    // Pixel 1,1 of the picture lands on 61,51; pixel 0,0 is the mask colour.
-    *imagePixel(*picture, 1, 1) = Blue;
     // The first frame draws the picture at once, the second keeps a copy of it.
     cellFrame(Green, "A", picture.get());
     cellFrame(Green, "A", picture.get());
     poke(12, 12, Red);
     cellFrame(Green, "A", picture.get());
     EXPECT_EQ(gfxtest::screenPixel(12, 12), Red) << "the unchanged frame was drawn again";
-    EXPECT_EQ(gfxtest::screenPixel(61, 51), Blue & 0x00FFFFFFu);
-    // A picture changed by hand between frames is drawn as it is now.
-    *imagePixel(*picture, 1, 1) = Red;
-    cellFrame(Green, "A", picture.get());
-    EXPECT_EQ(gfxtest::screenPixel(61, 51), Red & 0x00FFFFFFu);
-    EXPECT_EQ(gfxtest::screenPixel(12, 12), Green) << "the changed frame was not drawn";
-    // Changed by hand after it was put on the screen, it still shows as it
-    // was then.
-    cellFrame(Green, "A", picture.get(), true);
-    EXPECT_EQ(gfxtest::screenPixel(61, 51), Red & 0x00FFFFFFu);
-    cellFrame(Green, "A", picture.get());
-    EXPECT_EQ(gfxtest::screenPixel(61, 51), (Red ^ 0x00FFFFFFu) & 0x00FFFFFFu);
+    cellFrame(Green, "B", picture.get());
+    EXPECT_EQ(gfxtest::screenPixel(12, 12), Green) << "a frame with another letter was skipped";
 }
 
 // Frames from a small pool, so that many repeat the one before, with the

@@ -264,6 +264,15 @@ TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
     EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, Black, 0));
     EXPECT_EQ(dirtyRowRanges(), "0-39");
     EXPECT_EQ(textGrid(*activeScreen(), 0)[7].character, ' ');
+
+    // A clip rectangle reaching past the screen clears only the screen's part.
+    gfxtest::fillScreen(0x7F7F7F7Fu);
+    gfxtest::clearDirtyRows();
+    drawTarget().clipRect = ClipRect{30, -10, 500, 25};
+    clearScreen(ClearClip);
+    EXPECT_TRUE(
+        screenMatches([](auto x, auto y) { return x >= 30 && y < 15; }, Black, 0x7F7F7F7Fu));
+    EXPECT_EQ(dirtyRowRanges(), "0-14");
 }
 
 // A clear notes the blank of each text row; reading the grid writes them out.

@@ -19,6 +19,13 @@ for program in lettermoor lettermoor-words lettermoor-image lettermoor-make-win-
     output=$("$bin/$program" --version) || fail "$program --version exits with $?"
     [ "$output" = "$program $version
 Licence: MIT" ] || fail "$program --version says '$output'"
+    # Output that never arrived is a failure: a full disk, a closed stream.
+    for to in '>/dev/full' '>&-'; do
+        status=0
+        eval '"$bin/$program" --version '"$to"' 2>"$err"' || status=$?
+        [ "$status" -ne 0 ] && grep -q "cannot write standard output" "$err" ||
+            fail "$program --version $to exits with $status: $(cat "$err")"
+    done
 done
 
 for program in lettermoor lettermoor-words lettermoor-image lettermoor-make-win-picture; do

@@ -223,17 +223,4 @@ TEST_F(X11Window, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     EXPECT_TRUE(mouseBecomes({1, -1, -1, -1, -1, -1})) << ::testing::PrintToString(m);
 }
 
-// The runtime only reports the failure; the program says what it means.
-TEST(X11WithoutDisplay, OpenFailsCleanlyAndQuietly) {
-    setenv("DISPLAY", ":4999", 1);
-    unsetenv("LETTERMOOR_DRIVER");
-    gfx::setDriverCandidates({&gfx::x11Driver()});
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 1);
-    const std::string message = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(gfx::activeScreen(), nullptr);
-    EXPECT_EQ(message, "");
-    gfx::setDriverCandidates({});
-}
-
 }  // namespace
