@@ -62,6 +62,14 @@ std::int32_t finish(ResultCode code) {
     return static_cast<std::int32_t>(code);
 }
 
+// Running out of memory while opening returns the same 1 as every other
+// failed open, which is all callers test; the thread's last error tells it
+// apart.
+std::int32_t outOfMemory() {
+    runtime::setLastError(ResultCode::NoMemory);
+    return 1;
+}
+
 // The pages and the changed-row table; false when they cannot be allocated.
 bool allocatePages(Screen& screen) {
     const auto pageBytes =
@@ -138,7 +146,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     closeScreen();
 
     if (!tryGrow([&] { state.screen = std::make_unique<Screen>(); })) {
-        return finish(ResultCode::NoMemory);
+        return outOfMemory();
     }
     Screen& screen = *state.screen;
     screen.screenId = state.nextScreenId++;
@@ -165,7 +173,7 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     if (!allocatePages(screen) || !resetDrawTarget(context, screen) ||
         !allocateTextGrids(screen, TextCell{' ', context.foreColor, context.backColor})) {
         closeScreen();
-        return finish(ResultCode::NoMemory);
+        return outOfMemory();
     }
 
     if (flags != NoDriver) {

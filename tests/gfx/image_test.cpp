@@ -97,43 +97,46 @@ TEST_F(ImageTest, RefusalsRecordWhy) {
     EXPECT_EQ(runtime::lastError(), LoadResult::BadCall);
 }
 
-// Each allocation a call makes, failed in turn from the first on, gives
-// NoMemory (no exception, no other code) until the call has all it needs.
-TEST_F(ImageTest, EveryFailedAllocationGivesNoMemory) {
+// Each allocation a call makes, failed in turn from the first on, fails the
+// call (no exception) until it has all it needs. openScreen answers 1, as for
+// every failed open, and leaves no screen; the drawing calls give NoMemory.
+TEST_F(ImageTest, EveryFailedAllocationFailsTheCallCleanly) {
     const ImageHandle tall(gfx::createImage(4, 2000, 0, 32, 0));
     ASSERT_NE(tall, nullptr);
     struct Case {
         const char* name;
-        std::function<LoadResult()> call;
+        std::int32_t failure;
+        std::function<std::int32_t()> call;
     };
     const Case cases[] = {
-        {"openScreen",
+        {"openScreen", 1,
          [] {
-             const auto code = static_cast<LoadResult>(gfx::openScreen(1000, 600, 32, 2, 0, 0));
-             if (code != LoadResult::Ok) {
+             const std::int32_t code = gfx::openScreen(1000, 600, 32, 2, 0, 0);
+             if (code != 0) {
                  EXPECT_EQ(gfx::activeScreen(), nullptr);
+                 EXPECT_EQ(runtime::lastError(), LoadResult::NoMemory);
              }
              return code;
          }},
         // A thread's first drawing call sets up its target's row table for
         // the screen, then for the taller image.
-        {"drawText",
+        {"drawText", static_cast<std::int32_t>(LoadResult::NoMemory),
          [&] {
              LoadResult code = LoadResult::BadCall;
              std::thread([&] {
                  code = gfx::drawText(tall.get(), 0, 0, 0, "A", 0xFFFFFFFFu);
              }).join();
-             return code;
+             return static_cast<std::int32_t>(code);
          }},
     };
     for (const Case& c : cases) {
         for (int succeeding = 0;; ++succeeding) {
             ASSERT_LT(succeeding, 16) << c.name;
             gfx::failNextAllocations(std::numeric_limits<int>::max(), succeeding);
-            const LoadResult code = c.call();
+            const std::int32_t code = c.call();
             gfx::failNextAllocations(0);
-            if (code == LoadResult::Ok) break;
-            ASSERT_EQ(code, LoadResult::NoMemory) << c.name << " after " << succeeding;
+            if (code == 0) break;
+            ASSERT_EQ(code, c.failure) << c.name << " after " << succeeding;
         }
     }
 }
