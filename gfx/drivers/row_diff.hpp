@@ -23,7 +23,8 @@ struct RowRun {
 
 // Replaces `runs` with the runs of consecutive rows r < rowCount that are
 // marked (dirty[r] != 0) and whose rowBytes bytes differ between `frame` and
-// `shown`. Unmarked rows are never compared.
+// `shown`. Unmarked rows are never compared. With room for (rowCount + 1) / 2
+// runs reserved, it never allocates.
 void findChangedRows(RowSpan frame, RowSpan shown, std::size_t rowBytes, const std::uint8_t* dirty,
                      std::int32_t rowCount, std::vector<RowRun>& runs);
 

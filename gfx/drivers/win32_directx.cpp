@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "gfx/drivers/fallible_buffers.hpp"
 #include "gfx/drivers/pixel_formats.hpp"
 #include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/win32_driver.hpp"
@@ -304,8 +305,14 @@ void directXPresent(WindowLayer& w) {
                                        [](std::uint8_t b) { return b != 0; });
     const std::size_t rowBytes = static_cast<std::size_t>(w.width) * 4;
     if (dx.shown.size() != rowBytes * static_cast<std::size_t>(w.height)) {
-        // The surface holds nothing known: every row is converted.
-        dx.shown.assign(rowBytes * static_cast<std::size_t>(w.height), 0);
+        // The surface holds nothing known: every row is converted. Without
+        // the memory for that the rows stay marked for a later pass.
+        if (!assignOrFail(dx.shown, rowBytes * static_cast<std::size_t>(w.height),
+                          std::uint8_t{0}) ||
+            !reserveOrFail(dx.runs, static_cast<std::size_t>(rows + 1) / 2)) {
+            dx.shown.clear();
+            return;
+        }
         dx.runs.assign(1, RowRun{0, rows});
     } else if (anyMarked) {
         // Locking and converting costs as much as a changed frame, so a pass

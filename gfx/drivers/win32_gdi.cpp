@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
+#include "gfx/drivers/fallible_buffers.hpp"
 #include "gfx/drivers/win32_dib_rows.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #include "gfx/drivers/win32_keyboard.hpp"
@@ -27,7 +27,7 @@ struct LogicalPalette {
 };
 
 struct GdiState {
-    std::unique_ptr<BitmapDescription> bitmap;
+    BitmapDescription bitmap;
     DibRows rows;
     std::vector<std::uint8_t> converted;
     HPALETTE palette = nullptr;
@@ -68,8 +68,8 @@ void restoreDisplayMode(WindowLayer& w) {
 }
 
 void describeBitmap(WindowLayer& w) {
-    gdi.bitmap = std::make_unique<BitmapDescription>();
-    BITMAPINFOHEADER& header = gdi.bitmap->header;
+    gdi.bitmap = BitmapDescription{};
+    BITMAPINFOHEADER& header = gdi.bitmap.header;
     header.biSize = sizeof(BITMAPINFOHEADER);
     header.biWidth = w.width;
     header.biHeight = -w.height;  // rows top-down, as in the frame buffer
@@ -82,22 +82,22 @@ void describeBitmap(WindowLayer& w) {
 void copyPaletteInto(WindowLayer& w, LogicalPalette& logical) {
     for (std::size_t i = 0; i < 256; ++i) {
         const PaletteEntry& entry = w.palette[i];
-        gdi.bitmap->colors[i] = RGBQUAD{entry.blue, entry.green, entry.red, 0};
+        gdi.bitmap.colors[i] = RGBQUAD{entry.blue, entry.green, entry.red, 0};
         logical.colors[i] = PALETTEENTRY{entry.red, entry.green, entry.blue, entry.flags};
     }
 }
 
 void createPalette(WindowLayer& w) {
-    auto logical = std::make_unique<LogicalPalette>();
-    copyPaletteInto(w, *logical);
-    gdi.palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(logical.get()));
+    LogicalPalette logical;
+    copyPaletteInto(w, logical);
+    gdi.palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
 }
 
 void updatePalette(WindowLayer& w, HDC dc) {
     if (!w.paletteChanged || gdi.palette == nullptr) return;
-    auto logical = std::make_unique<LogicalPalette>();
-    copyPaletteInto(w, *logical);
-    SetPaletteEntries(gdi.palette, 0, 256, logical->colors);
+    LogicalPalette logical;
+    copyPaletteInto(w, logical);
+    SetPaletteEntries(gdi.palette, 0, 256, logical.colors);
     SelectPalette(dc, gdi.palette, FALSE);
     RealizePalette(dc);
     w.paletteChanged = false;
@@ -118,10 +118,10 @@ void transferRows(WindowLayer& w, HDC dc, std::int32_t first, std::int32_t last)
         }
         source = gdi.converted.data();
     }
-    gdi.bitmap->header.biHeight = -count;
+    gdi.bitmap.header.biHeight = -count;
     SetDIBitsToDevice(dc, 0, first, static_cast<DWORD>(w.width), static_cast<DWORD>(count), 0, 0, 0,
-                      static_cast<UINT>(count), source,
-                      reinterpret_cast<BITMAPINFO*>(gdi.bitmap.get()), DIB_RGB_COLORS);
+                      static_cast<UINT>(count), source, reinterpret_cast<BITMAPINFO*>(&gdi.bitmap),
+                      DIB_RGB_COLORS);
     if (w.version < 0x0500) {
         RECT band{0, first, w.width, last + 1};
         InvalidateRect(w.window, &band, FALSE);
@@ -139,8 +139,10 @@ int gdiCreateWindow(WindowLayer& w) {
     if (gdi.rows.bitsPerPixel == 0) return -1;
     describeBitmap(w);
     // Room for the whole page: a paint message converts every row.
-    if (gdi.rows.convert != nullptr) {
-        gdi.converted.assign(static_cast<std::size_t>(gdi.rows.stride) * w.height, 0);
+    if (gdi.rows.convert != nullptr &&
+        !assignOrFail(gdi.converted, static_cast<std::size_t>(gdi.rows.stride) * w.height,
+                      std::uint8_t{0})) {
+        return -1;
     }
 
     HDC dc = GetDC(w.window);
@@ -154,7 +156,6 @@ int gdiCreateWindow(WindowLayer& w) {
 
 void gdiDestroyWindow(WindowLayer& w) {
     gdi.converted = {};
-    gdi.bitmap.reset();
     gdi.rows = DibRows{};
     if (gdi.displayChanged) {
         restoreDisplayMode(w);

@@ -40,7 +40,8 @@ int onIOError(Display* display) {
 // window thread is no option either: it would go on with a display lock it
 // has already let go of, so that thread parks.
 void onConnectionLost(Display* display, void*) {
-    reportDisplayLost(std::string("lost the connection to the X server ") + DisplayString(display));
+    const char* name = DisplayString(display);
+    reportDisplayLost("lost the connection to the X server ", name != nullptr ? name : "");
     parkIfWindowThread();
 }
 

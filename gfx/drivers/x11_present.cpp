@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "gfx/drivers/fallible_buffers.hpp"
 #include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_state.hpp"
 
@@ -108,15 +109,8 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
     return true;
 }
 
-// Sizes `buffer` to `bytes` zeros; false when that memory cannot be had, which
-// refuses the screen instead of ending the program.
 bool zeroed(std::vector<std::uint8_t>& buffer, std::size_t bytes) {
-    try {
-        buffer.assign(bytes, 0);
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return assignOrFail(buffer, bytes, std::uint8_t{0});
 }
 
 bool createPlainImage(X11State& s, Visual* visual, int depth) {
@@ -163,6 +157,8 @@ bool createPresenter(X11State& s, Visual* visual, int depth) {
         !zeroed(p.shownFrame, static_cast<std::size_t>(s.width) * 4 * s.height)) {
         return false;
     }
+    // findChangedRows then never grows the list on the window thread.
+    if (!reserveOrFail(p.runs, static_cast<std::size_t>(s.height + 1) / 2)) return false;
     if (s.scale > 1 && !zeroed(p.convertedRow, static_cast<std::size_t>(s.width) *
                                                    static_cast<std::size_t>(p.pixelBytes))) {
         return false;

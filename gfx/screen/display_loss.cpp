@@ -1,6 +1,8 @@
 #include "gfx/display_loss.hpp"
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <mutex>
 
 #include "gfx/input.hpp"
@@ -10,7 +12,8 @@ namespace {
 
 struct DisplayLoss {
     std::mutex mutex;
-    std::string reason;
+    std::array<char, 255> reason{};
+    std::size_t length = 0;
     std::atomic<bool> lost{false};
 };
 
@@ -19,15 +22,23 @@ DisplayLoss& loss() {
     return instance;
 }
 
+void append(DisplayLoss& l, std::string_view text) {
+    // One line on standard error: whatever Xlib put in the name stays on it.
+    for (const char c : text) {
+        if (l.length == l.reason.size()) return;
+        l.reason[l.length++] = c == '\n' || c == '\r' ? ' ' : c;
+    }
+}
+
 }  // namespace
 
-void reportDisplayLost(const std::string& reason) {
+void reportDisplayLost(std::string_view what, std::string_view detail) {
     DisplayLoss& l = loss();
     {
         std::lock_guard<std::mutex> guard(l.mutex);
         if (l.lost.load()) return;
-        // One line on standard error: whatever Xlib put in the name stays on it.
-        for (char c : reason) l.reason.push_back(c == '\n' || c == '\r' ? ' ' : c);
+        append(l, what);
+        append(l, detail);
         l.lost.store(true);
     }
     requestClose();
@@ -40,7 +51,7 @@ bool displayLost() {
 std::string displayLossReason() {
     DisplayLoss& l = loss();
     std::lock_guard<std::mutex> guard(l.mutex);
-    return l.reason;
+    return std::string(l.reason.data(), l.length);
 }
 
 }  // namespace gfx

@@ -4,12 +4,15 @@
 // the program then ends with a message instead of drawing into nothing.
 
 #include <string>
+#include <string_view>
 
 namespace gfx {
 
-// Keeps the first reason, a single line without its end, and makes the next
-// readKey return the close request.
-void reportDisplayLost(const std::string& reason);
+// Keeps the first reason, `what` followed by `detail`, as a single line of at
+// most 255 bytes, and makes the next readKey return the close request. Safe
+// where nothing may allocate: the back end reports from the window thread as
+// the connection breaks.
+void reportDisplayLost(std::string_view what, std::string_view detail = {});
 
 bool displayLost();
 // Empty while the display serves.
