@@ -198,8 +198,11 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     for (const std::int32_t code : codes) postKey(code);
     if (!codes.empty())
         postEvent(event->repeat ? EventKeyRepeat : EventKeyPress, codes.front(), 0, 0, 0);
-    // Keys the game took stay out of the page (Tab, arrows, Backspace).
-    return codes.empty() ? EM_FALSE : EM_TRUE;
+    // Keys the game took stay out of the page (Tab, arrows, Backspace); Ctrl
+    // with a letter stays the browser's shortcut as well (reload, find, copy).
+    const bool shortcut =
+        event->ctrlKey != 0 && event->altKey == 0 && std::strncmp(event->code, "Key", 3) == 0;
+    return codes.empty() || shortcut ? EM_FALSE : EM_TRUE;
 }
 
 EM_BOOL onFocus(int type, const EmscriptenFocusEvent*, void*) {
