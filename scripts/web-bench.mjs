@@ -112,15 +112,18 @@ try {
   const frames = await page.evaluate((samples) => new Promise((done) => {
     const frame = Module._lettermoor_frame;
     const times = [];
+    // The canvas gets the frame in a microtask the frame queued; this one runs after it.
     Module._lettermoor_frame = () => {
       const started = performance.now();
       const alive = frame();
-      times.push(performance.now() - started);
-      if (times.length === samples) done(times);
+      queueMicrotask(() => {
+        times.push(performance.now() - started);
+        if (times.length === samples) done(times);
+      });
       return alive;
     };
   }), FrameSamples);
-  console.log(`game frame ${median(frames).toFixed(2)} ms median, ${quantile(frames, 0.95).toFixed(2)} ms 95th percentile, over ${FrameSamples} frames of the puzzle (performance.now() around the frame function; its timer is coarsened to 0.1 ms)`);
+  console.log(`game frame ${median(frames).toFixed(2)} ms median, ${quantile(frames, 0.95).toFixed(2)} ms 95th percentile, over ${FrameSamples} frames of the puzzle (performance.now() around the frame function and its canvas update; the timer is coarsened to 0.1 ms)`);
 
   // Nothing changes on the page: the game keeps running its frames. The floor
   // page runs an empty frame callback in its own renderer, measured after.

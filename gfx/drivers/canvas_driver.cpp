@@ -2,6 +2,7 @@
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
+#include <wasm_simd128.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -20,15 +21,23 @@ namespace {
 
 constexpr const char* CanvasSelector = "#canvas";
 
-// The page's canvas and its 2D context are kept on the module object.
+// The page's canvas and its 2D context are kept on the module object. Every
+// row goes to the canvas after an open, so one of the right size is not
+// cleared by a resize first.
 EM_JS(int, canvasOpen, (int width, int height), {
     const canvas = Module['canvas'];
     if (!canvas || !canvas.getContext) return -1;
-    canvas.width = width;
-    canvas.height = height;
+    if (canvas.width != width) canvas.width = width;
+    if (canvas.height != height) canvas.height = height;
     Module['canvasContext'] = canvas.getContext('2d', {alpha : false});
     return Module['canvasContext'] ? 0 : -1;
 });
+
+// The browser shows the canvas only once the running script returns, so the
+// frames finished meanwhile go to it together, as the desktop back ends'
+// window thread takes the latest frame when it comes round.
+EM_JS(void, canvasPresentSoon, (),
+      { queueMicrotask(function() { Module['_lettermoor_canvas_present'](); }); });
 
 EM_JS(void, canvasPutRows, (const void* rgba, int width, int top, int rows), {
     const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * rows * 4);
@@ -44,21 +53,25 @@ using Bytes = std::unique_ptr<std::uint8_t[], FreeBytes>;
 
 // Room for `count` bytes that are written before they are read. Filling
 // megabytes at start-up runs in the browser's slowest code tier, before
-// the first frame.
+// the first frame. Null when there is no memory for it: the open fails.
 Bytes unfilledBytes(std::size_t count) {
     return Bytes(static_cast<std::uint8_t*>(std::malloc(count)));
 }
 
+Bytes zeroedBytes(std::size_t count) {
+    return Bytes(static_cast<std::uint8_t*>(std::calloc(count, 1)));
+}
+
 struct CanvasState {
     bool open = false;
+    bool presentQueued = false;
     std::int32_t width = 0;
     std::int32_t height = 0;
-    // What the canvas shows, in the frame buffer's byte order, to find the rows
-    // that really changed, and the same rows as the canvas takes them (R, G, B, A).
-    // A row is compared only once it was sent: `rowSent` says which were.
-    Bytes shown;
+    // What the canvas shows, as it takes it (R, G, B, A), to find the rows that
+    // really changed. A row is compared only once it was sent: `rowSent` says
+    // which were.
     Bytes shownRgba;
-    std::vector<std::uint8_t> rowSent;
+    Bytes rowSent;
     MouseState mouse;
 };
 
@@ -67,13 +80,41 @@ CanvasState& state() {
     return s;
 }
 
-void toRgba(const std::uint8_t* bgra, std::uint8_t* rgba, std::int32_t pixels) {
-    for (std::int32_t i = 0; i < pixels; ++i, bgra += 4, rgba += 4) {
-        rgba[0] = bgra[2];
-        rgba[1] = bgra[1];
-        rgba[2] = bgra[0];
-        rgba[3] = 0xFF;  // the display ignores alpha
+// The frame buffer's B, G, R, A as the canvas's R, G, B and an opaque A (the
+// display ignores alpha).
+inline v128_t rgbaOf(v128_t bgra) {
+    const v128_t opaque = wasm_i32x4_splat(static_cast<std::int32_t>(0xFF000000u));
+    return wasm_v128_or(
+        wasm_i8x16_shuffle(bgra, bgra, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15),
+        opaque);
+}
+
+inline std::uint32_t rgbaOf(const std::uint8_t* bgra) {
+    return bgra[2] | (bgra[1] << 8) | (bgra[0] << 16) | 0xFF000000u;
+}
+
+// Converts one row of `pixels` into `rgba`, four pixels at a time (the first
+// frame converts every row while the code still runs in the browser's quick
+// first compile). With `compare`, `rgba` holds what the canvas shows and the
+// result says whether the row differs from it; without, the row counts as
+// changed.
+bool convertRow(const std::uint8_t* bgra, std::uint8_t* rgba, std::int32_t pixels, bool compare) {
+    v128_t differs = wasm_i32x4_splat(0);
+    for (; pixels >= 4; pixels -= 4, bgra += 16, rgba += 16) {
+        const v128_t converted = rgbaOf(wasm_v128_load(bgra));
+        if (compare)
+            differs = wasm_v128_or(differs, wasm_v128_xor(converted, wasm_v128_load(rgba)));
+        wasm_v128_store(rgba, converted);
     }
+    bool changed = !compare || wasm_v128_any_true(differs);
+    for (; pixels > 0; --pixels, bgra += 4, rgba += 4) {
+        const std::uint32_t converted = rgbaOf(bgra);
+        std::uint32_t shown = 0;
+        std::memcpy(&shown, rgba, 4);
+        changed = changed || shown != converted;
+        std::memcpy(rgba, &converted, 4);
+    }
+    return changed;
 }
 
 // Every marked row that differs from what the canvas shows goes to the canvas,
@@ -92,16 +133,13 @@ void presentChangedRows() {
     for (std::int32_t row = 0; row < s.height; ++row) {
         const std::uint8_t* now =
             screen->visiblePixels + static_cast<std::ptrdiff_t>(row) * screen->pitch;
-        std::uint8_t* before = s.shown.get() + row * rowBytes;
         std::uint8_t& sent = s.rowSent[static_cast<std::size_t>(row)];
         if (screen->dirtyRows[static_cast<std::size_t>(row)] == 0 ||
-            (sent != 0 && std::memcmp(now, before, rowBytes) == 0)) {
+            !convertRow(now, s.shownRgba.get() + row * rowBytes, s.width, sent != 0)) {
             flush(row);
             continue;
         }
         sent = 1;
-        std::memcpy(before, now, rowBytes);
-        toRgba(now, s.shownRgba.get() + row * rowBytes, s.width);
         if (runStart < 0) runStart = row;
     }
     flush(s.height);
@@ -160,8 +198,11 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     for (const std::int32_t code : codes) postKey(code);
     if (!codes.empty())
         postEvent(event->repeat ? EventKeyRepeat : EventKeyPress, codes.front(), 0, 0, 0);
-    // Keys the game took stay out of the page (Tab, arrows, Backspace).
-    return codes.empty() ? EM_FALSE : EM_TRUE;
+    // Keys the game took stay out of the page (Tab, arrows, Backspace); Ctrl
+    // with a letter stays the browser's shortcut as well (reload, find, copy).
+    const bool shortcut =
+        event->ctrlKey != 0 && event->altKey == 0 && std::strncmp(event->code, "Key", 3) == 0;
+    return codes.empty() || shortcut ? EM_FALSE : EM_TRUE;
 }
 
 EM_BOOL onFocus(int type, const EmscriptenFocusEvent*, void*) {
@@ -199,11 +240,9 @@ int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::
     CanvasState& s = state();
     s.width = width;
     s.height = height;
-    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
-    s.shown = unfilledBytes(bytes);
-    s.shownRgba = unfilledBytes(bytes);
-    if (!s.shown || !s.shownRgba) return -1;
-    s.rowSent.assign(static_cast<std::size_t>(height), 0);
+    s.shownRgba = unfilledBytes(static_cast<std::size_t>(width) * height * 4);
+    s.rowSent = zeroedBytes(static_cast<std::size_t>(height));
+    if (!s.shownRgba || !s.rowSent) return -1;
     s.mouse = MouseState{};
     s.mouse.active = true;
     s.open = true;
@@ -215,17 +254,23 @@ int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::
 void canvasExit() {
     CanvasState& s = state();
     if (!s.open) return;
+    // The last frame stays on the page.
+    if (s.presentQueued) presentChangedRows();
     listen(false);
     s.open = false;
-    s.shown.reset();
     s.shownRgba.reset();
+    s.rowSent.reset();
 }
 
 void canvasLock() {}
 
-// The outer unlock: the frame is complete, so it goes to the canvas now.
+// The outer unlock: the frame is complete and goes to the canvas before the
+// browser next shows the page.
 void canvasUnlock() {
-    presentChangedRows();
+    CanvasState& s = state();
+    if (!s.open || s.presentQueued) return;
+    s.presentQueued = true;
+    canvasPresentSoon();
 }
 
 int canvasGetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int32_t* buttons,
@@ -238,6 +283,15 @@ void canvasTitle(const char* title) {
 }
 
 }  // namespace
+
+// Drawing that holds the lock still goes on; its outer unlock asks again.
+extern "C" EMSCRIPTEN_KEEPALIVE void lettermoor_canvas_present() {
+    CanvasState& s = state();
+    s.presentQueued = false;
+    const Screen* screen = activeScreen();
+    if (screen == nullptr || screen->lockCount > 0) return;
+    presentChangedRows();
+}
 
 const DisplayDriver& canvasDriver() {
     static const DisplayDriver driver = [] {

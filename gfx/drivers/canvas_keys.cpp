@@ -164,7 +164,12 @@ std::vector<std::int32_t> keyDownPosts(const BrowserKey& press) {
     stroke.produced = typed;
     stroke.own = ownCharacter(typed);
     if (const std::int32_t code = translateKey(stroke); code > 255) codes.push_back(code);
-    if (typed != 0 && (!press.ctrl || altGraph)) codes.push_back(typed);
+    if (typed != 0 && (!press.ctrl || altGraph)) {
+        codes.push_back(typed);
+    } else if (const std::int32_t own = ownCharacter(typed); own >= 'a' && own <= 'z') {
+        // Ctrl with a letter types its control character, as on the desktop.
+        codes.push_back(own & 0x1F);
+    }
     return codes;
 }
 

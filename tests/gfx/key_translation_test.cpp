@@ -118,6 +118,10 @@ TEST(CanvasKeys, BrowserKeyEventsToKeyCodesAndCodePage437) {
         {{"Minus", "\xc3\x9f"}, {0xE1}},
         // AltGr arrives as Ctrl with Alt and types its character.
         {{"KeyQ", "@", false, true, true}, {'@'}},
+        // Ctrl with a letter of the layout (German: Z on the key named Y).
+        {{"KeyA", "a", false, true}, {0x01}},
+        {{"KeyY", "Z", true, true}, {0x1A}},
+        {{"Digit1", "1", false, true}, {}},
         // Alt and the system key belong to the browser and the desktop.
         {{"F4", "F4", false, false, true}, {}},
         {{"KeyC", "c", false, false, false, true}, {}},

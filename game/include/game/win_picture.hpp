@@ -12,11 +12,12 @@ inline constexpr std::int32_t WinPictureSize = 600;
 inline constexpr const char* WinPictureFile = "win.bmp";
 
 struct WinPicture {
-    gfx::ImageHandle image;   // nullptr when no image could be created
+    gfx::ImageHandle image;   // nullptr without "win.bmp" or memory for the image
     std::int32_t solved = 0;  // 1: all words were found at the end of the previous frame
 };
 
-// Unsolved; a mask-coloured 600x600 image with "win.bmp" loaded into it.
+// Unsolved; a mask-coloured 600x600 image with "win.bmp" loaded into it, or
+// no image when there is no such file.
 void prepareWinPicture(WinPicture& picture);
 // Blits the picture onto the screen, skipping mask-coloured pixels, when solved.
 void drawWinPicture(const WinPicture& picture);
