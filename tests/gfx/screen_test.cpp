@@ -288,7 +288,10 @@ TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     DrawTarget& context = drawTarget();
     context.foreColor = 0xFF010203u;
     context.backColor = 0xFF040506u;
+    gfxtest::clearDirtyRows();
     clearScreen(ClearText);
+    EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, 0xFF040506u, 0));
+    EXPECT_EQ(dirtyRowRanges(), "0-39");
     context.foreColor = White;
     for (const TextCell& cell : textGrid(screen, 0)) {
         ASSERT_EQ(cell.character, ' ');
