@@ -23,18 +23,7 @@ using gfx::NoColorGiven;
 using imagetest::pixelAt;
 using Bytes = std::vector<std::uint8_t>;
 
-class ImageTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        gfx::presetDriverName("null");
-        ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
-    }
-    void TearDown() override {
-        gfx::failNextAllocations(0);
-        gfx::closeScreen();
-        gfx::presetDriverName(nullptr);
-    }
-};
+using ImageTest = gfxtest::NullScreenTest<>;
 
 TEST_F(ImageTest, NewImagesTakeTheirDepthFillEverySlotAndAreTheTargetUntilDestroyed) {
     struct Case {
@@ -162,7 +151,7 @@ LoadResult load(const Bytes& dump, gfx::ImageBuffer* target) {
     return gfx::loadImageFromMemory(dump, target, nullptr);
 }
 
-class RawDumpTest : public ImageTest {};
+using RawDumpTest = ImageTest;
 
 TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes) {
     ImageHandle source(gfx::createImage(7, 5, 0, 32, 0));

@@ -43,6 +43,7 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"AltGr+q typing @", {0x10, false, gfx::ModRightAlt | Ctrl, '@', 'q'}, '@'},
         {"Alt+key without Alt code", {0x2B, false, Alt, '\\', '\\'}, '\\'},
         {"Alt+F4", {0x3E, false, Alt, 0, 0}, 0x6BFF},
+        {"Alt+2", {0x03, false, Alt, '2', '2'}, 0x79FF},
         {"right Ctrl+Shift+F12, the last row",
          {0x58, false, gfx::ModRightCtrl | Shift, 0, 0},
          0x8AFF},
@@ -51,6 +52,7 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"Alt+keypad 8 has no code", {0x48, false, Alt, 0, 0}, 0},
         // The enhanced block shares scan codes with the keypad.
         {"Alt+Up", {0x48, true, Alt, 0, 0}, 0x98FF},
+        {"Alt+Left", {0x4B, true, Alt, 0, 0}, 0x9BFF},
         {"Alt+keypad Enter producing nothing", {0x1C, true, Alt, 0, 0}, 0xA6FF},
         {"Ctrl+keypad Enter producing nothing", {0x1C, true, Ctrl, 0, 0}, 10},
         {"extended key outside the table", {0x5B, true, 0, 0, 0}, 0},
@@ -71,6 +73,7 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
         {36, XK_Return, 0x1C, false}, {104, XK_KP_Enter, 0x1C, true},
         {111, XK_Up, 0x48, true},     {80, XK_KP_Up, 0x48, false},
         {95, XK_F11, 0x57, false},    {200, XK_VoidSymbol, 0, false},
+        {67, XK_F1, 0x3B, false},     {112, XK_Prior, 0x49, true},
     };
     for (const KeyCase& c : cases) {
         const gfx::x11::ScanKey key = gfx::x11::scanKeyFor(c.keycode, c.keysym);

@@ -30,6 +30,22 @@ inline void fillScreen(std::uint32_t color) {
     }
 }
 
+// A screen of the given size on the null back end for each test; afterwards
+// no screen and no allocation left to fail.
+template <std::int32_t Width = 1000, std::int32_t Height = 600>
+class NullScreenTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        gfx::presetDriverName("null");
+        ASSERT_EQ(gfx::openScreen(Width, Height, 32, 0, 0, 0), 0);
+    }
+    void TearDown() override {
+        gfx::failNextAllocations(0);
+        gfx::closeScreen();
+        gfx::presetDriverName(nullptr);
+    }
+};
+
 inline void clearDirtyRows() {
     gfx::Screen& screen = *gfx::activeScreen();
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);

@@ -194,7 +194,6 @@ TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
     EXPECT_EQ(openScreen(10, 10, 32, 0, 1, 0), 1);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     EXPECT_EQ(activeScreen(), nullptr);
-    EXPECT_EQ(activeScreen(), nullptr);
     // The old screen's exit, then the named driver and the whole list; every
     // refused init is undone.
     EXPECT_EQ(driverLog().front(), "Alpha:exit");
@@ -203,6 +202,8 @@ TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
     EXPECT_EQ(countInLog("Beta:exit") + countInLog("Alpha:exit"), 1 + 12);
 }
 
+// A name in the environment or preset is tried first, the preset before the
+// environment; "null" or the no-driver flag take the null back end.
 TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
     setDriverCandidates({&Alpha::driver(), &Beta::driver()});
     setWindowTitle("T");
@@ -215,14 +216,14 @@ TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(driverLog(),
               (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
-}
 
-TEST_F(ScreenTest, NullNameOrNoDriverFlagTakesNullDriver) {
+    presetDriverName(nullptr);
     gfxtest::setVariable("LETTERMOOR_DRIVER", "NULL");
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(activeScreen()->driver, &nullDriver());
 
     gfxtest::clearVariable("LETTERMOOR_DRIVER");
+    driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
     EXPECT_EQ(activeScreen()->driver, &nullDriver());
     EXPECT_TRUE(driverLog().empty());
@@ -287,7 +288,10 @@ TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     DrawTarget& context = drawTarget();
     context.foreColor = 0xFF010203u;
     context.backColor = 0xFF040506u;
+    gfxtest::clearDirtyRows();
     clearScreen(ClearText);
+    EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, 0xFF040506u, 0));
+    EXPECT_EQ(dirtyRowRanges(), "0-39");
     context.foreColor = White;
     for (const TextCell& cell : textGrid(screen, 0)) {
         ASSERT_EQ(cell.character, ' ');

@@ -17,16 +17,11 @@ using gfxtest::screenMatches;
 using gfxtest::screenPixel;
 
 // Buttons, and labels as the game shows them, are in the game's golden frame.
-class PanelDrawing : public ::testing::Test {
+class PanelDrawing : public gfxtest::NullScreenTest<> {
   protected:
     void SetUp() override {
-        gfx::presetDriverName("null");
-        ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
+        NullScreenTest::SetUp();
         gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
-    }
-    void TearDown() override {
-        gfx::closeScreen();
-        gfx::presetDriverName(nullptr);
     }
 
     // Whether the glyph of `ch` appears in black-on-white at (x, y).

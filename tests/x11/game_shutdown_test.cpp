@@ -85,9 +85,9 @@ TEST_F(GameShutdown, LosingTheXServerEndsWithOneLineAndStatusOne) {
 TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
     struct Case {
         const char* name;
-        const char* fifo;   // made in place of this file
-        std::vector<std::string> entries;  // or empty for the test list
-        std::vector<std::string> extraEnvironment;
+        const char* fifo;         // made in place of this file
+        bool usableWords;         // or a list without any
+        const char* environment;  // added to the game's, or empty
         bool closeStandardError;
         int ending;  // a signal, or 0 for Esc in the window, or -1: it ends by itself
         int status;
@@ -96,26 +96,19 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
     const Case cases[] = {
         {"word file is a pipe",
          "woerter.txt",
-         {},
-         {},
+         true,
+         "",
          false,
          SIGHUP,
          0,
          {"cannot read woerter.txt: not a regular file"}},
-        {"win picture is a pipe", "win.bmp", {}, {}, false, 0, 0, {}},
-        {"stderr closed, no usable word", nullptr, {";-none"}, {}, true, 0, 0, {}},
-        {"no X server",
-         nullptr,
-         {},
-         {"DISPLAY=:999"},
-         false,
-         -1,
-         1,
-         {"DISPLAY=:999", "LETTERMOOR_DRIVER"}},
+        {"win picture is a pipe", "win.bmp", true, "", false, 0, 0, {}},
+        {"stderr closed, no usable word", nullptr, false, "", true, 0, 0, {}},
+        {"no X server", nullptr, true, "", false, -1, 1, {"DISPLAY=:999", "LETTERMOOR_DRIVER"}},
         {"no X server, X11 named",
          nullptr,
-         {},
-         {"DISPLAY=:999", "LETTERMOOR_DRIVER=X11"},
+         true,
+         "LETTERMOOR_DRIVER=X11",
          false,
          -1,
          1,
@@ -128,16 +121,18 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         ASSERT_TRUE(folder.ready());
-        ASSERT_TRUE(
-            writeWordFile(folder.path(), "Hinweis:", c.entries.empty() ? goodList : c.entries));
+        ASSERT_TRUE(writeWordFile(folder.path(), "Hinweis:",
+                                  c.usableWords ? goodList : std::vector<std::string>{";-none"}));
         if (c.fifo != nullptr) {
             std::remove((folder.path() + "/" + c.fifo).c_str());
             ASSERT_EQ(mkfifo((folder.path() + "/" + c.fifo).c_str(), 0600), 0);
         }
         // env sets the case's variables, then the game runs, or a shell that
         // closes its standard error first.
-        std::vector<std::string> arguments = c.extraEnvironment;
-        arguments.push_back("TSAN_OPTIONS=atexit_sleep_ms=0");
+        std::vector<std::string> arguments = {"TSAN_OPTIONS=atexit_sleep_ms=0"};
+        if (*c.environment != '\0') arguments.push_back(c.environment);
+        // Both no-server cases name a display nobody serves.
+        if (c.ending < 0) arguments.push_back("DISPLAY=:999");
         if (c.closeStandardError) {
             arguments.insert(arguments.end(), {"/bin/sh", "-c", "exec \"$0\" 2>&-"});
         }

@@ -4,7 +4,6 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <sstream>
 
 #include "tests/x11/xvfb_server.hpp"
@@ -106,29 +105,6 @@ void GameWindow::focus() const {
 void GameWindow::focusElsewhere() const {
     XSetInputFocus(display_, PointerRoot, RevertToParent, CurrentTime);
     XFlush(display_);
-}
-
-std::uint32_t windowPixel(Display* display, Window window, int x, int y) {
-    // Reading an unmapped window is an X error, which would end the test.
-    XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
-        return 0xFFFFFFFFu;
-    }
-    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return 0xFFFFFFFFu;
-    const auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);
-    XDestroyImage(image);
-    return pixel;
-}
-
-bool nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance) {
-    if (actual > 0xFFFFFF) return false;
-    for (int shift : {0, 8, 16}) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance) return false;
-    }
-    return true;
 }
 
 void setKey(Display* display, KeyCode keycode, bool down) {

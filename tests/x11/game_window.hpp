@@ -55,11 +55,6 @@ class GameWindow {
     mutable int top_ = 0;
 };
 
-// 0xRRGGBB of the window's pixel, or 0xFFFFFFFF while it is not shown.
-std::uint32_t windowPixel(Display* display, Window window, int x, int y);
-// Every channel of the two 0xRRGGBB colours within tolerance.
-bool nearColour(std::uint32_t actual, std::uint32_t expected, int tolerance = 2);
-
 // Presses or releases a key through XTest; tapKey does both.
 void setKey(Display* display, KeyCode keycode, bool down);
 void tapKey(Display* display, unsigned long keysym);

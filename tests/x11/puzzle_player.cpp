@@ -6,8 +6,9 @@
 #include <thread>
 #include <utility>
 
-#include "game/word_file.hpp"
 #include "gfx/font.hpp"
+#include "tests/game/word_test_support.hpp"
+#include "tests/gfx/image_test_support.hpp"
 
 namespace lettermoor::testing {
 namespace {
@@ -165,36 +166,21 @@ bool PuzzlePlayer::solve(const std::vector<std::string>& words, int hints) const
 
 bool writeWordFile(const std::string& folder, const std::string& prefix,
                    const std::vector<std::string>& entries) {
-    std::string stored;
     std::vector<std::string> lines = {"Lettermoor test words", prefix};
     lines.insert(lines.end(), entries.begin(), entries.end());
-    for (const std::string& line : lines) {
-        for (const char c : line) {
-            stored += static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c)));
-        }
-        stored += '\n';
-    }
-    return writeFile(folder + "/woerter.txt", stored);
+    return writeFile(folder + "/woerter.txt", wordtest::scrambledFile(lines));
 }
 
 bool writeWinPicture(const std::string& folder, std::uint32_t color, int holeStart, int holeEnd) {
-    constexpr int Side = 600;  // rows of 1800 bytes need no padding
-    std::string bmp;
-    const auto put = [&](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) bmp.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    put('B' | 'M' << 8, 2);
-    for (std::uint32_t field : {54u + Side * Side * 3, 0u, 54u, 40u, 600u, 600u}) put(field, 4);
-    put(1, 2);
-    put(24, 2);
-    for (int i = 0; i < 6; ++i) put(0, 4);
-    for (int row = Side - 1; row >= 0; --row) {  // bottom-up
-        for (int x = 0; x < Side; ++x) {
-            const bool hole = row >= holeStart && row <= holeEnd && x >= holeStart && x <= holeEnd;
-            put(hole ? 0xFF00FFu : color, 3);  // blue, green, red
+    imagetest::StoredPicture picture{600, 600, {}, {}};
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const bool hole = y >= holeStart && y <= holeEnd && x >= holeStart && x <= holeEnd;
+            picture.values.push_back(hole ? 0xFF00FFu : color);
         }
     }
-    return writeFile(folder + "/win.bmp", bmp);
+    const std::vector<std::uint8_t> bmp = imagetest::encodeBitmap({}, picture);
+    return writeFile(folder + "/win.bmp", std::string(bmp.begin(), bmp.end()));
 }
 
 }  // namespace lettermoor::testing

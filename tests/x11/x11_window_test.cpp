@@ -7,12 +7,8 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 
-#include "gfx/color.hpp"
-#include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
-#include "gfx/line.hpp"
 #include "tests/x11/game_session.hpp"
 
 namespace {
@@ -118,51 +114,7 @@ TEST_P(WindowBackEnd, CloseScreenUnderTheLockDestroysTheWindow) {
     open();
 }
 
-// The game's screen with only the X11 back end.
-class X11Window : public XServerTest {
-  protected:
-    void SetUp() override {
-        XServerTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        gfx::setDriverCandidates({&gfx::x11Driver()});
-        openWindow(1000, 600);
-        // Waits for a pass of the window thread, past the first exposure's
-        // repaint, which the frame counts would otherwise catch.
-        gfx::setWindowTitle("Lettermoor");
-    }
-
-    GameWindow input() const { return GameWindow(probe(), window_); }
-};
-
-// A pixel written by hand without telling the runtime shows whether rows of
-// an unwritten page were compared again; told, it is sent.
-TEST_F(X11Window, MarkedRowsOfAnUnwrittenPageAreNotComparedAgain) {
-    const auto frame = [](bool poke, bool tell) {
-        const std::uint64_t before = gfx::x11PresentationStats().passes;
-        gfx::lockScreen();
-        if (tell) gfx::notePagesWritten();
-        if (poke) {
-            gfx::Screen& screen = *gfx::activeScreen();
-            const std::uint32_t blue = 0xFF0000FFu;
-            std::memcpy(
-                screen.visiblePixels + std::ptrdiff_t{10} * screen.pitch + std::ptrdiff_t{4} * 10,
-                &blue, 4);
-        }
-        gfx::unlockScreen(-1, -1);
-        return waitFor([&] { return gfx::x11PresentationStats().passes > before; });
-    };
-    gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
-    ASSERT_TRUE(frame(false, false));
-    const std::uint64_t sent = gfx::x11PresentationStats().rowsSent;
-
-    ASSERT_TRUE(frame(true, false));
-    EXPECT_EQ(gfx::x11PresentationStats().rowsSent, sent) << "an unwritten page was compared";
-
-    ASSERT_TRUE(frame(true, true));
-    EXPECT_EQ(gfx::x11PresentationStats().rowsSent, sent + 1);
-}
-
-TEST_F(X11Window, CharacterOutsideAsciiPostsItsCodePage437ByteOrNothing) {
+TEST_P(WindowBackEnd, CharacterOutsideAsciiPostsItsCodePage437ByteOrNothing) {
     ASSERT_TRUE(waitForFocus(probe(), window_));
     // A keycode no keysym is bound to, remapped as a German layout would.
     int minKeycode = 0;
@@ -193,13 +145,13 @@ TEST_F(X11Window, CharacterOutsideAsciiPostsItsCodePage437ByteOrNothing) {
     }
 }
 
-TEST_F(X11Window, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
+TEST_P(WindowBackEnd, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     ASSERT_TRUE(waitForFocus(probe(), window_));
     Mouse m{};
     const auto mouseBecomes = [&](const Mouse& wanted) {
-        return waitFor([&] { return (m = readMouseNow()) == wanted; });
+        return pollUntil([&] { return (m = readMouseNow()) == wanted; });
     };
-    input().movePointer(100, 50);
+    GameWindow(probe(), window_).movePointer(100, 50);
     EXPECT_TRUE(mouseBecomes({0, 100, 50, 0, 0, 0})) << ::testing::PrintToString(m);
 
     const struct {
@@ -211,7 +163,7 @@ TEST_F(X11Window, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
                  {4, true, 1, 0}, {4, false, 1, 0}, {4, true, 2, 0},  {4, false, 2, 0},
                  {5, true, 1, 0}, {5, false, 1, 0}};
     for (const auto& s : steps) {
-        input().setButton(s.button, s.down);
+        GameWindow(probe(), window_).setButton(s.button, s.down);
         EXPECT_TRUE(mouseBecomes({0, 100, 50, s.wheel, s.buttons, 0}))
             << "button " << s.button << (s.down ? " down: " : " up: ")
             << ::testing::PrintToString(m);

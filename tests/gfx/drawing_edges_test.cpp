@@ -1,22 +1,28 @@
-// Pixel patterns, clipping and styles are held to a per-pixel drawer in
-// drawing_reference_test.cpp; these cover what it does not reach: far-off
-// coordinates, locking, flags, image targets and other depths.
+// Pixel patterns, clipping and styles of lines, boxes and text are held to a
+// per-pixel drawer in drawing_reference_test.cpp; these cover what it does not
+// reach: the font itself, bad input, far-off coordinates, rounding, locking,
+// flags, image targets and other depths.
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "gfx/aligned_block.hpp"
+#include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
+#include "gfx/text.hpp"
+#include "runtime/last_error.hpp"
 #include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"
 
@@ -30,7 +36,7 @@ using gfxtest::screenMatches;
 constexpr Color Paper = 0xFF000000u;
 constexpr Color Ink = 0xFF00FF00u;
 
-class LineTest : public gfxtest::RecordingScreenTest {
+class DrawingTest : public gfxtest::RecordingScreenTest {
   protected:
     void SetUp() override {
         RecordingScreenTest::SetUp();
@@ -40,6 +46,9 @@ class LineTest : public gfxtest::RecordingScreenTest {
     }
     static void line(float x1, float y1, float x2, float y2, std::int32_t mode = Line) {
         drawLine(nullptr, x1, y1, x2, y2, Ink, mode, 0xFFFF, 0);
+    }
+    static LoadResult text(float x, float y, std::string_view s) {
+        return drawText(nullptr, x, y, AbsoluteExplicit, s, Ink, nullptr, 0, nullptr, 0, nullptr);
     }
 };
 
@@ -52,7 +61,7 @@ TEST(RoundCoordinate, HalvesGoAwayFromZeroAndExtremesSaturate) {
     for (const auto& [in, out] : cases) EXPECT_EQ(roundCoordinate(in), out) << in;
 }
 
-TEST_F(LineTest, EndsBeyondTheIntRangeAndNoScreenAtAll) {
+TEST_F(DrawingTest, EndsBeyondTheIntRangeAndNoScreenAtAll) {
     line(500, -1e20f, 500, 1e20f);
     EXPECT_TRUE(screenMatches([](auto x, auto) { return x == 500; }, Ink, Paper));
     closeScreen();
@@ -60,7 +69,7 @@ TEST_F(LineTest, EndsBeyondTheIntRangeAndNoScreenAtAll) {
     EXPECT_EQ(activeScreen(), nullptr);
 }
 
-TEST_F(LineTest, OneDriverLockPerShapeAndNoneForShapesOutside) {
+TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesOutside) {
     line(-10, 5, 5, -10);  // crosses neither edge inside the screen
     line(1000, 0, 1000, 599);
     line(-20, -20, -1, -1, Box);
@@ -82,7 +91,7 @@ TEST_F(LineTest, OneDriverLockPerShapeAndNoneForShapesOutside) {
     EXPECT_EQ(gfxtest::countInLog("Rec:lock"), 2);
 }
 
-TEST_F(LineTest, ForeColorFlagAndCoordinateKinds) {
+TEST_F(DrawingTest, ForeColorFlagAndCoordinateKinds) {
     constexpr Color White = 0xFFFFFFFFu;
     drawLine(nullptr, 10, 10, 5, 0, Ink, Line, 0xFFFF, UseForeColor | SecondIsOffset);
     drawLine(nullptr, 0, 1, 15, 20, Ink, Line, 0xFFFF, FirstFromPen);  // from (15,11)
@@ -97,7 +106,7 @@ TEST_F(LineTest, ForeColorFlagAndCoordinateKinds) {
 }
 
 // Shapes far past a small image must not write around its pixels.
-TEST_F(LineTest, ImageTargetIsClippedToTheImage) {
+TEST_F(DrawingTest, ImageTargetIsClippedToTheImage) {
     constexpr std::int32_t pitch = 16;
     AlignedBlock block(32 + pitch * 4 + 64);
     std::memset(block.get(), 0x5A, 32 + pitch * 4 + 64);
@@ -113,7 +122,7 @@ TEST_F(LineTest, ImageTargetIsClippedToTheImage) {
     EXPECT_EQ(dirtyRowRanges(), "");
 }
 
-TEST_F(LineTest, SixteenBitScreenGetsLowHalfOfColour) {
+TEST_F(DrawingTest, SixteenBitScreenGetsLowHalfOfColour) {
     ASSERT_EQ(openScreen(20, 10, 16, 0, 0, 0), 0);
     drawLine(nullptr, -5, 3, 25, 3, 0xABCD1234u, Line, 0xFFFF, 0);
     drawLine(nullptr, 2, -5, 2, 25, 0xABCD1234u, Line, 0xFFFF, 0);
@@ -126,6 +135,58 @@ TEST_F(LineTest, SixteenBitScreenGetsLowHalfOfColour) {
                         2);
             ASSERT_EQ(pixel, (y == 3 || x == 2) ? 0x1234 : 0) << x << "," << y;
         }
+    }
+}
+
+TEST(BuiltinFont, MatchesCheckValue) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::uint8_t byte : BuiltinFont) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    EXPECT_EQ(~crc, 0x1FBF0B63u);
+}
+
+TEST_F(DrawingTest, MissingTextFarOffTextAndBrokenFontsDrawNothing) {
+    runtime::setLastError(runtime::ResultCode::Ok);
+    EXPECT_EQ(text(0, 0, std::string_view{}), LoadResult::BadCall);
+    EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
+    EXPECT_EQ(text(0, 0, std::string_view{""}), LoadResult::Ok);
+    EXPECT_EQ(runtime::lastError(), runtime::ResultCode::Ok);
+
+    const std::pair<float, float> farOff[] = {{0, 600}, {1000, 0},      {-16, 0},
+                                              {0, -8},  {1e20f, 1e20f}, {-1e20f, 5}};
+    for (auto [x, y] : farOff) EXPECT_EQ(text(x, y, "AB"), LoadResult::Ok) << x << "," << y;
+
+    // A font without cells or glyphs once divided by zero or read through null.
+    FontInfo& font = activeScreen()->font;
+    const FontInfo builtin = font;
+    for (const FontInfo broken : {FontInfo{0, 8, builtin.glyphs}, FontInfo{-8, 8, builtin.glyphs},
+                                  FontInfo{8, 0, builtin.glyphs}, FontInfo{8, 8, nullptr}}) {
+        font = broken;
+        // Left of the screen the first visible cell is worked out; inside it is not.
+        EXPECT_EQ(text(-20, 5, "ABCDEF"), LoadResult::Ok);
+        EXPECT_EQ(text(100, 5, "ABCDEF"), LoadResult::Ok);
+    }
+    font = builtin;
+    EXPECT_TRUE(screenMatches([](auto, auto) { return false; }, Ink, Paper));
+    EXPECT_EQ(gfxtest::dirtyRowRanges(), "");
+}
+
+TEST_F(DrawingTest, CoordinatesRoundHalfAwayFromZeroAndFlagsApply) {
+    constexpr Color Blue = 0xFF0000FFu;
+    text(12.5f, 12.5f, "\xDB");           // cell from (13,13)
+    text(-12.5f, 30.5f, "\xDB\xDB\xDB");  // cells from (-13,31)
+    EXPECT_EQ(drawTarget().penPosition.x, -12.5f);
+    drawTarget().foreColor = Blue;
+    drawText(nullptr, 40, 50, UseForeColor, "\xDB", Ink);
+    drawText(nullptr, 8, 0, FirstFromPen, "\xDB", Ink);  // from the pen at (40,50)
+    const std::tuple<int, int, Color> probes[] = {
+        {12, 13, Paper}, {13, 12, Paper}, {13, 13, Ink},  {20, 20, Ink},  {21, 20, Paper},
+        {10, 38, Ink},   {11, 38, Paper}, {0, 30, Paper}, {0, 39, Paper}, {40, 50, Blue},
+        {47, 57, Blue},  {48, 50, Ink},   {56, 50, Paper}};
+    for (auto [x, y, color] : probes) {
+        EXPECT_EQ(gfxtest::screenPixel(x, y), color) << x << "," << y;
     }
 }
 
