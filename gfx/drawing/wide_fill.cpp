@@ -46,7 +46,7 @@ __attribute__((target("avx2"))) void wideFill32(std::uint8_t* first, std::uint32
     if (count < 8) return wideFill16(first, value, count);
     // A string store writes whole cache lines without reading them first,
     // which a band of the frame record (a quarter megabyte) gains from.
-    if (count >= 16384) {
+    if (count >= 4096) {
         asm volatile("rep stosl" : "+D"(first), "+c"(count) : "a"(value) : "memory");
         return;
     }
