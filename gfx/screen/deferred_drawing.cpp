@@ -247,9 +247,6 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
 [[gnu::always_inline]] inline Shape& add(Record& r, const DrawTarget& context, std::int32_t y,
                                          std::int32_t height) {
     static constexpr Shape Blank{};
-    if (r.shapes.size() >= MaxShapes) [[unlikely]] {
-        carryOut();
-    }
     std::uint8_t* const page = context.rowTable.front();
     const std::uint8_t entry = page == r.lastPage ? r.lastEntry : pageEntry(r, page, context.pitch);
     Shape& shape = r.shapes.emplace_back(Blank);
@@ -257,6 +254,42 @@ void copyRows(GlyphRows& into, const std::uint8_t* glyph, std::int32_t rows) {
     shape.y = y;
     shape.height = height;
     return shape;
+}
+
+// A shape the record cannot hold: an image is drawn at once with no regard to
+// the record, the pages after what it holds.
+bool recordable(const DrawTarget& context) {
+    if (context.isImage) return false;
+    if (storesPlainly32(context)) return true;
+    carryOutBeforeWrite();
+    return false;
+}
+
+// Room for one more shape, `cells` more glyph cells and a new page entry,
+// so adding them cannot throw. A record at MaxShapes is carried out first; one that cannot
+// grow is carried out, and false says the shape is drawn at once after it.
+[[gnu::noinline]] bool makeRoom(Record& r, std::size_t cells) {
+    if (r.shapes.size() >= MaxShapes) carryOut();
+    try {
+        if (r.shapes.size() == r.shapes.capacity()) {
+            r.shapes.reserve(std::clamp<std::size_t>(2 * r.shapes.size(), 64, MaxShapes));
+        }
+        if (r.cells.capacity() - r.cells.size() < cells) {
+            r.cells.reserve(std::max(2 * r.cells.size(), r.cells.size() + cells));
+        }
+        // pageEntry adds at most this many entries.
+        r.pages.reserve(std::size_t{std::numeric_limits<std::uint8_t>::max()} + 1);
+        return true;
+    } catch (const std::bad_alloc&) {
+        carryOutBeforeWrite();
+        return false;
+    }
+}
+
+[[gnu::always_inline]] inline bool room(Record& r, std::size_t cells) {
+    return (r.shapes.size() < r.shapes.capacity() &&
+            r.cells.capacity() - r.cells.size() >= cells) ||
+           makeRoom(r, cells);
 }
 
 // Marks the rows of the shapes drawn into the visible page; drawing calls
@@ -561,60 +594,6 @@ void runInOrder(const Record& r, std::int32_t pageRows) {
     for (const Shape& s : r.shapes) runShape(r, s, 0, pageRows - 1, fill);
 }
 
-void recordFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
-                std::int32_t height, Color color) {
-    if (width <= 0 || height <= 0) return;
-    Shape& shape = add(theRecord, context, y, height);
-    shape.x = x;
-    shape.width = width;
-    shape.color = color;
-}
-
-void recordOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
-                   std::int32_t height, std::uint8_t edges, Color color) {
-    // Kept without visible edges too: its rows are still marked.
-    if (width <= 0 || height <= 0) return;
-    Shape& shape = add(theRecord, context, y, height);
-    shape.x = x;
-    shape.width = width;
-    shape.color = color;
-    shape.mask = edges;
-    shape.kind = ShapeKind::Outline;
-}
-
-void recordGlyph(DrawTarget& context, std::int32_t x0, std::int32_t top, const std::uint8_t* glyph,
-                 std::int32_t rows, std::uint8_t mask, Color color) {
-    if (rows <= 0 || rows > MaxGlyphRows || mask == 0) return;
-    Record& r = theRecord;
-    Shape& shape = add(r, context, top, rows);
-    shape.x = x0;
-    shape.color = color;
-    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
-    shape.mask = mask;
-    shape.kind = ShapeKind::ClippedGlyph;
-    GlyphRows cell{};
-    copyRows(cell, glyph, rows);
-    r.cells.push_back(cell);
-}
-
-void recordGlyphRun(DrawTarget& context, std::int32_t x0, std::int32_t top, std::int32_t rows,
-                    Color color, const std::uint8_t* glyphs, std::int32_t stride,
-                    std::string_view text) {
-    Record& r = theRecord;
-    Shape& shape = add(r, context, top, rows);
-    shape.x = x0;
-    shape.width = static_cast<std::int32_t>(text.size());
-    shape.color = color;
-    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
-    shape.kind = ShapeKind::GlyphRun;
-    for (const char c : text) {
-        const std::size_t glyph = static_cast<unsigned char>(c);
-        GlyphRows cell{};
-        copyRows(cell, glyphs + glyph * static_cast<std::size_t>(stride), rows);
-        r.cells.push_back(cell);
-    }
-}
-
 // The record's next picture entry holds the source's pixels now, compared or
 // copied; false when a copy would keep more than MaxPictureBytes.
 // A copy that cannot be allocated is drawn at once too.
@@ -649,7 +628,7 @@ bool recordTransparentCopy(DrawTarget& context, std::int32_t x, std::int32_t y,
     // to repeat, comparing it would be a guess that a frame changing
     // elsewhere pays for every time.
     if (width <= 0 || height <= 0 || rows == nullptr || r.shapes.empty() ||
-        r.shapes.size() >= MaxShapes) {
+        r.shapes.size() >= MaxShapes || !room(r, 0)) {
         return false;
     }
     const bool kept =
@@ -708,75 +687,61 @@ void carryOutBeforeWrite() {
     theRecord.pagesHoldCarriedOut = false;
 }
 
-// True when `record` added its shape. A record that cannot grow is carried
-// out, and the shape is drawn at once after it.
-template <typename Add>
-bool kept(const Add& record) {
-    const std::size_t shapes = theRecord.shapes.size();
-    const std::size_t cells = theRecord.cells.size();
-    try {
-        record();
-        return true;
-    } catch (const std::bad_alloc&) {
-        theRecord.shapes.resize(std::min(shapes, theRecord.shapes.size()));
-        theRecord.cells.resize(std::min(cells, theRecord.cells.size()));
-        carryOutBeforeWrite();
-        return false;
-    }
-}
-
-// A shape the record cannot hold: an image is drawn at once with no regard to
-// the record, the pages after what it holds.
-bool recordable(const DrawTarget& context) {
-    if (context.isImage) return false;
-    if (storesPlainly32(context)) return true;
-    carryOutBeforeWrite();
-    return false;
-}
-
 void recordedFill(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                   std::int32_t height, Color color) {
-    if (recordable(context) && kept([&] { recordFill(context, x, y, width, height, color); })) {
-        return;
+    if (!recordable(context) || !room(theRecord, 0)) {
+        return DirectPrimitives.fill(context, x, y, width, height, color);
     }
-    DirectPrimitives.fill(context, x, y, width, height, color);
+    if (width <= 0 || height <= 0) return;
+    Shape& shape = add(theRecord, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    shape.color = color;
 }
 
+// Kept without visible edges too: its rows are still marked.
 void recordedOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t width,
                      std::int32_t height, std::uint8_t edges, Color color) {
-    if (recordable(context) &&
-        kept([&] { recordOutline(context, x, y, width, height, edges, color); })) {
-        return;
+    if (!recordable(context) || !room(theRecord, 0)) {
+        return DirectPrimitives.outline(context, x, y, width, height, edges, color);
     }
-    DirectPrimitives.outline(context, x, y, width, height, edges, color);
+    if (width <= 0 || height <= 0) return;
+    Shape& shape = add(theRecord, context, y, height);
+    shape.x = x;
+    shape.width = width;
+    shape.color = color;
+    shape.mask = edges;
+    shape.kind = ShapeKind::Outline;
 }
 
 void recordedGlyphs(DrawTarget& context, const GlyphCells& cells) {
-    if (cells.cellWidth != 8 || cells.rows > MaxGlyphRows) {
+    Record& r = theRecord;
+    if (cells.cellWidth != 8 || cells.rows > MaxGlyphRows || !recordable(context) ||
+        !room(r, cells.text.size())) {
         if (!context.isImage) carryOutBeforeWrite();
         return DirectPrimitives.glyphs(context, cells);
     }
-    const auto record = [&] {
-        if (cells.mask == 0xFF) {
-            return recordGlyphRun(context, cells.x0, cells.top, cells.rows, cells.color,
-                                  cells.glyphs, cells.stride, cells.text);
-        }
-        const std::size_t glyph = static_cast<unsigned char>(cells.text.front());
-        recordGlyph(context, cells.x0, cells.top,
-                    cells.glyphs + glyph * static_cast<std::size_t>(cells.stride), cells.rows,
-                    cells.mask, cells.color);
-    };
-    if (recordable(context) && kept(record)) return;
-    DirectPrimitives.glyphs(context, cells);
+    if (cells.rows <= 0 || cells.mask == 0) return;
+    Shape& shape = add(r, context, cells.top, cells.rows);
+    shape.x = cells.x0;
+    shape.width = static_cast<std::int32_t>(cells.text.size());
+    shape.color = cells.color;
+    shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
+    shape.mask = cells.mask;
+    shape.kind = cells.mask == 0xFF ? ShapeKind::GlyphRun : ShapeKind::ClippedGlyph;
+    const auto stride = static_cast<std::size_t>(cells.stride);
+    for (const char c : cells.text) {
+        copyRows(r.cells.emplace_back(), cells.glyphs + static_cast<unsigned char>(c) * stride,
+                 cells.rows);
+    }
 }
 
 void recordedCopy(DrawTarget& context, const ImageCopy& c) {
-    bool recorded = false;
-    const auto record = [&] {
-        recorded = recordTransparentCopy(context, c.x, c.y, c.source, c.width, c.height,
-                                         c.sourcePitch, transparentRowsFor(context));
-    };
-    if (recordable(context) && c.routine == putTransparent && kept(record) && recorded) return;
+    if (recordable(context) && c.routine == putTransparent &&
+        recordTransparentCopy(context, c.x, c.y, c.source, c.width, c.height, c.sourcePitch,
+                              transparentRowsFor(context))) {
+        return;
+    }
     if (!context.isImage) carryOutBeforeWrite();
     DirectPrimitives.copy(context, c);
 }
