@@ -23,16 +23,20 @@ record() {  # name, status
     fi
 }
 
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+# Xvfb takes the first free display and names it once it takes connections,
+# so this runs beside other X tests (CI runs them at the same time).
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$display_file" > /dev/null 2>&1 &
 xvfb=$!
 # The Wine server and its services (started below) end with the script.
-trap '/usr/lib/wine/wineserver -k 2> /dev/null; kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null' EXIT
-for _ in $(seq 50); do
-    DISPLAY=$display xdpyinfo > /dev/null 2>&1 && break
+trap '/usr/lib/wine/wineserver -k 2> /dev/null; kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null; rm -f "$display_file"' EXIT
+for _ in $(seq 600); do
+    [[ -s "$display_file" ]] && break
+    kill -0 $xvfb 2> /dev/null || break
     sleep 0.1
 done
-export DISPLAY=$display
+[[ -s "$display_file" ]] || { echo "windows-test: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(cat "$display_file")
 # Wine's desktop process keeps the display it first saw: start the prefix's
 # server afresh for this one.
 /usr/lib/wine/wineserver -k 2> /dev/null || true
