@@ -65,7 +65,9 @@ struct StepTimer {
 // own pixels (and the clear is not skipped under the white fill).
 void lap(StepTimer* timer, Step step) {
     if (timer == nullptr) return;
-    if (gfx::activeScreen()->lockCount > 0) {
+    // The floor's steps may run before any screen was opened.
+    const gfx::Screen* screen = gfx::activeScreen();
+    if (screen != nullptr && screen->lockCount > 0) {
         gfx::unlockScreen(1, 0);
         gfx::lockScreen();
     }

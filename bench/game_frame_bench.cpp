@@ -71,7 +71,14 @@ struct BenchGame {
         cell.highlight = cell.highlight == game::HighlightGreen ? 0 : game::HighlightGreen;
     }
     void makeSolved() {
+        // The folder has no win.bmp, so the game made no image for it: make
+        // the one a win.bmp would have been loaded into.
+        if (!state.winPicture.image) {
+            state.winPicture.image.reset(gfx::createImage(
+                game::WinPictureSize, game::WinPictureSize, 0, 0, gfx::NoColorGiven));
+        }
         gfx::ImageBuffer* image = state.winPicture.image.get();
+        if (image == nullptr) std::abort();
         // Opaque colours with a band of mask pixels, as a picture with a
         // transparent border has.
         for (std::int32_t y = 0; y < image->height; ++y) {
