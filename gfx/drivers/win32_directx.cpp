@@ -18,13 +18,13 @@
 #include <optional>
 #include <vector>
 
-#include "gfx/drivers/fallible_buffers.hpp"
 #include "gfx/drivers/pixel_formats.hpp"
 #include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #include "gfx/drivers/win32_handles.hpp"
 #include "gfx/drivers/win32_keyboard.hpp"
 #include "gfx/drivers/win32_window.hpp"
+#include "runtime/try_allocate.hpp"
 
 namespace gfx::win32 {
 namespace {
@@ -307,9 +307,10 @@ void directXPresent(WindowLayer& w) {
     if (dx.shown.size() != rowBytes * static_cast<std::size_t>(w.height)) {
         // The surface holds nothing known: every row is converted. Without
         // the memory for that the rows stay marked for a later pass.
-        if (!assignOrFail(dx.shown, rowBytes * static_cast<std::size_t>(w.height),
-                          std::uint8_t{0}) ||
-            !reserveOrFail(dx.runs, static_cast<std::size_t>(rows + 1) / 2)) {
+        if (!runtime::tryAllocate([&] {
+                dx.shown.assign(rowBytes * static_cast<std::size_t>(w.height), 0);
+                dx.runs.reserve(static_cast<std::size_t>(rows + 1) / 2);
+            })) {
             dx.shown.clear();
             return;
         }

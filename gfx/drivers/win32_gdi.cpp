@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "gfx/drivers/fallible_buffers.hpp"
 #include "gfx/drivers/win32_dib_rows.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #include "gfx/drivers/win32_keyboard.hpp"
 #include "gfx/drivers/win32_window.hpp"
+#include "runtime/try_allocate.hpp"
 
 namespace gfx::win32 {
 namespace {
@@ -139,9 +139,9 @@ int gdiCreateWindow(WindowLayer& w) {
     if (gdi.rows.bitsPerPixel == 0) return -1;
     describeBitmap(w);
     // Room for the whole page: a paint message converts every row.
-    if (gdi.rows.convert != nullptr &&
-        !assignOrFail(gdi.converted, static_cast<std::size_t>(gdi.rows.stride) * w.height,
-                      std::uint8_t{0})) {
+    if (gdi.rows.convert != nullptr && !runtime::tryAllocate([&] {
+            gdi.converted.assign(static_cast<std::size_t>(gdi.rows.stride) * w.height, 0);
+        })) {
         return -1;
     }
 

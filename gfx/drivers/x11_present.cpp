@@ -7,12 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <new>
 #include <vector>
 
-#include "gfx/drivers/fallible_buffers.hpp"
 #include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_state.hpp"
+#include "runtime/try_allocate.hpp"
 
 namespace gfx::x11 {
 namespace {
@@ -110,7 +109,7 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
 }
 
 bool zeroed(std::vector<std::uint8_t>& buffer, std::size_t bytes) {
-    return assignOrFail(buffer, bytes, std::uint8_t{0});
+    return runtime::tryAllocate([&] { buffer.assign(bytes, 0); });
 }
 
 bool createPlainImage(X11State& s, Visual* visual, int depth) {
@@ -158,7 +157,10 @@ bool createPresenter(X11State& s, Visual* visual, int depth) {
         return false;
     }
     // findChangedRows then never grows the list on the window thread.
-    if (!reserveOrFail(p.runs, static_cast<std::size_t>(s.height + 1) / 2)) return false;
+    if (!runtime::tryAllocate(
+            [&] { p.runs.reserve(static_cast<std::size_t>(s.height + 1) / 2); })) {
+        return false;
+    }
     if (s.scale > 1 && !zeroed(p.convertedRow, static_cast<std::size_t>(s.width) *
                                                    static_cast<std::size_t>(p.pixelBytes))) {
         return false;

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -197,9 +196,7 @@ bool holds(const PictureCopy& copy, const std::uint8_t* source, std::int32_t wid
 bool take(PictureCopy& copy, const std::uint8_t* source, std::int32_t width, std::int32_t height,
           std::int32_t sourcePitch, TransparentRowsFn rows) {
     const auto rowBytes = static_cast<std::size_t>(width) * 4;
-    try {
-        copy.pixels.resize(rowBytes * static_cast<std::size_t>(height));
-    } catch (const std::bad_alloc&) {
+    if (!tryGrow([&] { copy.pixels.resize(rowBytes * static_cast<std::size_t>(height)); })) {
         return false;
     }
     for (std::int32_t y = 0; y < height; ++y) {
@@ -270,7 +267,7 @@ bool recordable(const DrawTarget& context) {
 // grow is carried out, and false says the shape is drawn at once after it.
 [[gnu::noinline]] bool makeRoom(Record& r, std::size_t cells) {
     if (r.shapes.size() >= MaxShapes) carryOut();
-    try {
+    const bool grown = tryGrow([&] {
         if (r.shapes.size() == r.shapes.capacity()) {
             r.shapes.reserve(std::clamp<std::size_t>(2 * r.shapes.size(), 64, MaxShapes));
         }
@@ -279,11 +276,9 @@ bool recordable(const DrawTarget& context) {
         }
         // pageEntry adds at most this many entries.
         r.pages.reserve(std::size_t{std::numeric_limits<std::uint8_t>::max()} + 1);
-        return true;
-    } catch (const std::bad_alloc&) {
-        carryOutBeforeWrite();
-        return false;
-    }
+    });
+    if (!grown) carryOutBeforeWrite();
+    return grown;
 }
 
 [[gnu::always_inline]] inline bool room(Record& r, std::size_t cells) {
@@ -599,12 +594,8 @@ void runInOrder(const Record& r, std::int32_t pageRows) {
 // A copy that cannot be allocated is drawn at once too.
 bool keepPicture(Record& r, const std::uint8_t* source, std::int32_t width, std::int32_t height,
                  std::int32_t sourcePitch, TransparentRowsFn rows) {
-    if (r.pictureCount == r.pictures.size()) {
-        try {
-            r.pictures.emplace_back();
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    if (r.pictureCount == r.pictures.size() && !tryGrow([&] { r.pictures.emplace_back(); })) {
+        return false;
     }
     PictureCopy& copy = r.pictures[r.pictureCount];
     if (holds(copy, source, width, height, sourcePitch, rows)) return true;

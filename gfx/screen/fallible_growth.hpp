@@ -2,8 +2,7 @@
 // Allocations the runtime survives. A drawing call or openScreen that cannot
 // have its memory reports NoMemory; no exception leaves the runtime.
 
-#include <new>
-#include <stdexcept>
+#include "runtime/try_allocate.hpp"
 
 namespace gfx {
 
@@ -12,19 +11,10 @@ namespace gfx {
 bool allocationRefused();
 
 // Runs `grow`, which allocates, and gives false when that fails or the test
-// hook refuses it. Containers keep their state when a resize or an assign
-// cannot allocate, so the caller may go on with what it had.
+// hook refuses it.
 template <typename Grow>
 bool tryGrow(Grow&& grow) {
-    if (allocationRefused()) return false;
-    try {
-        grow();
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
+    return !allocationRefused() && runtime::tryAllocate(grow);
 }
 
 }  // namespace gfx
