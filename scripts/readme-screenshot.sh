@@ -11,7 +11,7 @@ cmake --build "$build" --target lettermoor x11_tests
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 (cd "$build/tests" && LETTERMOOR_README_SCREENSHOT="$work/window.ppm" \
-    "$build/bin/x11_tests" --gtest_filter='Monitors/GameBlackBox.*/Scale1' > "$work/test.log") ||
+    "$build/bin/x11_tests" --gtest_filter='GameBlackBox.*' > "$work/test.log") ||
     { cat "$work/test.log" >&2; exit 1; }
 [[ -s "$work/window.ppm" ]] || { echo "the test kept no picture" >&2; exit 1; }
 mkdir -p "$repo/docs"

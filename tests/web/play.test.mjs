@@ -13,9 +13,12 @@ import puppeteer from 'puppeteer-core';
 
 const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const webFolder = path.join(repo, 'build/web');
+const testFolder = path.join(repo, 'build/web-test');
+mkdirSync(testFolder, { recursive: true });
 const Chromium = process.env.CHROMIUM ?? '/usr/bin/chromium';
 const DeadlineMs = 30000;
 
+const range = (n) => [...Array(n).keys()];
 const Cells = 20, CellPixels = 30, GlyphOffset = 13;
 const HintX = 650, HintTop = 20, HintSpacing = 50, HintColumns = 40, StrikeOffset = 4;
 const Black = 0x000000, White = 0xffffff, Green = 0x00ff00, Magenta = 0xff00ff;
@@ -29,7 +32,7 @@ function loadFont() {
   assert.equal(bytes.slice(0, 2048).length, 2048, 'font table');
   // Glyph pixels -> code; printable codes first, so a blank reads as the space.
   const glyphs = new Map();
-  const order = [...Array(224).keys()].map((k) => k + 32).concat([...Array(32).keys()]);
+  const order = range(224).map((k) => k + 32).concat(range(32));
   for (const code of order) {
     const key = bytes.slice(code * 8, code * 8 + 8).join();
     if (!glyphs.has(key)) glyphs.set(key, code);
@@ -58,15 +61,12 @@ const ownList = parseList(ownListText);
 // The win picture's own pixels (24-bit bitmap, bottom-up rows), magenta left out.
 function winPicturePixels() {
   const bmp = readFileSync(path.join(webFolder, 'win.bmp'));
-  const offset = bmp.readUInt32LE(10), width = bmp.readInt32LE(18), height = bmp.readInt32LE(22);
-  const stride = Math.ceil((width * 3) / 4) * 4;
+  const [offset, width, height] = [bmp.readUInt32LE(10), bmp.readInt32LE(18), bmp.readInt32LE(22)];
   const pixels = [];
-  for (let y = 0; y < Math.abs(height); y += 7) {
-    const row = offset + (height > 0 ? height - 1 - y : y) * stride;
-    for (let x = 0; x < width; x += 7) {
-      const color = (bmp[row + x * 3 + 2] << 16) | (bmp[row + x * 3 + 1] << 8) | bmp[row + x * 3];
-      if (color !== Magenta) pixels.push({ x, y, color });
-    }
+  for (let y = 0; y < Math.abs(height); y += 7) for (let x = 0; x < width; x += 7) {
+    const row = height > 0 ? height - 1 - y : y;
+    const color = bmp.readUIntLE(offset + row * Math.ceil((width * 3) / 4) * 4 + x * 3, 3);
+    if (color !== Magenta) pixels.push({ x, y, color });
   }
   return pixels;
 }
@@ -84,33 +84,23 @@ class Frame {
     return (this.rgba[i] << 16) | (this.rgba[i + 1] << 8) | this.rgba[i + 2];
   }
   code(x, y) {
-    const rows = [];
-    for (let r = 0; r < 8; ++r) {
-      let bits = 0;
-      for (let c = 0; c < 8; ++c) if (this.at(x + c, y + r) === Black) bits |= 1 << c;
-      rows.push('0x' + bits.toString(16).toUpperCase().padStart(2, '0'));
-    }
-    return glyphCodes.get(rows.join()) ?? -1;
+    const rows = range(8).map((r) => range(8).reduce((bits, c) => bits | ((this.at(x + c, y + r) === Black) << c), 0));
+    return glyphCodes.get(rows.map((bits) => '0x' + bits.toString(16).toUpperCase().padStart(2, '0')).join()) ?? -1;
   }
   letters() {
-    return [...Array(Cells).keys()].map((r) => [...Array(Cells).keys()]
+    return range(Cells).map((r) => range(Cells)
       .map((c) => String.fromCharCode(this.code(c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset))).join(''));
   }
-  hint(index) {
-    return [...Array(HintColumns).keys()].map((k) => this.code(HintX + 8 * k, HintTop + HintSpacing * index));
-  }
+  hint(index) { return range(HintColumns).map((k) => this.code(HintX + 8 * k, HintTop + HintSpacing * index)); }
   gridDrawn() {
-    for (let r = 0; r < Cells; ++r) for (let c = 0; c < Cells; ++c) {
-      const fill = this.at(c * CellPixels + 3, r * CellPixels + 3);
-      if (this.at(c * CellPixels, r * CellPixels + 3) !== Black || (fill !== White && fill !== Green)) return false;
-    }
-    return true;
+    return range(Cells * Cells).every((k) => {
+      const [x, y] = [(k % Cells) * CellPixels, Math.floor(k / Cells) * CellPixels + 3];
+      return this.at(x, y) === Black && [White, Green].includes(this.at(x + 3, y));
+    });
   }
   green(cell) { return this.at(cell.column * CellPixels + 3, cell.row * CellPixels + 3) === Green; }
   struck(index) {
-    const y = HintTop + HintSpacing * index + StrikeOffset;
-    for (let x = HintX; x <= HintX + 8 * HintColumns; ++x) if (this.at(x, y) !== Black) return false;
-    return true;
+    return range(8 * HintColumns + 1).every((k) => this.at(HintX + k, HintTop + HintSpacing * index + StrikeOffset) === Black);
   }
 }
 
@@ -138,8 +128,7 @@ function serve(folder) {
     const name = path.basename(new URL(request.url, 'http://x').pathname) || 'index.html';
     try {
       const body = readFileSync(path.join(folder, name));
-      response.writeHead(200, { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' });
-      response.end(body);
+      response.writeHead(200, { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' }).end(body);
     } catch {
       response.writeHead(404).end();
     }
@@ -188,7 +177,7 @@ async function puzzle(list) {
   return waitForFrame((f) => {
     if (!f.gridDrawn()) return false;
     const rows = f.letters();
-    const hints = [...Array(10).keys()].map((i) => list.find((entry) => sameLabel(f.hint(i), entry.label)));
+    const hints = range(10).map((i) => list.find((entry) => sameLabel(f.hint(i), entry.label)));
     return hints.every(Boolean) && { rows, hints };
   }, 'a puzzle from the expected list');
 }
@@ -213,18 +202,15 @@ async function findOnGrid(rows, entry, index, fromLast) {
 }
 
 async function chooseList(text) {
-  const input = await page.$('#wordFile');
-  const file = path.join(repo, 'build/web-test', 'list.txt');
-  mkdirSync(path.dirname(file), { recursive: true });
+  const file = path.join(testFolder, 'list.txt');
   writeFileSync(file, text);
-  await input.uploadFile(file);
+  await (await page.$('#wordFile')).uploadFile(file);
 }
 
-const messageText = () => page.$eval('#message', (e) => e.textContent);
 async function waitForMessage(pattern) {
   await page.waitForFunction((source) => new RegExp(source).test(document.getElementById('message').textContent),
     { timeout: DeadlineMs }, pattern.source);
-  return messageText();
+  return page.$eval('#message', (e) => e.textContent);
 }
 
 before(async () => {
@@ -254,8 +240,7 @@ test('one word found from each end turns its cells green and strikes its hint', 
     const place = findWord(rows, hints[index].word);
     for (let k = 0; k < place.length; ++k) assert.ok(f.green(cellAt(place, k)), `${hints[index].word} cell ${k} green`);
   }
-  mkdirSync(path.join(repo, 'build/web-test'), { recursive: true });
-  await page.screenshot({ path: path.join(repo, 'build/web-test/screenshot.png') });
+  await page.screenshot({ path: path.join(testFolder, 'screenshot.png') });
 });
 
 test('the tenth word brings the win picture', async () => {
@@ -269,7 +254,7 @@ test('the tenth word brings the win picture', async () => {
 test('"Neues Rätsel" deals a new puzzle', async () => {
   const before = (await frame()).letters().join();
   await clickPixel(800, 555);
-  await waitForFrame((f) => f.gridDrawn() && f.letters().join() !== before && [...Array(10).keys()].every((i) => !f.struck(i)),
+  await waitForFrame((f) => f.gridDrawn() && f.letters().join() !== before && range(10).every((i) => !f.struck(i)),
     'a fresh puzzle');
 });
 

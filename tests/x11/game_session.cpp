@@ -96,7 +96,7 @@ void GameSession::startGame() {
     ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
                         StartWaitMs))
         << "no window titled Lettermoor; stderr: " << game_->standardError();
-    gameWindow_ = GameWindow(probe(), window_, 0, windowScale_);
+    gameWindow_ = GameWindow(probe(), window_);
     if (!waitForFocus(probe(), window_)) gameWindow_.focus();
     ASSERT_TRUE(waitForFocus(probe(), window_));
     Frame frame;

@@ -77,7 +77,6 @@ class GameSession : public XServerTest {
     ChildProcess& game() const { return *game_; }
     const PuzzlePlayer& player() const { return player_; }
 
-    int windowScale_ = 1;  // the block size the game should choose on this screen
     TempFolder folder_;
     std::unique_ptr<ChildProcess> game_;
     GameWindow gameWindow_{nullptr, None};

@@ -1,9 +1,7 @@
 #include "tests/x11/puzzle_player.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
-#include <thread>
 #include <utility>
 
 #include "gfx/font.hpp"
@@ -127,39 +125,60 @@ bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
     if (!window_.capture(frame)) return false;
     Cell from = lastEndFirst ? place.last : place.first;
     Cell to = lastEndFirst ? place.first : place.last;
-    // A cell of a word found before shows no pending mark, so start from an end
-    // that does; only when both ends lie in found words, wait a few frames.
-    if (cellIsGreen(frame, from) && !cellIsGreen(frame, to)) std::swap(from, to);
+    if (cellIsGreen(frame, from)) std::swap(from, to);
     const int struck = struckHints(frame);
-    const bool fromWasGreen = cellIsGreen(frame, from);
-    window_.click(cellCentre(from.column), cellCentre(from.row));
-    if (fromWasGreen) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    } else if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, from); }, frame)) {
-        return false;
-    }
-    window_.click(cellCentre(to.column), cellCentre(to.row));
+    const auto click = [&](Cell cell) {
+        window_.click(cellCentre(cell.column), cellCentre(cell.row));
+    };
     // The strike is the proof: the win picture soon covers the tenth word's cells.
-    return waitForFrame([&](const Frame& f) { return struckHints(f) > struck; }, frame);
+    const auto struckOneMore = [&] {
+        return waitForFrame([&](const Frame& f) { return struckHints(f) > struck; }, frame);
+    };
+    // The game reads the mouse once a frame, so of two clicks in one frame
+    // only the second counts. A pending end outside found words turns green:
+    // then the game has read the first click.
+    if (!cellIsGreen(frame, from)) {
+        click(from);
+        if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, from); }, frame))
+            return false;
+        click(to);
+        return struckOneMore();
+    }
+    // Both ends lie in found words and show no pending mark. If the first
+    // click was lost, the second end is pending now and the first completes
+    // the word from there.
+    click(from);
+    click(to);
+    if (struckOneMore()) return true;
+    click(from);
+    return struckOneMore();
 }
 
 bool PuzzlePlayer::solve(const std::vector<std::string>& words, int hints) const {
     Frame frame;
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
-    int struck = struckHints(frame);
-    bool lastEndFirst = false;
+    // The words not found yet (a found word is green from end to end).
+    std::vector<WordPlace> open;
     for (const std::string& word : words) {
         for (const WordPlace& place : findWord(rows, word)) {
-            // A word found before this call is green from end to end.
             bool found = true;
             for (int k = 0; k < place.length && found; ++k) found = cellIsGreen(frame, place.at(k));
-            if (found || struck >= hints) break;
-            if (clickWord(place, lastEndFirst = !lastEndFirst)) {
-                ++struck;
-                break;
-            }
+            if (!found) open.push_back(place);
         }
+    }
+    int struck = struckHints(frame);
+    bool lastEndFirst = false;
+    while (struck < hints && !open.empty()) {
+        if (!window_.capture(frame)) return false;
+        // A word with an end outside found words first: its first click shows.
+        auto next = std::find_if(open.begin(), open.end(), [&](const WordPlace& p) {
+            return !cellIsGreen(frame, p.first) || !cellIsGreen(frame, p.last);
+        });
+        if (next == open.end()) next = open.begin();
+        if (!clickWord(*next, lastEndFirst = !lastEndFirst)) return false;
+        open.erase(next);
+        ++struck;
     }
     return struck >= hints;
 }

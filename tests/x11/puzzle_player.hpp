@@ -60,10 +60,11 @@ class PuzzlePlayer {
     // A frame whose grid letters can all be read.
     bool readGrid(Frame& frame, LetterRows& rows) const;
     // Clicks the word's ends in frames of their own, the last end first when
-    // asked; true once one more hint is struck.
+    // asked and it lies outside found words; true once one more hint is struck.
     bool clickWord(const WordPlace& place, bool lastEndFirst) const;
-    // Clicks the words it finds, every other one last end first; true once
-    // `hints` hints (all ten unless told) are struck.
+    // Clicks the words it finds, those with an end outside found words first
+    // and every other one last end first; true once `hints` hints (all ten
+    // unless told) are struck.
     bool solve(const std::vector<std::string>& words, int hints = HintCount) const;
 
   private:

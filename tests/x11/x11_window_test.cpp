@@ -7,8 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "gfx/input.hpp"
+#include "gfx/line.hpp"
 #include "tests/x11/game_session.hpp"
 
 namespace {
@@ -114,35 +116,35 @@ TEST_P(WindowBackEnd, CloseScreenUnderTheLockDestroysTheWindow) {
     open();
 }
 
-TEST_P(WindowBackEnd, CharacterOutsideAsciiPostsItsCodePage437ByteOrNothing) {
+// A monitor with room for it doubles the window: each frame pixel shows as
+// a 2 by 2 block, and a click on a block reads as its frame pixel.
+class DoubledWindow : public XServerTest {
+  protected:
+    void SetUp() override {
+        screenSize_ = "2560x1600x24";
+        XServerTest::SetUp();
+    }
+};
+
+TEST_F(DoubledWindow, BlocksShowAndClickAsTheirFramePixel) {
+    if (IsSkipped()) return;
+    setenv("LETTERMOOR_DRIVER", "X11", 1);
+    unsetenv("LETTERMOOR_SCALE");
+    openWindow(1000, 600);
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
+    EXPECT_EQ(std::pair(attributes.width, attributes.height), std::pair(2000, 1200));
+    gfx::drawLine(nullptr, 30, 40, 31, 41, 0xFFFF0000u, gfx::FilledBox, 0xFFFF, 0);
+    const GameWindow window(probe(), window_, 0, 2);
+    Frame frame;
+    EXPECT_TRUE(waitFor([&] {
+        return window.capture(frame) && frame.at(31, 41) == 0xFF0000 && frame.at(32, 41) == 0;
+    }));
     ASSERT_TRUE(waitForFocus(probe(), window_));
-    // A keycode no keysym is bound to, remapped as a German layout would.
-    int minKeycode = 0;
-    int maxKeycode = 0;
-    XDisplayKeycodes(probe(), &minKeycode, &maxKeycode);
-    KeyCode spare = 0;
-    for (int keycode = maxKeycode; keycode >= minKeycode && spare == 0; --keycode) {
-        int perKeycode = 0;
-        KeySym* syms = XGetKeyboardMapping(probe(), static_cast<KeyCode>(keycode), 1, &perKeycode);
-        bool unused = true;
-        for (int i = 0; i < perKeycode; ++i) unused &= syms[i] == NoSymbol;
-        XFree(syms);
-        if (unused) spare = static_cast<KeyCode>(keycode);
-    }
-    ASSERT_NE(spare, 0);
-    const struct {
-        KeySym keysym;
-        Strings texts;  // ending with the 'b' typed after it
-    } cases[] = {{XK_adiaeresis, {"\x84", "b"}}, {XK_EuroSign, {"b"}}};
-    for (const auto& c : cases) {
-        KeySym syms[2] = {c.keysym, c.keysym};
-        XChangeKeyboardMapping(probe(), spare, 2, syms, 1);
-        EXPECT_TRUE(eventsHandled());  // the new mapping among them
-        setKey(probe(), spare, true);
-        setKey(probe(), spare, false);
-        tapKey(probe(), XK_b);
-        EXPECT_EQ(readKeys(c.texts.size()), c.texts) << XKeysymToString(c.keysym);
-    }
+    window.click(30, 40);
+    Mouse m{};
+    EXPECT_TRUE(pollUntil([&] { return (m = readMouseNow())[4] == 1; }));
+    EXPECT_EQ(m, (Mouse{0, 30, 40, 0, 1, 0}));
 }
 
 TEST_P(WindowBackEnd, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
