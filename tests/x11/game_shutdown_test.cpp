@@ -91,28 +91,16 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
         bool closeStandardError;
         int ending;  // a signal, or 0 for Esc in the window, or -1: it ends by itself
         int status;
-        std::vector<std::string> says;
+        const char* says;  // in its one line on stderr; nullptr: it says nothing
     };
     const Case cases[] = {
-        {"word file is a pipe",
-         "woerter.txt",
-         true,
-         "",
-         false,
-         SIGHUP,
-         0,
-         {"cannot read woerter.txt: not a regular file"}},
-        {"win picture is a pipe", "win.bmp", true, "", false, 0, 0, {}},
-        {"stderr closed, no usable word", nullptr, false, "", true, 0, 0, {}},
-        {"no X server", nullptr, true, "", false, -1, 1, {"DISPLAY=:999", "LETTERMOOR_DRIVER"}},
-        {"no X server, X11 named",
-         nullptr,
-         true,
-         "LETTERMOOR_DRIVER=X11",
-         false,
-         -1,
-         1,
-         {"LETTERMOOR_DRIVER=X11"}},
+        {"word file is a pipe", "woerter.txt", true, "", false, SIGHUP, 0,
+         "cannot read woerter.txt: not a regular file"},
+        {"win picture is a pipe", "win.bmp", true, "", false, 0, 0, nullptr},
+        {"stderr closed, no usable word", nullptr, false, "", true, 0, 0, nullptr},
+        {"no X server", nullptr, true, "", false, -1, 1, "(DISPLAY=:999, LETTERMOOR_DRIVER="},
+        {"named X11, no server", nullptr, true, "LETTERMOOR_DRIVER=X11", false, -1, 1,
+         "DISPLAY=:999, LETTERMOOR_DRIVER=X11)"},
     };
     std::vector<std::string> goodList;
     for (const std::string& word : TestWords) goodList.push_back(word + "; h");
@@ -150,9 +138,9 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
         }
         EXPECT_TRUE(exitedWith(game.waitForExit(HangMs * 4), c.status)) << game.standardError();
         const std::string errors = game.standardError();
-        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), c.says.empty() ? 0 : 1) << errors;
-        for (const std::string& text : c.says)
-            EXPECT_NE(errors.find(text), std::string::npos) << errors;
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), c.says == nullptr ? 0 : 1)
+            << errors;
+        if (c.says != nullptr) EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
     }
 }
 
