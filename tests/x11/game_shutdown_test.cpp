@@ -140,7 +140,9 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
         const std::string errors = game.standardError();
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), c.says == nullptr ? 0 : 1)
             << errors;
-        if (c.says != nullptr) EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+        if (c.says != nullptr) {
+            EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+        }
     }
 }
 
