@@ -29,7 +29,7 @@ bool saveScreenshot(const Frame& frame, const char* path) {
 
 using GameBlackBox = GameSession;
 
-// Every other word is clicked from its last end.
+// The player clicks words from either end, alternately where it can.
 TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
     startGame();
     XWindowAttributes attributes{};
