@@ -5,7 +5,6 @@
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { execFileSync } from 'node:child_process';
@@ -120,19 +119,18 @@ const cellAt = (place, k) => (place.down ? { row: place.first.row + k, column: p
 
 // --- The browser ---
 
-let server, browser, page, origin;
+let browser, page;
 
-function serve(folder) {
+// The page's files come from the build folder as a web server would send them.
+function serve(request) {
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-  return http.createServer((request, response) => {
-    const name = path.basename(new URL(request.url, 'http://x').pathname) || 'index.html';
-    try {
-      const body = readFileSync(path.join(folder, name));
-      response.writeHead(200, { 'Content-Type': types[path.extname(name)] ?? 'application/octet-stream' }).end(body);
-    } catch {
-      response.writeHead(404).end();
-    }
-  });
+  const name = path.basename(new URL(request.url()).pathname) || 'index.html';
+  try {
+    const body = readFileSync(path.join(webFolder, name));
+    request.respond({ status: 200, contentType: types[path.extname(name)] ?? 'application/octet-stream', body });
+  } catch {
+    request.respond({ status: 404, body: '' });
+  }
 }
 
 // Reading the whole canvas moves 2.4 MB through the driver; a check of a
@@ -214,20 +212,16 @@ async function waitForMessage(pattern) {
 }
 
 before(async () => {
-  server = serve(webFolder);
-  await new Promise((done) => server.listen(0, '127.0.0.1', done));
-  origin = `http://127.0.0.1:${server.address().port}/`;
   browser = await puppeteer.launch({ executablePath: Chromium, headless: true, args: ['--no-sandbox'] });
   page = await browser.newPage();
   // Larger than the frame, so the page scales the canvas and clicks are mapped back.
   await page.setViewport({ width: 1280, height: 820 });
-  await page.goto(origin);
+  await page.setRequestInterception(true);
+  page.on('request', serve);
+  await page.goto('http://lettermoor.test/');
 });
 
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+after(() => browser?.close());
 
 let dealt;  // the puzzle the first two tests play
 
