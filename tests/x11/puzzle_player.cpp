@@ -139,8 +139,8 @@ bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
     // then the game has read the first click.
     if (!cellIsGreen(frame, from)) {
         click(from);
-        if (!waitForFrame([&](const Frame& f) { return cellIsGreen(f, from); }, frame))
-            return false;
+        const auto pending = [&](const Frame& f) { return cellIsGreen(f, from); };
+        if (!waitForFrame(pending, frame)) return false;
         click(to);
         return struckOneMore();
     }
