@@ -158,26 +158,33 @@ bool PuzzlePlayer::solve(const std::vector<std::string>& words, int hints) const
     Frame frame;
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
-    // The words not found yet (a found word is green from end to end).
-    std::vector<WordPlace> open;
-    for (const std::string& word : words) {
-        for (const WordPlace& place : findWord(rows, word)) {
-            bool found = true;
-            for (int k = 0; k < place.length && found; ++k) found = cellIsGreen(frame, place.at(k));
-            if (!found) open.push_back(place);
-        }
+    const auto green = [&](const WordPlace& p) {
+        bool all = true;
+        for (int k = 0; k < p.length && all; ++k) all = cellIsGreen(frame, p.at(k));
+        return all;
+    };
+    // Every place of each word not found yet; the letters of a short word may
+    // also stand somewhere by chance, and only the hidden place counts.
+    std::vector<std::pair<std::size_t, WordPlace>> open;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const std::vector<WordPlace> places = findWord(rows, words[w]);
+        if (std::any_of(places.begin(), places.end(), green)) continue;
+        for (const WordPlace& place : places) open.emplace_back(w, place);
     }
     int struck = struckHints(frame);
     bool lastEndFirst = false;
     while (struck < hints && !open.empty()) {
         if (!window_.capture(frame)) return false;
         // A word with an end outside found words first: its first click shows.
-        auto next = std::find_if(open.begin(), open.end(), [&](const WordPlace& p) {
-            return !cellIsGreen(frame, p.first) || !cellIsGreen(frame, p.last);
+        auto next = std::find_if(open.begin(), open.end(), [&](const auto& entry) {
+            return !cellIsGreen(frame, entry.second.first) ||
+                   !cellIsGreen(frame, entry.second.last);
         });
         if (next == open.end()) next = open.begin();
-        if (!clickWord(*next, lastEndFirst = !lastEndFirst)) return false;
+        const auto [word, place] = *next;
         open.erase(next);
+        if (!clickWord(place, lastEndFirst = !lastEndFirst)) continue;
+        std::erase_if(open, [word = word](const auto& entry) { return entry.first == word; });
         ++struck;
     }
     return struck >= hints;
