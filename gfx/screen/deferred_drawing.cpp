@@ -444,11 +444,12 @@ template <int... Body>
     const std::int32_t rows = to - from + 1;
     std::uint8_t* left = pixelAddress(s, s.x, from);
     std::uint8_t* right = pixelAddress(s, s.x + s.width - 1, from);
+    const std::ptrdiff_t across = right - left;
     switch (s.mask & (LeftEdge | RightEdge)) {
         case LeftEdge | RightEdge:
-            for (std::int32_t i = 0; i < rows; ++i, left += pitch, right += pitch) {
+            for (std::uint8_t* const end = left + rows * pitch; left != end; left += pitch) {
                 std::memcpy(left, &color, 4);
-                std::memcpy(right, &color, 4);
+                std::memcpy(left + across, &color, 4);
             }
             break;
         case LeftEdge:
@@ -468,7 +469,7 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
 // Paints the pixels of one glyph row: lane i takes the ink where bit i is set.
 [[gnu::always_inline]] inline void blendRow(std::uint8_t* pixels, std::uint32_t bits,
                                             const EightPixels& ink) {
-    const EightPixels painted = (LaneBits & bits) != 0;
+    const EightPixels painted = (LaneBits & bits) == LaneBits;
     EightPixels old;
     std::memcpy(&old, pixels, sizeof old);
     const EightPixels blended = (ink & painted) | (old & ~painted);
