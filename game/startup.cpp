@@ -44,7 +44,6 @@ bool startGameWithSeed(Game& game, double seed) {
                           hintLabelText(game, i));
     }
     widgets::addButton(game.panel, 750, 550, 100, 10, NewPuzzleCaption);
-    game.winPicture = WinPicture{};
     game.buttonHit = 0;
     return true;
 }
