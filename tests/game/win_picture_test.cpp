@@ -66,7 +66,7 @@ TEST_F(WinPictureFrames, MissingUnreadableOrUnallocatedPictureLeavesTheSolvedFra
                 testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, picture, 24));
         }
         start();
-        // The first frame prepares the picture unless it was prepared before.
+        // The second frame prepares the picture unless it was prepared before.
         if (why == "no memory") {
             gfx::failNextAllocations(1);
             game::prepareWinPicture(game().winPicture);
@@ -74,6 +74,7 @@ TEST_F(WinPictureFrames, MissingUnreadableOrUnallocatedPictureLeavesTheSolvedFra
             // Without its image the picture must not land on the screen instead.
             EXPECT_FALSE(red(pixel(10, 10)));
         }
+        frameReleased();
         frameReleased();
         // No file: no 600x600 image is made and cleared for nothing.
         if (why != "unreadable") {
