@@ -52,6 +52,12 @@ bool runFrame(Game& game) {
     takeClick(game);
     if (game.buttonHit == NewPuzzleButtonId) dealFromButton(game);
     drawScene(game);
+    // The picture shows only once a puzzle is solved, so it is read in the
+    // second frame: the window shows the first one without waiting for the
+    // picture or sharing the processor with reading it.
+    if (!game.winPicture.prepared && game.winPicture.framesBefore++ == 1) {
+        prepareWinPicture(game.winPicture);
+    }
     updateSolved(game.winPicture, game.puzzle.words);
     const SleepFunction sleep = game.sleep != nullptr ? game.sleep : runtime::sleepFor;
     sleep(FrameSleepMilliseconds, runtime::SleepPlain);

@@ -34,15 +34,16 @@ bool startGameWithSeed(Game& game, double seed) {
         game.refusalReported = true;
     }
     if (runtime::stopRequested()) return false;
-    if (gfx::openScreen(ScreenWidth, ScreenHeight, 32, 0, 0, 0) != 0) return false;
+    // Titled before it opens, the window is created with the title: set after,
+    // the title waits for the window thread's next pass.
     gfx::setWindowTitle(WindowTitle);
+    if (gfx::openScreen(ScreenWidth, ScreenHeight, 32, 0, 0, 0) != 0) return false;
     dealPuzzle(game);
     for (std::int32_t i = 0; i < PuzzleWordCount; ++i) {
         widgets::addLabel(game.panel, HintX, HintTop + HintSpacing * i, HintCharsPerLine, 0,
                           hintLabelText(game, i));
     }
     widgets::addButton(game.panel, 750, 550, 100, 10, NewPuzzleCaption);
-    prepareWinPicture(game.winPicture);
     game.buttonHit = 0;
     return true;
 }

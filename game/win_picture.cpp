@@ -17,6 +17,7 @@ bool fileThere(const char* name) {
 
 void prepareWinPicture(WinPicture& picture) {
     picture.solved = 0;
+    picture.prepared = true;
     picture.image.reset();
     // Without the file there is nothing to show, so no 600x600 image is made
     // and cleared for it: the browser's page starts the game before the

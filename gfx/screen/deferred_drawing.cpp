@@ -441,25 +441,16 @@ template <int... Body>
     if ((s.mask & BottomEdge) != 0 && s.lastRow() <= to) {
         fillRun(pixelAddress(s, s.x, s.lastRow()), color, s.width, wide);
     }
-    const std::int32_t rows = to - from + 1;
-    std::uint8_t* left = pixelAddress(s, s.x, from);
-    std::uint8_t* right = pixelAddress(s, s.x + s.width - 1, from);
-    switch (s.mask & (LeftEdge | RightEdge)) {
-        case LeftEdge | RightEdge:
-            for (std::int32_t i = 0; i < rows; ++i, left += pitch, right += pitch) {
-                std::memcpy(left, &color, 4);
-                std::memcpy(right, &color, 4);
-            }
-            break;
-        case LeftEdge:
-            for (std::int32_t i = 0; i < rows; ++i, left += pitch) std::memcpy(left, &color, 4);
-            break;
-        case RightEdge:
-            for (std::int32_t i = 0; i < rows; ++i, right += pitch) std::memcpy(right, &color, 4);
-            break;
-        default:
-            break;
+    // Both side edges in one sweep down the rows, or the one there is alone.
+    const auto sides = static_cast<std::uint8_t>(s.mask & (LeftEdge | RightEdge));
+    const std::ptrdiff_t across = 4 * static_cast<std::ptrdiff_t>(s.width - 1);
+    std::uint8_t* row = pixelAddress(s, sides == RightEdge ? s.x + s.width - 1 : s.x, from);
+    std::uint8_t* const end = row + (to - from + 1) * pitch;
+    for (; sides == (LeftEdge | RightEdge) && row != end; row += pitch) {
+        std::memcpy(row, &color, 4);
+        std::memcpy(row + across, &color, 4);
     }
+    for (; sides != 0 && row != end; row += pitch) std::memcpy(row, &color, 4);
 }
 
 // Lane i holds 1 << i, so a glyph row's bits select the lanes to paint.
@@ -468,7 +459,7 @@ constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
 // Paints the pixels of one glyph row: lane i takes the ink where bit i is set.
 [[gnu::always_inline]] inline void blendRow(std::uint8_t* pixels, std::uint32_t bits,
                                             const EightPixels& ink) {
-    const EightPixels painted = (LaneBits & bits) != 0;
+    const EightPixels painted = (LaneBits & bits) == LaneBits;
     EightPixels old;
     std::memcpy(&old, pixels, sizeof old);
     const EightPixels blended = (ink & painted) | (old & ~painted);
