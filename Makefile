@@ -15,7 +15,14 @@ ENSURE := @scripts/ensure-packages.sh
 # the sanitizers' reports keep their files and lines, nothing is optimised
 # away before they see it, and a test program compiles in about 40 % of the
 # time of -O2 -g. The Windows build runs the same unit tests on -O2 code.
-SANITIZER_BUILD := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
+#
+# These trees and the Windows tree build in unity batches: a program's sources
+# compile as a few files that include them, so GoogleTest and the project's
+# headers are read once a batch instead of once a file (the test tree in
+# about 55 % of the processor time). A source whose file-local names clash
+# with a neighbour's is marked SKIP_UNITY_BUILD_INCLUSION where it is listed.
+UNITY := -DCMAKE_UNITY_BUILD=ON
+SANITIZER_BUILD := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" $(UNITY)
 
 # Dates in the package come from the last commit, so two builds of one
 # commit are byte-identical.
@@ -118,7 +125,7 @@ bench-compile: build-test
 windows:
 	$(ENSURE) windows
 	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(UNITY)
 	cmake --build $(WINDOWS) -j $(JOBS)
 	x86_64-w64-mingw32-objdump -p $(WINDOWS)/bin/lettermoor.exe | grep -q 'Windows GUI' || \
 		{ echo "lettermoor.exe is not built for the Windows GUI subsystem" >&2; exit 1; }
@@ -128,7 +135,7 @@ windows:
 windows-zip:
 	$(ENSURE) windows
 	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(UNITY)
 	cmake --build $(WINDOWS) -j $(JOBS) --target win64-zip
 
 # The Windows build's unit tests and play-throughs under Wine and Xvfb; the
