@@ -55,16 +55,19 @@ test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
 
 # The window thread and everything that shares the screen with it: the X11
-# and OpenGL back ends in a real window, and the whole game started, played
-# and ended in every way. Only those tests start a second thread (the null
-# back end has none: the other tests draw on one thread), so only they are
-# built here.
+# and OpenGL back ends in a real window (WindowBackEnd, GlxWindow, X11Icon),
+# and the whole game started, played and ended in every way (GameShutdown,
+# GameBlackBox). Only x11_tests start a second thread (the null back end has
+# none: the other tests draw on one thread), so only they are built here.
+# The play-through runs once, at scale 1: at scale 2 the same two threads
+# trade the same events over four times the pixels (162 s of test time under
+# this sanitizer, against 220 s for the other 19 tests together).
 tsan:
 	$(ENSURE) run test
 	cmake -S . -B $(TSAN) -G Ninja $(SANITIZER_BUILD) -DLETTERMOOR_SANITIZE=thread
 	cmake --build $(TSAN) -j $(JOBS) --target x11_tests
 	cd $(TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp atexit_sleep_ms=0" \
-		ctest --output-on-failure --no-tests=error -j $(JOBS) -L '^x11_tests$$'
+		ctest --output-on-failure --no-tests=error -j $(JOBS) -L '^x11_tests$$' -E 'GameBlackBox.*Scale2$$'
 
 # clang-tidy with the repository's checks over every source that builds here.
 tidy: build-test
@@ -164,6 +167,7 @@ DEB = $(PACKAGE)/$(DEB_NAME)
 package:
 	$(ENSURE) run packaging
 	cmake -S . -B $(PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLETTERMOOR_TESTS=OFF \
+		-DLETTERMOOR_GL_EXAMPLE=OFF $(UNITY) \
 		-DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2" \
 		-DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
 	cmake --build $(PACKAGE) -j $(JOBS)
