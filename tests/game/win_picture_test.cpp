@@ -30,7 +30,7 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     for (std::size_t i = 0; i < picture.size(); ++i) {
         picture[i] = i % 300 < 150 ? PictureRed : Magenta;
     }
-    ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 300, 200, picture, 24));
+    ASSERT_TRUE(testing_support::writeBmp(folder() / "win.bmp", 300, 200, picture));
     start();
     const std::vector<std::uint32_t> solvingFrame = solveUpToTheLastPress();
     EXPECT_EQ(word(9).found, 1);
@@ -57,24 +57,21 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     EXPECT_EQ(game().winPicture.solved, 0);
 }
 
-// The scripted back end, except that opening it leaves the next image
-// allocation to fail: the screen's pages exist by then, the win picture's
-// image is the first block asked for after them.
-int initThenStarve(const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                   std::int32_t) {
-    gfx::failNextAllocations(1);
-    return 0;
-}
-
 TEST_F(WinPictureFrames, MissingUnreadableOrUnallocatedPictureLeavesTheSolvedFrameUnchanged) {
+    // Opening this back end leaves the next image allocation to fail: the
+    // screen's pages exist by then, the win picture's image is the first
+    // block asked for after them.
     gfx::DisplayDriver starving = testing_support::ScriptedDriver::driver();
-    starving.init = initThenStarve;
+    starving.init = [](const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                       std::int32_t) {
+        gfx::failNextAllocations(1);
+        return 0;
+    };
     for (const std::string why : {"missing", "unreadable", "no memory"}) {
         if (why == "unreadable") std::ofstream(folder() / "win.bmp") << "not a bitmap";
         if (why == "no memory") {
             const std::vector<std::uint32_t> picture(std::size_t{50} * 50, PictureRed);
-            ASSERT_TRUE(
-                testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, picture, 24));
+            ASSERT_TRUE(testing_support::writeBmp(folder() / "win.bmp", 50, 50, picture));
             gfx::setDriverCandidates({&starving});
         }
         start();
