@@ -30,10 +30,9 @@ std::vector<WordEntry> elevenWords();
 // The stored bytes of a word file with these entries.
 std::string wordFileText(const std::vector<WordEntry>& entries);
 
-// pixels: width * height values 0xAARRGGBB, top row first, written as an
-// uncompressed BMP of 24 or 32 bits (win pictures, and frames to look at).
-bool writeBmp(const std::string& path, std::int32_t width, std::int32_t height,
-              const std::vector<std::uint32_t>& pixels, int bitsPerPixel);
+// A 24-bit bitmap of width * height pixels 0x00RRGGBB, top row first.
+bool writeBmp(const std::filesystem::path& path, std::int32_t width, std::int32_t height,
+              std::vector<std::uint32_t> pixels);
 
 class GameTest : public ::testing::Test {
   protected:

@@ -1,6 +1,6 @@
 #include <filesystem>
 #include <fstream>
-#include <ostream>
+#include <random>
 #include <string>
 
 #include "game_fixture.hpp"
@@ -38,11 +38,6 @@ struct HostileFile {
     void (*place)(const Folder&, const std::string&) = writeWordFile;
 };
 
-// gtest would otherwise print the record's bytes.
-void PrintTo(const HostileFile& file, std::ostream* out) {
-    *out << file.name;
-}
-
 std::string elevenEntries(const std::string& firstHint) {
     auto words = testing_support::elevenWords();
     words[0].hint = firstHint;
@@ -54,8 +49,7 @@ std::string withNulBytes(std::string bytes) {
     return bytes;
 }
 
-const std::size_t SixtyFourKilobytes = std::size_t{64} * 1024;
-const std::size_t TenMegabytes = std::size_t{10} * 1024 * 1024;
+const std::size_t TenMegabytes = std::size_t{10} << 20;
 
 class HostileWordFile : public testing_support::GameTest,
                         public ::testing::WithParamInterface<HostileFile> {};
@@ -88,7 +82,13 @@ TEST_P(HostileWordFile, GameRunsItsFramesAndEscEndsIt) {
 // The ten-megabyte hint belongs to a dealt word, so it is drawn every frame;
 // the ten-megabyte word is one nobody can draw.
 const HostileFile HostileFiles[] = {
-    HostileFile{"BinaryJunk", [] { return wordtest::randomBytes(SixtyFourKilobytes, 77); },
+    HostileFile{"BinaryJunk",
+                [] {
+                    std::mt19937 random(77);
+                    std::string bytes(std::size_t{64} << 10, '\0');
+                    for (char& c : bytes) c = static_cast<char>(random());
+                    return bytes;
+                },
                 Outcome::Either},
     HostileFile{"NulBytes", [] { return withNulBytes(elevenEntries("hint")); }, Outcome::Either},
     HostileFile{"TenMegabyteLine", [] { return elevenEntries(std::string(TenMegabytes, 'h')); },

@@ -30,7 +30,7 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     for (std::size_t i = 0; i < picture.size(); ++i) {
         picture[i] = i % 300 < 150 ? PictureRed : Magenta;
     }
-    ASSERT_TRUE(testing_support::writeBmp((folder() / "win.bmp").string(), 300, 200, picture, 24));
+    ASSERT_TRUE(testing_support::writeBmp(folder() / "win.bmp", 300, 200, picture));
     start();
     const std::vector<std::uint32_t> solvingFrame = solveUpToTheLastPress();
     EXPECT_EQ(word(9).found, 1);
@@ -62,8 +62,7 @@ TEST_F(WinPictureFrames, MissingUnreadableOrUnallocatedPictureLeavesTheSolvedFra
         if (why == "unreadable") std::ofstream(folder() / "win.bmp") << "not a bitmap";
         if (why == "no memory") {
             const std::vector<std::uint32_t> picture(std::size_t{50} * 50, PictureRed);
-            ASSERT_TRUE(
-                testing_support::writeBmp((folder() / "win.bmp").string(), 50, 50, picture, 24));
+            ASSERT_TRUE(testing_support::writeBmp(folder() / "win.bmp", 50, 50, picture));
         }
         start();
         // The second frame prepares the picture unless it was prepared before.

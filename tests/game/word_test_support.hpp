@@ -2,7 +2,6 @@
 // Builds scrambled word files from readable lines for the game tests.
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,13 +48,6 @@ inline std::string describe(const game::WordList& list, const std::string& prefi
         out += i < 2 ? (slot == ";" ? "" : "?") : "|" + slot;
     }
     return out;
-}
-
-inline std::string randomBytes(std::size_t count, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(count, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
 }
 
 }  // namespace wordtest

@@ -36,14 +36,11 @@ ImageHandle positionImage(std::int32_t width, std::int32_t height) {
 }
 
 // On the recording back end, so the tests can count the driver's locks.
-class BlitTest : public gfxtest::RecordingScreenTest {
+class BlitTest : public gfxtest::OpenRecordingScreenTest<> {
   protected:
     void SetUp() override {
-        RecordingScreenTest::SetUp();
-        ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
+        OpenRecordingScreenTest::SetUp();
         screen = gfx::activeScreen();
-        gfxtest::clearDirtyRows();
-        gfxtest::driverLog().clear();
     }
     void blit(const gfx::ImageBuffer* image, float x, float y, std::int32_t x1 = WholeImage,
               std::int32_t y1 = 0, std::int32_t x2 = 0, std::int32_t y2 = 0,

@@ -114,19 +114,17 @@ LoadResult load(const Bytes& bytes, gfx::ImageBuffer* target, std::uint32_t* pal
 }
 
 // On the recording back end, so palette calls and locks can be counted.
-class BitmapTest : public gfxtest::RecordingScreenTest {
+class BitmapTest : public gfxtest::OpenRecordingScreenTest<> {
   protected:
     void SetUp() override {
-        RecordingScreenTest::SetUp();
+        OpenRecordingScreenTest::SetUp();
         std::filesystem::create_directories(dir);
-        ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
         image.reset(gfx::createImage(16, 16, 0, 0, gfx::NoColorGiven));
-        gfxtest::driverLog().clear();
         gfxtest::Rec::paletteCalls = 0;
     }
     void TearDown() override {
         gfx::failNextAllocations(0);
-        RecordingScreenTest::TearDown();
+        OpenRecordingScreenTest::TearDown();
         std::filesystem::remove_all(dir);
     }
     static void writeFile(const std::string& name, const Bytes& bytes) {
@@ -152,7 +150,6 @@ TEST_F(BitmapTest, ColourTableGoesToTheScreenPaletteOrTheCallers) {
     gfx::Screen* screen = gfx::activeScreen();
     screen->shownPalette[2] = 0x00ABCDEFu;
     const BitmapForm form{40, 1};
-    gfxtest::clearDirtyRows();
     ASSERT_EQ(load(encodeBitmap(form, {2, 1, {1, 0}, {0x102030u, 0x405060u}}), nullptr),
               LoadResult::Ok);
     // Entries are 0x00BBGGRR; a 1-bit table leaves the rest alone. Loading

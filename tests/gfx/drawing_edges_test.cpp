@@ -36,14 +36,8 @@ using gfxtest::screenMatches;
 constexpr Color Paper = 0xFF000000u;
 constexpr Color Ink = 0xFF00FF00u;
 
-class DrawingTest : public gfxtest::RecordingScreenTest {
+class DrawingTest : public gfxtest::OpenRecordingScreenTest<> {
   protected:
-    void SetUp() override {
-        RecordingScreenTest::SetUp();
-        ASSERT_EQ(openScreen(1000, 600, 32, 0, 0, 0), 0);
-        gfxtest::clearDirtyRows();
-        driverLog().clear();
-    }
     static void line(float x1, float y1, float x2, float y2, std::int32_t mode = Line) {
         drawLine(nullptr, x1, y1, x2, y2, Ink, mode, 0xFFFF, 0);
     }

@@ -15,14 +15,7 @@ using namespace gfx;
 using gfxtest::driverLog;
 using gfxtest::Rec;
 
-class InputTest : public gfxtest::RecordingScreenTest {
-  protected:
-    void SetUp() override {
-        RecordingScreenTest::SetUp();
-        ASSERT_EQ(openScreen(16, 16, 32, 0, 0, 0), 0);
-        driverLog().clear();
-    }
-};
+using InputTest = gfxtest::OpenRecordingScreenTest<16, 16>;
 
 TEST_F(InputTest, KeysReadAsTextsInOrderUnderTheFrameLock) {
     // 255 is a character (the no-break space), not an extended key: its low

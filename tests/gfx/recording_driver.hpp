@@ -111,4 +111,17 @@ class RecordingScreenTest : public ::testing::Test {
     }
 };
 
+// The same, with a screen of the given size open on the recording back end,
+// no row marked and an empty log.
+template <std::int32_t Width = 1000, std::int32_t Height = 600>
+class OpenRecordingScreenTest : public RecordingScreenTest {
+  protected:
+    void SetUp() override {
+        RecordingScreenTest::SetUp();
+        ASSERT_EQ(gfx::openScreen(Width, Height, 32, 0, 0, 0), 0);
+        std::fill(gfx::activeScreen()->dirtyRows.begin(), gfx::activeScreen()->dirtyRows.end(), 0);
+        driverLog().clear();
+    }
+};
+
 }  // namespace gfxtest

@@ -26,9 +26,6 @@ Licence: MIT" ] || fail "$program --version says '$output'"
         [ "$status" -ne 0 ] && grep -q "cannot write standard output" "$err" ||
             fail "$program --version $to exits with $status: $(cat "$err")"
     done
-done
-
-for program in lettermoor lettermoor-words lettermoor-image lettermoor-make-win-picture; do
     help=$("$bin/$program" --help) || fail "$program --help exits with $?"
     for part in "Usage: $program" "--version" "Exit status:"; do
         printf '%s' "$help" | grep -qF -- "$part" || fail "$program --help lacks '$part'"
