@@ -22,16 +22,10 @@ bool openGameScreen() {
     return gfx::openScreen(1000, 600, 32, 0, 0, 0) == 0;
 }
 
+// Any result code but CannotOpen: nothing is opened here.
 bool isResultCode(gfx::LoadResult result) {
-    switch (result) {
-        case gfx::LoadResult::Ok:
-        case gfx::LoadResult::BadCall:
-        case gfx::LoadResult::BadFile:
-        case gfx::LoadResult::NoMemory:
-            return true;
-        default:
-            return false;  // CannotOpen included: nothing is opened here
-    }
+    return result >= gfx::LoadResult::Ok && result <= gfx::LoadResult::NoMemory &&
+           result != gfx::LoadResult::CannotOpen;
 }
 
 bool sameShape(const gfx::ImageBuffer& a, const gfx::ImageBuffer& b) {

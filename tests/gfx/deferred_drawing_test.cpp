@@ -49,14 +49,11 @@ Snapshot snapshot() {
 
 // The first differing pixel, for a readable failure.
 std::string firstDifference(const Snapshot& a, const Snapshot& b) {
-    for (std::size_t i = 0; i < a.page.size(); i += 4) {
-        if (std::memcmp(&a.page[i], &b.page[i], 4) != 0) {
-            const auto pixel = static_cast<std::int32_t>(i / 4);
-            const std::int32_t width = activeScreen()->width;
-            return "pixel " + std::to_string(pixel % width) + "," + std::to_string(pixel / width);
-        }
-    }
-    return a.dirty == b.dirty ? "none" : "marked rows";
+    const auto at =
+        std::mismatch(a.page.begin(), a.page.end(), b.page.begin()).first - a.page.begin();
+    if (at == std::ssize(a.page)) return "marked rows";
+    const auto pixel = static_cast<std::int32_t>(at / 4), width = activeScreen()->width;
+    return "pixel " + std::to_string(pixel % width) + "," + std::to_string(pixel / width);
 }
 
 Color randomColor(std::mt19937& random) {

@@ -35,25 +35,23 @@ TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
     XWindowAttributes attributes{};
     ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
     ASSERT_EQ(std::pair(attributes.width, attributes.height), std::pair(1000, 600));
-    Frame frame;
-    LetterRows rows;
-    ASSERT_TRUE(player().readGrid(frame, rows));
-    for (const std::string& word : TestWords) EXPECT_EQ(findWord(rows, word).size(), 1u) << word;
-    EXPECT_EQ(struckHints(frame), 0);
+    for (const std::string& word : TestWords) EXPECT_EQ(findWord(rows_, word).size(), 1u) << word;
+    EXPECT_EQ(struckHints(frame_), 0);
     const char* screenshot = std::getenv("LETTERMOOR_README_SCREENSHOT");
     if (screenshot != nullptr) {
         ASSERT_TRUE(player().solve(TestWords, 2));
-        ASSERT_TRUE(window().capture(frame));
-        ASSERT_TRUE(saveScreenshot(frame, screenshot));
+        ASSERT_TRUE(window().capture(frame_));
+        ASSERT_TRUE(saveScreenshot(frame_, screenshot));
     }
     ASSERT_TRUE(player().solve(TestWords));
-    ASSERT_TRUE(player().waitForFrame([](const Frame& f) { return f.at(5, 5) == WinColor; }, frame))
+    ASSERT_TRUE(
+        player().waitForFrame([](const Frame& f) { return f.at(5, 5) == WinColor; }, frame_))
         << "no win picture after the tenth word";
-    EXPECT_EQ(frame.at(599, 599), WinColor);
+    EXPECT_EQ(frame_.at(599, 599), WinColor);
     // The grid shows through the magenta hole; the hints beside it stay uncovered.
-    EXPECT_EQ(frame.at(WinHoleStart, WinHoleStart + 1), BlackPixel) << "a cell line at x = 240";
-    EXPECT_EQ(frame.at(990, 300), WhitePixel);
-    EXPECT_EQ(struckHints(frame), HintCount);
+    EXPECT_EQ(frame_.at(WinHoleStart, WinHoleStart + 1), BlackPixel) << "a cell line at x = 240";
+    EXPECT_EQ(frame_.at(990, 300), WhitePixel);
+    EXPECT_EQ(struckHints(frame_), HintCount);
 }
 
 }  // namespace

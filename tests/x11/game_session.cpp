@@ -15,15 +15,6 @@ constexpr int StartWaitMs = 20000;
 
 }  // namespace
 
-std::string gameBinary() {
-#if defined(LETTERMOOR_BIN_DIR)
-    // One literal: GCC 12 warns wrongly about appending to a temporary string.
-    return LETTERMOOR_BIN_DIR "/lettermoor";
-#else
-    return {};
-#endif
-}
-
 void XServerTest::SetUp() {
     if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
     XInitThreads();
@@ -48,26 +39,13 @@ void XServerTest::TearDown() {
 }
 
 void XServerTest::openWindow(std::int32_t width, std::int32_t height, std::int32_t flags) {
+    gfx::setWindowTitle("Lettermoor");
     ASSERT_EQ(gfx::openScreen(width, height, 32, 0, flags, 0), 0);
     ASSERT_TRUE(
-        waitFor([&] { return (window_ = findWindowByClass(probe(), "lettermoor")) != None; }));
-}
-
-std::vector<std::string> XServerTest::readKeys(std::size_t count) {
-    std::vector<std::string> keys;
-    pollUntil([&] {
-        for (std::string key = gfx::readKey(); !key.empty(); key = gfx::readKey()) {
-            keys.push_back(key);
-        }
-        return keys.size() >= count;
-    });
-    return keys;
+        waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; }));
 }
 
 void GameSession::SetUp() {
-    if (gameBinary().empty() || access(gameBinary().c_str(), X_OK) != 0) {
-        GTEST_SKIP() << "the game binary is not built";
-    }
     XServerTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     tolerateXErrors();
@@ -90,8 +68,7 @@ void GameSession::startGame() {
     setenv("TSAN_OPTIONS", "atexit_sleep_ms=0", 0);
     // The block size follows the test's screen, whatever the caller's shell asks.
     setenv("LETTERMOOR_SCALE", "", 1);
-    game_ =
-        std::make_unique<ChildProcess>(gameBinary(), std::vector<std::string>{}, folder_.path());
+    game_ = std::make_unique<ChildProcess>(GameBinary, std::vector<std::string>{}, folder_.path());
     ASSERT_TRUE(game_->started());
     ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
                         StartWaitMs))
@@ -99,9 +76,7 @@ void GameSession::startGame() {
     gameWindow_ = GameWindow(probe(), window_);
     if (!waitForFocus(probe(), window_)) gameWindow_.focus();
     ASSERT_TRUE(waitForFocus(probe(), window_));
-    Frame frame;
-    LetterRows rows;
-    ASSERT_TRUE(player_.readGrid(frame, rows)) << "the grid never became readable";
+    ASSERT_TRUE(player_.readGrid(frame_, rows_)) << "the grid never became readable";
 }
 
 ::testing::AssertionResult exitedWith(const std::optional<int>& status, int code) {

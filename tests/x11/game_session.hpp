@@ -24,7 +24,7 @@ class XServerTest : public ::testing::Test {
     void TearDown() override;
     Display* probe() const { return probe_.get(); }
 
-    // Opens a screen and waits for its window.
+    // Opens a screen titled "Lettermoor" and waits for its window.
     void openWindow(std::int32_t width, std::int32_t height, std::int32_t flags = 0);
     // Waits for predicate, polling a back end that has no thread of its own.
     template <typename Predicate>
@@ -36,7 +36,6 @@ class XServerTest : public ::testing::Test {
             return predicate();
         });
     }
-    std::vector<std::string> readKeys(std::size_t count);
     // Types a space and reads keys up to it: the window handles its events in
     // order, so everything sent before has been handled then. Keys typed
     // before are dropped.
@@ -71,7 +70,8 @@ class GameSession : public XServerTest {
   protected:
     void SetUp() override;
     void TearDown() override;
-    // Starts the game; returns once its window is focused with a readable grid.
+    // Starts the game; returns once its window is focused and its grid read
+    // into frame_ and rows_.
     void startGame();
     const GameWindow& window() const { return gameWindow_; }
     ChildProcess& game() const { return *game_; }
@@ -81,10 +81,12 @@ class GameSession : public XServerTest {
     std::unique_ptr<ChildProcess> game_;
     GameWindow gameWindow_{nullptr, None};
     PuzzlePlayer player_{gameWindow_};
+    Frame frame_;
+    LetterRows rows_;
 };
 
-// Empty when this test binary was built without the game.
-std::string gameBinary();
+// Built before the X tests, which depend on it.
+inline const std::string GameBinary = LETTERMOOR_BIN_DIR "/lettermoor";
 // Whether a waitpid status is a normal exit with the given code.
 ::testing::AssertionResult exitedWith(const std::optional<int>& status, int code);
 

@@ -124,7 +124,7 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
         if (c.closeStandardError) {
             arguments.insert(arguments.end(), {"/bin/sh", "-c", "exec \"$0\" 2>&-"});
         }
-        arguments.push_back(gameBinary());
+        arguments.push_back(GameBinary);
         ChildProcess game("/usr/bin/env", arguments, folder.path());
         if (c.ending >= 0) {
             Window shown = None;

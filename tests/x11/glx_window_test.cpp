@@ -53,7 +53,7 @@ TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
     const gfx::DisplayDriver& gl = gfx::glxDriver();
     EXPECT_NE(gl.init("Lettermoor", 1000, 600, 32, 0, 0), 0);
     gl.exit();
-    EXPECT_EQ(findWindowByClass(probe(), "lettermoor"), None);
+    EXPECT_EQ(findWindowByName(probe(), "Lettermoor"), None);
     setenv("LETTERMOOR_LIBGL", "liblettermoor-no-such-gl.so.1", 1);
     EXPECT_EQ(gfx::openScreen(640, 480, 32, 0, gfx::OpenGLScreen, 0), 1);
     EXPECT_EQ(gfx::activeScreen(), nullptr);

@@ -1,5 +1,8 @@
 #include "tests/x11/puzzle_player.hpp"
 
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
 #include <algorithm>
 #include <fstream>
 #include <utility>
@@ -10,6 +13,19 @@
 
 namespace lettermoor::testing {
 namespace {
+
+constexpr int ClientWidth = 1000;
+constexpr int ClientHeight = 600;
+
+// Whether the grid's top and left lines start at (x, y) of the image.
+bool gridCornerAt(XImage* image, int x, int y) {
+    const auto black = [&](int px, int py) { return (XGetPixel(image, px, py) & 0xFFFFFF) == 0; };
+    if (x > 0 && black(x - 1, y + 15)) return false;
+    for (int i = 0; i < GridCells * CellPixels; i += 3) {
+        if (!black(x + i, y) || !black(x, y + i)) return false;
+    }
+    return true;
+}
 
 constexpr int GlyphSize = 8;
 constexpr int GlyphOffset = 13;  // of a letter inside its cell
@@ -38,6 +54,117 @@ bool writeFile(const std::string& name, const std::string& bytes) {
 }
 
 }  // namespace
+
+bool GameWindow::capture(Frame& frame) const {
+    const int width = ClientWidth * scale_;
+    const int height = ClientHeight * scale_;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display_, window_, &attributes) ||
+        attributes.map_state != IsViewable || attributes.width < width ||
+        attributes.height < height) {
+        return false;
+    }
+    // Read from the root window: it shows what the player sees, frame and all.
+    int rootX = 0;
+    int rootY = 0;
+    Window child = None;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &rootX, &rootY,
+                          &child);
+    XImage* image = XGetImage(display_, DefaultRootWindow(display_), rootX, rootY,
+                              static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return false;
+    bool found = attributes.width == width && attributes.height == height;
+    if (found) left_ = top_ = 0;
+    for (int y = 0; !found && y + height <= attributes.height; ++y) {
+        for (int x = 0; !found && x + width <= attributes.width; ++x) {
+            if ((found = gridCornerAt(image, x, y))) left_ = x, top_ = y;
+        }
+    }
+    frame.width = ClientWidth;
+    frame.height = ClientHeight;
+    frame.pixels.clear();
+    const int centre = scale_ / 2;
+    for (int y = 0; found && y < ClientHeight; ++y) {
+        for (int x = 0; x < ClientWidth; ++x) {
+            const unsigned long pixel =
+                XGetPixel(image, left_ + x * scale_ + centre, top_ + y * scale_ + centre);
+            frame.pixels.push_back(static_cast<std::uint32_t>(pixel) & 0xFFFFFF);
+        }
+    }
+    XDestroyImage(image);
+    return found;
+}
+
+void GameWindow::movePointer(int x, int y) const {
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    const int centre = scale_ / 2;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_),
+                          left_ + x * scale_ + centre, top_ + y * scale_ + centre, &rootX, &rootY,
+                          &child);
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
+    XFlush(display_);
+}
+
+void GameWindow::setButton(unsigned button, bool down) const {
+    XTestFakeButtonEvent(display_, button, down ? True : False, CurrentTime);
+    XFlush(display_);
+}
+
+void GameWindow::click(int x, int y) const {
+    movePointer(x, y);
+    setButton(1, true);
+    // The X back end keeps a press shorter than a frame; others poll the button.
+    if (holdMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs_));
+    setButton(1, false);
+}
+
+void GameWindow::tapKey(unsigned long keysym) const {
+    lettermoor::testing::tapKey(display_, keysym);
+}
+
+void GameWindow::focus() const {
+    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XFlush(display_);
+}
+
+void GameWindow::focusElsewhere() const {
+    XSetInputFocus(display_, PointerRoot, RevertToParent, CurrentTime);
+    XFlush(display_);
+}
+
+void setKey(Display* display, KeyCode keycode, bool down) {
+    XTestFakeKeyEvent(display, keycode, down ? True : False, CurrentTime);
+    XFlush(display);
+}
+
+void tapKey(Display* display, unsigned long keysym) {
+    setKey(display, XKeysymToKeycode(display, keysym), true);
+    setKey(display, XKeysymToKeycode(display, keysym), false);
+}
+
+void requestWindowClose(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+bool waitForFocus(Display* display, Window window) {
+    return waitFor([&] {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        return focus == window;
+    });
+}
 
 LetterRows readLetters(const Frame& frame) {
     LetterRows rows;
@@ -68,8 +195,7 @@ std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word) {
             for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
                 const Cell first{static_cast<int>(down ? at : line),
                                  static_cast<int>(down ? line : at)};
-                places.push_back({first, first, down == 1, length});
-                places.back().last = places.back().at(length - 1);
+                places.push_back({first, down == 1, length});
             }
         }
     }
@@ -123,8 +249,8 @@ bool PuzzlePlayer::readGrid(Frame& frame, LetterRows& rows) const {
 bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
     Frame frame;
     if (!window_.capture(frame)) return false;
-    Cell from = lastEndFirst ? place.last : place.first;
-    Cell to = lastEndFirst ? place.first : place.last;
+    Cell from = lastEndFirst ? place.last() : place.first;
+    Cell to = lastEndFirst ? place.first : place.last();
     if (cellIsGreen(frame, from)) std::swap(from, to);
     const int struck = struckHints(frame);
     const auto click = [&](Cell cell) {
@@ -178,7 +304,7 @@ bool PuzzlePlayer::solve(const std::vector<std::string>& words, int hints) const
         // A word with an end outside found words first: its first click shows.
         auto next = std::find_if(open.begin(), open.end(), [&](const auto& entry) {
             return !cellIsGreen(frame, entry.second.first) ||
-                   !cellIsGreen(frame, entry.second.last);
+                   !cellIsGreen(frame, entry.second.last());
         });
         if (next == open.end()) next = open.begin();
         const auto [word, place] = *next;

@@ -1,6 +1,5 @@
 #include "tests/x11/xvfb_server.hpp"
 
-#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -119,7 +118,7 @@ void tolerateXErrors() {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
 }
 
-Window findTopLevel(Display* display, const std::function<bool(Window)>& matches) {
+Window findWindowByName(Display* display, const std::string& title) {
     Window root = DefaultRootWindow(display);
     Window parent = None;
     Window* children = nullptr;
@@ -127,33 +126,17 @@ Window findTopLevel(Display* display, const std::function<bool(Window)>& matches
     Window found = None;
     if (!XQueryTree(display, root, &root, &parent, &children, &count)) return None;
     for (unsigned i = 0; i < count && found == None; ++i) {
-        if (matches(children[i])) found = children[i];
+        XWindowAttributes attributes{};
+        char* name = nullptr;
+        if (XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable && XFetchName(display, children[i], &name) &&
+            name != nullptr && title == name) {
+            found = children[i];
+        }
+        XFree(name);
     }
     if (children != nullptr) XFree(children);
     return found;
-}
-
-Window findWindowByClass(Display* display, const char* resName) {
-    return findTopLevel(display, [&](Window window) {
-        XClassHint hint{};
-        if (!XGetClassHint(display, window, &hint)) return false;
-        const bool match = hint.res_name != nullptr && std::string(hint.res_name) == resName;
-        XFree(hint.res_name);
-        XFree(hint.res_class);
-        return match;
-    });
-}
-
-Window findWindowByName(Display* display, const std::string& title) {
-    return findTopLevel(display, [&](Window window) {
-        XWindowAttributes attributes{};
-        char* name = nullptr;
-        const bool match = XGetWindowAttributes(display, window, &attributes) &&
-                           attributes.map_state == IsViewable &&
-                           XFetchName(display, window, &name) && name != nullptr && title == name;
-        XFree(name);
-        return match;
-    });
 }
 
 }  // namespace lettermoor::testing

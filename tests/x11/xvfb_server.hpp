@@ -7,7 +7,6 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -88,10 +87,6 @@ class XvfbServer {
 
 // Instead of Xlib's handler, which ends the process when a window goes away.
 void tolerateXErrors();
-// The first top-level window that matches, or None.
-Window findTopLevel(Display* display, const std::function<bool(Window)>& matches);
-// The top-level window whose WM_CLASS instance is resName, or None.
-Window findWindowByClass(Display* display, const char* resName);
 // The shown top-level window whose WM_NAME is title, or None.
 Window findWindowByName(Display* display, const std::string& title);
 
