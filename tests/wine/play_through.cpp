@@ -41,8 +41,7 @@ int play(Display* display, ChildProcess& game, bool viaCloseBox) {
                  StartWaitMs)) {
         return fail("no window titled Lettermoor appeared");
     }
-    // Wine's back ends poll the button: hold it down for a few frames.
-    const GameWindow window(display, id, 100);
+    const GameWindow window(display, id);
     const PuzzlePlayer player(window, FrameWaitMs);
     Frame frame;
     LetterRows rows;

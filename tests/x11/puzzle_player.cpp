@@ -116,8 +116,6 @@ void GameWindow::setButton(unsigned button, bool down) const {
 void GameWindow::click(int x, int y) const {
     movePointer(x, y);
     setButton(1, true);
-    // The X back end keeps a press shorter than a frame; others poll the button.
-    if (holdMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs_));
     setButton(1, false);
 }
 

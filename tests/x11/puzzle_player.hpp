@@ -36,14 +36,15 @@ inline constexpr std::uint32_t GreenPixel = 0x00FF00;
 // for the grid's outer lines, and pixels and clicks are taken relative to them.
 class GameWindow {
   public:
-    GameWindow(Display* display, Window window, int holdMs = 0, int scale = 1)
-        : display_(display), window_(window), holdMs_(holdMs), scale_(scale) {}
+    GameWindow(Display* display, Window window, int scale = 1)
+        : display_(display), window_(window), scale_(scale) {}
 
     // False when the window cannot be read (gone, unmapped, no grid found).
     // Reads the centre of every block, so the frame is 1000x600 at any scale.
     bool capture(Frame& frame) const;
 
-    // A left click at frame pixel (x, y), the button held for the window's hold time.
+    // A left click at frame pixel (x, y): every back end keeps a press until the
+    // game's next mouse read, however short it was.
     void click(int x, int y) const;
     void movePointer(int x, int y) const;
     void setButton(unsigned button, bool down) const;
@@ -55,7 +56,6 @@ class GameWindow {
   private:
     Display* display_;
     Window window_;
-    int holdMs_;
     int scale_;
     mutable int left_ = 0;  // of the client area inside the window
     mutable int top_ = 0;

@@ -176,7 +176,7 @@ TEST_F(DoubledWindow, BlocksShowAndClickAsTheirFramePixel) {
     ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
     EXPECT_EQ(std::pair(attributes.width, attributes.height), std::pair(2000, 1200));
     gfx::drawLine(nullptr, 30, 40, 31, 41, 0xFFFF0000u, gfx::FilledBox, 0xFFFF, 0);
-    const GameWindow window(probe(), window_, 0, 2);
+    const GameWindow window(probe(), window_, 2);
     Frame frame;
     EXPECT_TRUE(waitFor([&] {
         return window.capture(frame) && frame.at(31, 41) == 0xFF0000 && frame.at(32, 41) == 0;
