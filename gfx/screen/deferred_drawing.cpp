@@ -129,9 +129,10 @@ struct Record {
     bool repeating = true;
     // Filled when the record is carried out: the indexes of the shapes that
     // reach into each band, band after band, each band's in drawing order,
-    // and where each band's indexes begin (one more entry than bands).
+    // and where each band's indexes begin (one more entry than bands) and end.
     std::vector<std::uint32_t> bandOrder;
     std::vector<std::uint32_t> bandStart;
+    std::vector<std::uint32_t> bandEnd;
     // The pages shapes name, kept while they exist, so that an entry always
     // names the same page and records compare by entry. Page::first of the
     // entry added to last is lastPage.
@@ -306,19 +307,40 @@ void markRecordedRows(const Record& r) {
     }
 }
 
+// A fill that covers every pixel of the rows top..bottom on its page.
+bool coversRows(const Record& r, const Shape& s, std::int32_t top, std::int32_t bottom) {
+    return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == r.pages[s.page].pitch &&
+           s.y <= top && s.lastRow() >= bottom;
+}
+
+// Takes out of a band what was placed in it on `page` so far.
+[[gnu::noinline]] void dropFromBand(Record& r, std::size_t band, std::uint8_t page) {
+    std::uint32_t* const first = r.bandOrder.data() + r.bandStart[band];
+    std::uint32_t* const last = r.bandOrder.data() + r.bandEnd[band];
+    const auto kept =
+        std::remove_if(first, last, [&](std::uint32_t i) { return r.shapes[i].page == page; });
+    r.bandEnd[band] = static_cast<std::uint32_t>(kept - r.bandOrder.data());
+}
+
 // A counting sort of the shapes by band, keeping drawing order within each;
-// false when the tables cannot grow to hold it.
-bool sortIntoBands(Record& r) {
-    std::int32_t lastRow = 0;
-    for (const Shape& s : r.shapes) lastRow = std::max(lastRow, s.lastRow());
-    const std::size_t bands = bandOf(lastRow) + 1;
-    if (bands + 1 > r.bandStart.capacity() && !tryGrow([&] { r.bandStart.reserve(bands + 1); })) {
+// false when the tables cannot grow to hold it. A fill that covers a whole
+// band takes the place of what its page holds in that band before it, which
+// it would only paint over.
+bool sortIntoBands(Record& r, std::int32_t pageRows) {
+    if (pageRows <= 0) return false;
+    const std::size_t bands = bandOf(pageRows - 1) + 1;
+    // Every shape lies in the page; the bound is kept should one not.
+    const auto lastBand = [&](const Shape& s) { return std::min(bandOf(s.lastRow()), bands - 1); };
+    if ((bands + 1 > r.bandStart.capacity() || bands > r.bandEnd.capacity()) && !tryGrow([&] {
+            r.bandStart.reserve(bands + 1);
+            r.bandEnd.reserve(bands);
+        })) {
         return false;
     }
     r.bandStart.assign(bands + 1, 0);
     std::size_t entries = 0;
     for (const Shape& s : r.shapes) {
-        for (std::size_t band = bandOf(s.y); band <= bandOf(s.lastRow()); ++band) {
+        for (std::size_t band = bandOf(s.y); band <= lastBand(s); ++band) {
             ++r.bandStart[band + 1];
             ++entries;
         }
@@ -327,17 +349,18 @@ bool sortIntoBands(Record& r) {
         return false;
     }
     for (std::size_t band = 0; band < bands; ++band) r.bandStart[band + 1] += r.bandStart[band];
+    r.bandEnd.assign(r.bandStart.begin(), r.bandStart.end() - 1);
     r.bandOrder.resize(entries);
-    // Each bandStart[b] counts up from where band b begins to where band b + 1
-    // begins; shifted by one place afterwards, they are right again.
     for (std::uint32_t index = 0; index < r.shapes.size(); ++index) {
         const Shape& s = r.shapes[index];
-        for (std::size_t band = bandOf(s.y); band <= bandOf(s.lastRow()); ++band) {
-            r.bandOrder[r.bandStart[band]++] = index;
+        for (std::size_t band = bandOf(s.y); band <= lastBand(s); ++band) {
+            const auto top = static_cast<std::int32_t>(band) * BandRows;
+            if (coversRows(r, s, top, std::min(top + BandRows, pageRows) - 1)) {
+                dropFromBand(r, band, s.page);
+            }
+            r.bandOrder[r.bandEnd[band]++] = index;
         }
     }
-    std::move_backward(r.bandStart.begin(), r.bandStart.end() - 1, r.bandStart.end());
-    r.bandStart.front() = 0;
     return true;
 }
 
@@ -505,12 +528,6 @@ void runPicture(const PlacedShape& s, const PictureRows& p, std::int32_t from, s
            s.width, to - from + 1, p.pitch, s.pitch);
 }
 
-// A fill that covers every pixel of the band on its page.
-bool coversBand(const Record& r, const Shape& s, std::int32_t top, std::int32_t bottom) {
-    return s.kind == ShapeKind::Fill && s.x == 0 && s.width * 4 == r.pages[s.page].pitch &&
-           s.y <= top && s.lastRow() >= bottom;
-}
-
 // Draws the rows top..bottom of one shape.
 [[gnu::always_inline]] inline void runShape(const Record& r, const Shape& stored, std::int32_t top,
                                             std::int32_t bottom, WideFillFn fill) {
@@ -536,31 +553,17 @@ bool coversBand(const Record& r, const Shape& s, std::int32_t top, std::int32_t 
 
 [[gnu::always_inline]] inline void runBand(const Record& r, std::size_t band, std::int32_t pageRows,
                                            WideFillFn fill) {
-    const std::uint32_t* const first = r.bandOrder.data() + r.bandStart[band];
-    const std::uint32_t* const last = r.bandOrder.data() + r.bandStart[band + 1];
     const auto top = static_cast<std::int32_t>(band) * BandRows;
     const std::int32_t bottom = std::min(top + BandRows, pageRows) - 1;
-    // What the last covering fill paints over need not be drawn at all.
-    const std::uint32_t* start = first;
-    int coveredPage = -1;
-    for (const std::uint32_t* i = last; i-- != first;) {
-        const Shape& s = r.shapes[*i];
-        if (coversBand(r, s, top, bottom)) {
-            start = i;
-            coveredPage = s.page;
-            break;
-        }
-    }
-    for (const std::uint32_t* i = first; i != last; ++i) {
-        const Shape& stored = r.shapes[*i];
-        if (i < start && stored.page == coveredPage) continue;
-        runShape(r, stored, top, bottom, fill);
+    const std::uint32_t* const last = r.bandOrder.data() + r.bandEnd[band];
+    for (const std::uint32_t* i = r.bandOrder.data() + r.bandStart[band]; i != last; ++i) {
+        runShape(r, r.shapes[*i], top, bottom, fill);
     }
 }
 
 [[gnu::always_inline]] inline void runBands(const Record& r, std::int32_t pageRows) {
     const WideFillFn fill = wideFill();
-    for (std::size_t band = 0; band + 1 < r.bandStart.size(); ++band) {
+    for (std::size_t band = 0; band < r.bandEnd.size(); ++band) {
         runBand(r, band, pageRows, fill);
     }
 }
@@ -643,9 +646,9 @@ void carryOut() {
         clear(r);
         return;
     }
-    const bool sorted = sortIntoBands(r);
     const Screen* screen = activeScreen();
     const std::int32_t pageRows = screen != nullptr ? screen->height : 0;
+    const bool sorted = sortIntoBands(r, pageRows);
     static const bool wide = cpuHasWideVectors();
     if (!sorted) {
         runInOrder(r, pageRows);
@@ -765,6 +768,7 @@ void discardRecording() {
     r.lastPage = nullptr;
     r.bandOrder = {};
     r.bandStart = {};
+    r.bandEnd = {};
     if (r.recording != nullptr) {
         r.recording->primitives = &DirectPrimitives;
         r.recording = nullptr;

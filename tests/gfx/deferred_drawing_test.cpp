@@ -346,9 +346,12 @@ TEST_F(DeferredDrawingTest, FramesOverMorePagesThanAShapeCanNameStayExact) {
             context.workPage = k % Pages;
             EXPECT_EQ(selectTarget(context, picture.get()), LoadResult::Ok);
             EXPECT_EQ(selectTarget(context, nullptr), LoadResult::Ok);
-            const auto at = static_cast<float>(k % 13);
-            drawLine(nullptr, at, 0, at + 2, 15, 0xFF000000u | static_cast<Color>(k * 7919),
-                     FilledBox, 0xFFFF, 0);
+            // Every fifth fills its whole page, covering what that page holds
+            // but not what the others hold.
+            const bool whole = k % 5 == 0;
+            const auto at = whole ? 0.0f : static_cast<float>(k % 13);
+            drawLine(nullptr, at, 0, whole ? 16.0f : at + 2, 15,
+                     0xFF000000u | static_cast<Color>(k * 7919), FilledBox, 0xFFFF, 0);
         }
         unlockScreen(-1, -1);
         const Screen& screen = *activeScreen();
