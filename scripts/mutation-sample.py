@@ -61,7 +61,7 @@ POOL = [
     ("blit: wide mask colour", "_mm256_set1_epi32(0x00FF00FF)", "_mm256_set1_epi32(0x00FF00FE)"),
     # gfx: bitmap parsing
     ("bmp: zero width", "header.width <= 0 || header.height == 0", "header.width < 0 || header.height == 0"),
-    ("bmp: row bytes", "header.bitCount + 7) / 8", "header.bitCount + 6) / 8"),
+    ("bmp: row bytes", "header.bitCount, 7).value_or(0) / 8", "header.bitCount, 6).value_or(0) / 8"),
     ("bmp: row padding", "(rowDataSize(header) + 3) & ~3ull", "(rowDataSize(header) + 2) & ~3ull"),
     ("bmp: RLE4 depth check",
      "if (header.compression == CompressionRle4 && header.bitCount != 4) return LoadResult::BadFile;",
@@ -104,8 +104,8 @@ POOL = [
      "constexpr std::int32_t StrikeOffset = 5;"),
     ("panel: label line pitch", "start += perLine, top += LinePitch", "start += perLine, top += LinePitch + 1"),
     # game
-    ("word file: hint start", "separator == std::string::npos ? 1 : separator + 2",
-     "separator == std::string::npos ? 1 : separator + 1"),
+    ("word file: hint start", "separator == std::string_view::npos ? 1 : separator + 2",
+     "separator == std::string_view::npos ? 1 : separator + 1"),
     # Slots 1, 3, ... stay empty so entries sit in even slots; the list keeps
     # its lines once and counts the empty slots in.
     ("word file: empty slot", "return 2 * std::max<std::size_t>(lines_->count(), 1) + 1;",
