@@ -6,6 +6,10 @@
 #include <string>
 #include <tuple>
 
+#include "gfx/color.hpp"
+#include "gfx/font.hpp"
+#include "gfx/line.hpp"
+#include "tests/gfx/screen_pixels.hpp"
 #include "widgets/panel.hpp"
 
 namespace {
@@ -70,6 +74,52 @@ TEST(PanelLifetime, VeryLongListsAreReleasedWithoutDeepRecursion) {
     EXPECT_EQ(panel.labels, nullptr);  // NOLINT(bugprone-use-after-move): checks what a move leaves
     moved = WidgetPanel();
     EXPECT_EQ(addLabel(moved, 0, 0, 1, 0, "a"), 1);
+}
+
+// Buttons, and labels as the game shows them, are in the game's golden frame.
+class PanelDrawing : public gfxtest::NullScreenTest<> {
+  protected:
+    void SetUp() override {
+        NullScreenTest::SetUp();
+        gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
+    }
+};
+
+TEST_F(PanelDrawing, EmptyTextNoCharsPerLineOrStruckOtherThanOneDrawNothing) {
+    WidgetPanel panel;
+    addLabel(panel, 650, 20, 40, 1, "");
+    addLabel(panel, 650, 120, 0, 1, "ABC");
+    addLabel(panel, 650, 220, -3, 1, "ABC");
+    int y = 200;
+    for (const int struck : {3, -1, 2}) addLabel(panel, 100, y += 100, 5, struck, "     ");
+    drawWidgets(panel);
+    EXPECT_TRUE(
+        gfxtest::screenMatches([](std::int32_t, std::int32_t) { return false; }, 0, gfx::White));
+}
+
+TEST_F(PanelDrawing, FortyOneCharactersWrapAndBothLinesAreStruckFullWidth) {
+    WidgetPanel panel;
+    // Spaces have an empty glyph, so only the strikes darken pixels.
+    addLabel(panel, 650, 20, 40, 1, std::string(41, ' '));
+    drawWidgets(panel);
+    EXPECT_TRUE(gfxtest::screenMatches(
+        [](std::int32_t x, std::int32_t y) { return x >= 650 && x <= 970 && (y == 24 || y == 34); },
+        gfx::Black, gfx::White));
+}
+
+// Three characters a line, each line ten pixels below the last; nothing else.
+TEST_F(PanelDrawing, WrappedLineStartsTenPixelsLowerWithTheRemainder) {
+    WidgetPanel panel;
+    addLabel(panel, 100, 50, 3, 0, "ABCDEFG");
+    drawWidgets(panel);
+    EXPECT_TRUE(gfxtest::screenMatches(
+        [](std::int32_t x, std::int32_t y) {
+            const std::int32_t column = (x - 100) / 8, line = (y - 50) / 10, row = (y - 50) % 10;
+            if (x < 100 || y < 50 || column > 2 || row > 7 || 3 * line + column > 6) return false;
+            const auto ch = static_cast<unsigned char>("ABCDEFG"[3 * line + column]);
+            return ((gfx::BuiltinFont[ch * 8 + row] >> ((x - 100) % 8)) & 1u) != 0;
+        },
+        gfx::Black, gfx::White));
 }
 
 }  // namespace
