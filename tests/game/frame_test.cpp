@@ -1,5 +1,5 @@
 // One frame of the game at a time: keys, clicks held over several frames,
-// and the new-puzzle button.
+// the new-puzzle button, and a whole frame's pixels.
 #include <string>
 #include <utility>
 
@@ -10,6 +10,7 @@
 namespace {
 
 using game::CellPair;
+using testing_support::GameTest;
 
 std::string gridLetters(const game::Puzzle& puzzle) {
     std::string letters;
@@ -19,7 +20,7 @@ std::string gridLetters(const game::Puzzle& puzzle) {
     return letters;
 }
 
-class Frame : public testing_support::GameTest {
+class Frame : public GameTest {
   protected:
     void SetUp() override {
         GameTest::SetUp();
@@ -106,6 +107,20 @@ TEST_F(Frame, HoldingTheNewPuzzleButtonDealsEveryFrame) {
     }
     frameReleased();
     EXPECT_EQ(gridLetters(game().puzzle), previous);
+}
+
+// A whole frame for a fixed seed and word list: one word found, one cell
+// pending.
+TEST_F(GameTest, GoldenFrame) {
+    writeWords();
+    start(20240611.0);
+    findWord(6);
+    clickCell(word(2).first);
+    std::uint32_t hash = 2166136261u;  // FNV-1a over the bytes
+    for (const std::uint32_t pixel : framePixels()) {
+        for (int i = 0; i < 4; ++i) hash = (hash ^ ((pixel >> (8 * i)) & 0xFFu)) * 16777619u;
+    }
+    EXPECT_EQ(hash, 2489171553u);
 }
 
 }  // namespace
