@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "game/word_codec.hpp"
 #include "game/word_file.hpp"
@@ -17,17 +18,14 @@ namespace {
 
 using wordtest::scrambledFile;
 
-std::string defaultWordFile() {
-    std::ifstream in("../run/woerter.txt", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
+    std::ifstream in("../run/woerter.txt", std::ios::binary);
+    const std::string defaultList(std::istreambuf_iterator<char>(in), {});
     std::string everyByte = "x\r\n";
     for (int b = 0; b < 256; ++b) {
         if (b != '\n' && b != '\r') everyByte.push_back(static_cast<char>(b));
     }
-    for (const std::string& stored : {defaultWordFile(), everyByte + "\n\ny\r"}) {
+    for (const std::string& stored : {defaultList, everyByte + "\n\ny\r"}) {
         ASSERT_FALSE(stored.empty());
         const std::string plain = game::decodeWordText(stored);
         std::u32string chars;
@@ -38,7 +36,7 @@ TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
             << error.line << ":" << error.column << " " << error.message;
         EXPECT_EQ(again, stored);
     }
-    const game::CheckReport report = game::checkWordText(defaultWordFile());
+    const game::CheckReport report = game::checkWordText(defaultList);
     EXPECT_TRUE(report.canDeal);
     EXPECT_GE(report.usableWords, 120);
     // Only the last entry, which the game never draws, may be mentioned.
@@ -47,22 +45,17 @@ TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
 }
 
 TEST(WordCodec, EncodeNamesLineAndColumnAndLeavesTheOutputAlone) {
-    struct Case {
-        std::string text;
-        std::int32_t line, column;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::int32_t, std::int32_t> cases[] = {
         {"a\r\nb\rc\xC3\xA3", 3, 2},  // ã is not in the code page
         {"ok\nA;-\x03", 2, 4},        // would be stored as LF
         {"ok\n\x06", 2, 1},           // would be stored as CR
         {"ok\nAB\xC3", 2, 3},         // truncated UTF-8
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, line, column] : cases) {
         std::string out = "untouched";
         game::CodecError error;
-        EXPECT_FALSE(game::encodeWordText(c.text, out, error)) << c.text;
-        EXPECT_EQ(error.line, c.line) << c.text;
-        EXPECT_EQ(error.column, c.column) << c.text;
+        EXPECT_FALSE(game::encodeWordText(text, out, error)) << text;
+        EXPECT_EQ(std::pair(error.line, error.column), std::pair(line, column)) << text;
         EXPECT_FALSE(error.message.empty());
         EXPECT_EQ(out, "untouched");
     }
@@ -75,24 +68,19 @@ TEST(WordCodec, EncodeSpellsWordsInGridLettersUnlessAskedToKeepThem) {
         "c\xC3\xA4\nP\xC3\xBC:\nk\xC3\xA4se; s\xC3\xBC\xC3\x9F\n"
         "STRA\xC3\x9F"
         "E\n\xC3\x84\xC3\x96\xC3\x9C\xC3\xB6;-\xC3\x84\nOK; x\n";
-    struct Case {
-        game::WordSpelling spelling;
-        std::string stored;  // as decode gives it back
-        std::int32_t changed;
-    };
-    const Case cases[] = {
+    // The spelling, the stored text as decode gives it back, the words changed.
+    const std::tuple<game::WordSpelling, std::string, std::int32_t> cases[] = {
         {game::WordSpelling::GridLetters,
          "c\xC3\xA4\nP\xC3\xBC:\nKAESE; s\xC3\xBC\xC3\x9F\nSTRASSE\nAEOEUEOE;-\xC3\x84\nOK; x\n",
          3},
         {game::WordSpelling::AsWritten, plain.substr(3), 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [spelling, stored, changed] : cases) {
         std::string out;
         game::CodecError error;
-        std::int32_t changed = -1;
-        ASSERT_TRUE(game::encodeWordText(plain, out, error, c.spelling, &changed)) << error.message;
-        EXPECT_EQ(game::decodeWordText(out), c.stored);
-        EXPECT_EQ(changed, c.changed);
+        std::int32_t count = -1;
+        ASSERT_TRUE(game::encodeWordText(plain, out, error, spelling, &count)) << error.message;
+        EXPECT_EQ(std::pair(game::decodeWordText(out), count), std::pair(stored, changed));
     }
 }
 
@@ -115,9 +103,9 @@ TEST(WordCodec, CheckReportsEntriesTheGameNeverDrawsOrDoubts) {
           "line 8: \"APFEL\" repeats line 3", "line 9: \"ZEBRA\" is the last entry"}) {
         EXPECT_NE(report.text.find(finding), std::string::npos) << finding;
     }
-    EXPECT_EQ(report.usableWords, 4);  // lines 3, 6, 7 and 8
-    EXPECT_EQ(report.wordsOutsideAtoZ, 1);
-    EXPECT_FALSE(report.canDeal);
+    // Usable: lines 3, 6, 7 and 8; outside A to Z: line 7.
+    EXPECT_EQ(std::tuple(report.usableWords, report.wordsOutsideAtoZ, report.canDeal),
+              std::tuple(4, 1, false));
 }
 
 TEST(WordCodec, RepeatsAreFoundAlikeInOnePassOrManyWithAnyBudget) {
