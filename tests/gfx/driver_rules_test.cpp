@@ -2,6 +2,7 @@
 // window's block size, pixel layouts and the GL configuration chosen.
 
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -22,18 +23,14 @@ using gfx::pixel_formats::PixelLayout;
 // Only marked rows whose bytes differ are sent, as runs of consecutive rows;
 // bytes past the row, in the frame's padding, never count.
 TEST(RowDiff, MarkedRowsThatDifferFormRuns) {
-    constexpr std::int32_t Rows = 12;
+    constexpr std::int32_t Height = 12;
     constexpr std::size_t RowBytes = 40;
     constexpr std::ptrdiff_t FramePitch = 48;
     constexpr std::size_t LastByte = RowBytes - 1, Padding = RowBytes + 3;
     using Change = std::pair<std::int32_t, std::size_t>;  // row, byte
-    struct Case {
-        const char* what;
-        std::vector<std::int32_t> marked;  // every row when empty
-        std::vector<Change> changes;
-        std::vector<RowRun> expected;
-    };
-    const Case cases[] = {
+    // What, the rows marked (every row when empty), the bytes changed, the runs.
+    using Rows = std::vector<std::int32_t>;
+    const std::tuple<const char*, Rows, std::vector<Change>, std::vector<RowRun>> cases[] = {
         {"equal rows", {}, {}, {}},
         {"runs",
          {},
@@ -43,40 +40,34 @@ TEST(RowDiff, MarkedRowsThatDifferFormRuns) {
         {"unmarked rows", {3}, {{2, 5}, {3, 5}}, {{3, 1}}},
         {"padding", {}, {{0, Padding}, {6, Padding}, {11, Padding}}, {}},
     };
-    for (const Case& c : cases) {
-        std::vector<std::uint8_t> frame(Rows * FramePitch, 0x11), shown(Rows * RowBytes, 0x11);
-        std::vector<std::uint8_t> dirty(Rows, c.marked.empty() ? 1 : 0);
-        for (std::int32_t row : c.marked) dirty[row] = 7;  // any non-zero byte marks a row
-        for (auto [row, byte] : c.changes) frame[row * FramePitch + byte] ^= 0x80;
+    for (const auto& [what, marked, changes, expected] : cases) {
+        std::vector<std::uint8_t> frame(Height * FramePitch, 0x11), shown(Height * RowBytes, 0x11);
+        std::vector<std::uint8_t> dirty(Height, marked.empty() ? 1 : 0);
+        for (std::int32_t row : marked) dirty[row] = 7;  // any non-zero byte marks a row
+        for (auto [row, byte] : changes) frame[row * FramePitch + byte] ^= 0x80;
         std::vector<RowRun> found{RowRun{99, 99}};  // stale content must go
         gfx::findChangedRows(gfx::RowSpan{frame.data(), FramePitch},
-                             gfx::RowSpan{shown.data(), RowBytes}, RowBytes, dirty.data(), Rows,
+                             gfx::RowSpan{shown.data(), RowBytes}, RowBytes, dirty.data(), Height,
                              found);
-        EXPECT_EQ(found, c.expected) << c.what;
+        EXPECT_EQ(found, expected) << what;
     }
 }
 
 // The block size of a 1000 by 600 frame: the request, else the desktop's dpi,
 // else the largest window that covers about three quarters of the monitor.
 TEST(WindowScale, RequestThenDpiThenMonitor) {
-    struct Case {
-        const char* requested;
-        double dpi;
-        std::int32_t monitorWidth, monitorHeight;
-        std::int32_t expected;
-    };
-    const Case cases[] = {
+    // The request, the dpi, the monitor's width and height, the block size.
+    const std::tuple<const char*, double, std::int32_t, std::int32_t, std::int32_t> cases[] = {
         {"2", 0, 1280, 1024, 2},     {"3", 96, 3840, 2160, 3},    {"4", 0, 1280, 1024, 1},
         {"", 192, 1280, 1024, 2},    {"2x", 0, 1280, 1024, 1},    {nullptr, 96, 3840, 2160, 1},
         {nullptr, 191, 0, 0, 1},     {nullptr, 288, 0, 0, 3},     {nullptr, 480, 0, 0, 3},
         {nullptr, 0, 1280, 1024, 1}, {nullptr, 0, 1920, 1080, 1}, {nullptr, 0, 2560, 1440, 1},
         {nullptr, 0, 2560, 1600, 2}, {nullptr, 0, 3840, 2160, 2}, {nullptr, 0, 5120, 2880, 3},
     };
-    for (const Case& c : cases) {
-        const gfx::ScaleInputs inputs{c.requested,     c.dpi, c.monitorWidth,
-                                      c.monitorHeight, 1000,  600};
-        EXPECT_EQ(gfx::chooseWindowScale(inputs), c.expected)
-            << (c.requested ? c.requested : "-") << " " << c.dpi << " " << c.monitorWidth;
+    for (const auto& [requested, dpi, monitorWidth, monitorHeight, expected] : cases) {
+        EXPECT_EQ(gfx::chooseWindowScale({requested, dpi, monitorWidth, monitorHeight, 1000, 600}),
+                  expected)
+            << (requested ? requested : "-") << " " << dpi << " " << monitorWidth;
     }
 }
 
@@ -101,12 +92,7 @@ TEST(WindowScale, ClicksMapToBlocksAndRowsWiden) {
 // first. Layouts without a converter have no expected bytes.
 TEST(PixelFormats, EveryLayoutConvertsOrIsRefused) {
     const std::uint32_t pixels[2] = {0x80FF8040u, 0xFF102030u};
-    struct Case {
-        const char* what;
-        PixelLayout layout;
-        std::vector<std::uint8_t> expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, PixelLayout, std::vector<std::uint8_t>> cases[] = {
         {"32 RGB",
          {32, 0xFF0000, 0x00FF00, 0x0000FF},
          {0x40, 0x80, 0xFF, 0x80, 0x30, 0x20, 0x10, 0xFF}},
@@ -119,16 +105,15 @@ TEST(PixelFormats, EveryLayoutConvertsOrIsRefused) {
         {"10-10-10", {32, 0x3FF00000, 0x000FFC00, 0x000003FF}, {}},
         {"565 BGR", {16, 0x001F, 0x07E0, 0xF800}, {}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(gfx::pixel_formats::bytesPerPixel(c.layout) * 2,
-                  static_cast<int>(c.expected.size()))
-            << c.what;
-        const auto converter = gfx::pixel_formats::chooseRowConverter(c.layout);
-        ASSERT_EQ(converter == nullptr, c.expected.empty()) << c.what;
+    for (const auto& [what, layout, expected] : cases) {
+        EXPECT_EQ(gfx::pixel_formats::bytesPerPixel(layout) * 2, static_cast<int>(expected.size()))
+            << what;
+        const auto converter = gfx::pixel_formats::chooseRowConverter(layout);
+        ASSERT_EQ(converter == nullptr, expected.empty()) << what;
         if (converter == nullptr) continue;
-        std::vector<std::uint8_t> out(c.expected.size());
+        std::vector<std::uint8_t> out(expected.size());
         converter(reinterpret_cast<const std::uint8_t*>(pixels), out.data(), 2);
-        EXPECT_EQ(out, c.expected) << c.what;
+        EXPECT_EQ(out, expected) << what;
     }
 }
 

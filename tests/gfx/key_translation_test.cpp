@@ -6,6 +6,7 @@
 #endif
 
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,8 +18,6 @@
 
 namespace {
 
-using gfx::KeyStroke;
-
 constexpr std::int32_t Shift = gfx::ModShift;
 constexpr std::int32_t Ctrl = gfx::ModCtrl;
 constexpr std::int32_t Alt = gfx::ModAlt;
@@ -26,12 +25,7 @@ constexpr std::int32_t Alt = gfx::ModAlt;
 // PC BIOS key codes: the typed character where there is one, else the code
 // of the key's column (Alt over Ctrl over Shift) in the high byte and 0xFF.
 TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
-    struct Case {
-        const char* what = nullptr;
-        KeyStroke stroke;
-        std::int32_t expected = 0;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, gfx::KeyStroke, std::int32_t> cases[] = {
         {"Shift+a", {0x1E, false, Shift, 'A', 'a'}, 'A'},
         {"a with own character in upper case", {0x1E, false, 0, 'a', 'A'}, 'a'},
         {"keypad 8 with Num Lock", {0x48, false, 0, '8', 0}, '8'},
@@ -45,9 +39,7 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"Alt+key without Alt code", {0x2B, false, Alt, '\\', '\\'}, '\\'},
         {"Alt+F4", {0x3E, false, Alt, 0, 0}, 0x6BFF},
         {"Alt+2", {0x03, false, Alt, '2', '2'}, 0x79FF},
-        {"right Ctrl+Shift+F12, the last row",
-         {0x58, false, gfx::ModRightCtrl | Shift, 0, 0},
-         0x8AFF},
+        {"right Ctrl+Shift+F12", {0x58, false, gfx::ModRightCtrl | Shift, 0, 0}, 0x8AFF},
         {"Shift+Tab", {0x0F, false, Shift, 9, 9}, 0x0FFF},
         {"keypad 8 without Num Lock", {0x48, false, 0, 0, 0}, 0x48FF},
         {"Alt+keypad 8 has no code", {0x48, false, Alt, 0, 0}, 0},
@@ -58,28 +50,22 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"Ctrl+keypad Enter producing nothing", {0x1C, true, Ctrl, 0, 0}, 10},
         {"extended key outside the table", {0x5B, true, 0, 0, 0}, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(gfx::translateKey(c.stroke), c.expected) << c.what;
+    for (const auto& [what, stroke, code] : cases)
+        EXPECT_EQ(gfx::translateKey(stroke), code) << what;
 }
 
 #if defined(LETTERMOOR_HAVE_X11)
 TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
-    struct KeyCase {
-        std::uint32_t keycode;
-        std::uint32_t keysym;
-        std::int32_t scan;
-        bool extended;
-    };
     // Escape, a and Up also come through the window in tests/x11.
-    const KeyCase cases[] = {
+    const std::tuple<std::uint32_t, std::uint32_t, std::int32_t, bool> cases[] = {
         {36, XK_Return, 0x1C, false}, {104, XK_KP_Enter, 0x1C, true},
         {111, XK_Up, 0x48, true},     {80, XK_KP_Up, 0x48, false},
         {95, XK_F11, 0x57, false},    {200, XK_VoidSymbol, 0, false},
         {67, XK_F1, 0x3B, false},     {112, XK_Prior, 0x49, true},
     };
-    for (const KeyCase& c : cases) {
-        const gfx::x11::ScanKey key = gfx::x11::scanKeyFor(c.keycode, c.keysym);
-        EXPECT_EQ(key.scanCode, c.scan) << "keycode " << c.keycode;
-        EXPECT_EQ(key.extended, c.extended) << "keycode " << c.keycode;
+    for (const auto& [keycode, keysym, scan, extended] : cases) {
+        const gfx::x11::ScanKey key = gfx::x11::scanKeyFor(keycode, keysym);
+        EXPECT_EQ(std::pair(key.scanCode, key.extended), std::pair(scan, extended)) << keycode;
     }
 }
 
@@ -99,18 +85,14 @@ TEST(X11Keymap, KeysymsToCodePage437) {
 // A German layout's ä, the Euro sign code page 437 lacks, Delete whose Xlib
 // text DEL is no character, and left Alt, which the window system keeps.
 TEST(X11Keymap, PressesPostTheirExtendedCodeThenTheirTypedCharacters) {
-    struct Case {
-        gfx::x11::PressedKey press;
-        std::vector<std::int32_t> posts;
-    };
-    const Case cases[] = {
+    const std::pair<gfx::x11::PressedKey, std::vector<std::int32_t>> cases[] = {
         {{{0x28, false}, 0x84, XK_adiaeresis, 0, "\xc3\xa4", true}, {0x84}},
         {{{0x12, false}, 'e', XK_EuroSign, 0, "\xe2\x82\xac", true}, {}},
         {{{0x53, true}, 0, XK_Delete, 0, "\x7f", true}, {0x53FF}},
         {{{0x1E, false}, 'a', XK_a, Mod1Mask, "a", true}, {}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(gfx::x11::keyPressPosts(c.press), c.posts) << std::hex << c.press.keysym;
+    for (const auto& [press, posts] : cases) {
+        EXPECT_EQ(gfx::x11::keyPressPosts(press), posts) << std::hex << press.keysym;
     }
 }
 #endif
@@ -118,11 +100,7 @@ TEST(X11Keymap, PressesPostTheirExtendedCodeThenTheirTypedCharacters) {
 // A browser keydown (its physical `code`, its `key` text, the modifiers) to
 // the codes the key ring gets: the extended code, then the typed character.
 TEST(CanvasKeys, BrowserKeyEventsToKeyCodesAndCodePage437) {
-    struct Case {
-        gfx::canvas::BrowserKey press;
-        std::vector<std::int32_t> posts;
-    };
-    const Case cases[] = {
+    const std::pair<gfx::canvas::BrowserKey, std::vector<std::int32_t>> cases[] = {
         {{"KeyA", "a"}, {'a'}},
         {{"KeyA", "A", true}, {'A'}},
         {{"Escape", "Escape"}, {27}},
@@ -151,9 +129,8 @@ TEST(CanvasKeys, BrowserKeyEventsToKeyCodesAndCodePage437) {
         {{"KeyE", "\xe2\x82\xac", false, true, true}, {}},
         {{"Quote", "Dead"}, {}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(gfx::canvas::keyDownPosts(c.press), c.posts)
-            << c.press.code << " " << c.press.key;
+    for (const auto& [press, posts] : cases) {
+        EXPECT_EQ(gfx::canvas::keyDownPosts(press), posts) << press.code << " " << press.key;
     }
 }
 

@@ -2,6 +2,8 @@
 // words and keyboard-state bytes.
 
 #include <array>
+#include <tuple>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -31,16 +33,14 @@ TEST(Win32Mouse, AClickBetweenTwoReadsIsSeenOnceAndOnlyInside) {
     pressButtons(mouse, ButtonLeft);
     EXPECT_TRUE(releaseButtons(mouse, ButtonLeft, 0));
     ASSERT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), 0);
-    EXPECT_EQ(x, 130);
-    EXPECT_EQ(y, 250);
-    EXPECT_EQ(buttons, ButtonLeft);
+    EXPECT_EQ(std::tuple(x, y, buttons), std::tuple(130, 250, ButtonLeft));
     ASSERT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), 0);
     EXPECT_EQ(buttons, 0);
     changeActivation(mouse, false);
     EXPECT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
 }
 
-TEST(Win32Mouse, CaptureEndsOnlyWhenTheLastButtonIsUp) {
+TEST(Win32Mouse, CaptureEndsOnlyWhenTheLastButtonIsUpAndTheWheelStepsWhole) {
     MouseState mouse;
     pressButtons(mouse, ButtonLeft);
     pressButtons(mouse, extraButtons(ExtraButton1Bit | ExtraButton2Bit));
@@ -50,11 +50,8 @@ TEST(Win32Mouse, CaptureEndsOnlyWhenTheLastButtonIsUp) {
     EXPECT_EQ(mouse.buttons, ButtonLeft | ButtonExtra2);
     EXPECT_FALSE(releaseButtons(mouse, ButtonLeft, ExtraButton2Bit));
     EXPECT_TRUE(releaseButtons(mouse, ButtonExtra1 | ButtonExtra2, 0));
-}
-
-TEST(Win32Mouse, WheelCountsNotchesWhateverTheirSize) {
-    EXPECT_EQ(wheelStep(1), 1);  // less than a notch still scrolls
-    EXPECT_EQ(wheelStep(0), -1);
+    // Less than a notch still scrolls.
+    EXPECT_EQ(std::pair(wheelStep(1), wheelStep(0)), std::pair(1, -1));
 }
 
 TEST(Win32Keyboard, KeyStateFromEitherVirtualKeyOrDirectInput) {
@@ -87,17 +84,14 @@ TEST(Win32Keyboard, ModifiersAndTheKeyWord) {
     EXPECT_EQ(keyModifiers(keyboard), gfx::ModAlt);
 
     const KeyWord word = decodeKeyWord((1u << 29) | (1u << 24) | (0x48u << 16) | 3u);
-    EXPECT_EQ(word.repeatCount, 3);
-    EXPECT_EQ(word.scanCode, 0x48);
-    EXPECT_TRUE(word.extended);
-    EXPECT_TRUE(word.altDown);
+    EXPECT_EQ(std::tuple(word.repeatCount, word.scanCode, word.extended, word.altDown),
+              std::tuple(3, 0x48, true, true));
 }
 
 // Rows are padded to four bytes; 16-bit rows go out as 5-5-5.
 TEST(Win32DibRows, StridesAndConversions) {
     const DibRows rows = chooseDibRows(16, 3);
-    EXPECT_EQ(rows.bitsPerPixel, 16);
-    EXPECT_EQ(rows.stride, 8);
+    EXPECT_EQ(std::pair(rows.bitsPerPixel, rows.stride), std::pair(16, 8));
     const std::uint8_t source[6] = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00};  // red, green, blue
     std::array<std::uint8_t, 6> target{};
     rows.convert(source, target.data(), 3);
