@@ -1,11 +1,9 @@
 #include "game_fixture.hpp"
 
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <utility>
 
-#include "game/word_file.hpp"
 #include "gfx/color.hpp"
 #include "gfx/screen.hpp"
 #include "tests/gfx/image_test_support.hpp"
@@ -50,10 +48,12 @@ void GameTest::SetUp() {
     } while (!std::filesystem::create_directory(folder_));
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
-    ScriptedDriver::reset();
+    // The recording back end: no window, and a mouse each test sets before
+    // the frame that reads it.
+    gfxtest::Rec::reset();
     gfxtest::driverLog().clear();
     gfx::presetDriverName(nullptr);
-    gfx::setDriverCandidates({&ScriptedDriver::driver()});
+    gfx::setDriverCandidates({&gfxtest::Rec::driver()});
 }
 
 void GameTest::TearDown() {
@@ -82,9 +82,9 @@ void GameTest::start(double seed) {
 }
 
 bool GameTest::frameAt(std::int32_t x, std::int32_t y, bool leftDown) {
-    mouse().x = x;
-    mouse().y = y;
-    mouse().buttons = leftDown ? 1 : 0;
+    gfxtest::Rec::mouse.x = x;
+    gfxtest::Rec::mouse.y = y;
+    gfxtest::Rec::mouse.buttons = leftDown ? 1 : 0;
     return game::runFrame(*game_);
 }
 
@@ -96,19 +96,18 @@ std::vector<std::uint32_t> GameTest::solveUpToTheLastPress() {
 }
 
 bool GameTest::cellGreen(const game::CellPair& rc) {
-    return pixel(30 * rc.b + 3, 30 * rc.a + 3) == gfx::Green;
+    return gfxtest::screenPixel(30 * rc.b + 3, 30 * rc.a + 3) == gfx::Green;
 }
 
 bool GameTest::labelStruck(int index) {
     // Hints are far shorter than a full line, so only a strike reaches x = 965.
-    return pixel(965, 20 + 50 * index + 4) == gfx::Black;
+    return gfxtest::screenPixel(965, 20 + 50 * index + 4) == gfx::Black;
 }
 
 std::vector<std::uint32_t> GameTest::framePixels() {
     const gfx::Screen* screen = gfx::activeScreen();
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(screen->width * screen->height));
-    std::memcpy(pixels.data(), screen->pages[0], pixels.size() * 4);
-    return pixels;
+    const auto* first = reinterpret_cast<const std::uint32_t*>(screen->pages[0]);
+    return {first, first + screen->width * screen->height};
 }
 
 }  // namespace testing_support

@@ -21,10 +21,6 @@ struct WordEntry {
     std::string hint;
 };
 
-// The recording back end: no window, and a mouse whose reply each test sets
-// before the frame that reads it.
-using ScriptedDriver = gfxtest::Rec;
-
 // Eleven distinct entries: the first ten are in every puzzle.
 std::vector<WordEntry> elevenWords();
 // The stored bytes of a word file with these entries.
@@ -46,7 +42,7 @@ class GameTest : public ::testing::Test {
 
     // One frame with the pointer at (x, y), left button down or up.
     bool frameAt(std::int32_t x, std::int32_t y, bool leftDown);
-    bool frameReleased() { return frameAt(mouse().x, mouse().y, false); }
+    bool frameReleased() { return frameAt(gfxtest::Rec::mouse.x, gfxtest::Rec::mouse.y, false); }
     bool pressCell(const game::CellPair& rc) {
         return frameAt(30 * rc.b + 15, 30 * rc.a + 15, true);
     }
@@ -57,10 +53,6 @@ class GameTest : public ::testing::Test {
     // Finds nine words and the tenth in a held press; returns that press's frame.
     std::vector<std::uint32_t> solveUpToTheLastPress();
 
-    static gfxtest::MouseReply& mouse() { return ScriptedDriver::mouse; }
-    static std::uint32_t pixel(std::int32_t x, std::int32_t y) {
-        return gfxtest::screenPixel(x, y);
-    }
     // Whether the cell's fill shows green (a pixel inside the outline, off the letter).
     static bool cellGreen(const game::CellPair& rc);
     // Whether hint label `index` shows its strike at the far right of its line.

@@ -45,9 +45,9 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     }
 
     frameAt(800, 555, true);  // new puzzle: this frame still shows the picture
-    EXPECT_TRUE(red(pixel(10, 10)));
+    EXPECT_TRUE(red(gfxtest::screenPixel(10, 10)));
     frameReleased();
-    EXPECT_FALSE(red(pixel(10, 10)));
+    EXPECT_FALSE(red(gfxtest::screenPixel(10, 10)));
     EXPECT_EQ(game().winPicture.solved, 0);
 }
 
@@ -66,7 +66,7 @@ TEST_F(WinPictureFrames, MissingUnreadableOrUnallocatedPictureLeavesTheSolvedFra
             game::prepareWinPicture(game().winPicture);
             EXPECT_EQ(runtime::lastError(), runtime::ResultCode::NoMemory);
             // Without its image the picture must not land on the screen instead.
-            EXPECT_FALSE(red(pixel(10, 10)));
+            EXPECT_FALSE(red(gfxtest::screenPixel(10, 10)));
         }
         frameReleased();
         frameReleased();
