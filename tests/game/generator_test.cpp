@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "game/generator.hpp"
 #include "game/word_file.hpp"
@@ -34,28 +35,25 @@ TEST(GeneratePuzzle, DealsTenDistinctEntriesOnlyFromTenOrMoreDrawableSlots) {
     std::vector<std::string> overlong = many;
     overlong.insert(overlong.begin() + 3, std::string(21, 'Y'));
     overlong.insert(overlong.begin() + 8, std::string(400, 'Y'));
-    const struct {
-        const char* name;
-        std::vector<std::string> words;
-        std::int32_t usable;
-        int seeds;
-    } cases[] = {{"twenty with overlong ones", overlong, 20, 3000},
-                 {"exactly ten", eleven, 10, 300},
-                 {"nine", nine, 9, 20},
-                 {"missing file", {}, 0, 20}};
-    for (const auto& c : cases) {
-        const game::WordList list = listOf(c.words);
-        ASSERT_EQ(game::countUsableSlots(list), c.usable) << c.name;
-        for (int seed = 0; seed < c.seeds; ++seed) {
+    // The list, its words, the drawable slots, the seeds to deal with.
+    const std::tuple<const char*, std::vector<std::string>, std::int32_t, int> cases[] = {
+        {"twenty with overlong ones", overlong, 20, 3000},
+        {"exactly ten", eleven, 10, 300},
+        {"nine", nine, 9, 20},
+        {"missing file", {}, 0, 20}};
+    for (const auto& [name, words, usable, seeds] : cases) {
+        const game::WordList list = listOf(words);
+        ASSERT_EQ(game::countUsableSlots(list), usable) << name;
+        for (int seed = 0; seed < seeds; ++seed) {
             runtime::seedRandom(seed, 0);
             game::Puzzle puzzle = playedPuzzle();
             const DealResult result = game::generatePuzzle(list, puzzle);
-            ASSERT_EQ(result, c.usable < 10 ? DealResult::TooFewWords : DealResult::Dealt);
+            ASSERT_EQ(result, usable < 10 ? DealResult::TooFewWords : DealResult::Dealt);
             EXPECT_EQ(dealrules::dealFault(list, puzzle, result), "");
-            std::set<std::string> words;
-            for (const auto& word : puzzle.words) words.insert(word.word);
-            EXPECT_EQ(words.size(), result == DealResult::Dealt ? 10u : 1u) << "a slot dealt twice";
-            if (HasFailure()) FAIL() << c.name << ", seed " << seed;
+            std::set<std::string> dealt;
+            for (const auto& word : puzzle.words) dealt.insert(word.word);
+            EXPECT_EQ(dealt.size(), result == DealResult::Dealt ? 10u : 1u) << "a slot dealt twice";
+            if (HasFailure()) FAIL() << name << ", seed " << seed;
         }
     }
 }

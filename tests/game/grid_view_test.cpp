@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -70,12 +71,8 @@ TEST(ClickGrid, PixelsMapToCellsAndRightOfOrBelowTheGridIsIgnored) {
 }
 
 TEST(ClickGrid, OnlyBothEndsOfAnUnfoundWordFindItAndStrikeItsLabel) {
-    const struct {
-        const char* name;
-        std::vector<CellPair> clicks;
-        const char* state;
-        CellPair selection;
-    } cases[] = {
+    // What, the cells clicked, the state after them, the pending cell.
+    const std::tuple<const char*, std::vector<CellPair>, const char*, CellPair> cases[] = {
         {"last end first; one twin", {{2, 5}, {2, 3}}, "f--------- 3/3", {-1, -1}},
         {"column word", {{10, 7}, {12, 7}}, "-f-------- 3/3", {-1, -1}},
         {"inner letter", {{2, 3}, {2, 4}}, "---------- 0/0", {-1, -1}},
@@ -87,11 +84,12 @@ TEST(ClickGrid, OnlyBothEndsOfAnUnfoundWordFindItAndStrikeItsLabel) {
          "f--f------ 3/3",
          {-1, -1}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, clicks, state, selection] : cases) {
         SmallPuzzle s;
-        for (const CellPair& rc : c.clicks) s.click(rc);
-        EXPECT_EQ(s.state(), c.state) << c.name;
-        EXPECT_EQ(s.puzzle.selection, c.selection) << c.name;
+        for (const CellPair& rc : clicks) s.click(rc);
+        EXPECT_EQ(std::pair(s.state(), s.puzzle.selection),
+                  std::pair(std::string(state), selection))
+            << name;
     }
 }
 
