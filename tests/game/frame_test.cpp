@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "game/word_codec.hpp"
 #include "game_fixture.hpp"
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
@@ -11,14 +12,6 @@ namespace {
 
 using game::CellPair;
 using testing_support::GameTest;
-
-std::string gridLetters(const game::Puzzle& puzzle) {
-    std::string letters;
-    for (const auto& row : puzzle.grid) {
-        for (const auto& cell : row) letters += cell.letter;
-    }
-    return letters;
-}
 
 class Frame : public GameTest {
   protected:
@@ -84,9 +77,9 @@ TEST_F(Frame, NewPuzzleDealsRelabelsUnstrikesAndDropsThePendingCell) {
     ASSERT_TRUE(labelStruck(0));
     const CellPair found = word(0).first;
     clickCell(word(1).first);
-    const std::string before = gridLetters(game().puzzle);
+    const std::string before = game::formatDeal(game().puzzle);
     click(800, 555);
-    EXPECT_NE(gridLetters(game().puzzle), before);
+    EXPECT_NE(game::formatDeal(game().puzzle), before);
     EXPECT_FALSE(labelStruck(0));
     EXPECT_FALSE(cellGreen(found));
     EXPECT_EQ(word(0).found + game().buttonHit, 0);
@@ -99,14 +92,14 @@ TEST_F(Frame, NewPuzzleDealsRelabelsUnstrikesAndDropsThePendingCell) {
 }
 
 TEST_F(Frame, HoldingTheNewPuzzleButtonDealsEveryFrame) {
-    std::string previous = gridLetters(game().puzzle);
+    std::string previous = game::formatDeal(game().puzzle);
     for (int frame = 0; frame < 3; ++frame) {
         frameAt(800, 555, true);
-        EXPECT_NE(gridLetters(game().puzzle), previous) << frame;
-        previous = gridLetters(game().puzzle);
+        EXPECT_NE(game::formatDeal(game().puzzle), previous) << frame;
+        previous = game::formatDeal(game().puzzle);
     }
     frameReleased();
-    EXPECT_EQ(gridLetters(game().puzzle), previous);
+    EXPECT_EQ(game::formatDeal(game().puzzle), previous);
 }
 
 // A whole frame for a fixed seed and word list: one word found, one cell
