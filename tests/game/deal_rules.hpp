@@ -10,10 +10,6 @@
 
 namespace dealrules {
 
-inline bool fillerLetter(const std::string& letter) {
-    return letter.size() == 1 && letter[0] >= 'A' && letter[0] <= 'X';
-}
-
 // Whether the word with its hint is one of the list's entries (slots 2, 4, ...)
 // other than the last, which is never dealt.
 inline bool dealableEntry(const game::WordList& list, const game::PuzzleWord& word) {
@@ -64,7 +60,9 @@ inline std::string dealFault(const game::WordList& list, const game::Puzzle& puz
         for (int c = 0; c < GridSize; ++c) {
             const game::GridCell& cell = puzzle.grid[r][c];
             if (cell.highlight != 0 || cell.inFoundWord != 0) return "a cell stays marked";
-            if (!covered[r][c] && !fillerLetter(cell.letter)) return "a filler is no letter A to X";
+            const bool filler =
+                cell.letter.size() == 1 && cell.letter[0] >= 'A' && cell.letter[0] <= 'X';
+            if (!covered[r][c] && !filler) return "a filler is no letter A to X";
         }
     }
     return "";
