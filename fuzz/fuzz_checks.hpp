@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gfx/screen.hpp"
+
 #define FUZZ_REQUIRE(condition)                                                                    \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
@@ -12,3 +14,9 @@
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
+
+// The game's screen on the back end that shows nothing.
+inline bool openGameScreen() {
+    gfx::presetDriverName("null");
+    return gfx::openScreen(1000, 600, 32, 0, 0, 0) == 0;
+}

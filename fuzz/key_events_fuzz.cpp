@@ -12,14 +12,8 @@
 #include "gfx/drivers/x11_keymap.hpp"
 #include "gfx/input.hpp"
 #include "gfx/key_translation.hpp"
-#include "gfx/screen.hpp"
 
 namespace {
-
-bool openGameScreen() {
-    gfx::presetDriverName("null");
-    return gfx::openScreen(1000, 600, 32, 0, 0, 0) == 0;
-}
 
 // 0, a character 1-255, or (c << 8) | 0xFF with c from 1 to 255.
 bool isKeyCode(std::int32_t code) {

@@ -17,11 +17,6 @@ namespace {
 constexpr int LongDumpMarker = 0xFE;
 constexpr int ShortDumpMarker = 0xFD;
 
-bool openGameScreen() {
-    gfx::presetDriverName("null");
-    return gfx::openScreen(1000, 600, 32, 0, 0, 0) == 0;
-}
-
 // Any result code but CannotOpen: nothing is opened here.
 bool isResultCode(gfx::LoadResult result) {
     return result >= gfx::LoadResult::Ok && result <= gfx::LoadResult::NoMemory &&
