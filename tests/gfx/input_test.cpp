@@ -27,8 +27,8 @@ TEST_F(InputTest, KeysReadAsTextsInOrderUnderTheFrameLock) {
         EXPECT_EQ(readKey(), expected);
         EXPECT_FALSE(activeScreen()->keys.keyPosted);
     }
-    EXPECT_EQ(gfxtest::countInLog("Rec:lock"), 8);
-    EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), 8);
+    EXPECT_EQ(std::pair(gfxtest::countInLog("Rec:lock"), gfxtest::countInLog("Rec:unlock")),
+              std::pair(8, 8));
 }
 
 TEST_F(InputTest, CloseRequestFromASignalComesBeforeQueuedKeysOnce) {
