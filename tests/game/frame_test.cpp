@@ -28,7 +28,16 @@ class Frame : public GameTest {
     }
 };
 
-TEST_F(Frame, EscOrACloseRequestEndsTheLoopAndOtherKeysDoNot) {
+TEST_F(Frame, StartUpOpensTheTitledScreenAndFramesLockOnceSleepPlainAndEndOnEscOrClose) {
+    const gfx::Screen* screen = gfx::activeScreen();
+    EXPECT_TRUE(screen->width == 1000 && screen->height == 600 && screen->depth == 32);
+    EXPECT_STREQ(gfx::windowTitle(), "Lettermoor");
+    static std::pair<std::int32_t, std::int32_t> slept;
+    game().sleep = [](std::int32_t ms, std::int32_t kind) { slept = {ms, kind}; };
+    frameReleased();
+    EXPECT_EQ(screen->lockCount, 0);
+    EXPECT_EQ(slept, std::make_pair(15, 1)) << "15 ms, plain";
+    // Other keys do not end the loop.
     gfx::postKey('a');
     gfx::postKey(0x48FF);  // Up
     gfx::postKey(27);
@@ -40,28 +49,16 @@ TEST_F(Frame, EscOrACloseRequestEndsTheLoopAndOtherKeysDoNot) {
     EXPECT_FALSE(frameReleased());
 }
 
-TEST_F(Frame, StartUpOpensTheTitledScreenAndAFrameLocksOnceAndSleepsPlain) {
-    const gfx::Screen* screen = gfx::activeScreen();
-    EXPECT_TRUE(screen->width == 1000 && screen->height == 600 && screen->depth == 32);
-    EXPECT_STREQ(gfx::windowTitle(), "Lettermoor");
-    static std::pair<std::int32_t, std::int32_t> slept;
-    game().sleep = [](std::int32_t ms, std::int32_t kind) { slept = {ms, kind}; };
-    frameReleased();
-    EXPECT_EQ(screen->lockCount, 0);
-    EXPECT_EQ(slept, std::make_pair(15, 1)) << "15 ms, plain";
-}
-
-// A held button clicks the cell under the pointer again in every frame.
-TEST_F(Frame, HeldFirstClickChangesNothingAfterItsFirstFrame) {
+// A held button clicks the cell under the pointer again in every frame: on
+// one cell it stays a single first click; dragged onto the other end of the
+// word it finds the word, and that end is then pending.
+TEST_F(Frame, HeldButtonClicksOnceOnACellAndFindsAWordDraggedToItsOtherEnd) {
     for (int frame = 0; frame < 4; ++frame) pressCell(word(3).first);
     frameReleased();
     EXPECT_TRUE(cellGreen(word(3).first));
     clickCell(word(3).last);
     EXPECT_EQ(word(3).found, 1) << "the held press stayed a single first click";
     EXPECT_TRUE(labelStruck(3));
-}
-
-TEST_F(Frame, DraggingToTheOtherEndFindsTheWordThenKeepsThatEndPending) {
     pressCell(word(4).first);
     EXPECT_TRUE(cellGreen(word(4).first));
     pressCell(word(4).last);  // same press, pointer moved onto the other end
