@@ -11,10 +11,8 @@
 namespace wordtest {
 
 inline std::string scramble(std::string_view plain) {
-    std::string out;
-    for (const char c : plain) {
-        out.push_back(static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c))));
-    }
+    std::string out(plain);
+    for (char& c : out) c = static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c)));
     return out;
 }
 
