@@ -50,12 +50,11 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"Ctrl+keypad Enter producing nothing", {0x1C, true, Ctrl, 0, 0}, 10},
         {"extended key outside the table", {0x5B, true, 0, 0, 0}, 0},
     };
-    for (const auto& [what, stroke, code] : cases)
-        EXPECT_EQ(gfx::translateKey(stroke), code) << what;
+    for (const auto& [what, stroke, key] : cases) EXPECT_EQ(gfx::translateKey(stroke), key) << what;
 }
 
 #if defined(LETTERMOOR_HAVE_X11)
-TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
+TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlockAndKeysymsToCodePage437) {
     // Escape, a and Up also come through the window in tests/x11.
     const std::tuple<std::uint32_t, std::uint32_t, std::int32_t, bool> cases[] = {
         {36, XK_Return, 0x1C, false}, {104, XK_KP_Enter, 0x1C, true},
@@ -67,17 +66,16 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlock) {
         const gfx::x11::ScanKey key = gfx::x11::scanKeyFor(keycode, keysym);
         EXPECT_EQ(std::pair(key.scanCode, key.extended), std::pair(scan, extended)) << keycode;
     }
-}
-
-TEST(X11Keymap, KeysymsToCodePage437) {
     // Unicode keysyms carry 0x01000000; the Euro sign has no place in 437.
-    const std::pair<std::uint32_t, std::int32_t> cases[] = {{XK_adiaeresis, 0x84},
-                                                            {XK_Escape, 27},
-                                                            {XK_KP_7, '7'},
-                                                            {XK_Up, 0},
-                                                            {0x01000000u | 0x20ACu, 0},
-                                                            {0x01000000u | 0x2591u, 0xB0}};
-    for (const auto& [keysym, code] : cases) {
+    const std::pair<std::uint32_t, std::int32_t> keysyms[] = {
+        {XK_adiaeresis, 0x84},
+        {XK_Escape, 27},
+        {XK_KP_7, '7'},
+        {XK_Up, 0},
+        {0x01000000u | 0x20ACu, 0},
+        {0x01000000u | 0x2591u, 0xB0},
+    };
+    for (const auto& [keysym, code] : keysyms) {
         EXPECT_EQ(gfx::x11::keysymCp437(keysym), code) << std::hex << keysym;
     }
 }

@@ -54,7 +54,7 @@ TEST(Win32Mouse, CaptureEndsOnlyWhenTheLastButtonIsUpAndTheWheelStepsWhole) {
     EXPECT_EQ(std::pair(wheelStep(1), wheelStep(0)), std::pair(1, -1));
 }
 
-TEST(Win32Keyboard, KeyStateFromEitherVirtualKeyOrDirectInput) {
+TEST(Win32Keyboard, KeyStateFromEitherVirtualKeyOrDirectInputModifiersAndTheKeyWord) {
     KeyboardState keyboard{};
     ScanCodeState keyState{};
     keyboard[0x26] = 0x80;  // the Up arrow of the cursor block, shared with keypad 8
@@ -73,10 +73,8 @@ TEST(Win32Keyboard, KeyStateFromEitherVirtualKeyOrDirectInput) {
     expected = {};
     expected[0x1D] = expected[0x10] = 1;
     EXPECT_EQ(keyState, expected);
-}
 
-TEST(Win32Keyboard, ModifiersAndTheKeyWord) {
-    KeyboardState keyboard{};
+    keyboard.fill(0);
     keyboard[0x10] = keyboard[0xA3] = keyboard[0xA5] = 0x80;  // Shift, right Ctrl, right Alt
     EXPECT_EQ(keyModifiers(keyboard), gfx::ModShift | gfx::ModRightCtrl | gfx::ModRightAlt);
     keyboard.fill(0);
