@@ -1,12 +1,10 @@
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "game/word_file.hpp"
+#include "game_fixture.hpp"
 #include "tests/game/word_test_support.hpp"
 
 namespace {
@@ -35,8 +33,8 @@ TEST(LoadWordText, EntriesSplitAtTheFirstSeparatorIntoEvenSlotsWhateverTheLineEn
     const std::pair<std::string, std::string> cases[] = {
         {scrambledFile({"h", "Hint:", "CAT;-small pet"}), "Hint:|CAT;small pet"},
         {scrambledFile({"h", "Hint:", "CAT;"}), "Hint:|CAT;"},
-        {scrambledFile({"h", "Hint:", "CAT"}),
-         "Hint:|CAT;AT"},  // one byte skipped, separator or not
+        // One byte is skipped after the word, separator or not.
+        {scrambledFile({"h", "Hint:", "CAT"}), "Hint:|CAT;AT"},
         {scrambledFile({"h", "Hint:", ";-small pet"}), "Hint:|;small pet"},
         {scrambledFile({"h", "Hint:", "AB;-C;D"}), "Hint:|AB;C;D"},
         {scrambledFile({"h", "Hint:", ""}), "Hint:|;"},
@@ -57,36 +55,23 @@ TEST(LoadWordText, EntriesSplitAtTheFirstSeparatorIntoEvenSlotsWhateverTheLineEn
     for (const auto& [bytes, expected] : cases) EXPECT_EQ(loaded(bytes), expected) << expected;
 }
 
-TEST(LoadWordText, ReloadingForgetsThePreviousList) {
-    game::WordList list;
-    std::string prefix;
-    game::loadWordText(scrambledFile({"h", "P", "A;-a", "B;-b", "C;-c"}), list, prefix);
-    game::loadWordText(scrambledFile({"h", "Q", "D;-d"}), list, prefix);
-    EXPECT_EQ(wordtest::describe(list, prefix), "Q|D;d");
-}
-
-class WordFileOnDisk : public ::testing::Test {
+// The game fixture for its temporary folder.
+class WordFileOnDisk : public testing_support::GameTest {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lettermoor-words-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::filesystem::path dir_;
     game::WordList list_;
     std::string prefix_ = "stale";
 };
 
+// Loading forgets the previous list.
 TEST_F(WordFileOnDisk, MissingFileIsCreatedEmptyAndAnUnopenableOneLoadsAsEmpty) {
-    const std::string file = (dir_ / "woerter.txt").string();
+    const std::string file = (folder() / "woerter.txt").string();
+    game::loadWordText(scrambledFile({"h", "P", "A;-a", "B;-b", "C;-c"}), list_, prefix_);
     EXPECT_EQ(game::loadWordFile(file, list_, prefix_), game::WordFileOpen::CreatedEmpty);
     EXPECT_EQ(wordtest::describe(list_, prefix_), "|;");
     EXPECT_EQ(std::filesystem::file_size(file), 0u);
     EXPECT_EQ(game::loadWordFile(file, list_, prefix_), game::WordFileOpen::Read);
 
-    const auto inMissingFolder = dir_ / "no-such-dir" / "woerter.txt";
+    const auto inMissingFolder = folder() / "no-such-dir" / "woerter.txt";
     prefix_ = "stale";
     EXPECT_EQ(game::loadWordFile(inMissingFolder.string(), list_, prefix_),
               game::WordFileOpen::Unreadable);
@@ -99,7 +84,7 @@ TEST_F(WordFileOnDisk, ExistingFileIsReadLikeTheSameBytesAndLeftUnchanged) {
     std::vector<std::string> lines{"head", "Prefix:", "LONG;-" + std::string(300'000, 'h')};
     for (int i = 0; i < 200'000; ++i) lines.push_back("WORD" + std::to_string(i) + ";-hint");
     const std::string bytes = scrambledFile(lines, "\r\n") + scramble("LAST");
-    const auto file = dir_ / "woerter.txt";
+    const auto file = folder() / "woerter.txt";
     std::ofstream(file, std::ios::binary) << bytes;
 
     EXPECT_EQ(game::loadWordFile(file.string(), list_, prefix_), game::WordFileOpen::Read);
