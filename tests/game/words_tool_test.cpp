@@ -1,6 +1,4 @@
-#include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,35 +7,29 @@
 #include <string>
 #include <tuple>
 
+#include "game_fixture.hpp"
 #include "tests/game/word_test_support.hpp"
 
 namespace {
 
-// Runs the built tool from the test folder with files for stdin and stdout.
-class WordsTool : public ::testing::Test {
+// Runs the built tool in the game fixture's temporary folder, which is the
+// working folder, with files there for stdin, stdout and stderr.
+class WordsTool : public testing_support::GameTest {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("lettermoor-words-tool-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
     // `shell` runs before the tool in the same shell, to set limits.
     int run(const std::string& arguments, const std::string& input, const std::string& shell = "") {
-        std::ofstream(dir_ / "in", std::ios::binary) << input;
-        const std::string command = shell + "../bin/lettermoor-words " + arguments + " < " +
-                                    (dir_ / "in").string() + " > " + (dir_ / "out").string() +
-                                    " 2> " + (dir_ / "err").string();
-        const int status = std::system(command.c_str());
+        std::ofstream("in", std::ios::binary) << input;
+        const int status =
+            std::system((shell + tool_ + " " + arguments + " < in > out 2> err").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string file(const char* name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
+        std::ifstream in(folder() / name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    std::filesystem::path dir_;
+    // Found from the test program's folder, before the fixture leaves it.
+    const std::string tool_ = std::filesystem::absolute("../bin/lettermoor-words").string();
 };
 
 // A plain list with one entry WORTx per letter x of `letters`.
@@ -60,7 +52,7 @@ std::string scrambled(const std::string& plain) {
 // (with SIGXFSZ ignored) makes write() fail after the first blocks the same
 // way, without privileges.
 TEST_F(WordsTool, OutputFileIsReplacedOnlyWhenEverythingWasWritten) {
-    const std::string list = (dir_ / "woerter.txt").string();
+    const std::string list = (folder() / "woerter.txt").string();
     const std::string big = listOf(std::string(20000, 'A'));
     // Arguments, input, shell commands before the tool, exit status, message.
     const std::tuple<std::string, std::string, std::string, int, std::string> cases[] = {
@@ -74,7 +66,7 @@ TEST_F(WordsTool, OutputFileIsReplacedOnlyWhenEverythingWasWritten) {
         EXPECT_EQ(run(arguments, input, shell), status) << arguments;
         EXPECT_NE(file("err").find(says), std::string::npos) << file("err");
         EXPECT_TRUE(file("woerter.txt") == "old list") << "the list was changed";
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 4)
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 4)
             << "only in, out, err and the list";
     }
     ASSERT_EQ(run("encode", big), 0);
@@ -83,9 +75,9 @@ TEST_F(WordsTool, OutputFileIsReplacedOnlyWhenEverythingWasWritten) {
     EXPECT_EQ(file("woerter.txt"), stored);
     EXPECT_EQ(file("out"), "");
     // Through a link, the list it names is replaced and the link stays.
-    std::filesystem::create_symlink(list, dir_ / "link");
-    ASSERT_EQ(run("decode -o " + (dir_ / "link").string(), stored), 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link"));
+    std::filesystem::create_symlink(list, folder() / "link");
+    ASSERT_EQ(run("decode -o " + (folder() / "link").string(), stored), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder() / "link"));
     EXPECT_EQ(file("woerter.txt"), big);
 }
 
