@@ -13,7 +13,6 @@
 namespace {
 
 using game::DealResult;
-using wordtest::listOf;
 
 // A puzzle as the grid view leaves it: something found, a click pending.
 game::Puzzle playedPuzzle() {
@@ -42,7 +41,7 @@ TEST(GeneratePuzzle, DealsTenDistinctEntriesOnlyFromTenOrMoreDrawableSlots) {
         {"nine", nine, 9, 20},
         {"missing file", {}, 0, 20}};
     for (const auto& [name, words, usable, seeds] : cases) {
-        const game::WordList list = listOf(words);
+        const game::WordList list = wordtest::listOf(words);
         ASSERT_EQ(game::countUsableSlots(list), usable) << name;
         for (int seed = 0; seed < seeds; ++seed) {
             runtime::seedRandom(seed, 0);
@@ -67,7 +66,7 @@ TEST(GeneratePuzzle, FullLengthWordsSpanARowOrColumnOrFindNoRoom) {
                                               {a, a, b, b, b, b, b, b, b, b, "LAST"}};
     int dealt[2] = {}, noRoom[2] = {}, across[2] = {};
     for (int l = 0; l < 2; ++l) {
-        const game::WordList list = listOf(lists[l]);
+        const game::WordList list = wordtest::listOf(lists[l]);
         for (int seed = 0; seed < 300; ++seed) {
             runtime::seedRandom(seed, 0);
             game::Puzzle puzzle = playedPuzzle();

@@ -12,8 +12,6 @@
 namespace {
 
 using namespace gfx;
-using gfxtest::driverLog;
-using gfxtest::Rec;
 
 using InputTest = gfxtest::OpenRecordingScreenTest<16, 16>;
 
@@ -69,11 +67,12 @@ TEST_F(InputTest, FullQueuesDropTheOldest) {
 }
 
 TEST_F(InputTest, MouseFromDriverUnderLockOrMinusOneEverywhere) {
-    Rec::mouse = gfxtest::MouseReply{0, 12, 7, 3, 1, 0};
+    gfxtest::Rec::mouse = gfxtest::MouseReply{0, 12, 7, 3, 1, 0};
     std::int32_t v[5] = {0, 0, 0, 0, 9};
     EXPECT_EQ(readMouse(&v[0], &v[1], &v[2], &v[3], &v[4]), 0);
     EXPECT_EQ(std::vector<std::int32_t>(v, v + 5), (std::vector<std::int32_t>{12, 7, 3, 1, 0}));
-    EXPECT_EQ(driverLog(), (std::vector<std::string>{"Rec:lock", "Rec:getMouse", "Rec:unlock"}));
+    EXPECT_EQ(gfxtest::driverLog(),
+              (std::vector<std::string>{"Rec:lock", "Rec:getMouse", "Rec:unlock"}));
     EXPECT_EQ(readMouse(&v[0], &v[1], nullptr, nullptr, nullptr), 0);
 
     // Outside the window, without a screen, and on a back end without a mouse.
@@ -82,7 +81,7 @@ TEST_F(InputTest, MouseFromDriverUnderLockOrMinusOneEverywhere) {
         EXPECT_EQ(readMouse(&v[0], &v[1], &v[2], &v[3], &v[4]), 1);
         EXPECT_EQ(std::vector<std::int32_t>(v, v + 5), std::vector<std::int32_t>(5, -1));
     };
-    Rec::mouse.result = -1;
+    gfxtest::Rec::mouse.result = -1;
     failsWithMinusOnes();
     closeScreen();
     failsWithMinusOnes();
