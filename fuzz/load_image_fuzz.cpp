@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr int LongDumpMarker = 0xFE;
-constexpr int ShortDumpMarker = 0xFD;
-
 // Any result code but CannotOpen: nothing is opened here.
 bool isResultCode(gfx::LoadResult result) {
     return result >= gfx::LoadResult::Ok && result <= gfx::LoadResult::NoMemory &&
@@ -40,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(screenOpen);
     const gfx::Screen* screen = gfx::activeScreen();
     const std::span<const std::uint8_t> bytes(data, size);
-    const bool rawDump = size > 0 && (data[0] == LongDumpMarker || data[0] == ShortDumpMarker);
+    // The first byte of a raw dump, long or short form.
+    const bool rawDump = size > 0 && (data[0] == 0xFE || data[0] == 0xFD);
 
     // The game's case: a mask-filled 600x600 image, then the solved frame's blit.
     gfx::ImageHandle image(gfx::createImage(600, 600, 0, 0, gfx::NoColorGiven));
