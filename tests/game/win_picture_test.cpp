@@ -9,7 +9,6 @@
 namespace {
 
 constexpr std::uint32_t PictureRed = 0xFFC81E28u;
-constexpr std::uint32_t Magenta = 0xFFFF00FFu;
 
 using WinPictureFrames = testing_support::GameTest;
 
@@ -21,7 +20,7 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordAndLeavesAfterAN
     // 300x200: opaque red left of x = 150, magenta (see-through) right of it.
     std::vector<std::uint32_t> picture(std::size_t{300} * 200);
     for (std::size_t i = 0; i < picture.size(); ++i) {
-        picture[i] = i % 300 < 150 ? PictureRed : Magenta;
+        picture[i] = i % 300 < 150 ? PictureRed : 0xFFFF00FFu;
     }
     ASSERT_TRUE(testing_support::writeBmp(folder() / "win.bmp", 300, 200, picture));
     writeWords();

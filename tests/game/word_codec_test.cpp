@@ -16,8 +16,6 @@
 
 namespace {
 
-using wordtest::scrambledFile;
-
 TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
     std::ifstream in("../run/woerter.txt", std::ios::binary);
     const std::string defaultList(std::istreambuf_iterator<char>(in), {});
@@ -85,7 +83,7 @@ TEST(WordCodec, EncodeSpellsWordsInGridLettersUnlessAskedToKeepThem) {
 }
 
 TEST(WordCodec, CheckReportsEntriesTheGameNeverDrawsOrDoubts) {
-    const std::string stored = scrambledFile({
+    const std::string stored = wordtest::scrambledFile({
         "comment", "Hint:",
         "APFEL;-fruit",                   // line 3: fine
         ";-no word",                      // line 4: empty word
@@ -125,7 +123,7 @@ TEST(WordCodec, RepeatsAreFoundAlikeInOnePassOrManyWithAnyBudget) {
     }
     game::WordList list;
     std::string prefix;
-    game::loadWordText(scrambledFile(lines), list, prefix);
+    game::loadWordText(wordtest::scrambledFile(lines), list, prefix);
     // Room for everything; no room to list each repeat's first; no room for one pass.
     for (const std::size_t budget :
          {std::size_t{64} << 20, std::size_t{800} << 10, std::size_t{0}}) {
@@ -143,9 +141,9 @@ TEST(WordCodec, RepeatsAreFoundAlikeInOnePassOrManyWithAnyBudget) {
 TEST(WordCodec, CheckAgreesWithTheGeneratorOnTenWords) {
     std::vector<std::string> lines{"c", "p"};
     for (char c = 'A'; c <= 'K'; ++c) lines.push_back(std::string(3, c) + "; Zahl");
-    EXPECT_TRUE(game::checkWordText(scrambledFile(lines)).canDeal);
+    EXPECT_TRUE(game::checkWordText(wordtest::scrambledFile(lines)).canDeal);
     lines.erase(lines.begin() + 2);
-    EXPECT_FALSE(game::checkWordText(scrambledFile(lines)).canDeal);
+    EXPECT_FALSE(game::checkWordText(wordtest::scrambledFile(lines)).canDeal);
 }
 
 TEST(WordCodec, FormatDealShowsTheGridAndNumberedWordsInUtf8) {
