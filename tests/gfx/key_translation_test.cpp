@@ -35,6 +35,7 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
         {"Alt+Shift+A", {0x1E, false, Alt | Shift, 'A', 'a'}, 0x1EFF},
         {"Alt+Shift+Ä", {0x28, false, Alt | Shift, 0x8E, 0x84}, 0x28FF},
         {"Alt+ä on a key whose own character is Ä", {0x28, false, Alt, 0x84, 0x8E}, 0x28FF},
+        {"Alt+Shift+Ö", {0x27, false, Alt | Shift, 0x99, 0x94}, 0x27FF},
         {"AltGr+q typing @", {0x10, false, gfx::ModRightAlt | Ctrl, '@', 'q'}, '@'},
         {"Alt+key without Alt code", {0x2B, false, Alt, '\\', '\\'}, '\\'},
         {"Alt+F4", {0x3E, false, Alt, 0, 0}, 0x6BFF},
@@ -78,6 +79,8 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlockAndKeysymsToCodePage437) {
     for (const auto& [keysym, code] : keysyms) {
         EXPECT_EQ(gfx::x11::keysymCp437(keysym), code) << std::hex << keysym;
     }
+    // AltGr reaches the game's key events as right Alt with Ctrl.
+    EXPECT_EQ(gfx::x11::keyModifiers(Mod5Mask | ShiftMask), gfx::ModRightAlt | Ctrl | Shift);
 }
 
 // A German layout's ä, the Euro sign code page 437 lacks, Delete whose Xlib
