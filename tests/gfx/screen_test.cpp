@@ -17,18 +17,10 @@
 namespace {
 
 using namespace gfx;
-using gfxtest::Alpha;
-using gfxtest::Beta;
-using gfxtest::countInLog;
-using gfxtest::dirtyRowRanges;
-using gfxtest::driverLog;
-using gfxtest::Rec;
-using gfxtest::screenMatches;
+using namespace gfxtest;
 using Log = std::vector<std::string>;
-
-class ScreenTest : public gfxtest::RecordingScreenTest {};
-
-constexpr std::uint32_t Black = 0xFF000000u;
+using ScreenTest = RecordingScreenTest;
+using OpenScreenTest = OpenRecordingScreenTest<50, 40>;
 
 TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlack) {
     setWindowTitle("Lettermoor");
@@ -47,8 +39,9 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlack) {
     EXPECT_EQ(driverLog(), (Log{"Rec:init(Lettermoor,1000,600,32,0,0)", "Rec:lock", "Rec:unlock"}));
 }
 
-// One depth per branch; the rest of each branch shares its code.
-TEST_F(ScreenTest, DepthsAreNormalised) {
+// One depth per branch; the rest of each branch shares its code. Each open
+// starts the draw target afresh, whatever the screen before left in it.
+TEST_F(ScreenTest, DepthsAreNormalisedAndReopeningResetsTheDrawTarget) {
     struct Case {
         std::int32_t requested, depth, bytesPerPixel;
         std::uint32_t colorMask, foreColor, backColor;
@@ -59,15 +52,23 @@ TEST_F(ScreenTest, DepthsAreNormalised) {
         {15, 16, 2, 0xFFFF, 0xFFFF, 0},
         {24, 32, 4, 0xFFFFFFFF, 0xFFFFFFFF, Black},
     };
+    std::int32_t lastId = -1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.requested);
+        DrawTarget& context = drawTarget();
+        context.penPosition = PenPosition{4.0f, 5.0f};
+        context.clipRect = ClipRect{1, 1, 2, 2};
         ASSERT_EQ(openScreen(20, 10, c.requested, 2, 0, 0), 0);
         const Screen& screen = *activeScreen();
-        EXPECT_EQ(std::tuple(screen.depth, screen.bytesPerPixel, screen.pitch, screen.colorMask),
-                  std::tuple(c.depth, c.bytesPerPixel, 20 * c.bytesPerPixel, c.colorMask));
-        EXPECT_EQ(screen.pageCount, 2);
-        EXPECT_EQ(std::pair(drawTarget().foreColor, drawTarget().backColor),
-                  std::pair(c.foreColor, c.backColor));
+        EXPECT_EQ(screen.screenId, lastId < 0 ? screen.screenId : lastId + 1);
+        lastId = screen.screenId;
+        EXPECT_EQ(std::tuple(screen.depth, screen.bytesPerPixel, screen.pitch, screen.colorMask,
+                             screen.pageCount),
+                  std::tuple(c.depth, c.bytesPerPixel, 20 * c.bytesPerPixel, c.colorMask, 2));
+        EXPECT_EQ(std::tuple(context.screenId, context.foreColor, context.backColor,
+                             context.penPosition.x, context.penPosition.y, context.clipRect.width,
+                             context.clipRect.height),
+                  std::tuple(lastId, c.foreColor, c.backColor, 0.0f, 0.0f, 20, 10));
         for (std::uint8_t* page : screen.pages) {
             for (std::int32_t i = 0; i < screen.pitch * screen.height; ++i) {
                 ASSERT_EQ(page[i], (c.backColor >> (8 * (i % c.bytesPerPixel))) & 0xFFu);
@@ -93,21 +94,14 @@ TEST_F(ScreenTest, BadArgumentsChangeNothing) {
     EXPECT_TRUE(driverLog().empty());
 }
 
-TEST_F(ScreenTest, FlagsReachDriverAndScreen) {
+TEST_F(ScreenTest, TitleAndFlagsReachTheDriverAndTheTitleOutsideTheLock) {
+    forgetWindowTitle();  // the program's name instead
     ASSERT_EQ(openScreen(16, 16, 8, 0, ShapedWindow, 0), 0);
-    EXPECT_EQ(driverLog().front(), "Rec:init(" + std::string(windowTitle()) + ",16,16,8,0,28)");
-
+    EXPECT_EQ(driverLog().front(), "Rec:init(gfx_tests,16,16,8,0,28)");
     ASSERT_EQ(openScreen(16, 16, 8, 0, AlphaPrimitives | OpenGLScreen | HighPriority, 75), 0);
-    const Screen& screen = *activeScreen();
-    EXPECT_EQ(screen.depth, 16);  // an OpenGL screen has at least 16 bits
-    EXPECT_EQ(screen.flags,
+    EXPECT_EQ(activeScreen()->depth, 16);  // an OpenGL screen has at least 16 bits
+    EXPECT_EQ(activeScreen()->flags,
               ScreenAlphaBit | ScreenOpenGLBit | ScreenHighPriorityBit | ScreenFastRoutinesBit);
-}
-
-TEST_F(ScreenTest, TitleDefaultsToTheProgramIsCutAndReachesTheDriverOutsideTheLock) {
-    forgetWindowTitle();
-    ASSERT_EQ(openScreen(8, 8, 32, 0, 0, 0), 0);
-    EXPECT_STREQ(windowTitle(), "gfx_tests");
 
     const std::string longTitle(200, 'x');
     setWindowTitle(longTitle);
@@ -133,7 +127,7 @@ TEST_F(ScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseRelea
 
     ASSERT_EQ(openScreen(40, 30, 32, 0, 0, 0), 0);
     Screen& screen = *activeScreen();
-    gfxtest::clearDirtyRows();
+    clearDirtyRows();
     driverLog().clear();
     lockScreen();
     lockScreen();
@@ -149,7 +143,7 @@ TEST_F(ScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseRelea
     EXPECT_EQ(dirtyRowRanges(), "0-29");
 
     // Unlocking at count zero marks but calls nothing.
-    gfxtest::clearDirtyRows();
+    clearDirtyRows();
     driverLog().clear();
     unlockScreen(3, 7);
     EXPECT_EQ(screen.lockCount, 0);
@@ -165,7 +159,10 @@ TEST_F(ScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseRelea
     EXPECT_EQ(driverLog(), (Log{"Rec:unlock", "Rec:exit"}));
 }
 
-TEST_F(ScreenTest, UnnamedChoiceTriesEveryDriverTwicePerPass) {
+// Unnamed, every driver is tried twice a pass; a name in the environment or
+// preset is tried first, the preset before the environment; "null" or the
+// no-driver flag take the null back end.
+TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
     setDriverCandidates({&Alpha::driver(), &Beta::driver()});
     setWindowTitle("T");
     Alpha::refusalsLeft = 100;
@@ -178,33 +175,25 @@ TEST_F(ScreenTest, UnnamedChoiceTriesEveryDriverTwicePerPass) {
              "Alpha:exit", "Beta:init(T,10,10,32,60,0)", "Beta:exit", "Beta:init(T,10,10,32,0,0)",
              "Beta:exit", "Alpha:init(T,10,10,32,60,1)", "Alpha:exit", "Alpha:init(T,10,10,32,0,1)",
              "Alpha:exit", "Beta:init(T,10,10,32,60,1)", "Beta:lock", "Beta:unlock"}));
-}
 
-TEST_F(ScreenTest, NoDriverAcceptingLeavesNoScreen) {
-    setDriverCandidates({&Alpha::driver(), &Beta::driver()});
-    setWindowTitle("T");
-    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    Alpha::refusalsLeft = 100;
+    // No driver accepting leaves no screen: the old screen's exit, then the
+    // named driver and the whole list; every refused init is undone.
     Beta::refusalsLeft = 100;
     presetDriverName("beta");
     driverLog().clear();
     EXPECT_EQ(openScreen(10, 10, 32, 0, 1, 0), 1);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     EXPECT_EQ(activeScreen(), nullptr);
-    // The old screen's exit, then the named driver and the whole list; every
-    // refused init is undone.
-    EXPECT_EQ(driverLog().front(), "Alpha:exit");
+    EXPECT_EQ(driverLog().front(), "Beta:exit");
     EXPECT_EQ(countInLog("Beta:init(T,10,10,32,0,1)"), 4);
     EXPECT_EQ(countInLog("Alpha:init(T,10,10,32,0,1)"), 2);
     EXPECT_EQ(countInLog("Beta:exit") + countInLog("Alpha:exit"), 1 + 12);
-}
 
-// A name in the environment or preset is tried first, the preset before the
-// environment; "null" or the no-driver flag take the null back end.
-TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
-    setDriverCandidates({&Alpha::driver(), &Beta::driver()});
-    setWindowTitle("T");
-    gfxtest::setVariable("LETTERMOOR_DRIVER", "BETA");
+    Alpha::refusalsLeft = 0;
+    Beta::refusalsLeft = 0;
+    presetDriverName(nullptr);
+    setVariable("LETTERMOOR_DRIVER", "BETA");
+    driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(driverLog(), (Log{"Beta:init(T,10,10,32,0,0)", "Beta:lock", "Beta:unlock"}));
 
@@ -215,37 +204,19 @@ TEST_F(ScreenTest, NamedDriverIsTriedFirstAndPresetBeatsEnvironment) {
               (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
 
     presetDriverName(nullptr);
-    gfxtest::setVariable("LETTERMOOR_DRIVER", "NULL");
+    setVariable("LETTERMOOR_DRIVER", "NULL");
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(activeScreen()->driver, &nullDriver());
 
-    gfxtest::clearVariable("LETTERMOOR_DRIVER");
+    clearVariable("LETTERMOOR_DRIVER");
     driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
     EXPECT_EQ(activeScreen()->driver, &nullDriver());
     EXPECT_TRUE(driverLog().empty());
 }
 
-TEST_F(ScreenTest, ReopeningResetsDrawTarget) {
-    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    const std::int32_t firstId = activeScreen()->screenId;
-    DrawTarget& context = drawTarget();
-    context.foreColor = 0x12345678u;
-    context.penPosition = PenPosition{4.0f, 5.0f};
-    context.clipRect = ClipRect{1, 1, 2, 2};
-    ASSERT_EQ(openScreen(30, 20, 32, 0, 0, 0), 0);
-    EXPECT_EQ(activeScreen()->screenId, firstId + 1);
-    EXPECT_EQ(context.screenId, firstId + 1);
-    EXPECT_EQ(context.foreColor, 0xFFFFFFFFu);
-    EXPECT_EQ(context.penPosition.x, 0.0f);
-    EXPECT_EQ(std::pair(context.clipRect.width, context.clipRect.height), std::pair(30, 20));
-}
-
-TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
-    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
-    gfxtest::fillScreen(0x7F7F7F7Fu);
-    gfxtest::clearDirtyRows();
-    driverLog().clear();
+TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
+    fillScreen(0x7F7F7F7Fu);
     drawTarget().clipRect = ClipRect{10, 5, 20, 7};
     clearScreen(ClearDefault);
     EXPECT_TRUE(screenMatches([](auto x, auto y) { return x >= 10 && x < 30 && y >= 5 && y < 12; },
@@ -262,8 +233,8 @@ TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
     EXPECT_EQ(textGrid(*activeScreen(), 0)[7].character, ' ');
 
     // A clip rectangle reaching past the screen clears only the screen's part.
-    gfxtest::fillScreen(0x7F7F7F7Fu);
-    gfxtest::clearDirtyRows();
+    fillScreen(0x7F7F7F7Fu);
+    clearDirtyRows();
     drawTarget().clipRect = ClipRect{30, -10, 500, 25};
     clearScreen(ClearClip);
     EXPECT_TRUE(
@@ -272,8 +243,7 @@ TEST_F(ScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
 }
 
 // A clear notes the blank of each text row; reading the grid writes them out.
-TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
-    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
+TEST_F(OpenScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     Screen& screen = *activeScreen();
     const auto cells =
         static_cast<std::size_t>(screen.textColumns) * static_cast<std::size_t>(screen.textRows);
@@ -283,7 +253,6 @@ TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     DrawTarget& context = drawTarget();
     context.foreColor = 0xFF010203u;
     context.backColor = 0xFF040506u;
-    gfxtest::clearDirtyRows();
     clearScreen(ClearText);
     EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, 0xFF040506u, 0));
     EXPECT_EQ(dirtyRowRanges(), "0-39");
@@ -301,8 +270,7 @@ TEST_F(ScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     EXPECT_EQ(textGrid(screen, 0)[0].character, ' ');
 }
 
-TEST_F(ScreenTest, ImageTargetKeepsScreenClipRectangle) {
-    ASSERT_EQ(openScreen(50, 40, 32, 0, 0, 0), 0);
+TEST_F(OpenScreenTest, ImageTargetKeepsScreenClipRectangle) {
     AlignedBlock block(32 + 16 * 5);
     auto* image = reinterpret_cast<ImageBuffer*>(block.get());
     *image = ImageBuffer{ImageType, 4, 3, 5, 16, {0, 0, 0}};
