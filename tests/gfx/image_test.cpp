@@ -17,9 +17,7 @@
 
 namespace {
 
-using gfx::ImageHandle;
-using gfx::LoadResult;
-using gfx::NoColorGiven;
+using namespace gfx;
 using imagetest::pixelAt;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -44,7 +42,7 @@ TEST_F(ImageTest, NewImagesTakeTheirDepthFillEverySlotAndAreTheTargetUntilDestro
         {"1-bit mask is index 0", 5, 3, 0xAB, 1, NoColorGiven, 1, 16, 0u}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ImageHandle image(gfx::createImage(c.width, c.height, c.color, c.depth, c.flags));
+        ImageHandle image(createImage(c.width, c.height, c.color, c.depth, c.flags));
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->bytesPerPixel, c.bytesPerPixel);
         EXPECT_EQ(image->pitch, c.pitch);
@@ -54,7 +52,7 @@ TEST_F(ImageTest, NewImagesTakeTheirDepthFillEverySlotAndAreTheTargetUntilDestro
                 ASSERT_EQ(pixelAt(image.get(), x, y), c.slot) << x << "," << y;
             }
         }
-        const gfx::DrawTarget& context = gfx::drawTarget();
+        const DrawTarget& context = drawTarget();
         EXPECT_EQ(context.target, image.get());
         EXPECT_EQ(context.clipRect.width, c.width);
         EXPECT_EQ(context.clipRect.height, c.height);
@@ -77,12 +75,12 @@ TEST_F(ImageTest, RefusalsRecordWhy) {
                           {0x7FFFFFFF, 0x7FFFFFFF, 32, 0, LoadResult::NoMemory}};
     for (const Case& c : cases) {
         runtime::setLastError(LoadResult::Ok);
-        gfx::failNextAllocations(c.failedAllocations);
-        EXPECT_EQ(gfx::createImage(c.width, c.height, 0, c.depth, 0), nullptr);
+        failNextAllocations(c.failedAllocations);
+        EXPECT_EQ(createImage(c.width, c.height, 0, c.depth, 0), nullptr);
         EXPECT_EQ(runtime::lastError(), c.error) << c.width << "x" << c.height << "x" << c.depth;
     }
-    gfx::closeScreen();
-    EXPECT_EQ(gfx::createImage(5, 5, 0, 32, 0), nullptr);
+    closeScreen();
+    EXPECT_EQ(createImage(5, 5, 0, 32, 0), nullptr);
     EXPECT_EQ(runtime::lastError(), LoadResult::BadCall);
 }
 
@@ -90,7 +88,7 @@ TEST_F(ImageTest, RefusalsRecordWhy) {
 // call (no exception) until it has all it needs. openScreen answers 1, as for
 // every failed open, and leaves no screen; the drawing calls give NoMemory.
 TEST_F(ImageTest, EveryFailedAllocationFailsTheCallCleanly) {
-    const ImageHandle tall(gfx::createImage(4, 2000, 0, 32, 0));
+    const ImageHandle tall(createImage(4, 2000, 0, 32, 0));
     ASSERT_NE(tall, nullptr);
     struct Case {
         const char* name;
@@ -100,9 +98,9 @@ TEST_F(ImageTest, EveryFailedAllocationFailsTheCallCleanly) {
     const Case cases[] = {
         {"openScreen", 1,
          [] {
-             const std::int32_t code = gfx::openScreen(1000, 600, 32, 2, 0, 0);
+             const std::int32_t code = openScreen(1000, 600, 32, 2, 0, 0);
              if (code != 0) {
-                 EXPECT_EQ(gfx::activeScreen(), nullptr);
+                 EXPECT_EQ(activeScreen(), nullptr);
                  EXPECT_EQ(runtime::lastError(), LoadResult::NoMemory);
              }
              return code;
@@ -112,18 +110,16 @@ TEST_F(ImageTest, EveryFailedAllocationFailsTheCallCleanly) {
         {"drawText", static_cast<std::int32_t>(LoadResult::NoMemory),
          [&] {
              LoadResult code = LoadResult::BadCall;
-             std::thread([&] {
-                 code = gfx::drawText(tall.get(), 0, 0, 0, "A", 0xFFFFFFFFu);
-             }).join();
+             std::thread([&] { code = drawText(tall.get(), 0, 0, 0, "A", 0xFFFFFFFFu); }).join();
              return static_cast<std::int32_t>(code);
          }},
     };
     for (const Case& c : cases) {
         for (int succeeding = 0;; ++succeeding) {
             ASSERT_LT(succeeding, 16) << c.name;
-            gfx::failNextAllocations(std::numeric_limits<int>::max(), succeeding);
+            failNextAllocations(std::numeric_limits<int>::max(), succeeding);
             const std::int32_t code = c.call();
-            gfx::failNextAllocations(0);
+            failNextAllocations(0);
             if (code == 0) break;
             ASSERT_EQ(code, c.failure) << c.name << " after " << succeeding;
         }
@@ -131,7 +127,7 @@ TEST_F(ImageTest, EveryFailedAllocationFailsTheCallCleanly) {
 }
 
 // Raw dumps: the marker, the length, then the image block byte for byte.
-Bytes rawDump(const gfx::ImageBuffer* image, std::uint32_t length, bool shortForm = false) {
+Bytes rawDump(const ImageBuffer* image, std::uint32_t length, bool shortForm = false) {
     Bytes out = {shortForm ? std::uint8_t{0xFD} : std::uint8_t{0xFE}};
     if (shortForm) out.insert(out.end(), 4, 0);
     for (int i = 0; i < (shortForm ? 2 : 4); ++i) {
@@ -142,28 +138,28 @@ Bytes rawDump(const gfx::ImageBuffer* image, std::uint32_t length, bool shortFor
     return out;
 }
 
-Bytes blockBytes(const gfx::ImageBuffer* image) {
+Bytes blockBytes(const ImageBuffer* image) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image);
     return {bytes, bytes + 32 + static_cast<std::size_t>(image->pitch) * image->height};
 }
 
-LoadResult load(const Bytes& dump, gfx::ImageBuffer* target) {
-    return gfx::loadImageFromMemory(dump, target, nullptr);
+LoadResult load(const Bytes& dump, ImageBuffer* target) {
+    return loadImageFromMemory(dump, target, nullptr);
 }
 
 using RawDumpTest = ImageTest;
 
 TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes) {
-    ImageHandle source(gfx::createImage(7, 5, 0, 32, 0));
+    ImageHandle source(createImage(7, 5, 0, 32, 0));
     for (std::int32_t i = 0; i < 32 * 5; ++i) {
-        gfx::imageRow(source.get(), 0)[i] = static_cast<std::uint8_t>(i * 7);
+        imageRow(source.get(), 0)[i] = static_cast<std::uint8_t>(i * 7);
     }
-    ImageHandle fromLong(gfx::createImage(7, 5, 0, 32, NoColorGiven));
-    ImageHandle fromShort(gfx::createImage(7, 5, 0, 32, NoColorGiven));
-    ImageHandle fromCut(gfx::createImage(7, 5, 0, 32, NoColorGiven));
+    ImageHandle fromLong(createImage(7, 5, 0, 32, NoColorGiven));
+    ImageHandle fromShort(createImage(7, 5, 0, 32, NoColorGiven));
+    ImageHandle fromCut(createImage(7, 5, 0, 32, NoColorGiven));
     const Bytes dump = rawDump(source.get(), 32 + 32 * 5);
     // An image needs no screen; the screen as target does.
-    gfx::closeScreen();
+    closeScreen();
     ASSERT_EQ(load(dump, fromLong.get()), LoadResult::Ok);
     ASSERT_EQ(load(rawDump(source.get(), 32 + 32 * 5, true), fromShort.get()), LoadResult::Ok);
     EXPECT_EQ(blockBytes(fromLong.get()), blockBytes(source.get()));
@@ -176,14 +172,14 @@ TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes
 }
 
 TEST_F(RawDumpTest, DumpsThatDoNotFitTheBlockChangeNothing) {
-    ImageHandle target(gfx::createImage(4, 4, 0, 32, NoColorGiven));
-    ImageHandle big(gfx::createImage(16, 16, 0x11223344u, 32, 0));
+    ImageHandle target(createImage(4, 4, 0, 32, NoColorGiven));
+    ImageHandle big(createImage(16, 16, 0x11223344u, 32, 0));
     const Bytes before = blockBytes(target.get());
-    gfx::ImageBuffer tall = *target;
+    ImageBuffer tall = *target;
     tall.height = 1000;  // only the header comes, claiming rows the block lacks
-    gfx::ImageBuffer narrowPitch = *target;
+    ImageBuffer narrowPitch = *target;
     narrowPitch.pitch = 8;  // too small for the width
-    gfx::ImageBuffer oddPitch = *target;
+    ImageBuffer oddPitch = *target;
     oddPitch.pitch = 24;  // not a multiple of 16, though the rows would fit
     oddPitch.height = 2;
     const std::pair<const char*, Bytes> cases[] = {
@@ -195,28 +191,28 @@ TEST_F(RawDumpTest, DumpsThatDoNotFitTheBlockChangeNothing) {
         EXPECT_EQ(load(dump, target.get()), LoadResult::BadFile) << name;
         EXPECT_EQ(blockBytes(target.get()), before) << name;
     }
-    ImageHandle same(gfx::createImage(4, 4, 0x55667788u, 32, 0));
-    gfx::failNextAllocations(1);
+    ImageHandle same(createImage(4, 4, 0x55667788u, 32, 0));
+    failNextAllocations(1);
     EXPECT_EQ(load(rawDump(same.get(), 32 + 16 * 4), target.get()), LoadResult::NoMemory);
     EXPECT_EQ(blockBytes(target.get()), before);
 }
 
-TEST_F(RawDumpTest, DumpReshapingTheSelectedImageUpdatesTheDrawTarget) {
-    ImageHandle target(gfx::createImage(8, 8, 0, 32, NoColorGiven));
-    gfx::ImageBuffer narrow = *target;
+// A dump may reshape the selected image, and the draw target follows; one
+// into the screen fills the page and marks its rows.
+TEST_F(RawDumpTest, DumpsIntoTheSelectedImageOrTheScreenUpdateWhatDrawsThere) {
+    ImageHandle target(createImage(8, 8, 0, 32, NoColorGiven));
+    ImageBuffer narrow = *target;
     narrow.width = 2;
     narrow.height = 3;
-    ASSERT_EQ(gfx::drawTarget().target, target.get());
+    ASSERT_EQ(drawTarget().target, target.get());
     ASSERT_EQ(load(rawDump(&narrow, 32), target.get()), LoadResult::Ok);
     EXPECT_EQ(target->width, 2);
-    EXPECT_EQ(gfx::drawTarget().clipRect.width, 2);
-    EXPECT_EQ(gfx::drawTarget().clipRect.height, 3);
-}
+    EXPECT_EQ(std::pair(drawTarget().clipRect.width, drawTarget().clipRect.height),
+              std::pair(2, 3));
 
-TEST_F(RawDumpTest, DumpIntoTheScreenFillsThePageAndMarksItsRows) {
     Bytes dump = {0xFE, 0xA8, 0x0F, 0, 0};  // 4008 bytes: one row and two pixels
     dump.resize(5 + 4008, 0x5A);
-    gfx::Screen* screen = gfx::activeScreen();
+    Screen* screen = activeScreen();
     gfxtest::clearDirtyRows();
     ASSERT_EQ(load(dump, nullptr), LoadResult::Ok);
     EXPECT_EQ(screen->pages[0][0], 0x5A);
