@@ -29,14 +29,12 @@
 namespace {
 
 using namespace gfx;
-using gfxtest::dirtyRowRanges;
-using gfxtest::driverLog;
-using gfxtest::screenMatches;
+using namespace gfxtest;
 
 constexpr Color Paper = 0xFF000000u;
 constexpr Color Ink = 0xFF00FF00u;
 
-class DrawingTest : public gfxtest::OpenRecordingScreenTest<> {
+class DrawingTest : public OpenRecordingScreenTest<> {
   protected:
     static void line(float x1, float y1, float x2, float y2, std::int32_t mode = Line) {
         drawLine(nullptr, x1, y1, x2, y2, Ink, mode, 0xFFFF, 0);
@@ -55,15 +53,7 @@ TEST(RoundCoordinate, HalvesGoAwayFromZeroAndExtremesSaturate) {
     for (const auto& [in, out] : cases) EXPECT_EQ(roundCoordinate(in), out) << in;
 }
 
-TEST_F(DrawingTest, EndsBeyondTheIntRangeAndNoScreenAtAll) {
-    line(500, -1e20f, 500, 1e20f);
-    EXPECT_TRUE(screenMatches([](auto x, auto) { return x == 500; }, Ink, Paper));
-    closeScreen();
-    line(0, 0, 10, 10);
-    EXPECT_EQ(activeScreen(), nullptr);
-}
-
-TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesOutside) {
+TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesOutsideOrWithoutAScreen) {
     line(-10, 5, 5, -10);  // crosses neither edge inside the screen
     line(1000, 0, 1000, 599);
     line(-20, -20, -1, -1, Box);
@@ -73,30 +63,21 @@ TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesOutside) {
     EXPECT_EQ(dirtyRowRanges(), "");
     EXPECT_TRUE(screenMatches([](auto, auto) { return false; }, Ink, Paper));
 
+    line(500, -1e20f, 500, 1e20f);  // ends beyond the int range
+    EXPECT_TRUE(screenMatches([](auto x, auto) { return x == 500; }, Ink, Paper));
+    EXPECT_EQ(driverLog(), (std::vector<std::string>{"Rec:lock", "Rec:unlock"}));
     line(0, 0, 1000, 600, FilledBox);
     EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, Ink, Paper));
-    EXPECT_EQ(driverLog(), (std::vector<std::string>{"Rec:lock", "Rec:unlock"}));
 
     // Inside the program's own lock the shapes take no further driver lock.
     lockScreen();
     line(1, 1, 50, 9);
     line(1, 1, 50, 9, Box);
     unlockScreen(1, 0);
-    EXPECT_EQ(gfxtest::countInLog("Rec:lock"), 2);
-}
-
-TEST_F(DrawingTest, ForeColorFlagAndCoordinateKinds) {
-    constexpr Color White = 0xFFFFFFFFu;
-    drawLine(nullptr, 10, 10, 5, 0, Ink, Line, 0xFFFF, UseForeColor | SecondIsOffset);
-    drawLine(nullptr, 0, 1, 15, 20, Ink, Line, 0xFFFF, FirstFromPen);  // from (15,11)
-    drawLine(nullptr, 1, 0, 3, 0, Ink, Line, 0xFFFF, BothRelative);    // (16,20) to (19,20)
-    const std::tuple<int, int, Color> probes[] = {{10, 10, White}, {15, 10, White}, {16, 10, Paper},
-                                                  {15, 11, Ink},   {15, 21, Paper}, {16, 20, Ink},
-                                                  {19, 20, Ink},   {20, 20, Paper}};
-    for (auto [x, y, color] : probes) {
-        EXPECT_EQ(gfxtest::screenPixel(x, y), color) << x << "," << y;
-    }
-    EXPECT_EQ(drawTarget().penPosition.x, 19.0f);
+    EXPECT_EQ(countInLog("Rec:lock"), 3);
+    closeScreen();
+    line(0, 0, 10, 10);
+    EXPECT_EQ(activeScreen(), nullptr);
 }
 
 // Shapes far past a small image must not write around its pixels.
@@ -164,11 +145,18 @@ TEST_F(DrawingTest, MissingTextFarOffTextAndBrokenFontsDrawNothing) {
     }
     font = builtin;
     EXPECT_TRUE(screenMatches([](auto, auto) { return false; }, Ink, Paper));
-    EXPECT_EQ(gfxtest::dirtyRowRanges(), "");
+    EXPECT_EQ(dirtyRowRanges(), "");
 }
 
-TEST_F(DrawingTest, CoordinatesRoundHalfAwayFromZeroAndFlagsApply) {
+// Halves round away from zero; the fore colour flag and the coordinate kinds
+// (second point an offset, first from the pen, both relative) apply to lines
+// and text alike.
+TEST_F(DrawingTest, CoordinatesRoundAndFlagsApply) {
     constexpr Color Blue = 0xFF0000FFu;
+    drawLine(nullptr, 110, 10, 5, 0, Ink, Line, 0xFFFF, UseForeColor | SecondIsOffset);
+    drawLine(nullptr, 0, 1, 115, 20, Ink, Line, 0xFFFF, FirstFromPen);  // from (115,11)
+    drawLine(nullptr, 1, 0, 3, 0, Ink, Line, 0xFFFF, BothRelative);     // (116,20) to (119,20)
+    EXPECT_EQ(drawTarget().penPosition.x, 119.0f);
     text(12.5f, 12.5f, "\xDB");           // cell from (13,13)
     text(-12.5f, 30.5f, "\xDB\xDB\xDB");  // cells from (-13,31)
     EXPECT_EQ(drawTarget().penPosition.x, -12.5f);
@@ -176,11 +164,13 @@ TEST_F(DrawingTest, CoordinatesRoundHalfAwayFromZeroAndFlagsApply) {
     drawText(nullptr, 40, 50, UseForeColor, "\xDB", Ink);
     drawText(nullptr, 8, 0, FirstFromPen, "\xDB", Ink);  // from the pen at (40,50)
     const std::tuple<int, int, Color> probes[] = {
-        {12, 13, Paper}, {13, 12, Paper}, {13, 13, Ink},  {20, 20, Ink},  {21, 20, Paper},
-        {10, 38, Ink},   {11, 38, Paper}, {0, 30, Paper}, {0, 39, Paper}, {40, 50, Blue},
-        {47, 57, Blue},  {48, 50, Ink},   {56, 50, Paper}};
+        {110, 10, White}, {115, 10, White}, {116, 10, Paper}, {115, 11, Ink},  {115, 21, Paper},
+        {116, 20, Ink},   {119, 20, Ink},   {120, 20, Paper}, {12, 13, Paper}, {13, 12, Paper},
+        {13, 13, Ink},    {20, 20, Ink},    {21, 20, Paper},  {10, 38, Ink},   {11, 38, Paper},
+        {0, 30, Paper},   {0, 39, Paper},   {40, 50, Blue},   {47, 57, Blue},  {48, 50, Ink},
+        {56, 50, Paper}};
     for (auto [x, y, color] : probes) {
-        EXPECT_EQ(gfxtest::screenPixel(x, y), color) << x << "," << y;
+        EXPECT_EQ(screenPixel(x, y), color) << x << "," << y;
     }
 }
 
