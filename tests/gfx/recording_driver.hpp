@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,9 +14,21 @@
 
 #include "gfx/driver.hpp"
 #include "gfx/screen.hpp"
-#include "tests/gfx/environment_variable.hpp"
 
 namespace gfxtest {
+
+// Sets the driver-choice variable, or removes it for nullptr.
+inline void setDriverVariable(const char* value) {
+#if defined(_WIN32)
+    _putenv_s("LETTERMOOR_DRIVER", value != nullptr ? value : "");  // empty removes it
+#else
+    if (value == nullptr) {
+        unsetenv("LETTERMOOR_DRIVER");
+    } else {
+        setenv("LETTERMOOR_DRIVER", value, 1);
+    }
+#endif
+}
 
 inline std::vector<std::string>& driverLog() {
     static std::vector<std::string> log;
@@ -102,7 +115,7 @@ class RecordingScreenTest : public ::testing::Test {
     static void resetAll() {
         gfx::closeScreen();
         gfx::presetDriverName(nullptr);
-        gfxtest::clearVariable("LETTERMOOR_DRIVER");
+        setDriverVariable(nullptr);
         gfx::setDriverCandidates({&Rec::driver()});
         Rec::reset();
         Alpha::reset();

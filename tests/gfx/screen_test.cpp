@@ -192,7 +192,7 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
     Alpha::refusalsLeft = 0;
     Beta::refusalsLeft = 0;
     presetDriverName(nullptr);
-    setVariable("LETTERMOOR_DRIVER", "BETA");
+    setDriverVariable("BETA");
     driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(driverLog(), (Log{"Beta:init(T,10,10,32,0,0)", "Beta:lock", "Beta:unlock"}));
@@ -204,11 +204,11 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
               (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
 
     presetDriverName(nullptr);
-    setVariable("LETTERMOOR_DRIVER", "NULL");
+    setDriverVariable("NULL");
     ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
     EXPECT_EQ(activeScreen()->driver, &nullDriver());
 
-    clearVariable("LETTERMOOR_DRIVER");
+    setDriverVariable(nullptr);
     driverLog().clear();
     ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
     EXPECT_EQ(activeScreen()->driver, &nullDriver());
