@@ -52,23 +52,19 @@ inline void clearDirtyRows() {
 }
 
 // Checks that exactly the pixels `inShape` names have `ink` and all others
-// `paper`; reports the first few mismatches.
+// `paper`; reports the first mismatch.
 inline ::testing::AssertionResult screenMatches(
     const std::function<bool(std::int32_t, std::int32_t)>& inShape, std::uint32_t ink,
     std::uint32_t paper) {
     const gfx::Screen& screen = *gfx::activeScreen();
-    int wrong = 0;
-    std::string report;
     for (std::int32_t y = 0; y < screen.height; ++y) {
         for (std::int32_t x = 0; x < screen.width; ++x) {
-            const std::uint32_t expected = inShape(x, y) ? ink : paper;
-            if (screenPixel(x, y) != expected && ++wrong <= 5) {
-                report += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+            if (screenPixel(x, y) != (inShape(x, y) ? ink : paper)) {
+                return ::testing::AssertionFailure() << "first wrong pixel at " << x << "," << y;
             }
         }
     }
-    if (wrong == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << wrong << " wrong pixels, first at" << report;
+    return ::testing::AssertionSuccess();
 }
 
 inline std::string dirtyRowRanges() {
