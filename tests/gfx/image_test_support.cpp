@@ -5,13 +5,9 @@
 namespace imagetest {
 namespace {
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFFu);
-    put16(out, v >> 16);
+// Little-endian, in two or four bytes.
+void put(std::vector<std::uint8_t>& out, std::uint32_t v, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 void set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -43,27 +39,24 @@ std::uint32_t pixelAt(const gfx::ImageBuffer* image, std::int32_t x, std::int32_
 std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPicture& picture) {
     std::vector<std::uint8_t> out;
     const bool core = form.headerSize == 12;
-    put16(out, 0x4D42);
-    put32(out, 0);  // file size, patched below
-    put32(out, 0);
-    put32(out, 0);  // pixel offset, patched below
-    put32(out, form.headerSize);
-    if (core) {
-        put16(out, static_cast<std::uint32_t>(picture.width));
-        put16(out, static_cast<std::uint32_t>(picture.height));
-    } else {
-        put32(out, static_cast<std::uint32_t>(picture.width));
-        put32(out, static_cast<std::uint32_t>(form.topDown ? -picture.height : picture.height));
-    }
-    put16(out, 1);  // planes
-    put16(out, form.bitCount);
+    put(out, 0x4D42, 2);
+    put(out, 0);  // file size, patched below
+    put(out, 0);
+    put(out, 0);  // pixel offset, patched below
+    put(out, form.headerSize);
+    const int sizeBytes = core ? 2 : 4;  // the core header's sizes are 16-bit
+    put(out, static_cast<std::uint32_t>(picture.width), sizeBytes);
+    put(out, static_cast<std::uint32_t>(form.topDown ? -picture.height : picture.height),
+        sizeBytes);
+    put(out, 1, 2);  // planes
+    put(out, form.bitCount, 2);
     if (!core) {
         const std::size_t headerEnd = 14 + form.headerSize;
-        if (form.headerSize >= 20) put32(out, form.compression);
+        if (form.headerSize >= 20) put(out, form.compression);
         // Image size, resolutions and colour counts, then the masks where they fit.
         while (out.size() < std::min<std::size_t>(headerEnd, 14 + 40)) out.push_back(0);
         for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i) {
-            put32(out, form.masks[i]);
+            put(out, form.masks[i]);
         }
         while (out.size() < headerEnd) out.push_back(0);
     }
@@ -74,7 +67,7 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
             if (!core) out.push_back(0);
         }
     } else if (form.compression == 3 && (form.headerSize < 52 || form.headerSize == 64)) {
-        for (std::size_t i = 0; i < 3; ++i) put32(out, form.masks[i]);
+        for (std::size_t i = 0; i < 3; ++i) put(out, form.masks[i]);
     }
     const std::size_t offset = out.size();
     for (std::int32_t i = 0; i < picture.height; ++i) {
