@@ -10,6 +10,7 @@
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
 #include "gfx/screen/text_grid.hpp"
+#include "gfx/window_icon.hpp"
 #include "runtime/last_error.hpp"
 #include "tests/gfx/recording_driver.hpp"
 #include "tests/gfx/screen_pixels.hpp"
@@ -119,28 +120,20 @@ TEST_F(ScreenTest, TitleAndFlagsReachTheDriverAndTheTitleOutsideTheLock) {
               (Log{"Rec:lock", "Rec:unlock", "Rec:setTitle(Two)", "Rec:lock", "Rec:unlock"}));
 }
 
-TEST_F(ScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseReleasesThem) {
-    lockScreen();  // without a screen: nothing at all
-    unlockScreen(-1, -1);
-    clearScreen(ClearDefault);
-    EXPECT_TRUE(driverLog().empty());
-
-    ASSERT_EQ(openScreen(40, 30, 32, 0, 0, 0), 0);
+TEST_F(OpenScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseReleasesThem) {
     Screen& screen = *activeScreen();
-    clearDirtyRows();
-    driverLog().clear();
     lockScreen();
     lockScreen();
     unlockScreen(10, 5);  // a first row after the last marks nothing
     EXPECT_EQ(screen.lockCount, 1);
     EXPECT_EQ(driverLog(), (Log{"Rec:lock"}));
-    unlockScreen(0, 30);  // a last row of height or more is not clamped
+    unlockScreen(0, 40);  // a last row of height or more is not clamped
     EXPECT_EQ(dirtyRowRanges(), "");
     EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
 
     lockScreen();
     unlockScreen(-1, -1);
-    EXPECT_EQ(dirtyRowRanges(), "0-29");
+    EXPECT_EQ(dirtyRowRanges(), "0-39");
 
     // Unlocking at count zero marks but calls nothing.
     clearDirtyRows();
@@ -150,11 +143,15 @@ TEST_F(ScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseRelea
     EXPECT_TRUE(driverLog().empty());
     EXPECT_EQ(dirtyRowRanges(), "3-7");
 
-    // Closing releases a lock still held and exits the driver once.
+    // Closing releases a lock still held and exits the driver once; without
+    // a screen, locks and clears do nothing at all.
     lockScreen();
     driverLog().clear();
     closeScreen();
     closeScreen();
+    lockScreen();
+    unlockScreen(-1, -1);
+    clearScreen(ClearDefault);
     EXPECT_EQ(activeScreen(), nullptr);
     EXPECT_EQ(driverLog(), (Log{"Rec:unlock", "Rec:exit"}));
 }
@@ -288,6 +285,31 @@ TEST_F(OpenScreenTest, ImageTargetKeepsScreenClipRectangle) {
     image->type = 3;  // not an image header
     EXPECT_EQ(selectTarget(context, image), runtime::ResultCode::BadCall);
     EXPECT_FALSE(context.isImage);
+}
+
+// Every size in order reaches the window in tests/x11 (x11_icon_test).
+TEST(WindowIcon, KeepsCopiesRefusesMalformedSizesWholeAndAnEmptyListClearsIt) {
+    std::vector<std::uint32_t> wide(3, 0xFF112233u);
+    const IconImage sizes[] = {{wide.data(), 3, 1}};
+    ASSERT_TRUE(setWindowIcon(sizes));
+    wide.assign(wide.size(), 0);  // the runtime must not point into the caller's pixels
+    ASSERT_EQ(windowIcon().size(), 1u);
+    EXPECT_EQ(std::pair(windowIcon()[0].width, windowIcon()[0].height), std::pair(3, 1));
+    EXPECT_EQ(windowIcon()[0].argb, std::vector<std::uint32_t>(3, 0xFF112233u));
+
+    const std::vector<std::uint32_t> pixels(std::size_t{1025} * 2, 0xFFFFFFFFu);
+    const IconImage good = {pixels.data(), 1024, 2};  // the largest side allowed
+    for (const IconImage bad :
+         {IconImage{nullptr, 1, 1}, IconImage{pixels.data(), 0, 1}, IconImage{pixels.data(), 1, -1},
+          IconImage{pixels.data(), 1025, 1}, IconImage{pixels.data(), 1, 1025}}) {
+        const IconImage list[] = {good, bad};  // the good size must not be kept alone
+        EXPECT_FALSE(setWindowIcon(list)) << bad.width << "x" << bad.height;
+        ASSERT_EQ(windowIcon().size(), 1u);
+        EXPECT_EQ(windowIcon()[0].width, 3);  // the icon before stays
+    }
+    EXPECT_TRUE(setWindowIcon({&good, 1}));
+    ASSERT_TRUE(setWindowIcon({}));
+    EXPECT_TRUE(windowIcon().empty());
 }
 
 }  // namespace
