@@ -35,18 +35,10 @@ constexpr Color Paper = 0xFF102030u;
 // Pixels and marked rows as they must end up; coordinates count from the
 // clip rectangle's corner.
 struct Expected {
+    std::int32_t originX, originY, left, top, right, bottom;
     std::vector<std::uint32_t> pixels =
         std::vector<std::uint32_t>(std::size_t{Width} * Height, Paper);
     std::vector<std::uint8_t> dirty = std::vector<std::uint8_t>(Height, 0);
-    std::int32_t originX, originY, left, top, right, bottom;
-
-    explicit Expected(const ClipRect& c)
-        : originX(c.x),
-          originY(c.y),
-          left(std::max(c.x, 0)),
-          top(std::max(c.y, 0)),
-          right(std::min(c.x + c.width - 1, Width - 1)),
-          bottom(std::min(c.y + c.height - 1, Height - 1)) {}
 
     bool inside(std::int64_t x, std::int64_t y) const {
         return x >= left && x <= right && y >= top && y <= bottom;
@@ -175,7 +167,9 @@ Expected startShape(std::mt19937& random, bool routed) {
         c = ClipRect{cx, cy, corner(random), corner(random) % (Height + 10)};
     }
     context.clipRect = c;
-    return Expected(c);
+    const std::int32_t right = std::min(c.x + c.width, Width) - 1;
+    const std::int32_t bottom = std::min(c.y + c.height, Height) - 1;
+    return Expected{c.x, c.y, std::max(c.x, 0), std::max(c.y, 0), right, bottom};
 }
 
 ::testing::AssertionResult matches(const Expected& e, bool routed) {
