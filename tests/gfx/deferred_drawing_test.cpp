@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -13,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/aligned_block.hpp"
 #include "gfx/blit.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
@@ -125,13 +123,12 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
                          text, color);
                 break;
             }
-            case 9: {
+            case 9:
                 clip = pick(3) == 0 ? ClipRect{0, 0, width, Height}
                                     : ClipRect{pick(width) - 10, pick(Height) - 10,
                                                pick(width + 20), pick(Height + 20)};
                 drawTarget().clipRect = clip;
                 break;
-            }
             case 10:
                 putImage(nullptr, x1, y1, picture, WholeImage, 0, 0, 0, 0, 0, putTransparent, 0,
                          nullptr, nullptr);
