@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -90,40 +89,31 @@ TEST_F(ImageTest, RefusalsRecordWhy) {
 TEST_F(ImageTest, EveryFailedAllocationFailsTheCallCleanly) {
     const ImageHandle tall(createImage(4, 2000, 0, 32, 0));
     ASSERT_NE(tall, nullptr);
-    struct Case {
-        const char* name;
-        std::int32_t failure;
-        std::function<std::int32_t()> call;
-    };
-    const Case cases[] = {
-        {"openScreen", 1,
-         [] {
-             const std::int32_t code = openScreen(1000, 600, 32, 2, 0, 0);
-             if (code != 0) {
-                 EXPECT_EQ(activeScreen(), nullptr);
-                 EXPECT_EQ(runtime::lastError(), LoadResult::NoMemory);
-             }
-             return code;
-         }},
-        // A thread's first drawing call sets up its target's row table for
-        // the screen, then for the taller image.
-        {"drawText", static_cast<std::int32_t>(LoadResult::NoMemory),
-         [&] {
-             LoadResult code = LoadResult::BadCall;
-             std::thread([&] { code = drawText(tall.get(), 0, 0, 0, "A", 0xFFFFFFFFu); }).join();
-             return static_cast<std::int32_t>(code);
-         }},
-    };
-    for (const Case& c : cases) {
+    auto failEachInTurn = [](const char* name, std::int32_t failure, auto call) {
         for (int succeeding = 0;; ++succeeding) {
-            ASSERT_LT(succeeding, 16) << c.name;
+            ASSERT_LT(succeeding, 16) << name;
             failNextAllocations(std::numeric_limits<int>::max(), succeeding);
-            const std::int32_t code = c.call();
+            const std::int32_t code = call();
             failNextAllocations(0);
-            if (code == 0) break;
-            ASSERT_EQ(code, c.failure) << c.name << " after " << succeeding;
+            if (code == 0) return;
+            ASSERT_EQ(code, failure) << name << " after " << succeeding;
         }
-    }
+    };
+    failEachInTurn("openScreen", 1, [] {
+        const std::int32_t code = openScreen(1000, 600, 32, 2, 0, 0);
+        if (code != 0) {
+            EXPECT_EQ(activeScreen(), nullptr);
+            EXPECT_EQ(runtime::lastError(), LoadResult::NoMemory);
+        }
+        return code;
+    });
+    // A thread's first drawing call sets up its target's row table for the
+    // screen, then for the taller image.
+    failEachInTurn("drawText", static_cast<std::int32_t>(LoadResult::NoMemory), [&] {
+        LoadResult code = LoadResult::BadCall;
+        std::thread([&] { code = drawText(tall.get(), 0, 0, 0, "A", 0xFFFFFFFFu); }).join();
+        return static_cast<std::int32_t>(code);
+    });
 }
 
 // Raw dumps: the marker, the length, then the image block byte for byte.
