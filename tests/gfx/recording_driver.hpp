@@ -59,9 +59,7 @@ struct RecordingDriver {
     static int init(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
                     std::int32_t refresh, std::int32_t flags) {
         std::string call = "init(" + std::string(title);
-        for (std::int32_t v : {width, height, depth, refresh, flags}) {
-            call += "," + std::to_string(v);
-        }
+        for (auto v : {width, height, depth, refresh, flags}) call += "," + std::to_string(v);
         record(call + ")");
         sawOpeningScreen = gfx::activeScreen() != nullptr;
         if (refusalsLeft == 0) return 0;
