@@ -318,8 +318,7 @@ TEST_F(BitmapTest, LoadingNeedsAFileAScreenAndMemory) {
     name += std::string(259 - name.size(), 'n');
     writeFile(name, file);
     // Bytes beyond the 259th do not belong to the name.
-    EXPECT_EQ(loadImage(name + "tail", image.get(), nullptr), LoadResult::Ok);
-    image.reset(createImage(16, 16, 0, 0, NoColorGiven));
+    EXPECT_EQ(loadImage(name + "tail", nullptr, nullptr), LoadResult::Ok);
     failNextAllocations(1);
     EXPECT_EQ(load(file, image.get()), LoadResult::NoMemory);
     EXPECT_EQ(activeScreen()->lockCount, 0);
