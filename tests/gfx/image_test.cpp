@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <thread>
 #include <vector>
 
-#include "gfx/aligned_block.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
@@ -165,13 +163,10 @@ TEST_F(RawDumpTest, DumpsThatDoNotFitTheBlockChangeNothing) {
     ImageHandle target(createImage(4, 4, 0, 32, NoColorGiven));
     ImageHandle big(createImage(16, 16, 0x11223344u, 32, 0));
     const Bytes before = blockBytes(target.get());
-    ImageBuffer tall = *target;
-    tall.height = 1000;  // only the header comes, claiming rows the block lacks
-    ImageBuffer narrowPitch = *target;
-    narrowPitch.pitch = 8;  // too small for the width
-    ImageBuffer oddPitch = *target;
-    oddPitch.pitch = 24;  // not a multiple of 16, though the rows would fit
-    oddPitch.height = 2;
+    // Headers alone: type, bytes per pixel, width, height, pitch.
+    const ImageBuffer tall{ImageType, 4, 4, 1000, 16, {}};     // claims rows the block lacks
+    const ImageBuffer narrowPitch{ImageType, 4, 4, 4, 8, {}};  // too small for the width
+    const ImageBuffer oddPitch{ImageType, 4, 4, 2, 24, {}};  // not a multiple of 16, rows would fit
     const std::pair<const char*, Bytes> cases[] = {
         {"larger than the block", rawDump(big.get(), 32 + 64 * 16)},
         {"more rows than the block", rawDump(&tall, 32)},
