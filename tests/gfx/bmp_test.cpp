@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <filesystem>
@@ -10,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "gfx/aligned_block.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 #include "tests/gfx/image_test_support.hpp"
