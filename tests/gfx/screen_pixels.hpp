@@ -2,6 +2,7 @@
 // Whole-screen pixel checks for drawing tests: every pixel of the screen is
 // compared, not only the few a shape is meant to touch.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -25,9 +26,8 @@ inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
 inline void fillScreen(std::uint32_t color) {
     gfx::notePagesWritten();
     gfx::Screen& screen = *gfx::activeScreen();
-    for (std::int32_t i = 0; i < screen.width * screen.height; ++i) {
-        std::memcpy(screen.pages[0] + std::ptrdiff_t{4} * i, &color, 4);
-    }
+    std::fill_n(reinterpret_cast<std::uint32_t*>(screen.pages[0]), screen.width * screen.height,
+                color);
 }
 
 // A screen of the given size on the null back end for each test; afterwards
