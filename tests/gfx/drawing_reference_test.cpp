@@ -189,9 +189,9 @@ Expected startShape(std::mt19937& random, bool routed) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
-    presetDriverName("null");
-    ASSERT_EQ(openScreen(Width, Height, 32, 0, 0, 0), 0);
+using DrawingReference = gfxtest::NullScreenTest<Width, Height>;
+
+TEST_F(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
     std::mt19937 random(20240611);
     std::uniform_int_distribution<std::int32_t> coordinate(-60, Width + 60), place(-30, Width + 10);
     for (int shape = 0; shape < 12000; ++shape) {
@@ -230,8 +230,6 @@ TEST(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
             << "shape " << shape << " mode " << mode << " (" << x1 << "," << y1 << ")-(" << x2
             << "," << y2 << ") style " << style;
     }
-    closeScreen();
-    presetDriverName(nullptr);
 }
 
 // Both store widths write exactly the run, whatever its start's alignment and
