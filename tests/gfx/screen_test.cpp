@@ -278,8 +278,7 @@ TEST_F(OpenScreenTest, ImageTargetKeepsScreenClipRectangle) {
     EXPECT_FALSE(drawsVisiblePage(context));
 
     ASSERT_EQ(selectTarget(context, nullptr), runtime::ResultCode::Ok);
-    EXPECT_EQ(context.clipRect.x, 2);
-    EXPECT_EQ(context.clipRect.height, 5);
+    EXPECT_EQ(std::pair(context.clipRect.x, context.clipRect.height), std::pair(2, 5));
     EXPECT_TRUE(drawsVisiblePage(context));
 
     image->type = 3;  // not an image header
