@@ -80,8 +80,10 @@ TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesOutsideOrWithoutAScreen
     EXPECT_EQ(activeScreen(), nullptr);
 }
 
-// Shapes far past a small image must not write around its pixels.
-TEST_F(DrawingTest, ImageTargetIsClippedToTheImage) {
+// Shapes far past a hand-made image must not write around its pixels; the
+// screen's clip rectangle comes back with the screen, and a block that is no
+// image is refused.
+TEST_F(DrawingTest, ImageTargetClipsShapesAndKeepsTheScreenClipRectangle) {
     constexpr std::int32_t pitch = 16;
     AlignedBlock block(32 + pitch * 4 + 64);
     std::memset(block.get(), 0x5A, 32 + pitch * 4 + 64);
@@ -95,6 +97,19 @@ TEST_F(DrawingTest, ImageTargetIsClippedToTheImage) {
         ASSERT_EQ(block.get()[32 + i], inside ? 0x77 : 0x5A) << i;
     }
     EXPECT_EQ(dirtyRowRanges(), "");
+
+    DrawTarget& context = drawTarget();  // still aimed at the image
+    ASSERT_EQ(selectTarget(context, nullptr), runtime::ResultCode::Ok);
+    context.clipRect = ClipRect{2, 3, 4, 5};
+    ASSERT_EQ(selectTarget(context, image), runtime::ResultCode::Ok);
+    EXPECT_EQ(context.clipRect.width, 5);
+    EXPECT_FALSE(drawsVisiblePage(context));
+    ASSERT_EQ(selectTarget(context, nullptr), runtime::ResultCode::Ok);
+    EXPECT_EQ(std::pair(context.clipRect.x, context.clipRect.height), std::pair(2, 5));
+    EXPECT_TRUE(drawsVisiblePage(context));
+    image->type = 3;
+    EXPECT_EQ(selectTarget(context, image), runtime::ResultCode::BadCall);
+    EXPECT_FALSE(context.isImage);
 }
 
 TEST_F(DrawingTest, SixteenBitScreenGetsLowHalfOfColour) {
@@ -165,9 +180,7 @@ TEST_F(DrawingTest, CoordinatesRoundAndFlagsApply) {
         {13, 13, Ink},    {20, 20, Ink},    {21, 20, Paper},  {10, 38, Ink},   {11, 38, Paper},
         {0, 30, Paper},   {0, 39, Paper},   {40, 50, Blue},   {47, 57, Blue},  {48, 50, Ink},
         {56, 50, Paper}};
-    for (auto [x, y, color] : probes) {
-        EXPECT_EQ(screenPixel(x, y), color) << x << "," << y;
-    }
+    for (auto [x, y, color] : probes) EXPECT_EQ(screenPixel(x, y), color) << x << "," << y;
 }
 
 }  // namespace

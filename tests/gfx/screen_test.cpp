@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
 #include "gfx/screen/text_grid.hpp"
@@ -242,9 +241,8 @@ TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows
 // A clear notes the blank of each text row; reading the grid writes them out.
 TEST_F(OpenScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     Screen& screen = *activeScreen();
-    const auto cells =
-        static_cast<std::size_t>(screen.textColumns) * static_cast<std::size_t>(screen.textRows);
-    ASSERT_EQ(textGrid(screen, 0).size(), cells);
+    const std::size_t cells = textGrid(screen, 0).size();
+    ASSERT_EQ(cells, static_cast<std::size_t>(screen.textColumns * screen.textRows));
     for (TextCell& cell : textGrid(screen, 0)) cell.character = 'Q';
 
     DrawTarget& context = drawTarget();
@@ -265,25 +263,6 @@ TEST_F(OpenScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     clearScreen(ClearClip);
     EXPECT_EQ(textGrid(screen, 0)[cells - 1].character, 'Z');
     EXPECT_EQ(textGrid(screen, 0)[0].character, ' ');
-}
-
-TEST_F(OpenScreenTest, ImageTargetKeepsScreenClipRectangle) {
-    AlignedBlock block(32 + 16 * 5);
-    auto* image = reinterpret_cast<ImageBuffer*>(block.get());
-    *image = ImageBuffer{ImageType, 4, 3, 5, 16, {0, 0, 0}};
-    DrawTarget& context = drawTarget();
-    context.clipRect = ClipRect{2, 3, 4, 5};
-    ASSERT_EQ(selectTarget(context, image), runtime::ResultCode::Ok);
-    EXPECT_EQ(context.clipRect.width, 3);
-    EXPECT_FALSE(drawsVisiblePage(context));
-
-    ASSERT_EQ(selectTarget(context, nullptr), runtime::ResultCode::Ok);
-    EXPECT_EQ(std::pair(context.clipRect.x, context.clipRect.height), std::pair(2, 5));
-    EXPECT_TRUE(drawsVisiblePage(context));
-
-    image->type = 3;  // not an image header
-    EXPECT_EQ(selectTarget(context, image), runtime::ResultCode::BadCall);
-    EXPECT_FALSE(context.isImage);
 }
 
 // Every size in order reaches the window in tests/x11 (x11_icon_test).
