@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 
@@ -16,10 +15,8 @@ namespace gfxtest {
 
 inline std::uint32_t screenPixel(std::int32_t x, std::int32_t y) {
     const gfx::Screen& screen = *gfx::activeScreen();
-    std::uint32_t value = 0;
-    std::memcpy(&value, screen.pages[0] + std::ptrdiff_t{y} * screen.pitch + std::ptrdiff_t{x} * 4,
-                4);
-    return value;
+    return reinterpret_cast<const std::uint32_t*>(screen.pages[0] +
+                                                  std::ptrdiff_t{y} * screen.pitch)[x];
 }
 
 // Writes the pages behind the drawing calls, so it tells the runtime first.
