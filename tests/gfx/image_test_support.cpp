@@ -55,9 +55,7 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
         if (form.headerSize >= 20) put(out, form.compression);
         // Image size, resolutions and colour counts, then the masks where they fit.
         while (out.size() < std::min<std::size_t>(headerEnd, 14 + 40)) out.push_back(0);
-        for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i) {
-            put(out, form.masks[i]);
-        }
+        for (std::size_t i = 0; i < 4 && out.size() + 4 <= headerEnd; ++i) put(out, form.masks[i]);
         while (out.size() < headerEnd) out.push_back(0);
     }
     if (form.bitCount <= 8) {
