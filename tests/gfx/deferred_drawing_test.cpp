@@ -253,11 +253,9 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
                 case 0:
                     gfxtest::fillScreen(Red);
                     break;
-                case 1: {
-                    DrawTarget& context = drawTarget();
-                    context.putPixel(context, static_cast<std::int32_t>(x), 20, Red);
+                case 1:
+                    drawTarget().putPixel(drawTarget(), static_cast<std::int32_t>(x), 20, Red);
                     break;
-                }
                 case 2:
                     putImage(nullptr, x, 15, picture.get(), WholeImage, 0, 0, 0, 0, 0,
                              putTransparent, 0, nullptr, nullptr);
