@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -45,11 +44,9 @@ class DrawingTest : public OpenRecordingScreenTest<> {
 };
 
 TEST(RoundCoordinate, HalvesGoAwayFromZeroAndExtremesSaturate) {
-    constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
-    constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
     const std::pair<float, std::int32_t> cases[] = {
-        {0.5f, 1},    {-0.5f, -1},   {0.49999997f, 0},  {-2.4f, -2},
-        {1e20f, Max}, {-1e20f, Min}, {std::nanf(""), 0}};
+        {0.5f, 1},          {-0.5f, -1},         {0.49999997f, 0},  {-2.4f, -2},
+        {1e20f, INT32_MAX}, {-1e20f, INT32_MIN}, {std::nanf(""), 0}};
     for (const auto& [in, out] : cases) EXPECT_EQ(roundCoordinate(in), out) << in;
 }
 
