@@ -241,8 +241,7 @@ TEST(WideFill, BothWidthsWriteExactlyTheRun) {
     for (gfx::WideFillFn fill : fills) {
         for (int trial = 0; trial < 3000; ++trial) {
             const std::size_t start = random() % 64 * 4 + random() % 2 * 64;
-            const std::size_t count = trial < 200 ? static_cast<std::size_t>(trial)
-                                                  : static_cast<std::size_t>(random() % 5000);
+            const std::size_t count = trial < 200 ? std::size_t(trial) : random() % 5000;
             std::vector<std::uint8_t> bytes(start + 4 * count + 96, 0xEE);
             const std::uint32_t value = static_cast<std::uint32_t>(random());
             fill(bytes.data() + start, value, count);
