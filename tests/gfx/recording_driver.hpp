@@ -130,7 +130,7 @@ class OpenRecordingScreenTest : public RecordingScreenTest {
     void SetUp() override {
         RecordingScreenTest::SetUp();
         ASSERT_EQ(gfx::openScreen(Width, Height, 32, 0, 0, 0), 0);
-        std::fill(gfx::activeScreen()->dirtyRows.begin(), gfx::activeScreen()->dirtyRows.end(), 0);
+        std::ranges::fill(gfx::activeScreen()->dirtyRows, 0);
         driverLog().clear();
     }
 };

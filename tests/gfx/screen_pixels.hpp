@@ -44,8 +44,7 @@ class NullScreenTest : public ::testing::Test {
 };
 
 inline void clearDirtyRows() {
-    gfx::Screen& screen = *gfx::activeScreen();
-    std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), 0);
+    std::ranges::fill(gfx::activeScreen()->dirtyRows, 0);
 }
 
 // Checks that exactly the pixels `inShape` names have `ink` and all others
