@@ -154,6 +154,11 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
     }
 }
 
+// The pixel at x, y of an image, for writing it by hand.
+std::uint32_t* imagePixel(ImageBuffer& image, std::int32_t x, std::int32_t y) {
+    return reinterpret_cast<std::uint32_t*>(imageRow(&image, y)) + x;
+}
+
 class DeferredDrawingTest : public gfxtest::NullScreenTest<Width, Height> {
   protected:
     void SetUp() override {
@@ -161,11 +166,9 @@ class DeferredDrawingTest : public gfxtest::NullScreenTest<Width, Height> {
         picture.reset(createImage(37, 29, 0, 0, NoColorGiven));
         ASSERT_NE(picture, nullptr);
         std::mt19937 random(7);
-        for (std::int32_t y = 0; y < picture->height; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(imageRow(picture.get(), y));
-            for (std::int32_t x = 0; x < picture->width; ++x) {
-                row[x] = (x + y) % 3 == 0 ? MaskColor : randomColor(random);
-            }
+        for (std::int32_t i = 0; i < picture->width * picture->height; ++i) {
+            const std::int32_t x = i % picture->width, y = i / picture->width;
+            *imagePixel(*picture, x, y) = (x + y) % 3 == 0 ? MaskColor : randomColor(random);
         }
     }
     void TearDown() override {
@@ -212,11 +215,6 @@ TEST_F(DeferredDrawingTest, RecordedFramesMatchFramesDrawnAtOnce) {
                 << firstDifference(direct, recorded);
         }
     }
-}
-
-// The pixel at x, y of an image, for writing it by hand.
-std::uint32_t* imagePixel(ImageBuffer& image, std::int32_t x, std::int32_t y) {
-    return reinterpret_cast<std::uint32_t*>(imageRow(&image, y)) + x;
 }
 
 // A small frame of the game's kind: a white page, a cell, its fill and
