@@ -186,9 +186,7 @@ TEST_F(RawDumpTest, DumpsThatDoNotFitTheBlockChangeNothing) {
 // into the screen fills the page and marks its rows.
 TEST_F(RawDumpTest, DumpsIntoTheSelectedImageOrTheScreenUpdateWhatDrawsThere) {
     ImageHandle target(createImage(8, 8, 0, 32, NoColorGiven));
-    ImageBuffer narrow = *target;
-    narrow.width = 2;
-    narrow.height = 3;
+    const ImageBuffer narrow{ImageType, 4, 2, 3, 32, {}};  // the block's own pitch
     ASSERT_EQ(drawTarget().target, target.get());
     ASSERT_EQ(load(rawDump(&narrow, 32), target.get()), LoadResult::Ok);
     EXPECT_EQ(target->width, 2);
