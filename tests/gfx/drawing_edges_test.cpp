@@ -170,13 +170,14 @@ TEST_F(DrawingTest, CoordinatesRoundAndFlagsApply) {
     EXPECT_EQ(drawTarget().penPosition.x, -12.5f);
     drawTarget().foreColor = Blue;
     drawText(nullptr, 40, 50, UseForeColor, "\xDB", Ink);
-    drawText(nullptr, 8, 0, FirstFromPen, "\xDB", Ink);  // from the pen at (40,50)
+    drawText(nullptr, 8, 0, FirstFromPen, "\xDB", Ink);   // from the pen at (40,50)
+    drawText(nullptr, 0, 10, BothRelative, "\xDB", Ink);  // from the pen at (48,50): (48,60)
     const std::tuple<int, int, Color> probes[] = {
         {110, 10, White}, {115, 10, White}, {116, 10, Paper}, {115, 11, Ink},  {115, 21, Paper},
         {116, 20, Ink},   {119, 20, Ink},   {120, 20, Paper}, {12, 13, Paper}, {13, 12, Paper},
         {13, 13, Ink},    {20, 20, Ink},    {21, 20, Paper},  {10, 38, Ink},   {11, 38, Paper},
         {0, 30, Paper},   {0, 39, Paper},   {40, 50, Blue},   {47, 57, Blue},  {48, 50, Ink},
-        {56, 50, Paper}};
+        {56, 50, Paper},  {48, 60, Ink},    {47, 60, Paper}};
     for (auto [x, y, color] : probes) EXPECT_EQ(screenPixel(x, y), color) << x << "," << y;
 }
 
