@@ -36,11 +36,8 @@ int fail(const std::string& why) {
 }
 
 int play(Display* display, ChildProcess& game, bool viaCloseBox) {
-    Window id = None;
-    if (!waitFor([&] { return (id = findWindowByName(display, "Lettermoor")) != None; },
-                 StartWaitMs)) {
-        return fail("no window titled Lettermoor appeared");
-    }
+    const Window id = waitForWindow(display, "Lettermoor", StartWaitMs);
+    if (id == None) return fail("no window titled Lettermoor appeared");
     const GameWindow window(display, id);
     const PuzzlePlayer player(window, FrameWaitMs);
     Frame frame;

@@ -2,6 +2,7 @@
 // its window is read pixel by pixel and driven with synthetic input.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -31,7 +32,7 @@ using GameBlackBox = GameSession;
 
 // The player clicks words from either end, alternately where it can.
 TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
-    startGame();
+    ASSERT_NO_FATAL_FAILURE(startGame());
     XWindowAttributes attributes{};
     ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
     ASSERT_EQ(std::pair(attributes.width, attributes.height), std::pair(1000, 600));
@@ -39,18 +40,18 @@ TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
     EXPECT_EQ(struckHints(frame_), 0);
     const char* screenshot = std::getenv("LETTERMOOR_README_SCREENSHOT");
     if (screenshot != nullptr) {
-        ASSERT_TRUE(player().solve(TestWords, 2));
-        ASSERT_TRUE(window().capture(frame_));
+        ASSERT_TRUE(player_.solve(TestWords, 2));
+        ASSERT_TRUE(gameWindow_.capture(frame_));
         ASSERT_TRUE(saveScreenshot(frame_, screenshot));
     }
-    ASSERT_TRUE(player().solve(TestWords));
-    ASSERT_TRUE(
-        player().waitForFrame([](const Frame& f) { return f.at(5, 5) == WinColor; }, frame_))
+    ASSERT_TRUE(player_.solve(TestWords));
+    ASSERT_TRUE(player_.waitForFrame([](const Frame& f) { return f.at(5, 5) == WinColor; }, frame_))
         << "no win picture after the tenth word";
-    EXPECT_EQ(frame_.at(599, 599), WinColor);
-    // The grid shows through the magenta hole; the hints beside it stay uncovered.
-    EXPECT_EQ(frame_.at(WinHoleStart, WinHoleStart + 1), BlackPixel) << "a cell line at x = 240";
-    EXPECT_EQ(frame_.at(990, 300), WhitePixel);
+    // The grid shows through the magenta hole (a cell line at x = 240); the
+    // hints beside the picture stay uncovered.
+    EXPECT_EQ((std::array{frame_.at(599, 599), frame_.at(WinHoleStart, WinHoleStart + 1),
+                          frame_.at(990, 300)}),
+              (std::array{WinColor, BlackPixel, WhitePixel}));
     EXPECT_EQ(struckHints(frame_), HintCount);
 }
 

@@ -2,18 +2,8 @@
 
 #include <dlfcn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "gfx/input.hpp"
 
 namespace lettermoor::testing {
-namespace {
-
-// Waits are generous: the sanitised game starts slowly on a busy machine.
-constexpr int StartWaitMs = 20000;
-
-}  // namespace
 
 void XServerTest::SetUp() {
     if (!XvfbServer::installed()) GTEST_SKIP() << "Xvfb is not installed";
@@ -41,8 +31,8 @@ void XServerTest::TearDown() {
 void XServerTest::openWindow(std::int32_t width, std::int32_t height, std::int32_t flags) {
     gfx::setWindowTitle("Lettermoor");
     ASSERT_EQ(gfx::openScreen(width, height, 32, 0, flags, 0), 0);
-    ASSERT_TRUE(
-        waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; }));
+    window_ = waitForWindow(probe(), "Lettermoor");
+    ASSERT_NE(window_, None);
 }
 
 void GameSession::SetUp() {
@@ -70,24 +60,12 @@ void GameSession::startGame() {
     setenv("LETTERMOOR_SCALE", "", 1);
     game_ = std::make_unique<ChildProcess>(GameBinary, std::vector<std::string>{}, folder_.path());
     ASSERT_TRUE(game_->started());
-    ASSERT_TRUE(waitFor([&] { return (window_ = findWindowByName(probe(), "Lettermoor")) != None; },
-                        StartWaitMs))
-        << "no window titled Lettermoor; stderr: " << game_->standardError();
+    window_ = waitForWindow(probe(), "Lettermoor", StartWaitMs);
+    ASSERT_NE(window_, None) << "no window titled Lettermoor; stderr: " << game_->standardError();
     gameWindow_ = GameWindow(probe(), window_);
     if (!waitForFocus(probe(), window_)) gameWindow_.focus();
     ASSERT_TRUE(waitForFocus(probe(), window_));
     ASSERT_TRUE(player_.readGrid(frame_, rows_)) << "the grid never became readable";
-}
-
-::testing::AssertionResult exitedWith(const std::optional<int>& status, int code) {
-    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == code) {
-        return ::testing::AssertionSuccess();
-    }
-    if (!status) return ::testing::AssertionFailure() << "still running";
-    if (WIFSIGNALED(*status)) {
-        return ::testing::AssertionFailure() << "signal " << WTERMSIG(*status);
-    }
-    return ::testing::AssertionFailure() << "exit status " << WEXITSTATUS(*status);
 }
 
 }  // namespace lettermoor::testing

@@ -37,13 +37,14 @@ class XServerTest : public ::testing::Test {
         });
     }
     // Types a space and reads keys up to it: the window handles its events in
-    // order, so everything sent before has been handled then. Keys typed
-    // before are dropped.
-    bool eventsHandled() {
+    // order, so everything sent before has been handled then. The keys read
+    // before the space go to typed.
+    bool eventsHandled(std::vector<std::string>* typed = nullptr) {
         tapKey(probe(), XK_space);
-        return pollUntil([] {
+        return pollUntil([&] {
             for (std::string key = gfx::readKey(); !key.empty(); key = gfx::readKey()) {
                 if (key == " ") return true;
+                if (typed != nullptr) typed->push_back(key);
             }
             return false;
         });
@@ -73,9 +74,6 @@ class GameSession : public XServerTest {
     // Starts the game; returns once its window is focused and its grid read
     // into frame_ and rows_.
     void startGame();
-    const GameWindow& window() const { return gameWindow_; }
-    ChildProcess& game() const { return *game_; }
-    const PuzzlePlayer& player() const { return player_; }
 
     TempFolder folder_;
     std::unique_ptr<ChildProcess> game_;
@@ -87,7 +85,7 @@ class GameSession : public XServerTest {
 
 // Built before the X tests, which depend on it.
 inline const std::string GameBinary = LETTERMOOR_BIN_DIR "/lettermoor";
-// Whether a waitpid status is a normal exit with the given code.
-::testing::AssertionResult exitedWith(const std::optional<int>& status, int code);
+// Generous: the sanitised game starts slowly on a busy machine.
+inline constexpr int StartWaitMs = 20000;
 
 }  // namespace lettermoor::testing

@@ -54,16 +54,7 @@ TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
     EXPECT_NE(gl.init("Lettermoor", 1000, 600, 32, 0, 0), 0);
     gl.exit();
     // No window is left behind, shown or not.
-    const auto topLevelWindows = [&] {
-        Window root = None;
-        Window parent = None;
-        Window* children = nullptr;
-        unsigned count = 0;
-        XQueryTree(probe(), DefaultRootWindow(probe()), &root, &parent, &children, &count);
-        if (children != nullptr) XFree(children);
-        return count;
-    };
-    EXPECT_TRUE(waitFor([&] { return topLevelWindows() == 0; }));
+    EXPECT_TRUE(waitFor([&] { return topLevelWindows(probe()).empty(); }));
     setenv("LETTERMOOR_LIBGL", "liblettermoor-no-such-gl.so.1", 1);
     EXPECT_EQ(gfx::openScreen(640, 480, 32, 0, gfx::OpenGLScreen, 0), 1);
     EXPECT_EQ(gfx::activeScreen(), nullptr);

@@ -220,14 +220,13 @@ bool cellIsGreen(const Frame& frame, Cell cell) {
 }
 
 int struckHints(const Frame& frame) {
+    // A strike runs one pixel past the label's last column.
+    constexpr int StrikeLength = GlyphSize * HintColumns + 1;
     int struck = 0;
     for (int index = 0; index < HintCount; ++index) {
-        const int y = HintTop + HintSpacing * index + StrikeOffset;
-        bool line = true;
-        for (int x = HintX; x <= HintX + GlyphSize * HintColumns && line; ++x) {
-            line = frame.at(x, y) == BlackPixel;
-        }
-        struck += line ? 1 : 0;
+        const auto line = frame.pixels.begin() + HintX +
+                          (HintTop + HintSpacing * index + StrikeOffset) * frame.width;
+        if (std::count(line, line + StrikeLength, BlackPixel) == StrikeLength) ++struck;
     }
     return struck;
 }

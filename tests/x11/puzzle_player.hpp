@@ -21,10 +21,7 @@ struct Frame {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
-    std::uint32_t at(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
-    }
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
 };
 
 inline constexpr std::uint32_t BlackPixel = 0x000000;

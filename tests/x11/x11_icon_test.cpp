@@ -17,35 +17,28 @@ namespace {
 
 using namespace lettermoor::testing;
 
-class X11Icon : public XServerTest {
-  protected:
+using X11Icon = XServerTest;
+
+TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
+    gfx::setDriverCandidates({&gfx::x11Driver()});
     // The _NET_WM_ICON of a new window as 32-bit values; empty when it has none.
-    std::vector<std::uint32_t> iconOfNewWindow() {
-        gfx::setDriverCandidates({&gfx::x11Driver()});
+    const auto iconOfNewWindow = [&] {
+        std::vector<std::uint32_t> values;
         openWindow(1000, 600);
-        if (HasFatalFailure()) return {};
+        if (HasFatalFailure()) return values;
         Atom type = None;
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         XGetWindowProperty(probe(), window_, XInternAtom(probe(), "_NET_WM_ICON", False), 0,
                            1 << 20, False, XA_CARDINAL, &type, &format, &count, &after, &data);
-        std::vector<std::uint32_t> values;
         for (unsigned long i = 0; type == XA_CARDINAL && format == 32 && i < count; ++i) {
             values.push_back(static_cast<std::uint32_t>(reinterpret_cast<const long*>(data)[i]));
         }
         XFree(data);
         gfx::closeScreen();
         return values;
-    }
-
-    void TearDown() override {
-        static_cast<void>(gfx::setWindowIcon({}));
-        XServerTest::TearDown();
-    }
-};
-
-TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
+    };
     EXPECT_TRUE(iconOfNewWindow().empty());
 
     game::offerWindowIcon();
@@ -58,6 +51,7 @@ TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
     }
     const std::vector<std::uint32_t> icon = iconOfNewWindow();
     EXPECT_TRUE(icon == expected) << icon.size() << " values, " << expected.size() << " expected";
+    static_cast<void>(gfx::setWindowIcon({}));  // the other tests' windows have none
 }
 
 }  // namespace

@@ -118,24 +118,36 @@ void tolerateXErrors() {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
 }
 
-Window findWindowByName(Display* display, const std::string& title) {
-    Window root = DefaultRootWindow(display);
+std::vector<Window> topLevelWindows(Display* display) {
+    Window root = None;
     Window parent = None;
     Window* children = nullptr;
     unsigned count = 0;
-    Window found = None;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count)) return None;
-    for (unsigned i = 0; i < count && found == None; ++i) {
-        XWindowAttributes attributes{};
-        char* name = nullptr;
-        if (XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable && XFetchName(display, children[i], &name) &&
-            name != nullptr && title == name) {
-            found = children[i];
-        }
-        XFree(name);
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        return {};
     }
+    std::vector<Window> windows(children, children + count);
     if (children != nullptr) XFree(children);
+    return windows;
+}
+
+Window waitForWindow(Display* display, const std::string& title, int timeoutMs) {
+    Window found = None;
+    waitFor(
+        [&] {
+            for (const Window window : topLevelWindows(display)) {
+                XWindowAttributes attributes{};
+                char* name = nullptr;
+                if (XGetWindowAttributes(display, window, &attributes) &&
+                    attributes.map_state == IsViewable && XFetchName(display, window, &name) &&
+                    name != nullptr && title == name) {
+                    found = window;
+                }
+                XFree(name);
+            }
+            return found != None;
+        },
+        timeoutMs);
     return found;
 }
 

@@ -87,7 +87,8 @@ class XvfbServer {
 
 // Instead of Xlib's handler, which ends the process when a window goes away.
 void tolerateXErrors();
-// The shown top-level window whose WM_NAME is title, or None.
-Window findWindowByName(Display* display, const std::string& title);
+std::vector<Window> topLevelWindows(Display* display);
+// Waits for a shown top-level window whose WM_NAME is title; None if none came.
+Window waitForWindow(Display* display, const std::string& title, int timeoutMs = 15000);
 
 }  // namespace lettermoor::testing

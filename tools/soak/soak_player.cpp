@@ -172,8 +172,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "soak-player: cannot open the display\n");
         return 2;
     }
-    Window id = None;
-    waitFor([&] { return (id = findWindowByName(display, "Lettermoor")) != None; }, 20000);
+    const Window id = waitForWindow(display, "Lettermoor", 20000);
     int result = 2;
     const GameWindow window(display, id);
     if (id == None) {
