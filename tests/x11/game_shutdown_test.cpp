@@ -1,4 +1,6 @@
-// How the real game ends: on Esc, the close box and signals at random moments
+// The real lettermoor binary on a private X server, from outside: its window
+// read pixel by pixel and driven with synthetic input, played to the win
+// picture, and ended on Esc, the close box and signals at random moments
 // while frames run, and when its X server disappears.
 #include <gtest/gtest.h>
 
@@ -11,15 +13,81 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <thread>
+#include <utility>
 
-#include "tests/x11/game_session.hpp"
+#include "tests/x11/x_server_test.hpp"
 
 namespace {
 
 using namespace lettermoor::testing;
 using Clock = std::chrono::steady_clock;
+
+// Built before the X tests, which depend on it.
+const std::string GameBinary = LETTERMOOR_BIN_DIR "/lettermoor";
+// Generous: the sanitised game starts slowly on a busy machine.
+constexpr int StartWaitMs = 20000;
+
+// The colour of the test's win picture, and its transparent hole over the grid.
+constexpr std::uint32_t WinColor = 0x2040C0;
+constexpr int WinHoleStart = 240;
+constexpr int WinHoleEnd = 359;
+
+// The ten words every puzzle holds (the list's last is never drawn); each has
+// a Y or Z, which filler never uses, so it lies only where the game put it.
+const std::vector<std::string> TestWords = {"ZYPRESSE",  "PYRAMIDE", "XYLOFON", "ZAUBERER",
+                                            "QUARZ",     "BAYERN",   "ZWIEBEL", "YACHT",
+                                            "HYAZINTHE", "ZITRONE"};
+
+// The real game in a run folder with a known word list and win picture.
+class GameSession : public XServerTest {
+  protected:
+    void SetUp() override {
+        XServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        tolerateXErrors();
+        std::vector<std::string> entries;
+        for (const std::string& word : TestWords) entries.push_back(word + "; Hinweis " + word);
+        entries.push_back("ZYZZYZ; nie im Raetsel");
+        ASSERT_TRUE(folder_.ready());
+        ASSERT_TRUE(writeWordFile(folder_.path(), "Hinweis:", entries));
+        ASSERT_TRUE(writeWinPicture(folder_.path(), WinColor, WinHoleStart, WinHoleEnd));
+    }
+
+    void TearDown() override {
+        game_.reset();
+        XServerTest::TearDown();
+    }
+
+    // Starts the game; returns once its window is focused and its grid read
+    // into frame_ and rows_.
+    void startGame() {
+        // The window thread stays parked after losing its server; ThreadSanitizer
+        // would otherwise wait a second at exit for it.
+        setenv("TSAN_OPTIONS", "atexit_sleep_ms=0", 0);
+        // The block size follows the test's screen, whatever the caller's shell asks.
+        setenv("LETTERMOOR_SCALE", "", 1);
+        game_ =
+            std::make_unique<ChildProcess>(GameBinary, std::vector<std::string>{}, folder_.path());
+        ASSERT_TRUE(game_->started());
+        window_ = waitForWindow(probe(), "Lettermoor", StartWaitMs);
+        ASSERT_NE(window_, None) << "no window titled Lettermoor; stderr: "
+                                 << game_->standardError();
+        gameWindow_ = GameWindow(probe(), window_);
+        if (!waitForFocus(probe(), window_)) gameWindow_.focus();
+        ASSERT_TRUE(waitForFocus(probe(), window_));
+        ASSERT_TRUE(player_.readGrid(frame_, rows_)) << "the grid never became readable";
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<ChildProcess> game_;
+    GameWindow gameWindow_{nullptr, None};
+    PuzzlePlayer player_{gameWindow_};
+    Frame frame_;
+    LetterRows rows_;
+};
 
 // Far beyond what an end takes, so only a hang fails; how long ends take is
 // printed, and tests/run-shutdown-loop.sh holds the figure to its limit.
@@ -149,6 +217,47 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
         EXPECT_TRUE(exitedWith(game.waitForExit(HangMs * 4), c.status)) << game.standardError();
         EXPECT_TRUE(saysOnly(game.standardError(), c.says)) << game.standardError();
     }
+}
+
+// scripts/readme-screenshot.sh sets LETTERMOOR_README_SCREENSHOT to a file:
+// after two words the 1:1 play-through keeps the window there as a binary
+// PPM, then plays on.
+bool saveScreenshot(const Frame& frame, const char* path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << frame.width << ' ' << frame.height << "\n255\n";
+    for (const std::uint32_t pixel : frame.pixels) {
+        const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
+                             static_cast<char>(pixel)};
+        out.write(rgb, 3);
+    }
+    return static_cast<bool>(out);
+}
+
+using GameBlackBox = GameSession;
+
+// The player clicks words from either end, alternately where it can.
+TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
+    ASSERT_NO_FATAL_FAILURE(startGame());
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
+    ASSERT_EQ(std::pair(attributes.width, attributes.height), std::pair(1000, 600));
+    for (const std::string& word : TestWords) EXPECT_EQ(findWord(rows_, word).size(), 1u) << word;
+    EXPECT_EQ(struckHints(frame_), 0);
+    const char* screenshot = std::getenv("LETTERMOOR_README_SCREENSHOT");
+    if (screenshot != nullptr) {
+        ASSERT_TRUE(player_.solve(TestWords, 2));
+        ASSERT_TRUE(gameWindow_.capture(frame_));
+        ASSERT_TRUE(saveScreenshot(frame_, screenshot));
+    }
+    ASSERT_TRUE(player_.solve(TestWords));
+    ASSERT_TRUE(player_.waitForFrame([](const Frame& f) { return f.at(5, 5) == WinColor; }, frame_))
+        << "no win picture after the tenth word";
+    // The grid shows through the magenta hole (a cell line at x = 240); the
+    // hints beside the picture stay uncovered.
+    EXPECT_EQ((std::array{frame_.at(599, 599), frame_.at(WinHoleStart, WinHoleStart + 1),
+                          frame_.at(990, 300)}),
+              (std::array{WinColor, BlackPixel, WhitePixel}));
+    EXPECT_EQ(struckHints(frame_), HintCount);
 }
 
 }  // namespace

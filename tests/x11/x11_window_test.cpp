@@ -1,6 +1,11 @@
+// The window back ends in a real window on a private Xvfb: the window's
+// properties, its input, its icon, and the OpenGL back end's context.
 // gtest first: Xlib's macros (None, Bool) would break its templates.
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -10,10 +15,17 @@
 #include <array>
 #include <cstdint>
 #include <sstream>
+#include <utility>
+#include <vector>
 
+#include "game/window_icon.hpp"
+#include "game/window_icon_pixels.hpp"
+#include "gfx/drivers/glx_driver.hpp"
+#include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
 #include "gfx/line.hpp"
-#include "tests/x11/game_session.hpp"
+#include "gfx/window_icon.hpp"
+#include "tests/x11/x_server_test.hpp"
 
 namespace {
 
@@ -199,5 +211,106 @@ TEST_P(WindowBackEnd, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     XFlush(probe());
     EXPECT_TRUE(mouseBecomes({1, -1, -1, -1, -1, -1})) << ::testing::PrintToString(m);
 }
+
+using X11Icon = XServerTest;
+
+TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
+    gfx::setDriverCandidates({&gfx::x11Driver()});
+    // The _NET_WM_ICON of a new window as 32-bit values; empty when it has none.
+    const auto iconOfNewWindow = [&] {
+        std::vector<std::uint32_t> values;
+        openWindow(1000, 600);
+        if (HasFatalFailure()) return values;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(probe(), window_, XInternAtom(probe(), "_NET_WM_ICON", False), 0,
+                           1 << 20, False, XA_CARDINAL, &type, &format, &count, &after, &data);
+        for (unsigned long i = 0; type == XA_CARDINAL && format == 32 && i < count; ++i) {
+            values.push_back(static_cast<std::uint32_t>(reinterpret_cast<const long*>(data)[i]));
+        }
+        XFree(data);
+        gfx::closeScreen();
+        return values;
+    };
+    EXPECT_TRUE(iconOfNewWindow().empty());
+
+    game::offerWindowIcon();
+    std::vector<std::uint32_t> expected;
+    for (const auto& [side, pixels] :
+         {std::pair(16u, game::WindowIcon16.data()), std::pair(32u, game::WindowIcon32.data()),
+          std::pair(48u, game::WindowIcon48.data())}) {
+        expected.insert(expected.end(), {side, side});
+        expected.insert(expected.end(), pixels, pixels + std::size_t{side} * side);
+    }
+    const std::vector<std::uint32_t> icon = iconOfNewWindow();
+    EXPECT_TRUE(icon == expected) << icon.size() << " values, " << expected.size() << " expected";
+    static_cast<void>(gfx::setWindowIcon({}));  // the other tests' windows have none
+}
+
+#if defined(LETTERMOOR_HAVE_GLX)
+
+using GlxWindow = XServerTest;
+
+// The context is current from open to close; a frame shows only once flipped.
+TEST_F(GlxWindow, ContextIsCurrentUntilClosedAndDrawingShowsOnlyAfterFlip) {
+    setenv("LETTERMOOR_DRIVER", "OpenGL", 1);
+    openWindow(1000, 600, gfx::OpenGLScreen);
+    ASSERT_STREQ(gfx::activeScreen()->driver->name, "OpenGL");
+    EXPECT_NE(glXGetCurrentContext(), nullptr);
+    EXPECT_EQ(glXGetCurrentDrawable(), window_);
+    gfx::lockScreen();  // nothing to guard, yet the frame cycle still works
+    gfx::unlockScreen(-1, -1);
+    const auto shows = [&](std::uint32_t color) {
+        Frame frame;
+        return GameWindow(probe(), window_).capture(frame) && frame.at(0, 0) == color &&
+               frame.at(999, 599) == color;
+    };
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gfx::activeScreen()->driver->flip();
+    EXPECT_TRUE(waitFor([&] { return shows(0xFF0000); }));
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glFinish();
+    EXPECT_TRUE(shows(0xFF0000));
+    gfx::activeScreen()->driver->flip();
+    EXPECT_TRUE(waitFor([&] { return shows(0x0000FF); }));
+    gfx::closeScreen();
+    EXPECT_EQ(glXGetCurrentContext(), nullptr);
+}
+
+// The OpenGL back end refuses a game screen even when asked for by name, and
+// an OpenGL screen when libGL cannot be loaded; the window back end comes
+// first and refuses an OpenGL screen.
+TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
+    const gfx::DisplayDriver& gl = gfx::glxDriver();
+    EXPECT_NE(gl.init("Lettermoor", 1000, 600, 32, 0, 0), 0);
+    gl.exit();
+    // No window is left behind, shown or not.
+    EXPECT_TRUE(waitFor([&] { return topLevelWindows(probe()).empty(); }));
+    setenv("LETTERMOOR_LIBGL", "liblettermoor-no-such-gl.so.1", 1);
+    EXPECT_EQ(gfx::openScreen(640, 480, 32, 0, gfx::OpenGLScreen, 0), 1);
+    EXPECT_EQ(gfx::activeScreen(), nullptr);
+    unsetenv("LETTERMOOR_LIBGL");
+
+    const struct {
+        const char* driver;
+        std::int32_t depth, flags;
+        const char* served;
+    } cases[] = {{"opengl", 32, 0, "X11"}, {nullptr, 16, gfx::OpenGLScreen, "OpenGL"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.served);
+        if (c.driver != nullptr) setenv("LETTERMOOR_DRIVER", c.driver, 1);
+        if (c.driver == nullptr) unsetenv("LETTERMOOR_DRIVER");
+        ASSERT_EQ(gfx::openScreen(1000, 600, c.depth, 0, c.flags, 0), 0);
+        EXPECT_STREQ(gfx::activeScreen()->driver->name, c.served);
+        EXPECT_EQ(gfx::activeScreen()->depth, c.depth);
+    }
+    EXPECT_NE(glXGetCurrentContext(), nullptr);
+}
+
+#endif
 
 }  // namespace
