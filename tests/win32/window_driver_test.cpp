@@ -54,14 +54,23 @@ class WindowDriverTest : public testing::TestWithParam<const char*> {
 };
 
 // The window is found by its title in SetUp; a new one set under the lock
-// must still reach it.
-TEST_P(WindowDriverTest, TheNamedBackEndShowsAnExactClientAreaTakesTitlesAndCloses) {
+// must still reach it. The close box, and frames reaching the window, are
+// the Wine play-through's.
+TEST_P(WindowDriverTest, TheNamedBackEndShowsAnExactClientAreaTakesKeysAndTitlesAndCloses) {
     ASSERT_NE(gfx::activeScreen(), nullptr);
     EXPECT_STREQ(gfx::activeScreen()->driver->name, GetParam());
     RECT client{};
     ASSERT_TRUE(GetClientRect(window_, &client));
     EXPECT_EQ(client.right - client.left, Width);
     EXPECT_EQ(client.bottom - client.top, Height);
+
+    // Esc comes as a character; Up (extended scan code 0x48) as a key-down.
+    PostMessageA(window_, WM_CHAR, 27, 1);
+    PostMessageA(window_, WM_KEYDOWN, VK_UP, (1 << 24) | (0x48 << 16) | 2);
+    PostMessageA(window_, WM_CHAR, 'a', 0);    // repeat count 0 posts nothing
+    PostMessageA(window_, WM_CHAR, 0x141, 1);  // beyond one byte: ignored
+    PostMessageA(window_, WM_CHAR, 'z', 1);    // handled in order: the last one
+    EXPECT_EQ(keysUpTo("z"), (std::vector<std::string>{"\x1b", "\xffH", "\xffH", "z"}));
 
     gfx::lockScreen();
     gfx::setWindowTitle("Lettermoor \x84");
@@ -72,17 +81,6 @@ TEST_P(WindowDriverTest, TheNamedBackEndShowsAnExactClientAreaTakesTitlesAndClos
 
     gfx::closeScreen();
     EXPECT_FALSE(IsWindow(window_));
-}
-
-// The close box, and frames reaching the window, are the Wine play-through's.
-TEST_P(WindowDriverTest, CharactersAndExtendedKeysReachTheRing) {
-    // Esc comes as a character; Up (extended scan code 0x48) as a key-down.
-    PostMessageA(window_, WM_CHAR, 27, 1);
-    PostMessageA(window_, WM_KEYDOWN, VK_UP, (1 << 24) | (0x48 << 16) | 2);
-    PostMessageA(window_, WM_CHAR, 'a', 0);    // repeat count 0 posts nothing
-    PostMessageA(window_, WM_CHAR, 0x141, 1);  // beyond one byte: ignored
-    PostMessageA(window_, WM_CHAR, 'z', 1);    // handled in order: the last one
-    EXPECT_EQ(keysUpTo("z"), (std::vector<std::string>{"\x1b", "\xffH", "\xffH", "z"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, WindowDriverTest, testing::Values("GDI", "DirectX"),
