@@ -4,7 +4,7 @@
 // Run by `make web-test` after `make web`; every wait is for a condition.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { execFileSync } from 'node:child_process';
@@ -29,14 +29,10 @@ function loadFont() {
   const table = readFileSync(path.join(repo, file), 'utf8').split('BuiltinFont = {')[1];
   const bytes = table.split('\n').flatMap((line) => line.split('//')[0].match(/0x[0-9A-Fa-f]{2}/g) ?? []);
   assert.equal(bytes.slice(0, 2048).length, 2048, 'font table');
-  // Glyph pixels -> code; printable codes first, so a blank reads as the space.
-  const glyphs = new Map();
-  const order = range(224).map((k) => k + 32).concat(range(32));
-  for (const code of order) {
-    const key = bytes.slice(code * 8, code * 8 + 8).join();
-    if (!glyphs.has(key)) glyphs.set(key, code);
-  }
-  return glyphs;
+  // Glyph pixels -> code. A later entry wins: the printable codes come last,
+  // the space at the very end, so a blank reads as the space.
+  const order = range(256).map((k) => (k + 32) % 256).reverse();
+  return new Map(order.map((code) => [bytes.slice(code * 8, code * 8 + 8).join(), code]));
 }
 const glyphCodes = loadFont();
 
@@ -124,13 +120,10 @@ let browser, page;
 // The page's files come from the build folder as a web server would send them.
 function serve(request) {
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-  const name = path.basename(new URL(request.url()).pathname) || 'index.html';
-  try {
-    const body = readFileSync(path.join(webFolder, name));
-    request.respond({ status: 200, contentType: types[path.extname(name)] ?? 'application/octet-stream', body });
-  } catch {
-    request.respond({ status: 404, body: '' });
-  }
+  const file = path.join(webFolder, path.basename(new URL(request.url()).pathname) || 'index.html');
+  if (!existsSync(file)) return request.respond({ status: 404, body: '' });
+  const contentType = types[path.extname(file)] ?? 'application/octet-stream';
+  return request.respond({ status: 200, contentType, body: readFileSync(file) });
 }
 
 // Reading the whole canvas moves 2.4 MB through the driver; a check of a
