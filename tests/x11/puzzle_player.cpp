@@ -35,16 +35,15 @@ constexpr int HintSpacing = 50;
 constexpr int StrikeOffset = 4;
 constexpr int HintColumns = 40;
 
-bool glyphMatches(const Frame& frame, int x, int y, unsigned char code) {
-    for (int row = 0; row < GlyphSize; ++row) {
-        const std::uint8_t bits =
-            gfx::BuiltinFont[static_cast<std::size_t>(code) * 8 + static_cast<std::size_t>(row)];
-        for (int column = 0; column < GlyphSize; ++column) {
-            const bool set = (bits >> column) & 1;
-            if (set != (frame.at(x + column, y + row) == BlackPixel)) return false;
+// The 8 by 8 pixels from (x, y) as font rows: bit c of row r set where (x + c, y + r) is black.
+std::array<std::uint8_t, GlyphSize> glyphAt(const Frame& frame, int x, int y) {
+    std::array<std::uint8_t, GlyphSize> rows{};
+    for (int r = 0; r < GlyphSize; ++r) {
+        for (int c = 0; c < GlyphSize; ++c) {
+            if (frame.at(x + c, y + r) == BlackPixel) rows[r] |= 1u << c;
         }
     }
-    return true;
+    return rows;
 }
 
 bool writeFile(const std::string& name, const std::string& bytes) {
@@ -165,16 +164,15 @@ bool waitForFocus(Display* display, Window window) {
 }
 
 LetterRows readLetters(const Frame& frame) {
+    const std::uint8_t* font = gfx::BuiltinFont.data();
     LetterRows rows;
     for (int r = 0; r < GridCells; ++r) {
         for (int c = 0; c < GridCells; ++c) {
+            const std::array<std::uint8_t, GlyphSize> glyph =
+                glyphAt(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset);
             // Printable glyphs first, so a blank reads as the space.
             int code = 32;
-            while (code < 256 &&
-                   !glyphMatches(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset,
-                                 static_cast<unsigned char>(code))) {
-                ++code;
-            }
+            while (code < 256 && !std::equal(glyph.begin(), glyph.end(), font + code * 8)) ++code;
             rows[static_cast<std::size_t>(r)].push_back(code < 256 ? static_cast<char>(code) : '?');
         }
     }
@@ -211,8 +209,8 @@ bool gridDrawn(const Frame& frame) {
     return true;
 }
 
-int cellCentre(int index) {
-    return index * CellPixels + CellPixels / 2;
+void clickCell(const GameWindow& window, Cell cell) {
+    window.click(cell.column * CellPixels + CellPixels / 2, cell.row * CellPixels + CellPixels / 2);
 }
 
 bool cellIsGreen(const Frame& frame, Cell cell) {
@@ -250,9 +248,7 @@ bool PuzzlePlayer::clickWord(const WordPlace& place, bool lastEndFirst) const {
     Cell to = lastEndFirst ? place.first : place.last();
     if (cellIsGreen(frame, from)) std::swap(from, to);
     const int struck = struckHints(frame);
-    const auto click = [&](Cell cell) {
-        window_.click(cellCentre(cell.column), cellCentre(cell.row));
-    };
+    const auto click = [&](Cell cell) { clickCell(window_, cell); };
     // The strike is the proof: the win picture soon covers the tenth word's cells.
     const auto struckOneMore = [&] {
         return waitForFrame([&](const Frame& f) { return struckHints(f) > struck; }, frame);

@@ -94,7 +94,8 @@ LetterRows readLetters(const Frame& frame);
 std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word);
 // Every cell has its outline and a white or green fill (the window starts black).
 bool gridDrawn(const Frame& frame);
-int cellCentre(int index);
+// A left click on the cell's centre.
+void clickCell(const GameWindow& window, Cell cell);
 // The fill in the cell's top-left corner, where no glyph reaches.
 bool cellIsGreen(const Frame& frame, Cell cell);
 // How many hint labels are struck through.

@@ -149,7 +149,7 @@ int check(const GameWindow& window) {
     if (!player.waitForFrame([](const Frame& f) { return gridDrawn(f); }, frame)) return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const Cell cell{4, 9};
-    window.click(cellCentre(cell.column), cellCentre(cell.row));
+    clickCell(window, cell);
     if (!player.waitForFrame([&](const Frame& f) { return cellIsGreen(f, cell); }, frame)) {
         std::fprintf(stderr, "soak-player: a click no longer turns a cell green\n");
         return 1;
