@@ -49,12 +49,9 @@ int play(Display* display, ChildProcess& game, bool viaCloseBox) {
         if (places.size() != 1) continue;
         const WordPlace& place = places[0];
         if (!player.clickWord(place, true)) return fail("no hint was struck through");
-        for (int k = 0; k < place.length; ++k) {
-            if (!player.waitForFrame([&](const Frame& f) { return cellIsGreen(f, place.at(k)); },
-                                     frame)) {
-                return fail(std::string("a cell of ") + word + " did not turn green");
-            }
-        }
+        const auto green = [&](const Frame& f) { return wordIsGreen(f, place); };
+        if (!player.waitForFrame(green, frame))
+            return fail(std::string(word) + " did not turn green");
         // Without a window manager the keyboard follows the pointer, which the
         // clicks left over the grid.
         viaCloseBox ? requestWindowClose(display, id) : tapKey(display, XK_Escape);

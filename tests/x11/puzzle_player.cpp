@@ -217,6 +217,12 @@ bool cellIsGreen(const Frame& frame, Cell cell) {
     return frame.at(cell.column * CellPixels + 3, cell.row * CellPixels + 3) == GreenPixel;
 }
 
+bool wordIsGreen(const Frame& frame, const WordPlace& place) {
+    bool all = true;
+    for (int k = 0; k < place.length && all; ++k) all = cellIsGreen(frame, place.at(k));
+    return all;
+}
+
 int struckHints(const Frame& frame) {
     // A strike runs one pixel past the label's last column.
     constexpr int StrikeLength = GlyphSize * HintColumns + 1;
@@ -277,11 +283,7 @@ bool PuzzlePlayer::solve(const std::vector<std::string>& words, int hints) const
     Frame frame;
     LetterRows rows;
     if (!readGrid(frame, rows)) return false;
-    const auto green = [&](const WordPlace& p) {
-        bool all = true;
-        for (int k = 0; k < p.length && all; ++k) all = cellIsGreen(frame, p.at(k));
-        return all;
-    };
+    const auto green = [&](const WordPlace& p) { return wordIsGreen(frame, p); };
     // Every place of each word not found yet; the letters of a short word may
     // also stand somewhere by chance, and only the hidden place counts.
     std::vector<std::pair<std::size_t, WordPlace>> open;

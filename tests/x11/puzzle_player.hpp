@@ -98,6 +98,7 @@ bool gridDrawn(const Frame& frame);
 void clickCell(const GameWindow& window, Cell cell);
 // The fill in the cell's top-left corner, where no glyph reaches.
 bool cellIsGreen(const Frame& frame, Cell cell);
+bool wordIsGreen(const Frame& frame, const WordPlace& place);
 // How many hint labels are struck through.
 int struckHints(const Frame& frame);
 

@@ -7,7 +7,6 @@
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <stdlib.h>
 
@@ -30,7 +29,6 @@
 namespace {
 
 using namespace lettermoor::testing;
-using Strings = std::vector<std::string>;
 
 // "1000x600 at 140,212, fixed, class C, closable, titled T" (", hidden" when
 // unmapped), or "gone".
@@ -119,9 +117,9 @@ TEST_P(WindowBackEnd, WindowIsFixedCentredTitledInLatin1AndGoneOnceClosedUnderTh
 TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
     ASSERT_TRUE(waitForFocus(probe(), window_));
     for (unsigned long keysym : {XK_Escape, XK_Up, XK_a}) tapKey(probe(), keysym);
-    Strings keys;
+    std::vector<std::string> keys;
     EXPECT_TRUE(eventsHandled(&keys));
-    EXPECT_EQ(keys, (Strings{"\x1b", "\xffH", "a"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"\x1b", "\xffH", "a"}));
 
     auto keyDown = [](std::size_t scan) {
         gfx::lockScreen();
@@ -187,24 +185,17 @@ TEST_P(WindowBackEnd, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     EXPECT_EQ(m, (Mouse{0, 100, 50, 0, 1, 0}));
     EXPECT_EQ(readMouseNow(), (Mouse{0, 100, 50, 0, 0, 0}));
 
-    const struct {
-        unsigned button;
-        bool down;
-        std::int32_t wheel;
-        std::int32_t buttons;
-    } steps[] = {{1, true, 0, 1}, {3, true, 0, 3},  {1, false, 0, 2}, {3, false, 0, 0},
-                 {4, true, 1, 0}, {4, false, 1, 0}, {4, true, 2, 0},  {4, false, 2, 0},
-                 {5, true, 1, 0}, {5, false, 1, 0}};
-    for (const auto& s : steps) {
-        window.setButton(s.button, s.down);
-        EXPECT_TRUE(mouseBecomes({0, 100, 50, s.wheel, s.buttons, 0}))
-            << "button " << s.button << (s.down ? " down: " : " up: ")
-            << ::testing::PrintToString(m);
+    // The button, whether pressed, and the wheel count and buttons held after it.
+    const int steps[][4] = {{1, 1, 0, 1}, {3, 1, 0, 3}, {1, 0, 0, 2}, {3, 0, 0, 0}, {4, 1, 1, 0},
+                            {4, 0, 1, 0}, {4, 1, 2, 0}, {4, 0, 2, 0}, {5, 1, 1, 0}, {5, 0, 1, 0}};
+    for (const auto& [button, down, wheel, buttons] : steps) {
+        window.setButton(static_cast<unsigned>(button), down == 1);
+        EXPECT_TRUE(mouseBecomes({0, 100, 50, wheel, buttons, 0}))
+            << "button " << button << (down ? " down: " : " up: ") << ::testing::PrintToString(m);
     }
 
-    // Outside the window the mouse is not available.
-    XTestFakeMotionEvent(probe(), DefaultScreen(probe()), 5, 5, CurrentTime);
-    XFlush(probe());
+    // Outside the window, above and left of it, the mouse is not available.
+    window.movePointer(-100, -100);
     EXPECT_TRUE(mouseBecomes({1, -1, -1, -1, -1, -1})) << ::testing::PrintToString(m);
 }
 
