@@ -69,12 +69,10 @@ class GameSession : public XServerTest {
         setenv("TSAN_OPTIONS", "atexit_sleep_ms=0", 0);
         // The block size follows the test's screen, whatever the caller's shell asks.
         setenv("LETTERMOOR_SCALE", "", 1);
-        game_ =
-            std::make_unique<ChildProcess>(GameBinary, std::vector<std::string>{}, folder_.path());
+        game_.emplace(GameBinary, std::vector<std::string>{}, folder_.path());
         ASSERT_TRUE(game_->started());
         window_ = waitForWindow(probe(), "Lettermoor", StartWaitMs);
-        ASSERT_NE(window_, None) << "no window titled Lettermoor; stderr: "
-                                 << game_->standardError();
+        ASSERT_NE(window_, None) << "no game window; stderr: " << game_->standardError();
         gameWindow_ = GameWindow(probe(), window_);
         if (!waitForFocus(probe(), window_)) gameWindow_.focus();
         ASSERT_TRUE(waitForFocus(probe(), window_));
@@ -82,7 +80,7 @@ class GameSession : public XServerTest {
     }
 
     TempFolder folder_;
-    std::unique_ptr<ChildProcess> game_;
+    std::optional<ChildProcess> game_;
     GameWindow gameWindow_{nullptr, None};
     PuzzlePlayer player_{gameWindow_};
     Frame frame_;

@@ -17,6 +17,16 @@ namespace {
 constexpr int ClientWidth = 1000;
 constexpr int ClientHeight = 600;
 
+// Where the window's point (x, y) lies on the root window.
+std::pair<int, int> onRoot(Display* display, Window window, int x, int y) {
+    int rootX = 0;
+    int rootY = 0;
+    Window child = None;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY,
+                          &child);
+    return {rootX, rootY};
+}
+
 // Whether the grid's top and left lines start at (x, y) of the image.
 bool gridCornerAt(XImage* image, int x, int y) {
     const auto black = [&](int px, int py) { return (XGetPixel(image, px, py) & 0xFFFFFF) == 0; };
@@ -64,11 +74,7 @@ bool GameWindow::capture(Frame& frame) const {
         return false;
     }
     // Read from the root window: it shows what the player sees, frame and all.
-    int rootX = 0;
-    int rootY = 0;
-    Window child = None;
-    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &rootX, &rootY,
-                          &child);
+    const auto [rootX, rootY] = onRoot(display_, window_, 0, 0);
     XImage* image = XGetImage(display_, DefaultRootWindow(display_), rootX, rootY,
                               static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
@@ -96,13 +102,9 @@ bool GameWindow::capture(Frame& frame) const {
 }
 
 void GameWindow::movePointer(int x, int y) const {
-    Window child = None;
-    int rootX = 0;
-    int rootY = 0;
     const int centre = scale_ / 2;
-    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_),
-                          left_ + x * scale_ + centre, top_ + y * scale_ + centre, &rootX, &rootY,
-                          &child);
+    const auto [rootX, rootY] =
+        onRoot(display_, window_, left_ + x * scale_ + centre, top_ + y * scale_ + centre);
     XTestFakeMotionEvent(display_, DefaultScreen(display_), rootX, rootY, CurrentTime);
     XFlush(display_);
 }
@@ -183,15 +185,12 @@ std::vector<WordPlace> findWord(const LetterRows& rows, std::string_view word) {
     std::vector<WordPlace> places;
     const int length = static_cast<int>(word.size());
     for (int down = 0; down < 2 && length > 0; ++down) {
-        for (std::size_t line = 0; line < GridCells; ++line) {
+        for (int line = 0; line < GridCells; ++line) {
             std::string text;  // the row, or the column read downwards
-            for (std::size_t k = 0; k < GridCells; ++k) {
-                text += down ? rows[k][line] : rows[line][k];
-            }
+            for (int k = 0; k < GridCells; ++k) text += down ? rows[k][line] : rows[line][k];
             for (auto at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
-                const Cell first{static_cast<int>(down ? at : line),
-                                 static_cast<int>(down ? line : at)};
-                places.push_back({first, down == 1, length});
+                const int a = static_cast<int>(at);
+                places.push_back({down ? Cell{a, line} : Cell{line, a}, down == 1, length});
             }
         }
     }
