@@ -259,7 +259,7 @@ TEST_F(OpenScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
     EXPECT_EQ(textGrid(screen, 0)[0].character, ' ');
 }
 
-// Every size in order reaches the window in tests/x11 (x11_icon_test).
+// Every size in order reaches the window in tests/x11 (x11_window_test).
 TEST(WindowIcon, KeepsCopiesRefusesMalformedSizesWholeAndAnEmptyListClearsIt) {
     std::vector<std::uint32_t> wide(3, 0xFF112233u);
     const IconImage sizes[] = {{wide.data(), 3, 1}};
