@@ -13,11 +13,14 @@ if ! problems=$(clang-tidy --dump-config 2>&1 > /dev/null) || [[ -n "$problems" 
     echo "$problems" >&2
     exit 1
 fi
-# Windows-only sources need windows.h and are checked by nothing here.
+# Windows-only sources need windows.h and the canvas back end Emscripten's
+# headers; nothing here checks them.
 mapfile -t files < <(ls runtime/*.cpp gfx/*/*.cpp widgets/*.cpp game/*.cpp \
     tools/*.cpp tests/*/*.cpp fuzz/*.cpp |
-    grep -vE '(^|/)(win32_(directx|gdi|messages|window)|wgl_(driver|library)|clock_win32)\.cpp$|^tests/win32/window_driver_test\.cpp$')
-out=$(printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>&1)
+    grep -vE '(^|/)(win32_(directx|gdi|messages|window)|wgl_(driver|library)|clock_win32|windows_console|canvas_driver)\.cpp$|^tests/win32/window_driver_test\.cpp$')
+# The compile commands are GCC's: clang knows not all of its warning options.
+out=$(printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet \
+    --extra-arg=-Wno-unknown-warning-option 2>&1)
 findings=$(grep -E '(warning|error):' <<< "$out" | sort -u)
 if [[ -n "$findings" ]]; then
     echo "$findings"
