@@ -103,8 +103,8 @@ void sizeForFile(std::string& bytes, std::size_t size) {
     const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
     const std::uintptr_t last = (start + size) & ~(kLargePage - 1);
     if (last > first) {
-        ::madvise(reinterpret_cast<void*>(first), last - first,
-                  MADV_HUGEPAGE);  // NOLINT: an address
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): an address rounded to a large page
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
     }
 #endif
     bytes.resize(size);

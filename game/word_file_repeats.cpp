@@ -193,8 +193,9 @@ bool WordRepeats::findRepeats(std::uint32_t parts, std::size_t budget) {
 void WordRepeats::prepareFirsts(std::size_t budget) {
     if (noted_) return;
     std::size_t words = 0;
-    for (const std::uint64_t bits : repeated_)
+    for (const std::uint64_t bits : repeated_) {
         words += static_cast<std::size_t>(std::popcount(bits));
+    }
     if (words == 0) return;
     // With each hash beside its entry a repeat is found without reading any
     // other line; without room for them, words are compared instead.

@@ -47,8 +47,9 @@ void outline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t w
     markRows(context, y, lastRow);
     if (width <= 0 || height <= 0) return;
     noteWrite(context);
-    if ((edges & BottomEdge) != 0)
+    if ((edges & BottomEdge) != 0) {
         context.fillSpan(pixelAddress(context, x, lastRow), color, width);
+    }
     if ((edges & TopEdge) != 0) context.fillSpan(pixelAddress(context, x, y), color, width);
     if ((edges & (LeftEdge | RightEdge)) != 0) {
         withPixels(context, color, [&](auto pixels) {

@@ -67,7 +67,8 @@ void glxSetTitle(const char* title) {
 
 void glxFlip() {
     const x11::X11State& s = state().window;
-    if (s.display != nullptr) state().glx.swapBuffers(s.display, s.window);
+    const auto swapBuffers = state().glx.swapBuffers;
+    if (s.display != nullptr && swapBuffers != nullptr) swapBuffers(s.display, s.window);
 }
 
 void glxPollEvents() {

@@ -51,8 +51,9 @@ inline std::string dealFault(const game::WordList& list, const game::Puzzle& puz
         }
         for (std::int32_t k = 0, r = word.first.a, c = word.first.b; k < length;
              ++k, r += step.a, c += step.b) {
-            if (puzzle.grid[r][c].letter != word.word.substr(k, 1))
+            if (puzzle.grid[r][c].letter != word.word.substr(k, 1)) {
                 return word.word + " is not in the grid";
+            }
             covered[r][c] = true;
         }
     }

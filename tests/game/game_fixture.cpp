@@ -107,7 +107,7 @@ bool GameTest::labelStruck(int index) {
 std::vector<std::uint32_t> GameTest::framePixels() {
     const gfx::Screen* screen = gfx::activeScreen();
     const auto* first = reinterpret_cast<const std::uint32_t*>(screen->pages[0]);
-    return {first, first + screen->width * screen->height};
+    return {first, first + std::ptrdiff_t{screen->width} * screen->height};
 }
 
 }  // namespace testing_support

@@ -68,10 +68,10 @@ class BlitTest : public gfxtest::OpenRecordingScreenTest<> {
 // the pen the case before left.
 TEST_F(BlitTest, PlacesClipsAndCutsTheSourceRectangle) {
     struct Case {
-        const char* name;
-        float x, y;
-        std::int32_t x1, y1, x2, y2, kind;
-        std::int32_t left, top, sx, sy, width, height;  // what lands on the screen
+        const char* name = nullptr;
+        float x = 0, y = 0;
+        std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0, kind = 0;
+        std::int32_t left = 0, top = 0, sx = 0, sy = 0, width = 0, height = 0;  // on the screen
         std::int32_t clipX = 0, clipY = 0, clipWidth = 1000, clipHeight = 600;
     };
     const Case cases[] = {

@@ -30,7 +30,7 @@ struct StoredPicture {
     std::vector<std::uint32_t> values;
     std::vector<std::uint32_t> palette;
     std::uint32_t at(std::int32_t x, std::int32_t y) const {
-        return values[static_cast<std::size_t>(y * width + x)];
+        return values[static_cast<std::size_t>(std::int64_t{y} * width + x)];
     }
 };
 

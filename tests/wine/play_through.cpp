@@ -50,8 +50,7 @@ int play(Display* display, ChildProcess& game, bool viaCloseBox) {
         const WordPlace& place = places[0];
         if (!player.clickWord(place, true)) return fail("no hint was struck through");
         const auto green = [&](const Frame& f) { return wordIsGreen(f, place); };
-        if (!player.waitForFrame(green, frame))
-            return fail(std::string(word) + " did not turn green");
+        if (!player.waitForFrame(green, frame)) return fail(std::string(word) + " not green");
         // Without a window manager the keyboard follows the pointer, which the
         // clicks left over the grid.
         viaCloseBox ? requestWindowClose(display, id) : tapKey(display, XK_Escape);

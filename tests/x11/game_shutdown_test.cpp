@@ -48,8 +48,8 @@ class GameSession : public XServerTest {
         XServerTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         tolerateXErrors();
-        std::vector<std::string> entries;
-        for (const std::string& word : TestWords) entries.push_back(word + "; Hinweis " + word);
+        std::vector<std::string> entries(TestWords);
+        for (std::string& entry : entries) entry += "; Hinweis " + entry;
         entries.push_back("ZYZZYZ; nie im Raetsel");
         ASSERT_TRUE(folder_.ready());
         ASSERT_TRUE(writeWordFile(folder_.path(), "Hinweis:", entries));
@@ -164,24 +164,24 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
     struct Case {
         const char* name;
         const char* fifo;         // made in place of this file
-        bool usableWords;         // or a list without any
         const char* environment;  // added to the game's, or empty
-        bool closeStandardError;
-        int ending;  // a signal, or 0 for Esc in the window, or -1: it ends by itself
+        const char* says;         // in its one line on stderr; nullptr: it says nothing
+        int ending;               // a signal, or 0 for Esc in the window, or -1: it ends by itself
         int status;
-        const char* says;  // in its one line on stderr; nullptr: it says nothing
+        bool usableWords;  // or a list without any
+        bool closeStandardError;
     };
     const Case cases[] = {
-        {"word file is a pipe", "woerter.txt", true, "", false, SIGHUP, 0,
-         "cannot read woerter.txt: not a regular file"},
-        {"win picture is a pipe", "win.bmp", true, "", false, 0, 0, nullptr},
-        {"stderr closed, no usable word", nullptr, false, "", true, 0, 0, nullptr},
-        {"no X server", nullptr, true, "", false, -1, 1, "(DISPLAY=:999, LETTERMOOR_DRIVER="},
-        {"named X11, no server", nullptr, true, "LETTERMOOR_DRIVER=X11", false, -1, 1,
-         "DISPLAY=:999, LETTERMOOR_DRIVER=X11)"},
+        {"word file is a pipe", "woerter.txt", "", "cannot read woerter.txt: not a regular file",
+         SIGHUP, 0, true, false},
+        {"win picture is a pipe", "win.bmp", "", nullptr, 0, 0, true, false},
+        {"stderr closed, no usable word", nullptr, "", nullptr, 0, 0, false, true},
+        {"no X server", nullptr, "", "(DISPLAY=:999, LETTERMOOR_DRIVER=", -1, 1, true, false},
+        {"named X11, no server", nullptr, "LETTERMOOR_DRIVER=X11",
+         "DISPLAY=:999, LETTERMOOR_DRIVER=X11)", -1, 1, true, false},
     };
-    std::vector<std::string> goodList;
-    for (const std::string& word : TestWords) goodList.push_back(word + "; h");
+    std::vector<std::string> goodList(TestWords);
+    for (std::string& entry : goodList) entry += "; h";
     goodList.push_back("LETZTES; h");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

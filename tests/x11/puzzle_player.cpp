@@ -173,7 +173,7 @@ LetterRows readLetters(const Frame& frame) {
             const std::array<std::uint8_t, GlyphSize> glyph =
                 glyphAt(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset);
             // Printable glyphs first, so a blank reads as the space.
-            int code = 32;
+            std::ptrdiff_t code = 32;
             while (code < 256 && !std::equal(glyph.begin(), glyph.end(), font + code * 8)) ++code;
             rows[static_cast<std::size_t>(r)].push_back(code < 256 ? static_cast<char>(code) : '?');
         }
@@ -226,7 +226,7 @@ int struckHints(const Frame& frame) {
     // A strike runs one pixel past the label's last column.
     constexpr int StrikeLength = GlyphSize * HintColumns + 1;
     int struck = 0;
-    for (int index = 0; index < HintCount; ++index) {
+    for (std::ptrdiff_t index = 0; index < HintCount; ++index) {
         const auto line = frame.pixels.begin() + HintX +
                           (HintTop + HintSpacing * index + StrikeOffset) * frame.width;
         if (std::count(line, line + StrikeLength, BlackPixel) == StrikeLength) ++struck;

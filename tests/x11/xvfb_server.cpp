@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,9 +35,9 @@ ChildProcess::ChildProcess(const std::string& program, std::vector<std::string> 
     : folder_(folder) {
     // Built before fork, as the child may only call async-signal-safe functions.
     arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv(arguments.size() + 1, nullptr);
+    std::transform(arguments.begin(), arguments.end(), argv.begin(),
+                   [](std::string& argument) { return argument.data(); });
     const std::string out = folder + "/stdout.txt";
     const std::string errors = folder + "/stderr.txt";
 
