@@ -2,7 +2,7 @@
 
 #include "gfx/drawing/draw_geometry.hpp"
 #include "gfx/drawing/draw_primitives.hpp"
-#include "gfx/drawing/glyph_rows.hpp"
+#include "gfx/drawing/eight_pixels.hpp"
 #include "gfx/drawing/pixel_writers.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
@@ -63,30 +63,29 @@ void outline(DrawTarget& context, std::int32_t x, std::int32_t y, std::int32_t w
     }
 }
 
-// Cells wholly inside a target of plain routines take the 8-pixel row
-// writer; the rest go through putPixel.
+// Cells wholly inside a 32-bit target of plain routines take whole glyph
+// rows at once; the rest go through putPixel.
 void glyphs(DrawTarget& context, const GlyphCells& cells) {
     noteWrite(context);
-    const GlyphRowWriter wholeCells = storesPlainly(context) && cells.cellWidth == GlyphCellWidth
-                                          ? glyphRowWriter(context.bytesPerPixel)
-                                          : nullptr;
+    const bool wholeRows = storesPlainly32(context) && cells.cellWidth == GlyphCellWidth;
+    const EightPixels ink = EightPixels{} + cells.color;
     const std::int64_t width = targetExtent(context).width;
     std::int64_t x0 = cells.x0;
     for (const char c : cells.text) {
         const std::uint8_t* glyph =
             cells.glyphs + static_cast<std::size_t>(static_cast<unsigned char>(c)) *
                                static_cast<std::size_t>(cells.stride);
-        if (wholeCells != nullptr && x0 >= 0 && x0 + GlyphCellWidth <= width) {
-            wholeCells(context.rowTable.data() + cells.top, static_cast<std::int32_t>(x0), glyph,
-                       cells.rows, cells.mask, cells.color);
-        } else {
-            for (std::int32_t row = 0; row < cells.rows; ++row) {
-                auto bits = static_cast<std::uint8_t>(glyph[row] & cells.mask);
-                for (std::int32_t b = 0; bits != 0; ++b, bits >>= 1) {
-                    if ((bits & 1u) != 0) {
-                        context.putPixel(context, static_cast<std::int32_t>(x0) + b,
-                                         cells.top + row, cells.color);
-                    }
+        const bool whole = wholeRows && x0 >= 0 && x0 + GlyphCellWidth <= width;
+        const auto x = static_cast<std::int32_t>(x0);
+        for (std::int32_t row = 0; row < cells.rows; ++row) {
+            auto bits = static_cast<std::uint8_t>(glyph[row] & cells.mask);
+            if (whole) {
+                if (bits != 0) blendRow(pixelAddress(context, x, cells.top + row), bits, ink);
+                continue;
+            }
+            for (std::int32_t b = 0; bits != 0; ++b, bits >>= 1) {
+                if ((bits & 1u) != 0) {
+                    context.putPixel(context, x + b, cells.top + row, cells.color);
                 }
             }
         }

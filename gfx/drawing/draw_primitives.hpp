@@ -15,6 +15,8 @@ namespace gfx {
 
 struct DrawTarget;
 
+inline constexpr std::int32_t GlyphCellWidth = 8;
+
 // Edges of a box outline that lie inside the clip bounds.
 enum OutlineEdge : std::uint8_t { BottomEdge = 1, TopEdge = 2, RightEdge = 4, LeftEdge = 8 };
 
@@ -26,7 +28,7 @@ struct GlyphCells {
     std::int32_t x0 = 0;
     std::int32_t top = 0;
     std::int32_t rows = 0;
-    std::int32_t cellWidth = 8;
+    std::int32_t cellWidth = GlyphCellWidth;
     std::uint8_t mask = 0xFF;
     Color color = 0;
     const std::uint8_t* glyphs = nullptr;

@@ -5,7 +5,6 @@
 #include "gfx/coordinates.hpp"
 #include "gfx/drawing/draw_geometry.hpp"
 #include "gfx/drawing/draw_primitives.hpp"
-#include "gfx/drawing/glyph_rows.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
 #include "gfx/screen/screen_lock.hpp"

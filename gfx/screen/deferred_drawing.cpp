@@ -11,7 +11,8 @@
 
 #include "gfx/drawing/cpu_features.hpp"
 #include "gfx/drawing/draw_primitives.hpp"
-#include "gfx/drawing/transparent_table.hpp"
+#include "gfx/drawing/eight_pixels.hpp"
+#include "gfx/drawing/transparent_rows.hpp"
 #include "gfx/drawing/wide_fill.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
@@ -370,10 +371,6 @@ std::uint8_t* pixelAddress(const PlacedShape& s, std::int32_t x, std::int32_t ro
            static_cast<std::ptrdiff_t>(x) * 4;
 }
 
-// Eight pixels: one store where the processor has 32-byte registers, two
-// where it has not.
-using EightPixels = std::uint32_t __attribute__((vector_size(32)));
-
 // The spans of a frame are mostly a cell wide; those are written inline with
 // overlapping 8-pixel stores, longer ones by the widest fill there is.
 // Unaligned first and last stores go around aligned ones, so no store in
@@ -474,19 +471,6 @@ template <int... Body>
         std::memcpy(row + across, &color, 4);
     }
     for (; sides != 0 && row != end; row += pitch) std::memcpy(row, &color, 4);
-}
-
-// Lane i holds 1 << i, so a glyph row's bits select the lanes to paint.
-constexpr EightPixels LaneBits = {1, 2, 4, 8, 16, 32, 64, 128};
-
-// Paints the pixels of one glyph row: lane i takes the ink where bit i is set.
-[[gnu::always_inline]] inline void blendRow(std::uint8_t* pixels, std::uint32_t bits,
-                                            const EightPixels& ink) {
-    const EightPixels painted = (LaneBits & bits) == LaneBits;
-    EightPixels old;
-    std::memcpy(&old, pixels, sizeof old);
-    const EightPixels blended = (ink & painted) | (old & ~painted);
-    std::memcpy(pixels, &blended, sizeof blended);
 }
 
 // Row by row across the run's cells, so each row of pixels is written in one

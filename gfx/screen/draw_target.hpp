@@ -14,7 +14,6 @@ struct ImageBuffer;
 struct DrawTarget;
 struct DrawPrimitives;
 struct Screen;
-struct TransparentTable;
 
 using PutPixelFn = void (*)(DrawTarget& context, std::int32_t x, std::int32_t y, Color color);
 using GetPixelFn = Color (*)(const DrawTarget& context, std::int32_t x, std::int32_t y);
@@ -48,7 +47,6 @@ struct DrawTarget {
     PutPixelFn putPixel = nullptr;
     GetPixelFn getPixel = nullptr;
     FillSpanFn fillSpan = nullptr;
-    const TransparentTable* transparentTable = nullptr;
     // Where the drawing operations hand their shapes (gfx/drawing/draw_primitives.hpp).
     const DrawPrimitives* primitives = nullptr;
     bool isImage = false;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gfx/blit.hpp"
-#include "gfx/drawing/transparent_table.hpp"
+#include "gfx/drawing/transparent_rows.hpp"
 #include "gfx/image.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
@@ -158,10 +158,10 @@ TEST_F(BlitTest, EveryDepthSkipsItsOwnMask) {
 
 // Random rows, a third of them the mask (with any alpha), at every width
 // around the vector lengths and with padding between the rows.
-TEST(TransparentTables, VectorRowsMatchScalarRows) {
+TEST(TransparentRows, VectorRowsMatchScalarRows) {
     std::mt19937 random(42);
-    std::vector<const TransparentTable*> fast{&vectorTransparentTable()};
-    if (__builtin_cpu_supports("avx2")) fast.push_back(&wideTransparentTable());
+    std::vector<TransparentRowsFn> fast{transparentRows32Vector};
+    if (__builtin_cpu_supports("avx2")) fast.push_back(transparentRows32Wide);
     for (std::int32_t width = 1; width <= 67; ++width) {
         for (const auto& shape : {std::pair{1, 0}, {2, 4}, {5, 12}, {3, 0}}) {
             // Plain variables: not every compiler lets a lambda capture a binding.
@@ -176,17 +176,17 @@ TEST(TransparentTables, VectorRowsMatchScalarRows) {
                 v = random() % 3 == 0 ? (random() & 0xFF000000u) | 0xFF00FFu : random();
             }
             for (auto& v : before) v = random();
-            auto run = [&](const TransparentTable& table) {
+            auto run = [&](TransparentRowsFn rows) {
                 auto out = before;
-                table.fourBytes(reinterpret_cast<const std::uint8_t*>(source.data()),
-                                reinterpret_cast<std::uint8_t*>(out.data()), width, height,
-                                sourcePitch, destinationPitch);
+                rows(reinterpret_cast<const std::uint8_t*>(source.data()),
+                     reinterpret_cast<std::uint8_t*>(out.data()), width, height, sourcePitch,
+                     destinationPitch);
                 return out;
             };
-            const auto expected = run(scalarTransparentTable());
+            const auto expected = run(transparentRows32);
             for (std::size_t i = 0; i < fast.size(); ++i) {
-                ASSERT_EQ(run(*fast[i]), expected)
-                    << "table " << i << ", " << width << "x" << height;
+                ASSERT_EQ(run(fast[i]), expected)
+                    << "variant " << i << ", " << width << "x" << height;
             }
         }
     }
