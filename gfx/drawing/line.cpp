@@ -161,18 +161,12 @@ void bresenham(Pixels& pixels, std::int32_t x1, std::int32_t y1, std::int32_t x2
     }
 }
 
-// True when the target's routines are the plain ones, so a one-pixel-wide
-// fill stores exactly the pixels putPixel would.
-bool plainRoutines(const DrawTarget& context) {
-    return storesPlainly(context) && context.fillSpan == fillSpanFor(context.bytesPerPixel);
-}
-
 void plotLine(DrawTarget& context, std::int32_t x1, std::int32_t y1, std::int32_t x2,
               std::int32_t y2, Color color, std::uint16_t style) {
     const DrawPrimitives& draw = *context.primitives;
     if (x1 == x2) {
         const Pattern pattern = straightRun(y1, y2, style);
-        if (pattern.style == SolidStyle && plainRoutines(context)) {
+        if (pattern.style == SolidStyle && storesPlainly(context)) {
             return draw.fill(context, x1, y1, 1, y2 - y1 + 1, color);
         }
         draw.ownPixels(context);

@@ -38,13 +38,9 @@ void fillSpan16(std::uint8_t* first, Color color, std::int32_t count) {
 }
 
 // The frame clear and the white background run this over whole pages, so
-// it must keep up with memset; the wide variant is picked once per process.
-void fillSpan32Narrow(std::uint8_t* first, Color color, std::int32_t count) {
-    if (count > 0) wideFill16(first, color, static_cast<std::size_t>(count));
-}
-
-void fillSpan32Wide(std::uint8_t* first, Color color, std::int32_t count) {
-    if (count > 0) wideFill32(first, color, static_cast<std::size_t>(count));
+// it must keep up with memset.
+void fillSpan32(std::uint8_t* first, Color color, std::int32_t count) {
+    if (count > 0) wideFill()(first, color, static_cast<std::size_t>(count));
 }
 
 }  // namespace
@@ -75,11 +71,6 @@ GetPixelFn getPixelFor(std::int32_t bytesPerPixel) {
     }
 }
 
-bool storesPlainly32(const DrawTarget& context) {
-    return context.putPixel == putPixelT<std::uint32_t> &&
-           (context.fillSpan == fillSpan32Wide || context.fillSpan == fillSpan32Narrow);
-}
-
 FillSpanFn fillSpanFor(std::int32_t bytesPerPixel) {
     switch (bytesPerPixel) {
         case 1:
@@ -87,10 +78,15 @@ FillSpanFn fillSpanFor(std::int32_t bytesPerPixel) {
         case 2:
             return fillSpan16;
         case 4:
-            return wideFill() == wideFill32 ? fillSpan32Wide : fillSpan32Narrow;
+            return fillSpan32;
         default:
             return nullptr;
     }
+}
+
+bool storesPlainly(const DrawTarget& context) {
+    return context.putPixel != nullptr && context.putPixel == putPixelFor(context.bytesPerPixel) &&
+           context.fillSpan == fillSpanFor(context.bytesPerPixel);
 }
 
 }  // namespace gfx

@@ -71,19 +71,20 @@ void convertPixels(const RowConverter& converter, const std::uint8_t* row, std::
                    std::int32_t first, std::int32_t count) {
     const std::int32_t end = first + count;
     const bool indexed = converter.stored == StoredPixels::Indexed;
+    const auto color = [&](std::int32_t x) {
+        return indexed ? paletteEntryColor(converter.palette[row[x]])
+                       : directColor(converter, row, x);
+    };
     switch (converter.targetBytesPerPixel) {
         case 4:
             for (std::int32_t x = first; x < end; ++x) {
-                const std::uint32_t color = indexed ? paletteEntryColor(converter.palette[row[x]])
-                                                    : directColor(converter, row, x);
-                std::memcpy(target + 4 * static_cast<std::ptrdiff_t>(x), &color, 4);
+                const std::uint32_t pixel = color(x);
+                std::memcpy(target + 4 * static_cast<std::ptrdiff_t>(x), &pixel, 4);
             }
             break;
         case 2:
             for (std::int32_t x = first; x < end; ++x) {
-                const std::uint32_t color = indexed ? paletteEntryColor(converter.palette[row[x]])
-                                                    : directColor(converter, row, x);
-                const std::uint16_t packed = packColor565(color);
+                const std::uint16_t packed = packColor565(color(x));
                 std::memcpy(target + 2 * static_cast<std::ptrdiff_t>(x), &packed, 2);
             }
             break;

@@ -123,17 +123,9 @@ LoadResult readRunLengthRows(FileReader& file, const RowPlan& plan) {
         const std::int32_t imageRow = plan.imageRow(storedRow);
         if (imageRow >= plan.keepHeight) return;
         // Pixels the stream skipped keep what the image held.
-        std::int32_t x = 0;
-        while (x < row.keepWidth) {
-            if (row.covered[x] == 0) {
-                ++x;
-                continue;
-            }
-            std::int32_t end = x;
-            while (end < row.keepWidth && row.covered[end] != 0) ++end;
-            plan.convert(row.indices, imageRow, x, end - x);
-            x = end;
-        }
+        forEachMarkedRun(row.covered, row.keepWidth, [&](std::int32_t x, std::int32_t count) {
+            plan.convert(row.indices, imageRow, x, count);
+        });
     };
     return decodeRle(file, plan.header.bitCount, plan.header.height, buffers, convertRow);
 }

@@ -2,6 +2,7 @@
 // Decoding of the two kinds of file loadImage reads, into an image buffer.
 // Nothing here touches the screen: loadImage puts the result where it goes.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -34,6 +35,18 @@ struct WrittenPixels {
     std::uint8_t* marks = nullptr;
     std::int32_t width = 0;
 };
+
+// Calls run(first, count) for each run of nonzero bytes in marks[0..width).
+template <typename Run>
+void forEachMarkedRun(const std::uint8_t* marks, std::int32_t width, Run&& run) {
+    const std::uint8_t* const end = marks + width;
+    const auto marked = [](std::uint8_t m) { return m != 0; };
+    for (auto first = std::find_if(marks, end, marked); first != end;) {
+        const std::uint8_t* last = std::find(first, end, std::uint8_t{0});
+        run(static_cast<std::int32_t>(first - marks), static_cast<std::int32_t>(last - first));
+        first = std::find_if(last, end, marked);
+    }
+}
 
 // Decodes the pixel rows into the top-left corner of `into`, cut to its size.
 // Pixels the file does not write keep their values. `written`, when given,

@@ -79,16 +79,9 @@ class DecodedPicture {
             }
             copy(context, 0, fullTop, image_->width, fullRows);
             fullRows = 0;
-            for (std::int32_t x = 0; x < image_->width;) {
-                if (marks[x] == 0) {
-                    ++x;
-                    continue;
-                }
-                std::int32_t end = x;
-                while (end < image_->width && marks[end] != 0) ++end;
-                copy(context, x, y, end - x, 1);
-                x = end;
-            }
+            forEachMarkedRun(marks, image_->width, [&](std::int32_t x, std::int32_t count) {
+                copy(context, x, y, count, 1);
+            });
         }
         copy(context, 0, fullTop, image_->width, fullRows);
     }
@@ -119,13 +112,7 @@ class DecodedPicture {
 void publishPalette(Screen& screen, const BitmapFormat& format, const std::uint32_t* palette) {
     if (palette != nullptr) return;
     std::copy_n(format.table.begin(), format.entries, screen.shownPalette.begin());
-    if (screen.driver == nullptr || screen.driver->setPalette == nullptr) return;
-    for (std::int32_t i = 0; i < 256; ++i) {
-        const std::uint32_t e = screen.shownPalette[static_cast<std::size_t>(i)];
-        screen.driver->setPalette(i, static_cast<std::int32_t>(e & 0xFFu),
-                                  static_cast<std::int32_t>((e >> 8) & 0xFFu),
-                                  static_cast<std::int32_t>((e >> 16) & 0xFFu));
-    }
+    detail::showPalette(screen);
 }
 
 // The bitmap is decoded off the screen and put on it under one lock, which

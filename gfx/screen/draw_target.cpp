@@ -114,10 +114,6 @@ runtime::ResultCode selectOtherTarget(DrawTarget& context, ImageBuffer* target) 
     return ResultCode::Ok;
 }
 
-bool storesPlainly(const DrawTarget& context) {
-    return context.putPixel != nullptr && context.putPixel == putPixelFor(context.bytesPerPixel);
-}
-
 bool drawsVisiblePage(const DrawTarget& context) {
     const Screen* screen = activeScreen();
     return screen != nullptr && !context.isImage && !context.rowTable.empty() &&

@@ -89,11 +89,14 @@ PutPixelFn putPixelFor(std::int32_t bytesPerPixel);
 GetPixelFn getPixelFor(std::int32_t bytesPerPixel);
 FillSpanFn fillSpanFor(std::int32_t bytesPerPixel);
 
-// True when putPixel is the plain store for the target's depth, so a loop
-// may write pixels through rowTable itself instead of calling it per pixel.
+// True when putPixel and fillSpan are the plain routines for the target's
+// depth, so a loop may write pixels through rowTable itself instead of
+// calling them, and a one-pixel-wide fill stores what putPixel would.
 bool storesPlainly(const DrawTarget& context);
-// True when the context stores and fills 32-bit pixels with the plain routines.
-bool storesPlainly32(const DrawTarget& context);
+// The same for a 32-bit target.
+inline bool storesPlainly32(const DrawTarget& context) {
+    return context.bytesPerPixel == 4 && storesPlainly(context);
+}
 
 // True when the context's current target's first row is the first pixel of
 // the screen's visible page, so drawing into it must mark dirtyRows.

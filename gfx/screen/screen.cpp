@@ -105,18 +105,6 @@ bool allocateTextGrids(Screen& screen, const TextCell& blank) {
     });
 }
 
-void loadDefaultPalette(Screen& screen) {
-    screen.palette = defaultPalette256();
-    screen.shownPalette = screen.palette;
-    if (screen.driver->setPalette == nullptr) return;
-    for (std::int32_t index = 0; index < 256; ++index) {
-        const std::uint32_t entry = screen.shownPalette[static_cast<std::size_t>(index)];
-        screen.driver->setPalette(index, static_cast<std::int32_t>(entry & 0xFFu),
-                                  static_cast<std::int32_t>((entry >> 8) & 0xFFu),
-                                  static_cast<std::int32_t>((entry >> 16) & 0xFFu));
-    }
-}
-
 void fillPages(Screen& screen, const DrawTarget& context) {
     for (std::uint8_t* page : screen.pages) {
         for (std::int32_t row = 0; row < screen.height; ++row) {
@@ -193,7 +181,9 @@ std::int32_t openScreen(std::int32_t width, std::int32_t height, std::int32_t de
     }
 
     screen.driver = driver;
-    loadDefaultPalette(screen);
+    screen.palette = defaultPalette256();
+    screen.shownPalette = screen.palette;
+    detail::showPalette(screen);
     // The back end's window thread is already presenting, so the first frame
     // is written under its lock like every later one.
     detail::lockForDrawing();
@@ -264,6 +254,16 @@ void detail::unlockOuter(Screen& screen) {
     finishRecording();
     screen.lockCount = 0;
     if (screen.driver != nullptr && screen.driver->unlock != nullptr) screen.driver->unlock();
+}
+
+void detail::showPalette(const Screen& screen) {
+    if (screen.driver == nullptr || screen.driver->setPalette == nullptr) return;
+    for (std::int32_t i = 0; i < 256; ++i) {
+        const std::uint32_t e = screen.shownPalette[static_cast<std::size_t>(i)];
+        screen.driver->setPalette(i, static_cast<std::int32_t>(e & 0xFFu),
+                                  static_cast<std::int32_t>((e >> 8) & 0xFFu),
+                                  static_cast<std::int32_t>((e >> 16) & 0xFFu));
+    }
 }
 
 void notePagesWritten() {

@@ -10,6 +10,9 @@ namespace gfx::detail {
 void lockOuter(Screen& screen);
 void unlockOuter(Screen& screen);
 
+// Hands the screen's 256 shown palette entries to its back end.
+void showPalette(const Screen& screen);
+
 // The lock as every drawing call takes it, almost always inside the
 // program's own, so the nested case is inline. Taken at the outer level, it
 // leaves the thread's target drawing at once: a lone call is its own frame.
