@@ -84,6 +84,10 @@ FillSpanFn fillSpanFor(std::int32_t bytesPerPixel) {
     }
 }
 
+bool storesPlainly32(const DrawTarget& context) {
+    return context.putPixel == putPixelT<std::uint32_t> && context.fillSpan == fillSpan32;
+}
+
 bool storesPlainly(const DrawTarget& context) {
     return context.putPixel != nullptr && context.putPixel == putPixelFor(context.bytesPerPixel) &&
            context.fillSpan == fillSpanFor(context.bytesPerPixel);

@@ -93,10 +93,8 @@ FillSpanFn fillSpanFor(std::int32_t bytesPerPixel);
 // depth, so a loop may write pixels through rowTable itself instead of
 // calling them, and a one-pixel-wide fill stores what putPixel would.
 bool storesPlainly(const DrawTarget& context);
-// The same for a 32-bit target.
-inline bool storesPlainly32(const DrawTarget& context) {
-    return context.bytesPerPixel == 4 && storesPlainly(context);
-}
+// The same for a 32-bit target; asked for every shape a frame records.
+bool storesPlainly32(const DrawTarget& context);
 
 // True when the context's current target's first row is the first pixel of
 // the screen's visible page, so drawing into it must mark dirtyRows.
