@@ -33,7 +33,7 @@ constexpr std::size_t MaxShapes = 1u << 16;
 // of many large layers would otherwise be held twice in memory.
 constexpr std::size_t MaxPictureBytes = std::size_t{8} << 20;
 
-enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, ClippedGlyph, Picture, LivePicture };
+enum class ShapeKind : std::uint8_t { Fill, Outline, GlyphRun, Picture, LivePicture };
 
 // Glyph cells of more rows than this are drawn at once.
 constexpr std::int32_t MaxGlyphRows = 8;
@@ -60,7 +60,7 @@ struct Shape {
     // A glyph's first entry in Record::cells, a picture's in Record::pictures.
     std::uint32_t firstCell = 0;
     std::uint8_t page = 0;  // entry in Record::pages
-    std::uint8_t mask = 0;  // glyph columns, or the OutlineEdge bits
+    std::uint8_t mask = 0;  // an outline's OutlineEdge bits
     ShapeKind kind = ShapeKind::Fill;
     // Spelled out, so two records compare byte for byte.
     std::array<std::uint8_t, 5> unused{};
@@ -101,7 +101,7 @@ struct PictureCopy {
 
 struct Record {
     std::vector<Shape> shapes;
-    // The glyph rows of every glyph run and clipped glyph, cell after cell.
+    // The glyph rows of every glyph run, cell after cell.
     std::vector<GlyphRows> cells;
     // The record carried out last, kept while nothing else has written to the
     // pages since: a record equal to it would store exactly the pixels the
@@ -491,22 +491,6 @@ template <int... Body>
     }
 }
 
-[[gnu::always_inline]] inline void runClippedGlyph(const PlacedShape& s, const GlyphRows* cells,
-                                                   std::int32_t from, std::int32_t to) {
-    const std::ptrdiff_t pitch = s.pitch;
-    const Color color = s.color;
-    const std::uint8_t mask = s.mask;
-    const std::uint8_t* glyph = cells[s.firstCell].data() + (from - s.y);
-    const std::uint8_t* const end = glyph + (to - from + 1);
-    std::uint8_t* pixels = pixelAddress(s, s.x, from);
-    for (; glyph != end; ++glyph, pixels += pitch) {
-        auto bits = static_cast<std::uint32_t>(*glyph & mask);
-        for (std::ptrdiff_t b = 0; bits != 0; ++b, bits >>= 1) {
-            if ((bits & 1u) != 0) std::memcpy(pixels + 4 * b, &color, 4);
-        }
-    }
-}
-
 void runPicture(const PlacedShape& s, const PictureRows& p, std::int32_t from, std::int32_t to) {
     p.rows(p.first + static_cast<std::ptrdiff_t>(from - s.y) * p.pitch, pixelAddress(s, s.x, from),
            s.width, to - from + 1, p.pitch, s.pitch);
@@ -528,10 +512,8 @@ void runPicture(const PlacedShape& s, const PictureRows& p, std::int32_t from, s
         runGlyphRun(s, r.cells.data(), from, to);
     } else if (s.kind == ShapeKind::Picture) {
         runPicture(s, r.pictures[s.firstCell].view(), from, to);
-    } else if (s.kind == ShapeKind::LivePicture) {
-        runPicture(s, r.live, from, to);
     } else {
-        runClippedGlyph(s, r.cells.data(), from, to);
+        runPicture(s, r.live, from, to);
     }
 }
 
@@ -685,19 +667,19 @@ void recordedOutline(DrawTarget& context, std::int32_t x, std::int32_t y, std::i
 
 void recordedGlyphs(DrawTarget& context, const GlyphCells& cells) {
     Record& r = theRecord;
-    if (cells.cellWidth != 8 || cells.rows > MaxGlyphRows || !recordable(context) ||
-        !room(r, cells.text.size())) {
+    // A cell the clip columns cut is rare enough to be drawn at once.
+    if (cells.cellWidth != 8 || cells.rows > MaxGlyphRows || cells.mask != 0xFF ||
+        !recordable(context) || !room(r, cells.text.size())) {
         if (!context.isImage) carryOutBeforeWrite();
         return DirectPrimitives.glyphs(context, cells);
     }
-    if (cells.rows <= 0 || cells.mask == 0) return;
+    if (cells.rows <= 0) return;
     Shape& shape = add(r, context, cells.top, cells.rows);
     shape.x = cells.x0;
     shape.width = static_cast<std::int32_t>(cells.text.size());
     shape.color = cells.color;
     shape.firstCell = static_cast<std::uint32_t>(r.cells.size());
-    shape.mask = cells.mask;
-    shape.kind = cells.mask == 0xFF ? ShapeKind::GlyphRun : ShapeKind::ClippedGlyph;
+    shape.kind = ShapeKind::GlyphRun;
     const auto stride = static_cast<std::size_t>(cells.stride);
     for (const char c : cells.text) {
         copyRows(r.cells.emplace_back(), cells.glyphs + static_cast<unsigned char>(c) * stride,
