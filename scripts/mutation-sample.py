@@ -95,7 +95,7 @@ POOL = [
      "if (ring.writeIndex == ring.readIndex) ring.readIndex = (ring.readIndex + 1) % 16;", ""),
     ("input: extended key text", "static_cast<char>((code >> 8) & 0xFF)}",
      "static_cast<char>((code >> 8) & 0x7F)}"),
-    ("console: arrow key", "return extendedKey('K');", "return extendedKey('M');"),
+    ("console: arrow key", "extendedKey(\"HPMKGO\"[at])", "extendedKey(\"HPMMGO\"[at])"),
     # widgets
     ("panel: button hit edge", "if (b->x < px && px <= right", "if (b->x <= px && px <= right"),
     ("panel: ids", "node->id = tail->id + 1;", "node->id = tail->id + 2;"),

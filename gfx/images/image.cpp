@@ -5,6 +5,7 @@
 
 #include "gfx/aligned_block.hpp"
 #include "gfx/color.hpp"
+#include "gfx/images/bmp_rows.hpp"
 #include "gfx/images/checked_size.hpp"
 #include "gfx/images/image_layout.hpp"
 #include "gfx/screen.hpp"
@@ -29,10 +30,7 @@ std::uint32_t fillValue(std::int32_t bytesPerPixel, std::uint32_t color, std::ui
         if (bytesPerPixel == 4) return MaskColor;
         return bytesPerPixel == 2 ? MaskColor16 : MaskColor8;
     }
-    if (bytesPerPixel == 2) {
-        return ((color & 0xFC00u) >> 5) | ((color & 0xF8u) >> 3) | ((color & 0xF80000u) >> 8);
-    }
-    return color;
+    return bytesPerPixel == 2 ? packColor565(color) : color;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <string_view>
 
 #include "gfx/input.hpp"
 #include "runtime/cp437.hpp"
@@ -51,24 +52,12 @@ std::string extendedKey(char code) {
 // ESC [ A..D and ESC [ n ~ from the terminal's cursor and editing keys.
 std::string escapeSequence() {
     const int second = readByte();
-    if (second < 0) return "\x1b";
     if (second != '[' && second != 'O') return "\x1b";
     const int final = readByte();
-    switch (final) {
-        case 'A':
-            return extendedKey('H');
-        case 'B':
-            return extendedKey('P');
-        case 'C':
-            return extendedKey('M');
-        case 'D':
-            return extendedKey('K');
-        case 'H':
-            return extendedKey('G');
-        case 'F':
-            return extendedKey('O');
-        default:
-            break;
+    // Up, down, right, left, Home and End.
+    const std::string_view cursorFinals = "ABCDHF";
+    if (const auto at = cursorFinals.find(static_cast<char>(final)); at != cursorFinals.npos) {
+        return extendedKey("HPMKGO"[at]);
     }
     if (final >= '1' && final <= '6' && readByte() == '~') {
         static constexpr char editing[] = {'G', 'R', 'S', 'O', 'I', 'Q'};
