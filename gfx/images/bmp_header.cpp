@@ -1,5 +1,7 @@
 #include "gfx/bmp_header.hpp"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 
 #include "gfx/images/checked_size.hpp"
@@ -12,18 +14,8 @@ constexpr std::uint32_t FileHeaderSize = 14;
 constexpr std::uint32_t CoreHeaderSize = 12;
 
 bool supportedBitCount(std::uint16_t bits) {
-    switch (bits) {
-        case 1:
-        case 2:
-        case 4:
-        case 8:
-        case 16:
-        case 24:
-        case 32:
-            return true;
-        default:
-            return false;
-    }
+    constexpr std::array<std::uint16_t, 7> Supported{1, 2, 4, 8, 16, 24, 32};
+    return std::find(Supported.begin(), Supported.end(), bits) != Supported.end();
 }
 
 bool readInfoFields(FileReader& file, BitmapHeader& header) {
