@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -297,30 +296,27 @@ constexpr std::array<const char*, StepCount> StepNames = {
     "step_clear",   "step_white",  "step_outlines", "step_green",
     "step_letters", "step_labels", "step_button",   "step_blit"};
 
-// The thread's own CPU time: the machine is shared, and a step must not be
-// charged for the time another process held the core.
-struct Clock {
-    using time_point = std::chrono::nanoseconds;
-    static time_point now() {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-    }
-};
+// The thread's own CPU time in seconds: the machine is shared, and a step
+// must not be charged for the time another process held the core.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
 
 // Adds the time since the last lap to one step.
 struct StepTimer {
     std::array<double, StepCount> seconds{};
-    Clock::time_point last = Clock::now();
+    double last = threadSeconds();
     void lap(Step step) {
-        const Clock::time_point now = Clock::now();
-        seconds[step] += std::chrono::duration<double>(now - last).count();
+        const double now = threadSeconds();
+        seconds[step] += now - last;
         last = now;
     }
     void report(benchmark::State& state) const {
-        for (int step = 0; step < StepCount; ++step) {
-            state.counters[StepNames[static_cast<std::size_t>(step)]] = benchmark::Counter(
-                seconds[static_cast<std::size_t>(step)] * 1e6, benchmark::Counter::kAvgIterations);
+        for (std::size_t step = 0; step < StepCount; ++step) {
+            state.counters[StepNames[step]] =
+                benchmark::Counter(seconds[step] * 1e6, benchmark::Counter::kAvgIterations);
         }
     }
 };
@@ -406,7 +402,7 @@ void FrameSteps(benchmark::State& state) {
     paintWinPicture(picture.get());
     StepTimer timer;
     for (auto _ : state) {
-        timer.last = Clock::now();
+        timer.last = threadSeconds();
         drawSteps(*picture, timer);
         benchmark::ClobberMemory();
     }
@@ -472,7 +468,7 @@ void FloorSteps(benchmark::State& state) {
     const std::vector<std::uint8_t> image(2400 * 600, 0x42);
     StepTimer timer;
     for (auto _ : state) {
-        timer.last = Clock::now();
+        timer.last = threadSeconds();
         floorFrame(page, &image, &timer);
     }
     timer.report(state);

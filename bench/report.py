@@ -7,6 +7,7 @@ draws them, beside the memset/memcpy floor of the same steps (needs
 matplotlib).
 """
 import argparse
+import functools
 import json
 import os
 import sys
@@ -72,8 +73,9 @@ def table(results):
     def alone(figure, text, note=""):
         rows.append((figure, text, note, "", "", "", ""))
 
-    def frame(name, field="cpu_time"):
-        return results.value("frame_bench", name, field)
+    frame = functools.partial(results.value, "frame_bench")
+    present = functools.partial(results.value, "present_bench")
+    words = functools.partial(results.value, "words_bench")
 
     def compared(figure, name, peer_label, peer_name, goal=""):
         row(figure, frame(name), "us", peer_label, frame(peer_name), goal,
@@ -98,22 +100,19 @@ def table(results):
             alone(f"  step: {label}", f"{value:.1f} us" if value is not None else "n/a",
                   "(no floor step)")
 
-    def present(name, field="pass_cpu_us"):
-        return results.value("present_bench", name, field)
-
     pace_label, pace = "2.4 MB memcpy, same pace", present("FrameMemcpyPaced", "real_time")
-    row("present pass, frame unchanged (SHM)", present("PresentUnchangedShm"), "us",
-        pace_label, pace, "<= 1.5")
-    row("present pass, frame changed (SHM)", present("PresentChangedShm"), "us", pace_label,
+    pass_cpu = functools.partial(present, field="pass_cpu_us")
+    row("present pass, frame unchanged (SHM)", pass_cpu("PresentUnchangedShm"), "us", pace_label,
+        pace, "<= 1.5")
+    row("present pass, frame changed (SHM)", pass_cpu("PresentChangedShm"), "us", pace_label,
         pace, "")
     row("  same pass, wall clock incl. server", present("PresentChangedShm", "real_time"), "us",
         pace_label, pace, "")
-    row("present pass, frame changed, 2x2 blocks", present("PresentChangedShmScale2"), "us",
-        "same at scale 1", present("PresentChangedShm"), "")
+    row("present pass, frame changed, 2x2 blocks", pass_cpu("PresentChangedShmScale2"), "us",
+        "same at scale 1", pass_cpu("PresentChangedShm"), "")
     row("present pass unchanged, with row diff", present("PresentUnchangedShm", "real_time"),
         "us", "same without diff (wall)", present("PresentUnchangedShmNoDiff", "real_time"), "< 1")
-    row("2.4 MB memcpy, back to back", present("FrameMemcpy", "cpu_time"), "us", pace_label,
-        pace, "")
+    row("2.4 MB memcpy, back to back", present("FrameMemcpy"), "us", pace_label, pace, "")
 
     for name, label in (("IdleGameCpu", "puzzle"), ("SolvedGameCpu", "solved")):
         row(f"game CPU, {label}, idle 10 s",
@@ -130,9 +129,6 @@ def table(results):
         60.0, "<= 1")
     peak = startup.get("vm_hwm_kib_max")
     row("peak resident memory (VmHWM)", peak / 1024 if peak else None, "MB", "goal", 16.0, "<= 1")
-
-    def words(name, field):
-        return results.value("words_bench", name, field)
 
     load_speed = words("BM_LoadWordFile", "bytes_per_second")
     row("loadWordFile", load_speed / 1e6 if load_speed else None, "MB/s", "goal", 300.0,
