@@ -50,18 +50,14 @@ def rle_rows(rows, bits):
 
 
 def bitmap(header_size, bits, compression=0, top_down=False, masks=None):
-    table = b""
-    if bits <= 8:
-        entry = 3 if header_size == 12 else 4
-        for i in range(1 << bits):
-            bgr = bytes([(i * 53) & 0xFF, (i * 101) & 0xFF, (i * 197) & 0xFF])
-            table += bgr + (b"\0" if entry == 4 else b"")
+    # The colour table: 3 bytes an entry after the oldest header, 4 after the others.
+    pad = b"" if header_size == 12 else b"\0"
+    table = b"".join(bytes([(i * 53) & 0xFF, (i * 101) & 0xFF, (i * 197) & 0xFF]) + pad
+                     for i in range(1 << bits)) if bits <= 8 else b""
     rows = [[pixel_value(x, y, bits) for x in range(WIDTH)] for y in range(HEIGHT)]
     stored = rows if top_down else list(reversed(rows))
-    if compression in (1, 2):
-        pixels = rle_rows(stored, bits)
-    else:
-        pixels = b"".join(pack_row(r, bits) for r in stored)
+    pixels = (rle_rows(stored, bits) if compression in (1, 2)
+              else b"".join(pack_row(r, bits) for r in stored))
 
     if header_size == 12:
         info = struct.pack("<IHHHH", 12, WIDTH, HEIGHT, 1, bits)
