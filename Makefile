@@ -23,6 +23,11 @@ ENSURE := @scripts/ensure-packages.sh
 # with a neighbour's is marked SKIP_UNITY_BUILD_INCLUSION where it is listed.
 UNITY := -DCMAKE_UNITY_BUILD=ON
 SANITIZER_BUILD := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" $(UNITY)
+# The test tree (make test, and the Wine play-through's driver) and the
+# Windows tree (its build and its zip) are each configured one way.
+TEST_CONFIGURE = cmake -S . -B $(TEST) -G Ninja $(SANITIZER_BUILD) -DLETTERMOOR_SANITIZE=address
+WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(UNITY)
 
 # Dates in the package come from the last commit, so two builds of one
 # commit are byte-identical.
@@ -48,7 +53,7 @@ run: build-release
 
 build-test:
 	$(ENSURE) run test
-	cmake -S . -B $(TEST) -G Ninja $(SANITIZER_BUILD) -DLETTERMOOR_SANITIZE=address
+	$(TEST_CONFIGURE)
 	cmake --build $(TEST) -j $(JOBS)
 
 test: build-test
@@ -128,8 +133,7 @@ bench-compile: build-test
 # or Explorer opens a console window beside it.
 windows:
 	$(ENSURE) windows
-	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(UNITY)
+	$(WINDOWS_CONFIGURE)
 	cmake --build $(WINDOWS) -j $(JOBS)
 	x86_64-w64-mingw32-objdump -p $(WINDOWS)/bin/lettermoor.exe | grep -q 'Windows GUI' || \
 		{ echo "lettermoor.exe is not built for the Windows GUI subsystem" >&2; exit 1; }
@@ -138,8 +142,7 @@ windows:
 # tools, without the tests.
 windows-zip:
 	$(ENSURE) windows
-	cmake -S . -B $(WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(UNITY)
+	$(WINDOWS_CONFIGURE)
 	cmake --build $(WINDOWS) -j $(JOBS) --target win64-zip
 
 # The Windows build's unit tests and play-throughs under Wine and Xvfb; the
@@ -150,7 +153,7 @@ windows-test: windows wine-driver
 # The driver of the play-through under Wine, a host program of the test build.
 wine-driver:
 	$(ENSURE) run test
-	cmake -S . -B $(TEST) -G Ninja $(SANITIZER_BUILD) -DLETTERMOOR_SANITIZE=address
+	$(TEST_CONFIGURE)
 	cmake --build $(TEST) -j $(JOBS) --target wine-play-through
 
 clean:

@@ -5,15 +5,10 @@
 // Counters: game_cpu_pct and xserver_cpu_pct, in percent of one core.
 
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <X11/Xlib.h>
-
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>

@@ -1,19 +1,13 @@
-// Cost of showing a fully changed 1000x600 frame through the X11 back end,
-// with and without MIT-SHM, shown 1:1 and as 2 by 2 blocks in a 2000x1200
-// window, and the CPU an idle open screen uses. Starts its own 2560x1600 Xvfb.
+// Cost of showing a 1000x600 frame through the X11 back end, with and
+// without MIT-SHM and the row comparison, shown 1:1 and as 2 by 2 blocks in a
+// 2000x1200 window, beside the copy of a frame's bytes. Starts its own
+// 2560x1600 Xvfb.
 
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -21,7 +15,6 @@
 #include <vector>
 
 #include "gfx/drivers/x11_driver.hpp"
-#include "gfx/input.hpp"
 #include "gfx/screen.hpp"
 #include "tests/x11/xvfb_server.hpp"
 
@@ -31,27 +24,6 @@ double threadCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-bool openWindowScreen(benchmark::State& state, bool sharedMemory, bool compareRows,
-                      const char* scale = "1") {
-    setenv("LETTERMOOR_SCALE", scale, 1);
-    if (sharedMemory) {
-        unsetenv("LETTERMOOR_X11_NOSHM");
-    } else {
-        setenv("LETTERMOOR_X11_NOSHM", "1", 1);
-    }
-    if (compareRows) {
-        unsetenv("LETTERMOOR_X11_NODIFF");
-    } else {
-        setenv("LETTERMOOR_X11_NODIFF", "1", 1);
-    }
-    gfx::setDriverCandidates({&gfx::x11Driver()});
-    if (gfx::openScreen(1000, 600, 32, 0, 0, 0) != 0) {
-        state.SkipWithError("no X11 screen");
-        return false;
-    }
-    return true;
 }
 
 // Waits until the window thread has run a pass over the marked rows.
@@ -69,14 +41,46 @@ void repaintFrame(std::uint32_t value) {
     std::fill(pixels, pixels + screen->width * screen->height, value);
 }
 
+// A presentation pass measured: the back end's switches and the frame.
+struct PassCase {
+    const char* name;
+    bool sharedMemory;
+    bool compareRows;
+    // Every row differs from the last frame; otherwise the frame is written
+    // again with the same pixels, as the solved game's is, and marked all the
+    // same.
+    bool changed;
+    const char* scale;
+    int passes;
+};
+constexpr PassCase Passes[] = {
+    {"PresentUnchangedShm", true, true, false, "1", 200},
+    {"PresentUnchangedShmNoDiff", true, false, false, "1", 200},
+    {"PresentChangedShm", true, true, true, "1", 200},
+    {"PresentChangedShmScale2", true, true, true, "2", 200},
+    {"PresentChangedPlain", false, true, true, "1", 100},
+};
+
 // One presentation pass over a frame whose 600 rows are all marked, timed by
 // the window thread itself: from finding the marks until the server has the
-// rows. The wait for the next pass is not counted. `changed`: every row
-// differs from the last frame; otherwise the frame is written again with the
-// same pixels, as the solved game's is, and marked all the same.
-void fullFramePass(benchmark::State& state, bool sharedMemory, bool compareRows, bool changed,
-                   const char* scale = "1") {
-    if (!openWindowScreen(state, sharedMemory, compareRows, scale)) return;
+// rows. The wait for the next pass is not counted.
+void fullFramePass(benchmark::State& state, const PassCase& pass) {
+    setenv("LETTERMOOR_SCALE", pass.scale, 1);
+    if (pass.sharedMemory) {
+        unsetenv("LETTERMOOR_X11_NOSHM");
+    } else {
+        setenv("LETTERMOOR_X11_NOSHM", "1", 1);
+    }
+    if (pass.compareRows) {
+        unsetenv("LETTERMOOR_X11_NODIFF");
+    } else {
+        setenv("LETTERMOOR_X11_NODIFF", "1", 1);
+    }
+    gfx::setDriverCandidates({&gfx::x11Driver()});
+    if (gfx::openScreen(1000, 600, 32, 0, 0, 0) != 0) {
+        state.SkipWithError("no X11 screen");
+        return;
+    }
     std::uint32_t value = 0xFF204060u;
     gfx::lockScreen();
     repaintFrame(value);
@@ -87,7 +91,7 @@ void fullFramePass(benchmark::State& state, bool sharedMemory, bool compareRows,
     for (auto _ : state) {
         const gfx::PresentationStats before = gfx::x11PresentationStats();
         gfx::lockScreen();
-        repaintFrame(changed ? value ^= 0x00FFFFFFu : value);
+        repaintFrame(pass.changed ? value ^= 0x00FFFFFFu : value);
         gfx::unlockScreen(-1, -1);
         waitForPass(before.passes);
         const gfx::PresentationStats after = gfx::x11PresentationStats();
@@ -101,52 +105,6 @@ void fullFramePass(benchmark::State& state, bool sharedMemory, bool compareRows,
         benchmark::Counter(static_cast<double>(cpu) / 1e3, benchmark::Counter::kAvgIterations);
     gfx::closeScreen();
 }
-
-void PresentUnchangedShm(benchmark::State& state) {
-    fullFramePass(state, true, true, false);
-}
-void PresentUnchangedShmNoDiff(benchmark::State& state) {
-    fullFramePass(state, true, false, false);
-}
-void PresentChangedShm(benchmark::State& state) {
-    fullFramePass(state, true, true, true);
-}
-void PresentChangedShmNoDiff(benchmark::State& state) {
-    fullFramePass(state, true, false, true);
-}
-void PresentUnchangedShmScale2(benchmark::State& state) {
-    fullFramePass(state, true, true, false, "2");
-}
-void PresentChangedShmScale2(benchmark::State& state) {
-    fullFramePass(state, true, true, true, "2");
-}
-void PresentChangedPlainScale2(benchmark::State& state) {
-    fullFramePass(state, false, true, true, "2");
-}
-void PresentUnchangedPlain(benchmark::State& state) {
-    fullFramePass(state, false, true, false);
-}
-void PresentChangedPlain(benchmark::State& state) {
-    fullFramePass(state, false, true, true);
-}
-BENCHMARK(PresentUnchangedShm)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
-BENCHMARK(PresentUnchangedShmNoDiff)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseManualTime()
-    ->Iterations(200);
-BENCHMARK(PresentChangedShm)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
-BENCHMARK(PresentChangedShmNoDiff)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
-BENCHMARK(PresentUnchangedShmScale2)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseManualTime()
-    ->Iterations(200);
-BENCHMARK(PresentChangedShmScale2)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
-BENCHMARK(PresentChangedPlainScale2)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseManualTime()
-    ->Iterations(100);
-BENCHMARK(PresentUnchangedPlain)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(100);
-BENCHMARK(PresentChangedPlain)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(100);
 
 // The peer of a full-frame pass: one copy of a frame's 2.4 MB.
 void FrameMemcpy(benchmark::State& state) {
@@ -177,33 +135,18 @@ void FrameMemcpyPaced(benchmark::State& state) {
 }
 BENCHMARK(FrameMemcpyPaced)->Unit(benchmark::kMicrosecond)->UseManualTime()->Iterations(200);
 
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// CPU per second of wall time while the screen is open and nothing changes.
-void BM_IdleScreenCpu(benchmark::State& state) {
-    if (!openWindowScreen(state, true, true)) return;
-    double cpu = 0;
-    for (auto _ : state) {
-        const double before = processCpuSeconds();
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        cpu = processCpuSeconds() - before;
-    }
-    state.counters["cpu_percent"] = cpu * 100.0;
-    gfx::closeScreen();
-}
-BENCHMARK(BM_IdleScreenCpu)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const lettermoor::testing::XvfbServer server("2560x1600x24");
     if (!server.running()) return 1;
     setenv("DISPLAY", server.name().c_str(), 1);
+    for (const PassCase& pass : Passes) {
+        benchmark::RegisterBenchmark(pass.name, fullFramePass, pass)
+            ->Unit(benchmark::kMicrosecond)
+            ->UseManualTime()
+            ->Iterations(pass.passes);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

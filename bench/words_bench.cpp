@@ -23,39 +23,49 @@
 
 namespace {
 
-std::string scramble(const std::string& plain) {
-    std::string out;
-    out.reserve(plain.size());
-    for (const char c : plain) {
-        out.push_back(static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c))));
-    }
-    return out;
+std::string scramble(std::string text) {
+    for (char& c : text) c = static_cast<char>(game::scrambleByte(static_cast<std::uint8_t>(c)));
+    return text;
 }
 
-// 100,000 entries of varied length, CR LF line ends.
-std::string largeWordFile() {
-    std::string bytes = scramble("generated") + "\r\n" + scramble("Hinweis: ") + "\r\n";
-    for (int i = 0; i < 100'000; ++i) {
+// A word list of `entries` entries of varied length: a comment line, the
+// hint prefix, then "WORT<n>; ein Hinweis zu WORT<n>" and a few '!'.
+std::string wordList(std::int64_t entries, std::string_view end, int fewestMarks, int markKinds) {
+    std::string bytes = scramble("generated") + std::string(end) + scramble("Hinweis:");
+    bytes += end;
+    bytes.reserve(static_cast<std::size_t>(entries) * 48);
+    for (std::int64_t i = 0; i < entries; ++i) {
         const std::string word = "WORT" + std::to_string(i * 7919 % 1'000'003);
-        bytes += scramble(word + "; ein Hinweis zu " + word + std::string(i % 17, '!')) + "\r\n";
+        const auto marks = static_cast<std::size_t>(fewestMarks + i % markKinds);
+        bytes += scramble(word + "; ein Hinweis zu " + word + std::string(marks, '!'));
+        bytes += end;
     }
     return bytes;
 }
 
+// A file of the given bytes in the temporary folder, removed with the object.
+struct TempFile {
+    std::filesystem::path path;
+    TempFile(const std::string& kind, const std::string& bytes)
+        : path(std::filesystem::temp_directory_path() /
+               ("lettermoor-bench-" + kind + "-" + std::to_string(::getpid()) + ".txt")) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    ~TempFile() { std::filesystem::remove(path); }
+};
+
+// 100,000 entries, CR LF line ends.
 void BM_LoadWordFile(benchmark::State& state) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("lettermoor-bench-words-" + std::to_string(::getpid()) + ".txt");
-    const std::string bytes = largeWordFile();
-    std::ofstream(path, std::ios::binary) << bytes;
+    const std::string bytes = wordList(100'000, "\r\n", 0, 17);
+    const TempFile file("words", bytes);
     game::WordList list;
     std::string prefix;
     for (auto _ : state) {
-        game::loadWordFile(path.string(), list, prefix);
+        game::loadWordFile(file.path.string(), list, prefix);
         benchmark::DoNotOptimize(list.words.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(bytes.size()));
-    std::filesystem::remove(path);
 }
 BENCHMARK(BM_LoadWordFile)
     ->Unit(benchmark::kMillisecond)
@@ -83,7 +93,8 @@ BENCHMARK(BM_GeneratePuzzleDefaultList)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
-// Peak resident memory of this process so far, in KiB.
+// Peak resident memory of this process so far, in KiB. Not getrusage's
+// maxrss: that one keeps the peak of the process the child was spawned from.
 long peakKib() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -117,20 +128,12 @@ int measureLoad(const char* file) {
 
 // A list of about 200 MB: 4.5 million real entries of about 44 bytes.
 std::string bigList() {
-    std::string bytes = scramble("generated") + "\n" + scramble("Hinweis:") + "\n";
-    bytes.reserve(std::size_t{205} << 20);
-    for (std::int64_t i = 0; i < 4'500'000; ++i) {
-        const std::string word = "WORT" + std::to_string(i * 7919 % 1'000'003);
-        bytes += scramble(word + "; ein Hinweis zu " + word + std::string(6 + i % 9, '!')) + "\n";
-    }
-    return bytes;
+    return wordList(4'500'000, "\n", 6, 9);
 }
 
 // Writes the bytes to a file, measures a fresh process loading it, removes it.
 void loadInChild(benchmark::State& state, const std::string& bytes) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("lettermoor-bench-big-" + std::to_string(::getpid()) + ".txt");
-    std::ofstream(path, std::ios::binary) << bytes;
+    const TempFile file("big", bytes);
     const double fileMb = static_cast<double>(bytes.size()) / (1 << 20);
     double load = 0;
     double deal = 0;
@@ -138,7 +141,7 @@ void loadInChild(benchmark::State& state, const std::string& bytes) {
     double loadCpu = 0;
     for (auto _ : state) {
         const std::string command =
-            "/proc/" + std::to_string(::getpid()) + "/exe --measure-load " + path.string();
+            "/proc/" + std::to_string(::getpid()) + "/exe --measure-load " + file.path.string();
         std::FILE* child = ::popen(command.c_str(), "r");
         if (child == nullptr ||
             std::fscanf(child, "%lf %lf %ld %lf", &load, &deal, &peak, &loadCpu) != 4) {
@@ -147,7 +150,6 @@ void loadInChild(benchmark::State& state, const std::string& bytes) {
         if (child != nullptr) ::pclose(child);
         state.SetIterationTime(load);
     }
-    std::filesystem::remove(path);
     state.counters["file_mb"] = fileMb;
     state.counters["load_s"] = load;
     state.counters["load_cpu_s"] = loadCpu;
@@ -172,9 +174,7 @@ BENCHMARK(BM_LoadTenMegabytesOfLineFeeds)
 // Runs `lettermoor-words check` on the bytes in a child process with its
 // findings going to /dev/null: wall and processor seconds, peak memory.
 void checkInChild(benchmark::State& state, const std::string& bytes) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("lettermoor-bench-check-" + std::to_string(::getpid()) + ".txt");
-    std::ofstream(path, std::ios::binary) << bytes;
+    const TempFile file("check", bytes);
     const std::string tool =
         std::filesystem::read_symlink("/proc/self/exe").parent_path() / "lettermoor-words";
     const double fileMb = static_cast<double>(bytes.size()) / (1 << 20);
@@ -185,7 +185,7 @@ void checkInChild(benchmark::State& state, const std::string& bytes) {
         const auto start = std::chrono::steady_clock::now();
         const pid_t child = ::fork();
         if (child == 0) {
-            const int in = ::open(path.c_str(), O_RDONLY);
+            const int in = ::open(file.path.c_str(), O_RDONLY);
             const int out = ::open("/dev/null", O_WRONLY);
             if (in < 0 || out < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0) ::_exit(127);
             ::execl(tool.c_str(), "lettermoor-words", "check", static_cast<char*>(nullptr));
@@ -203,7 +203,6 @@ void checkInChild(benchmark::State& state, const std::string& bytes) {
         peakMb = static_cast<double>(usage.ru_maxrss) / 1024;
         state.SetIterationTime(wall);
     }
-    std::filesystem::remove(path);
     state.counters["file_mb"] = fileMb;
     state.counters["check_s"] = wall;
     state.counters["check_cpu_s"] = cpu;

@@ -5,6 +5,7 @@
 # game with Esc and checks it ended with status 0. Removes the package again.
 #   install-check.sh PACKAGE.deb
 set -eu
+[ -n "${XVFB_PID:-}" ] || exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
 
 deb=$1
 [ -f "$deb" ] || { echo "install-check: no package $deb" >&2; exit 1; }
@@ -13,17 +14,15 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "  $deb by hand and start 'lettermoor' yourself." >&2
     exit 1
 fi
-for tool in Xvfb xdotool xprop; do
+for tool in xdotool xprop; do
     command -v "$tool" >/dev/null || { echo "install-check: $tool is missing" >&2; exit 1; }
 done
 
 scratch=$(mktemp -d)
-xvfb_pid=
 game_pid=
 installed=
 cleanup() {
     [ -z "$game_pid" ] || kill "$game_pid" 2>/dev/null || true
-    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     if [ -n "$installed" ]; then
         apt-get remove -y -qq -o DPkg::Lock::Timeout=300 lettermoor >/dev/null ||
             echo "install-check: could not remove the package" >&2
@@ -66,12 +65,6 @@ case $(command -v lettermoor) in
 /usr/games/lettermoor | /usr/bin/lettermoor) ;;
 *) fail "the installed launcher is not on the PATH" ;;
 esac
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb_pid=$!
-wait_until 100 test -s "$scratch/display" || fail "Xvfb did not start"
-DISPLAY=:$(cat "$scratch/display")
-export DISPLAY
 
 home=$scratch/home
 mkdir "$home"

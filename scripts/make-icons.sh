@@ -14,13 +14,11 @@ command -v rsvg-convert > /dev/null || {
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-for size in 48 256; do
-    rsvg-convert --width "$size" --height "$size" --format png \
-        --output "$repo/data/icon/lettermoor-$size.png" "$svg"
-done
-for size in 16 32 48; do
-    rsvg-convert --width "$size" --height "$size" --format png \
-        --output "$scratch/$size.png" "$svg"
-done
+draw() {  # size, output
+    rsvg-convert --width "$1" --height "$1" --format png --output "$2" "$svg"
+}
+for size in 48 256; do draw "$size" "$repo/data/icon/lettermoor-$size.png"; done
+draw 16 "$scratch/16.png"
+draw 32 "$scratch/32.png"
 python3 "$repo/scripts/png_to_pixel_table.py" "$repo/game/window_icon_pixels.cpp" \
-    "$scratch/16.png" "$scratch/32.png" "$scratch/48.png"
+    "$scratch/16.png" "$scratch/32.png" "$repo/data/icon/lettermoor-48.png"

@@ -25,18 +25,12 @@ def pixel_value(x, y, bits):
 
 def pack_row(values, bits):
     if bits >= 8:
-        size = bits // 8
-        out = b"".join(struct.pack("<I", v)[:size] for v in values)
+        out = b"".join(struct.pack("<I", v)[:bits // 8] for v in values)
     else:
-        out = bytearray()
         per_byte = 8 // bits
-        for i in range(0, len(values), per_byte):
-            byte = 0
-            for j in range(per_byte):
-                v = values[i + j] if i + j < len(values) else 0
-                byte |= v << (8 - bits * (j + 1))
-            out.append(byte)
-        out = bytes(out)
+        padded = values + [0] * (-len(values) % per_byte)
+        out = bytes(sum(v << (8 - bits * (j + 1)) for j, v in enumerate(padded[i:i + per_byte]))
+                    for i in range(0, len(padded), per_byte))
     return out + b"\0" * (-len(out) % 4)
 
 
@@ -44,33 +38,26 @@ def rle_rows(rows, bits):
     """Encoded runs per row: one repeated run, one absolute run, end of line."""
     out = bytearray()
     for values in rows:
+        rest = values[2:]
         if bits == 8:
-            out += bytes([2, values[0]])
-            rest = values[2:]
-            out += bytes([0, len(rest)]) + bytes(rest) + b"\0" * (len(rest) % 2)
+            repeated, packed = values[0], bytes(rest)
         else:
-            out += bytes([2, (values[0] << 4) | values[0]])
-            rest = values[2:]
+            repeated = (values[0] << 4) | values[0]
             packed = bytes((rest[i] << 4) | (rest[i + 1] if i + 1 < len(rest) else 0)
                            for i in range(0, len(rest), 2))
-            out += bytes([0, len(rest)]) + packed + b"\0" * (len(packed) % 2)
-        out += b"\0\0"
+        out += bytes([2, repeated, 0, len(rest)]) + packed + b"\0" * (len(packed) % 2) + b"\0\0"
     return bytes(out) + b"\0\1"
 
 
 def bitmap(header_size, bits, compression=0, top_down=False, masks=None):
-    table = b""
-    if bits <= 8:
-        entry = 3 if header_size == 12 else 4
-        for i in range(1 << bits):
-            bgr = bytes([(i * 53) & 0xFF, (i * 101) & 0xFF, (i * 197) & 0xFF])
-            table += bgr + (b"\0" if entry == 4 else b"")
+    # The colour table: 3 bytes an entry after the oldest header, 4 after the others.
+    pad = b"" if header_size == 12 else b"\0"
+    table = b"".join(bytes([(i * 53) & 0xFF, (i * 101) & 0xFF, (i * 197) & 0xFF]) + pad
+                     for i in range(1 << bits)) if bits <= 8 else b""
     rows = [[pixel_value(x, y, bits) for x in range(WIDTH)] for y in range(HEIGHT)]
     stored = rows if top_down else list(reversed(rows))
-    if compression in (1, 2):
-        pixels = rle_rows(stored, bits)
-    else:
-        pixels = b"".join(pack_row(r, bits) for r in stored)
+    pixels = (rle_rows(stored, bits) if compression in (1, 2)
+              else b"".join(pack_row(r, bits) for r in stored))
 
     if header_size == 12:
         info = struct.pack("<IHHHH", 12, WIDTH, HEIGHT, 1, bits)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Starts the game several times on a private Xvfb and prints, as JSON, how
-long each start took until the first frame was on screen and the peak
-resident memory (VmHWM) of the running game.
+"""Starts the game several times on one private Xvfb (scripts/with-xvfb.sh)
+and prints, as JSON, how long each start took until the first frame was on
+screen and the peak resident memory (VmHWM) of the running game.
 
 The game reports the first completed presentation pass on stderr when
 LETTERMOOR_TRACE_FIRST_FRAME=1; both it and this script read the machine's
@@ -18,24 +18,7 @@ import sys
 import time
 
 TRACE = re.compile(r"first frame shown at monotonic (\d+)\.(\d{9})")
-
-
-def start_xvfb():
-    for number in range(180, 260):
-        if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
-            continue
-        server = subprocess.Popen(
-            ["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                return server, f":{number}"
-            if server.poll() is not None:
-                break
-            time.sleep(0.05)
-        server.kill()
-        server.wait()
-    sys.exit("no Xvfb could be started")
+WITH_XVFB = os.path.join(os.path.dirname(os.path.abspath(__file__)), "with-xvfb.sh")
 
 
 def peak_resident_kib(pid):
@@ -46,8 +29,8 @@ def peak_resident_kib(pid):
     return 0
 
 
-def one_start(binary, run_dir, display, settle):
-    env = dict(os.environ, DISPLAY=display, LETTERMOOR_TRACE_FIRST_FRAME="1")
+def one_start(binary, run_dir, settle):
+    env = dict(os.environ, LETTERMOOR_TRACE_FIRST_FRAME="1")
     launched = time.monotonic_ns()
     game = subprocess.Popen([binary], cwd=run_dir, env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE, text=True)
@@ -80,13 +63,10 @@ def main():
     parser.add_argument("--settle", type=float, default=1.5,
                         help="seconds the game runs before its peak memory is read")
     args = parser.parse_args()
-    server, display = start_xvfb()
-    try:
-        results = [one_start(os.path.abspath(args.binary), args.run_dir, display, args.settle)
-                   for _ in range(args.starts)]
-    finally:
-        server.terminate()
-        server.wait()
+    if "XVFB_PID" not in os.environ:  # every start on one private X server
+        os.execv(WITH_XVFB, [WITH_XVFB, sys.executable] + sys.argv)
+    results = [one_start(os.path.abspath(args.binary), args.run_dir, args.settle)
+               for _ in range(args.starts)]
     times = [t for t, _ in results if t is not None]
     peaks = [p for _, p in results]
     json.dump({

@@ -13,6 +13,7 @@ and apt. Its dpkg status is made up from this machine's apt lists (run
 `apt-get update` first) and handed to `apt-get --simulate`, so nothing is
 installed or downloaded.
 """
+import email
 import os
 import re
 import subprocess
@@ -23,14 +24,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 
 def stanzas(text):
+    """Each package's block of apt's list and its fields (the same form as a mail header)."""
     for block in text.split("\n\n"):
-        fields, last = {}, None
-        for line in block.splitlines():
-            if line[:1] in (" ", "\t") and last:
-                fields[last] += "\n" + line
-            elif ":" in line:
-                last, value = line.split(":", 1)
-                fields[last] = value.strip()
+        fields = email.message_from_string(block)
         if "Package" in fields:
             yield block, fields
 

@@ -50,20 +50,14 @@ def unfilter(raw, width, height, bpp):
     for _ in range(height):
         kind, line = raw[pos], bytearray(raw[pos + 1:pos + 1 + stride])
         pos += 1 + stride
+        if kind > 4:
+            raise ValueError(f"unknown row filter {kind}")
         for i in range(stride):
             left = line[i - bpp] if i >= bpp else 0
             up = previous[i]
             upper_left = previous[i - bpp] if i >= bpp else 0
-            if kind == 1:
-                line[i] = (line[i] + left) & 0xFF
-            elif kind == 2:
-                line[i] = (line[i] + up) & 0xFF
-            elif kind == 3:
-                line[i] = (line[i] + (left + up) // 2) & 0xFF
-            elif kind == 4:
-                line[i] = (line[i] + paeth(left, up, upper_left)) & 0xFF
-            elif kind != 0:
-                raise ValueError(f"unknown row filter {kind}")
+            predictor = (0, left, up, (left + up) // 2, paeth(left, up, upper_left))[kind]
+            line[i] = (line[i] + predictor) & 0xFF
         rows.append(line)
         previous = line
     return b"".join(rows)

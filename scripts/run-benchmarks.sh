@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark of a build, the window measurements (each starts its
 # own Xvfb) and the start-up measurement, keeps their JSON in
-# <build>/bench-results, redraws bench/frame-steps.png and prints one table.
+# <build>/bench-results, redraws bench/frame-steps.png and prints one table
+# (bench/report.py).
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build/bench}" && pwd)
@@ -21,34 +22,17 @@ run() {
     fi
 }
 
-# Frames, their direct-loop peers and floors: repetitions interleaved, so a burst of load from
-# elsewhere on the machine falls on both sides of a ratio alike.
-repeated=(--benchmark_repetitions=11 --benchmark_enable_random_interleaving=true
-          --benchmark_min_time=0.2 --benchmark_display_aggregates_only=true)
-run frame_bench "${repeated[@]}"
-run game_frame_bench "${repeated[@]}"
-run words_bench
-run present_bench
-run game_window_bench
-for bin in ./bin/*_bench; do
-    name=$(basename "$bin")
-    case $name in
-        frame_bench | game_frame_bench | words_bench | present_bench | game_window_bench) ;;
-        *) run "$name" ;;
-    esac
-done
+# Frames, their direct-loop peers and floors: repetitions interleaved, so a
+# burst of load from elsewhere on the machine falls on both sides of a ratio
+# alike.
+run frame_bench --benchmark_repetitions=11 --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time=0.2 --benchmark_display_aggregates_only=true
+for name in words_bench present_bench game_window_bench; do run "$name"; done
 
 echo "== start-up" >&2
 python3 "$repo/scripts/measure_startup.py" --binary bin/lettermoor --run-dir run \
     > "$out/startup.json" || status=1
 
-if /usr/bin/python3 -c "import matplotlib" 2> /dev/null; then
-    /usr/bin/python3 "$repo/bench/plot_frame_steps.py" "$out/frame_bench.json" \
-        "$repo/bench/frame-steps.png" || status=1
-else
-    echo "python3-matplotlib is missing: bench/frame-steps.png not redrawn" >&2
-fi
-
 echo
-python3 "$repo/scripts/bench_table.py" "$out" || status=1
+/usr/bin/python3 "$repo/bench/report.py" "$out" --plot "$repo/bench/frame-steps.png" || status=1
 exit $status

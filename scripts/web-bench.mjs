@@ -17,8 +17,8 @@ const Runs = 7;
 const FrameSamples = 600;
 const IdleSeconds = 10;
 
-const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const quantile = (values, q) => [...values].sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(values.length * q))];
+const median = (values) => quantile(values, 0.5);
 const ticksPerSecond = 100;  // USER_HZ of /proc/PID/stat on Linux
 
 const FloorPage = `<!doctype html><meta charset="utf-8"><canvas id="canvas" width="1000" height="600"></canvas>
@@ -75,14 +75,19 @@ try {
   const wasm = gzipKb('lettermoor.wasm');
   console.log(`download   .js ${js.toFixed(1)} KB + .wasm ${wasm.toFixed(1)} KB = ${(js + wasm).toFixed(1)} KB after gzip -9 (budget 300 KB)`);
 
-  // A first visit each time: a fresh browser context has no cache and no storage.
-  // Returns the marks and the files' arrival times, in ms after navigation.
-  async function firstVisit(url) {
-    const context = await browser.createBrowserContext();
+  // Opens the page in a new tab of the context and waits for its first frame.
+  async function open(context, url) {
     const page = await context.newPage();
     await page.setViewport({ width: 1280, height: 820 });
     await page.goto(url);
     await page.waitForFunction(() => performance.getEntriesByName('first-frame').length > 0);
+    return page;
+  }
+  // A first visit each time: a fresh browser context has no cache and no storage.
+  // Returns the marks and the files' arrival times, in ms after navigation.
+  async function firstVisit(url) {
+    const context = await browser.createBrowserContext();
+    const page = await open(context, url);
     const times = await page.evaluate(() => Object.fromEntries([
       ...performance.getEntriesByType('resource').map((e) => [e.name.split('/').pop() + ' arrived', e.responseEnd]),
       ...performance.getEntriesByType('mark').map((e) => [e.name, e.startTime]),
@@ -105,10 +110,7 @@ try {
     console.log(`  ${step.padEnd(24)} ${median(visits.map((v) => v[step])).toFixed(0).padStart(5)} ms (median)`);
   }
 
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1280, height: 820 });
-  await page.goto(origin);
-  await page.waitForFunction(() => performance.getEntriesByName('first-frame').length > 0);
+  const page = await open(browser, origin);
   const frames = await page.evaluate((samples) => new Promise((done) => {
     const frame = Module._lettermoor_frame;
     const times = [];

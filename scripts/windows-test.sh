@@ -4,6 +4,7 @@
 # ended once by Esc and once by the close box.
 # Expects build/windows (make windows) and the test build's wine-play-through.
 set -uo pipefail
+[[ -n ${XVFB_PID:-} ]] || exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
 cd "$(dirname "$0")/.."
 root=$PWD
 runner=$root/scripts/wine-run.sh
@@ -23,20 +24,8 @@ record() {  # name, status
     fi
 }
 
-# Xvfb takes the first free display and names it once it takes connections,
-# so this runs beside other X tests (CI runs them at the same time).
-display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$display_file" > /dev/null 2>&1 &
-xvfb=$!
 # The Wine server and its services (started below) end with the script.
-trap '/usr/lib/wine/wineserver -k 2> /dev/null; kill $xvfb 2> /dev/null; wait $xvfb 2> /dev/null; rm -f "$display_file"' EXIT
-for _ in $(seq 600); do
-    [[ -s "$display_file" ]] && break
-    kill -0 $xvfb 2> /dev/null || break
-    sleep 0.1
-done
-[[ -s "$display_file" ]] || { echo "windows-test: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$display_file")
+trap '/usr/lib/wine/wineserver -k 2> /dev/null' EXIT
 # Wine's desktop process keeps the display it first saw: start the prefix's
 # server afresh for this one.
 /usr/lib/wine/wineserver -k 2> /dev/null || true
@@ -55,7 +44,7 @@ fi
 "$runner" wineboot > /dev/null 2>&1 < /dev/null
 
 # The unit tests find the run folder at ../run, as under ctest.
-for suite in runtime gfx widgets game; do
+for suite in runtime gfx widgets game win32; do
     log=$windows/tests/$suite.log
     (cd "$windows/tests" && timeout 600 "$runner" "../bin/${suite}_tests.exe") > "$log" 2>&1
     status=$?
@@ -63,14 +52,6 @@ for suite in runtime gfx widgets game; do
     [[ $status -eq 0 ]] || cat "$log"
     record "${suite}_tests.exe" $status
 done
-
-
-log=$windows/tests/win32.log
-(cd "$windows/tests" && timeout 600 "$runner" ../bin/win32_tests.exe) > "$log" 2>&1
-status=$?
-tail -n 3 "$log"
-[[ $status -eq 0 ]] || cat "$log"
-record win32_tests.exe $status
 
 # The OpenGL example through WGL on Wine's Mesa: pixels of its last frame.
 log=$windows/tests/gl-example.log

@@ -6,10 +6,11 @@
 # used beside it.
 # Usage: [SETTLE_SECONDS=15] wine-idle-cpu.sh [SECONDS] [DRIVER...]   (after make windows)
 set -euo pipefail
+[[ -n ${XVFB_PID:-} ]] || exec "$(dirname "$0")/with-xvfb.sh" "$0" "$@"
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-10}
 shift || true
-drivers=("${@:-GDI}")
+drivers=("$@")
 [[ $# -gt 0 ]] || drivers=(GDI DirectX)
 windows=$root/build/windows
 export WINEPREFIX=$windows/wineprefix
@@ -21,19 +22,13 @@ for list in "$root"/build/*/run/woerter.txt; do
     [[ -f $list ]] && cp "$list" "$rundir/woerter.txt" && break
 done
 
-display=:$((500 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
-xvfb=$!
 game=""
 cleanup() {
     [[ -n $game ]] && kill "$game" 2> /dev/null
-    kill "$xvfb" 2> /dev/null
     wait 2> /dev/null
     rm -rf "$rundir"
 }
 trap cleanup EXIT
-export DISPLAY=$display
-sleep 1
 
 cpu_ticks() {  # utime + stime of one process
     awk '{ print $14 + $15 }' "/proc/$1/stat"
@@ -58,11 +53,11 @@ for driver in "${drivers[@]}"; do
     server=$(prefix_server)
     game_before=$(cpu_ticks "$game")
     server_before=$([[ -n $server ]] && cpu_ticks "$server" || echo 0)
-    x_before=$(cpu_ticks "$xvfb")
+    x_before=$(cpu_ticks "$XVFB_PID")
     sleep "$seconds"
     game_after=$(cpu_ticks "$game")
     server_after=$([[ -n $server ]] && cpu_ticks "$server" || echo 0)
-    x_after=$(cpu_ticks "$xvfb")
+    x_after=$(cpu_ticks "$XVFB_PID")
     kill "$game"
     wait "$game" 2> /dev/null || true
     game=""
