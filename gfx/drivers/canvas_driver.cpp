@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/drivers/canvas_keys.hpp"
-#include "gfx/drivers/mouse_state.hpp"
+#include "gfx/drivers/window_common.hpp"
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
 #include "runtime/cp437.hpp"

@@ -15,12 +15,6 @@
 namespace gfx::x11 {
 namespace {
 
-constexpr std::int32_t ButtonLeft = 1;
-constexpr std::int32_t ButtonRight = 2;
-constexpr std::int32_t ButtonMiddle = 4;
-constexpr std::int32_t ButtonExtra1 = 8;
-constexpr std::int32_t ButtonExtra2 = 16;
-
 // Window system pointer coordinates are kept as the unsigned 16-bit halves
 // the key codes' home platform reports, in frame pixels: a click anywhere in
 // a widened pixel's block is a click on that pixel.
@@ -40,21 +34,11 @@ void clearInputState(X11State& s) {
     markAllRows(s);
 }
 
+// The button flags (left 1, right 2, middle 4, extra 8 and 16) of X buttons
+// 1 (left), 2 (middle), 3 (right), 8 and 9; the wheel's 4 to 7 have none.
 std::int32_t buttonFlag(unsigned button) {
-    switch (button) {
-        case Button1:
-            return ButtonLeft;
-        case Button2:
-            return ButtonMiddle;
-        case Button3:
-            return ButtonRight;
-        case 8:
-            return ButtonExtra1;
-        case 9:
-            return ButtonExtra2;
-        default:
-            return 0;
-    }
+    constexpr std::int32_t flags[] = {0, 1, 4, 2, 0, 0, 0, 0, 8, 16};
+    return button < std::size(flags) ? flags[button] : 0;
 }
 
 void onButton(X11State& s, const XButtonEvent& event, bool pressed) {
@@ -316,6 +300,14 @@ void refreshKeyState(X11State& s) {
         if ((keymap[keycode / 8] & (1 << (keycode % 8))) == 0) continue;
         const std::int32_t scan = s.keys[keycode].scanCode;
         if (scan > 0 && scan < 128) keyState[static_cast<std::size_t>(scan)] = 1;
+    }
+}
+
+void handlePendingEvents(X11State& s) {
+    while (XPending(s.display) > 0) {
+        XEvent event;
+        XNextEvent(s.display, &event);
+        handleEvent(s, event);
     }
 }
 

@@ -34,11 +34,7 @@ void applyPendingTitle(X11State& s) {
 }
 
 int createWindow(X11State& s) {
-    s.display = XOpenDisplay(nullptr);
-    if (s.display == nullptr) return -1;
-    installErrorHandler(s.display);
-    internAtoms(s);
-
+    if (!openConnection(s)) return -1;
     const int screenNumber = DefaultScreen(s.display);
     Visual* visual = DefaultVisual(s.display, screenNumber);
     const int depth = DefaultDepth(s.display, screenNumber);
@@ -72,16 +68,10 @@ int createWindow(X11State& s) {
 
 void destroyWindow(X11State& s) {
     if (s.display == nullptr) return;
-    stopInput(s);
     destroyPresenter(s);
     if (s.gc != nullptr) XFreeGC(s.display, s.gc);
-    if (s.window != None) XDestroyWindow(s.display, s.window);
-    XSync(s.display, False);
-    removeErrorHandler();
-    XCloseDisplay(s.display);
     s.gc = nullptr;
-    s.window = None;
-    s.display = nullptr;
+    closeConnection(s);
 }
 
 void signalStart(X11State& s, std::int32_t result) {
@@ -112,11 +102,7 @@ void runPass(X11State& s) {
         refreshKeyState(s);
         s.keyStateStale = false;
     }
-    while (XPending(s.display) > 0) {
-        XEvent event;
-        XNextEvent(s.display, &event);
-        handleEvent(s, event);
-    }
+    handlePendingEvents(s);
     s.windowHoldsLock = false;
 }
 
@@ -246,12 +232,6 @@ int x11GetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int3
     return takeMouse(state().mouse, x, y, wheel, buttons, clipped);
 }
 
-void x11WaitVsync() {
-    const std::int32_t rate = state().screen != nullptr ? state().screen->refreshRate : 0;
-    std::this_thread::sleep_for(rate > 0 ? std::chrono::milliseconds(1000 / rate)
-                                         : std::chrono::milliseconds(16));
-}
-
 }  // namespace
 
 X11State& state() {
@@ -294,18 +274,14 @@ PresentationStats x11PresentationStats() {
 }
 
 const DisplayDriver& x11Driver() {
-    static const DisplayDriver driver = [] {
-        DisplayDriver d;
-        d.name = "X11";
-        d.init = x11::x11Init;
-        d.exit = x11::x11Exit;
-        d.lock = x11::x11Lock;
-        d.unlock = x11::x11Unlock;
-        d.waitVsync = x11::x11WaitVsync;
-        d.getMouse = x11::x11GetMouse;
-        d.setTitle = x11::x11SetTitle;
-        return d;
-    }();
+    static const DisplayDriver driver{.name = "X11",
+                                      .init = x11::x11Init,
+                                      .exit = x11::x11Exit,
+                                      .lock = x11::x11Lock,
+                                      .unlock = x11::x11Unlock,
+                                      .waitVsync = sleepOneRefresh,
+                                      .getMouse = x11::x11GetMouse,
+                                      .setTitle = x11::x11SetTitle};
     return driver;
 }
 
