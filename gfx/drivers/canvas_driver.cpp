@@ -232,6 +232,10 @@ void listen(bool on) {
                                  on ? onFocus : nullptr);
 }
 
+void canvasTitle(const char* title) {
+    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
+}
+
 int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
                std::int32_t, std::int32_t flags) {
     // A 2D canvas shows 32-bit pixels in a window of the page; nothing else.
@@ -247,7 +251,7 @@ int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::
     s.mouse.active = true;
     s.open = true;
     listen(true);
-    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
+    canvasTitle(title);
     return 0;
 }
 
@@ -261,8 +265,6 @@ void canvasExit() {
     s.shownRgba.reset();
     s.rowSent.reset();
 }
-
-void canvasLock() {}
 
 // The outer unlock: the frame is complete and goes to the canvas before the
 // browser next shows the page.
@@ -278,10 +280,6 @@ int canvasGetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::i
     return takeMouse(state().mouse, x, y, wheel, buttons, clipped);
 }
 
-void canvasTitle(const char* title) {
-    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
-}
-
 }  // namespace
 
 // Drawing that holds the lock still goes on; its outer unlock asks again.
@@ -294,17 +292,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void lettermoor_canvas_present() {
 }
 
 const DisplayDriver& canvasDriver() {
-    static const DisplayDriver driver = [] {
-        DisplayDriver d;
-        d.name = "Canvas";
-        d.init = canvasInit;
-        d.exit = canvasExit;
-        d.lock = canvasLock;
-        d.unlock = canvasUnlock;
-        d.getMouse = canvasGetMouse;
-        d.setTitle = canvasTitle;
-        return d;
-    }();
+    static const DisplayDriver driver{.name = "Canvas",
+                                      .init = canvasInit,
+                                      .exit = canvasExit,
+                                      .unlock = canvasUnlock,
+                                      .getMouse = canvasGetMouse,
+                                      .setTitle = canvasTitle};
     return driver;
 }
 
