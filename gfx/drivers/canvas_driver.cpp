@@ -51,17 +51,6 @@ struct FreeBytes {
 };
 using Bytes = std::unique_ptr<std::uint8_t[], FreeBytes>;
 
-// Room for `count` bytes that are written before they are read. Filling
-// megabytes at start-up runs in the browser's slowest code tier, before
-// the first frame. Null when there is no memory for it: the open fails.
-Bytes unfilledBytes(std::size_t count) {
-    return Bytes(static_cast<std::uint8_t*>(std::malloc(count)));
-}
-
-Bytes zeroedBytes(std::size_t count) {
-    return Bytes(static_cast<std::uint8_t*>(std::calloc(count, 1)));
-}
-
 struct CanvasState {
     bool open = false;
     bool presentQueued = false;
@@ -244,8 +233,11 @@ int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::
     CanvasState& s = state();
     s.width = width;
     s.height = height;
-    s.shownRgba = unfilledBytes(static_cast<std::size_t>(width) * height * 4);
-    s.rowSent = zeroedBytes(static_cast<std::size_t>(height));
+    // The canvas copy is written before it is read: filling megabytes at
+    // start-up would run in the browser's slowest code tier, before the
+    // first frame. Without memory for it the open fails.
+    s.shownRgba.reset(static_cast<std::uint8_t*>(std::malloc(std::size_t{4} * width * height)));
+    s.rowSent.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(height), 1)));
     if (!s.shownRgba || !s.rowSent) return -1;
     s.mouse = MouseState{};
     s.mouse.active = true;

@@ -98,23 +98,11 @@ bool chooseConfig(const GlxFunctions& glx, Display* display, std::int32_t depth,
                   GLXFBConfig& chosen) {
     const int screenNumber = DefaultScreen(display);
     const ChannelBits bits = channelBitsFor(depth);
-    const int attributes[] = {GLX_X_RENDERABLE,
-                              True,
-                              GLX_DRAWABLE_TYPE,
-                              GLX_WINDOW_BIT,
-                              GLX_RENDER_TYPE,
-                              GLX_RGBA_BIT,
-                              GLX_X_VISUAL_TYPE,
-                              GLX_TRUE_COLOR,
-                              GLX_DOUBLEBUFFER,
-                              True,
-                              GLX_RED_SIZE,
-                              bits.red,
-                              GLX_GREEN_SIZE,
-                              bits.green,
-                              GLX_BLUE_SIZE,
-                              bits.blue,
-                              None};
+    const int attributes[] = {
+        GLX_X_RENDERABLE, True,         GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,  // for a window,
+        GLX_RENDER_TYPE,  GLX_RGBA_BIT, GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR,  // true colour,
+        GLX_DOUBLEBUFFER, True,         GLX_RED_SIZE,      bits.red,        // double-buffered
+        GLX_GREEN_SIZE,   bits.green,   GLX_BLUE_SIZE,     bits.blue,      None};
     int count = 0;
     GLXFBConfig* configs = glx.chooseFBConfig(display, screenNumber, attributes, &count);
     if (configs == nullptr) return false;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/win32_dib_rows.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #include "gfx/drivers/win32_window.hpp"
@@ -166,16 +167,10 @@ void gdiPresent(WindowLayer& w) {
     HDC dc = w.window != nullptr ? GetDC(w.window) : nullptr;
     if (dc == nullptr) return;
     updatePalette(w, dc);
-    const auto begin = screen.dirtyRows.begin();
-    const auto end = begin + std::min<std::ptrdiff_t>(w.height, std::ssize(screen.dirtyRows));
-    const auto firstMarked = std::find_if(begin, end, [](std::uint8_t b) { return b != 0; });
-    if (firstMarked != end) {
-        const auto lastMarked =
-            std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(firstMarked),
-                         [](std::uint8_t b) { return b != 0; });
-        transferRows(w, dc, static_cast<std::int32_t>(firstMarked - begin),
-                     static_cast<std::int32_t>(lastMarked.base() - begin) - 1);
-    }
+    const RowRun marked = markedSpan(
+        screen.dirtyRows.data(),
+        static_cast<std::int32_t>(std::min<std::size_t>(w.height, screen.dirtyRows.size())));
+    if (marked.count > 0) transferRows(w, dc, marked.first, marked.first + marked.count - 1);
     ReleaseDC(w.window, dc);
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{0});
 }

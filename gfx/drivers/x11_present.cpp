@@ -337,14 +337,8 @@ void presentDirtyRows(X11State& s) {
         p.wholeAtWrites = allMarked ? pagesVersion() : UINT64_MAX;
         p.wholeAtPixels = screen.visiblePixels;
     } else {
-        std::int32_t first = -1;
-        std::int32_t last = -1;
-        for (std::int32_t row = 0; row < rows; ++row) {
-            if (dirty[static_cast<std::size_t>(row)] == 0) continue;
-            if (first < 0) first = row;
-            last = row;
-        }
-        sendRows(s, first, last);
+        const RowRun marked = markedSpan(dirty.data(), rows);
+        sendRows(s, marked.first, marked.first + marked.count - 1);
     }
     finishSending(s);
     std::fill(dirty.begin(), dirty.end(), std::uint8_t{0});
