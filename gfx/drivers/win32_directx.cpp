@@ -281,12 +281,9 @@ void blitToWindow(WindowLayer& w) {
     }
 }
 
-void waitForVsyncToEnd() {
-    if (dx.vsyncDone) WaitForSingleObject(dx.vsyncDone.get(), VsyncWaitMilliseconds);
-}
-
 void directXPresent(WindowLayer& w) {
-    waitForVsyncToEnd();
+    // A program waiting for the vertical blank is let finish first.
+    if (dx.vsyncDone) WaitForSingleObject(dx.vsyncDone.get(), VsyncWaitMilliseconds);
     Screen& screen = *w.screen;
     const bool windowed = !(w.flags & FullScreen);
     if (w.window == nullptr || !dx.offscreen || !(w.mouse.active || windowed)) return;

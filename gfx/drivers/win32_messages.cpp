@@ -94,10 +94,6 @@ void postRepeated(std::int32_t code, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) postKey(code);
 }
 
-bool consumedKey(WPARAM virtualKey, std::int32_t code) {
-    return virtualKey == VK_F10 || virtualKey == VK_MENU || code == CloseRequest;
-}
-
 void requestSwitch(WindowLayer& w) {
     // Carried out after the pass's messages, outside this window's procedure.
     if (!(w.flags & NoSwitch)) w.switchRequested = true;
@@ -154,7 +150,7 @@ bool onKeyMessage(WindowLayer& w, UINT message, WPARAM wParam, LPARAM lParam) {
             return true;
         }
     }
-    return consumedKey(wParam, code);
+    return wParam == VK_F10 || wParam == VK_MENU || code == CloseRequest;
 }
 
 }  // namespace

@@ -26,14 +26,6 @@ void notePointer(X11State& s, int x, int y) {
     s.mouse.inside = x >= 0 && y >= 0 && x < s.width * s.scale && y < s.height * s.scale;
 }
 
-void clearInputState(X11State& s) {
-    if (s.framesReady.load()) s.screen->keyState.fill(0);
-    s.keyDown.fill(false);
-    s.mouse.buttons = 0;
-    s.mouse.pressedSinceRead = 0;
-    markAllRows(s);
-}
-
 // The button flags (left 1, right 2, middle 4, extra 8 and 16) of X buttons
 // 1 (left), 2 (middle), 3 (right), 8 and 9; the wheel's 4 to 7 have none.
 std::int32_t buttonFlag(unsigned button) {
@@ -74,9 +66,13 @@ void onMotion(X11State& s, const XMotionEvent& event) {
     if (moved && s.mouse.active) postEvent(EventMouseMove, x, y, s.mouse.buttons, 0);
 }
 
+// Pointer grabs and moves into child windows change neither focus nor hover.
+bool ignoredCrossing(int mode, int detail) {
+    return mode == NotifyGrab || mode == NotifyUngrab || detail == NotifyInferior;
+}
+
 void onCrossing(X11State& s, const XCrossingEvent& event, bool entered) {
-    if (event.mode == NotifyGrab || event.mode == NotifyUngrab) return;
-    if (event.detail == NotifyInferior) return;
+    if (ignoredCrossing(event.mode, event.detail)) return;
     s.mouse.inside = entered;
     s.mouse.x = coordinate(s, event.x);
     s.mouse.y = coordinate(s, event.y);
@@ -84,8 +80,7 @@ void onCrossing(X11State& s, const XCrossingEvent& event, bool entered) {
 }
 
 void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
-    if (event.mode == NotifyGrab || event.mode == NotifyUngrab) return;
-    if (event.detail == NotifyInferior) return;
+    if (ignoredCrossing(event.mode, event.detail)) return;
     s.mouse.active = gained && s.mapped;
     if (s.inputContext != nullptr) {
         if (gained) {
@@ -94,10 +89,15 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
             XUnsetICFocus(s.inputContext);
         }
     }
-    clearInputState(s);
-    s.keyStateStale = true;
-    // A window manager may have drawn over the window while it changed hands.
+    // Nothing stays pressed; a window manager may have drawn over the window
+    // while it changed hands.
+    if (s.framesReady.load()) s.screen->keyState.fill(0);
+    s.keyDown.fill(false);
+    s.mouse.buttons = 0;
+    s.mouse.pressedSinceRead = 0;
+    markAllRows(s);
     repaintEverything(s);
+    s.keyStateStale = true;
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
 }
 

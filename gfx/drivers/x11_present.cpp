@@ -2,6 +2,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -47,13 +48,6 @@ bool firstFrameTraceWanted() {
 }
 #endif
 
-bool hostIsLsbFirst() {
-    const std::uint16_t probe = 1;
-    std::uint8_t first = 0;
-    std::memcpy(&first, &probe, 1);
-    return first == 1;
-}
-
 void releaseImage(XImage* image) {
     image->data = nullptr;  // the pixels belong to the presenter, not to Xlib
     XDestroyImage(image);
@@ -67,7 +61,9 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
     if (!XShmQueryVersion(s.display, &major, &minor, &pixmaps)) return false;
     // The converters write least significant byte first; shared memory gets no
     // byte swapping from Xlib.
-    if ((ImageByteOrder(s.display) == LSBFirst) != hostIsLsbFirst()) return false;
+    if ((ImageByteOrder(s.display) == LSBFirst) != (std::endian::native == std::endian::little)) {
+        return false;
+    }
 
     XImage* image = XShmCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap,
                                     nullptr, &p.shm, static_cast<unsigned>(s.width * s.scale),

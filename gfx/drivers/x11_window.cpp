@@ -74,10 +74,11 @@ void destroyWindow(X11State& s) {
     closeConnection(s);
 }
 
+// The start-up handshake's answer; the first one counts.
 void signalStart(X11State& s, std::int32_t result) {
     {
         std::lock_guard<std::mutex> guard(s.startMutex);
-        s.startResult = result;
+        if (s.startResult == 0) s.startResult = result;
     }
     s.startChanged.notify_all();
 }
@@ -247,11 +248,7 @@ void parkIfWindowThread() {
         s.windowHoldsLock = false;
         s.frameLock.unlock();
     }
-    {
-        std::lock_guard<std::mutex> guard(s.startMutex);
-        if (s.startResult == 0) s.startResult = -1;
-    }
-    s.startChanged.notify_all();
+    signalStart(s, -1);
     releaseWaitingTitle(s);
     s.threadParked.store(true);
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
