@@ -169,8 +169,7 @@ int wglInit(const char* title, std::int32_t width, std::int32_t height, std::int
     // so it is never re-created for a switch to full screen.
     if (flags < 0 || (flags & OpenGLScreen) == 0 || (flags & FullScreen) != 0) return -1;
     if (g.context != nullptr) return -1;
-    if (prepareLayer(wglBackEnd, title, width, height, depth, refresh, flags | NoSwitch,
-                     CS_DBLCLKS) != 0) {
+    if (startLayer(wglBackEnd, title, width, height, depth, refresh, flags | NoSwitch) != 0) {
         return -1;
     }
     WindowLayer& w = layer();

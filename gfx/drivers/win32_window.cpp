@@ -200,9 +200,8 @@ WindowLayer& layer() {
     return instance;
 }
 
-int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-                 std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags,
-                 UINT classStyle) {
+int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
+               std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags) {
     WindowLayer& w = layer();
     if (w.running.load() || w.thread) return -1;
     Screen* screen = activeScreen();
@@ -239,16 +238,12 @@ int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t w
     if (w.screenSaverSaved) SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
 
     w.className = ClassNamePrefix + w.title.substr(0, MaxClassTitle);
-    return registerWindowClass(w, classStyle) ? 0 : -1;
-}
-
-int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-               std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags) {
-    if (prepareLayer(backEnd, title, width, height, depth, refresh, flags,
-                     CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS) != 0) {
+    // A back end without window hooks keeps its window on the program's thread.
+    const bool threaded = backEnd.createWindow != nullptr;
+    if (!registerWindowClass(w, threaded ? CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS : CS_DBLCLKS)) {
         return -1;
     }
-    WindowLayer& w = layer();
+    if (!threaded) return 0;
 
     w.lock.emplace();
     w.startEvent = UniqueHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr));

@@ -98,15 +98,11 @@ WindowLayer& layer();
 
 // Start-up steps shared by the window back ends, after the back end's own
 // refusals: version, optional functions, monitor, mouse, screen saver, class,
-// lock and the window thread. 0 once the window is up, -1 otherwise.
+// lock and the window thread. 0 once the window is up, -1 otherwise. A back
+// end without a createWindow hook keeps its window on the program's thread:
+// then the steps end with the class, and no thread, lock or window is made.
 int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
                std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags);
-
-// The start-up steps before the window thread, for a back end that keeps its
-// window on the program's thread: the class gets classStyle. 0 or -1.
-int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-                 std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags,
-                 UINT classStyle);
 
 // The shared exit: stops the thread (which tears the window down), restores
 // the screen saver, unregisters the class. Safe after a failed start.
