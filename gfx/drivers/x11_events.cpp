@@ -96,7 +96,7 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
     s.mouse.buttons = 0;
     s.mouse.pressedSinceRead = 0;
     markAllRows(s);
-    repaintEverything(s);
+    s.presenter.repaintAll = true;
     s.keyStateStale = true;
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
 }
@@ -316,7 +316,7 @@ void handleEvent(X11State& s, XEvent& event) {
     if (XFilterEvent(&event, None)) return;
     switch (event.type) {
         case Expose:
-            if (event.xexpose.count == 0 && s.framesReady.load()) presentRows(s, 0, s.height - 1);
+            if (event.xexpose.count == 0 && s.framesReady.load()) presentAllRows(s);
             break;
         case KeyPress:
             onKeyPress(s, event);

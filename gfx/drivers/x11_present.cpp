@@ -286,18 +286,10 @@ RowSpan shownRows(const X11State& s) {
 
 }  // namespace
 
-void presentRows(X11State& s, std::int32_t first, std::int32_t last) {
-    const Screen& screen = *s.screen;
-    if (s.presenter.image == nullptr || screen.visiblePixels == nullptr) return;
-    first = std::max(first, 0);
-    last = std::min(last, s.height - 1);
-    if (last < first) return;
-    sendRows(s, first, last);
+void presentAllRows(X11State& s) {
+    if (s.presenter.image == nullptr || s.screen->visiblePixels == nullptr) return;
+    sendRows(s, 0, s.height - 1);
     finishSending(s);
-}
-
-void repaintEverything(X11State& s) {
-    s.presenter.repaintAll = true;
 }
 
 void presentDirtyRows(X11State& s) {

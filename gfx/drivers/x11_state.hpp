@@ -182,10 +182,8 @@ inline constexpr long WindowEventMask = ExposureMask | KeyPressMask | KeyRelease
 // x11_present.cpp
 bool createPresenter(X11State& s, Visual* visual, int depth);
 void destroyPresenter(X11State& s);
-void presentRows(X11State& s, std::int32_t first, std::int32_t last);
+void presentAllRows(X11State& s);
 void presentDirtyRows(X11State& s);
-// Makes the next pass send every row, marked or not.
-void repaintEverything(X11State& s);
 
 // x11_events.cpp
 void handleEvent(X11State& s, XEvent& event);

@@ -256,7 +256,7 @@ void parkIfWindowThread() {
 
 void markAllRows(X11State& s) {
     if (!s.framesReady.load()) return;
-    repaintEverything(s);
+    s.presenter.repaintAll = true;
     std::fill(s.screen->dirtyRows.begin(), s.screen->dirtyRows.end(), std::uint8_t{1});
 }
 
