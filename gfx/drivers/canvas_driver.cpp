@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gfx/drivers/canvas_keys.hpp"
-#include "gfx/drivers/mouse_state.hpp"
+#include "gfx/drivers/window_common.hpp"
 #include "gfx/input.hpp"
 #include "gfx/screen.hpp"
 #include "runtime/cp437.hpp"
@@ -50,17 +50,6 @@ struct FreeBytes {
     void operator()(std::uint8_t* bytes) const { std::free(bytes); }
 };
 using Bytes = std::unique_ptr<std::uint8_t[], FreeBytes>;
-
-// Room for `count` bytes that are written before they are read. Filling
-// megabytes at start-up runs in the browser's slowest code tier, before
-// the first frame. Null when there is no memory for it: the open fails.
-Bytes unfilledBytes(std::size_t count) {
-    return Bytes(static_cast<std::uint8_t*>(std::malloc(count)));
-}
-
-Bytes zeroedBytes(std::size_t count) {
-    return Bytes(static_cast<std::uint8_t*>(std::calloc(count, 1)));
-}
 
 struct CanvasState {
     bool open = false;
@@ -232,6 +221,10 @@ void listen(bool on) {
                                  on ? onFocus : nullptr);
 }
 
+void canvasTitle(const char* title) {
+    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
+}
+
 int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
                std::int32_t, std::int32_t flags) {
     // A 2D canvas shows 32-bit pixels in a window of the page; nothing else.
@@ -240,14 +233,17 @@ int canvasInit(const char* title, std::int32_t width, std::int32_t height, std::
     CanvasState& s = state();
     s.width = width;
     s.height = height;
-    s.shownRgba = unfilledBytes(static_cast<std::size_t>(width) * height * 4);
-    s.rowSent = zeroedBytes(static_cast<std::size_t>(height));
+    // The canvas copy is written before it is read: filling megabytes at
+    // start-up would run in the browser's slowest code tier, before the
+    // first frame. Without memory for it the open fails.
+    s.shownRgba.reset(static_cast<std::uint8_t*>(std::malloc(std::size_t{4} * width * height)));
+    s.rowSent.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(height), 1)));
     if (!s.shownRgba || !s.rowSent) return -1;
     s.mouse = MouseState{};
     s.mouse.active = true;
     s.open = true;
     listen(true);
-    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
+    canvasTitle(title);
     return 0;
 }
 
@@ -261,8 +257,6 @@ void canvasExit() {
     s.shownRgba.reset();
     s.rowSent.reset();
 }
-
-void canvasLock() {}
 
 // The outer unlock: the frame is complete and goes to the canvas before the
 // browser next shows the page.
@@ -278,10 +272,6 @@ int canvasGetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::i
     return takeMouse(state().mouse, x, y, wheel, buttons, clipped);
 }
 
-void canvasTitle(const char* title) {
-    canvasSetTitle(runtime::cp437ToUtf8(title).c_str());
-}
-
 }  // namespace
 
 // Drawing that holds the lock still goes on; its outer unlock asks again.
@@ -294,17 +284,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void lettermoor_canvas_present() {
 }
 
 const DisplayDriver& canvasDriver() {
-    static const DisplayDriver driver = [] {
-        DisplayDriver d;
-        d.name = "Canvas";
-        d.init = canvasInit;
-        d.exit = canvasExit;
-        d.lock = canvasLock;
-        d.unlock = canvasUnlock;
-        d.getMouse = canvasGetMouse;
-        d.setTitle = canvasTitle;
-        return d;
-    }();
+    static const DisplayDriver driver{.name = "Canvas",
+                                      .init = canvasInit,
+                                      .exit = canvasExit,
+                                      .unlock = canvasUnlock,
+                                      .getMouse = canvasGetMouse,
+                                      .setTitle = canvasTitle};
     return driver;
 }
 

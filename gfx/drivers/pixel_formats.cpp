@@ -6,68 +6,30 @@
 namespace gfx::pixel_formats {
 namespace {
 
-// Source bytes of one pixel: blue, green, red, alpha.
-struct Rgb {
-    std::uint32_t r, g, b;
-};
-
-Rgb sourcePixel(const std::uint8_t* source, std::int32_t index) {
-    const std::uint8_t* p = source + static_cast<std::ptrdiff_t>(index) * 4;
-    return {p[2], p[1], p[0]};
-}
-
 void copy32(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
     std::memcpy(target, source, static_cast<std::size_t>(pixels) * 4);
 }
 
-void swap32(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
-    for (std::int32_t i = 0; i < pixels; ++i) {
-        const Rgb c = sourcePixel(source, i);
-        std::uint8_t* out = target + static_cast<std::ptrdiff_t>(i) * 4;
-        out[0] = static_cast<std::uint8_t>(c.r);
-        out[1] = static_cast<std::uint8_t>(c.g);
-        out[2] = static_cast<std::uint8_t>(c.b);
-        out[3] = 0;
+// Writes bytes First, Second and Third of each source pixel (blue, green,
+// red, alpha) as a target pixel of Bytes bytes; a fourth byte is zero.
+template <int First, int Second, int Third, int Bytes>
+void reorder(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
+    for (std::int32_t i = 0; i < pixels; ++i, source += 4, target += Bytes) {
+        target[0] = source[First];
+        target[1] = source[Second];
+        target[2] = source[Third];
+        if constexpr (Bytes == 4) target[3] = 0;
     }
 }
 
-void packed24(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
-    for (std::int32_t i = 0; i < pixels; ++i) {
-        const Rgb c = sourcePixel(source, i);
-        std::uint8_t* out = target + static_cast<std::ptrdiff_t>(i) * 3;
-        out[0] = static_cast<std::uint8_t>(c.b);
-        out[1] = static_cast<std::uint8_t>(c.g);
-        out[2] = static_cast<std::uint8_t>(c.r);
-    }
-}
-
-void packed24Swapped(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
-    for (std::int32_t i = 0; i < pixels; ++i) {
-        const Rgb c = sourcePixel(source, i);
-        std::uint8_t* out = target + static_cast<std::ptrdiff_t>(i) * 3;
-        out[0] = static_cast<std::uint8_t>(c.r);
-        out[1] = static_cast<std::uint8_t>(c.g);
-        out[2] = static_cast<std::uint8_t>(c.b);
-    }
-}
-
-void store16(std::uint8_t* target, std::int32_t index, std::uint32_t value) {
-    std::uint8_t* out = target + static_cast<std::ptrdiff_t>(index) * 2;
-    out[0] = static_cast<std::uint8_t>(value & 0xFF);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void rgb565(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
-    for (std::int32_t i = 0; i < pixels; ++i) {
-        const Rgb c = sourcePixel(source, i);
-        store16(target, i, ((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
-    }
-}
-
-void rgb555(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
-    for (std::int32_t i = 0; i < pixels; ++i) {
-        const Rgb c = sourcePixel(source, i);
-        store16(target, i, ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+// Five bits of red at RedShift, GreenBits bits of green at 5, five of blue at 0.
+template <int RedShift, int GreenBits>
+void packed16(const std::uint8_t* source, std::uint8_t* target, std::int32_t pixels) {
+    for (std::int32_t i = 0; i < pixels; ++i, source += 4, target += 2) {
+        const std::uint32_t value = ((source[2] >> 3u) << RedShift) |
+                                    ((source[1] >> (8 - GreenBits)) << 5) | (source[0] >> 3u);
+        target[0] = static_cast<std::uint8_t>(value & 0xFF);
+        target[1] = static_cast<std::uint8_t>(value >> 8);
     }
 }
 
@@ -84,15 +46,15 @@ RowConverter chooseRowConverter(const PixelLayout& layout) {
     switch (layout.bitsPerPixel) {
         case 32:
             if (rgb) return copy32;
-            if (bgr) return swap32;
+            if (bgr) return reorder<2, 1, 0, 4>;
             return nullptr;
         case 24:
-            if (rgb) return packed24;
-            if (bgr) return packed24Swapped;
+            if (rgb) return reorder<0, 1, 2, 3>;
+            if (bgr) return reorder<2, 1, 0, 3>;
             return nullptr;
         case 16:
-            if (masksAre(layout, 0xF800, 0x07E0, 0x001F)) return rgb565;
-            if (masksAre(layout, 0x7C00, 0x03E0, 0x001F)) return rgb555;
+            if (masksAre(layout, 0xF800, 0x07E0, 0x001F)) return packed16<11, 6>;
+            if (masksAre(layout, 0x7C00, 0x03E0, 0x001F)) return packed16<10, 5>;
             return nullptr;
         default:
             return nullptr;

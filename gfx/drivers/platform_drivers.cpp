@@ -3,7 +3,6 @@
 #if defined(__EMSCRIPTEN__)
 #include "gfx/drivers/canvas_driver.hpp"
 #elif defined(_WIN32)
-#include "gfx/drivers/wgl_driver.hpp"
 #include "gfx/drivers/win32_driver.hpp"
 #endif
 

@@ -1,8 +1,20 @@
 #include "gfx/drivers/row_diff.hpp"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace gfx {
+
+RowRun markedSpan(const std::uint8_t* dirty, std::int32_t rowCount) {
+    const auto marked = [](std::uint8_t mark) { return mark != 0; };
+    const std::uint8_t* first = std::find_if(dirty, dirty + rowCount, marked);
+    if (first == dirty + rowCount) return {};
+    const auto last = std::find_if(std::make_reverse_iterator(dirty + rowCount),
+                                   std::make_reverse_iterator(first), marked);
+    return RowRun{static_cast<std::int32_t>(first - dirty),
+                  static_cast<std::int32_t>(last.base() - first)};
+}
 
 void findChangedRows(RowSpan frame, RowSpan shown, std::size_t rowBytes, const std::uint8_t* dirty,
                      std::int32_t rowCount, std::vector<RowRun>& runs) {

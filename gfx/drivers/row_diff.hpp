@@ -21,6 +21,10 @@ struct RowRun {
     bool operator==(const RowRun&) const = default;
 };
 
+// The rows from the first marked row r < rowCount (dirty[r] != 0) to the
+// last; count 0 when none is marked.
+RowRun markedSpan(const std::uint8_t* dirty, std::int32_t rowCount);
+
 // Replaces `runs` with the runs of consecutive rows r < rowCount that are
 // marked (dirty[r] != 0) and whose rowBytes bytes differ between `frame` and
 // `shown`. Unmarked rows are never compared. With room for (rowCount + 1) / 2

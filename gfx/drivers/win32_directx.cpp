@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include "gfx/drivers/pixel_formats.hpp"
@@ -29,10 +28,6 @@
 namespace gfx::win32 {
 namespace {
 
-using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
-using DirectDrawEnumerateExFunction = HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA, LPVOID, DWORD);
-using DirectInputCreateFunction = HRESULT(WINAPI*)(HINSTANCE, DWORD, LPDIRECTINPUTA*, LPUNKNOWN);
-
 // Lost surfaces are restored and the operation tried again this many times
 // per pass; the next pass starts over.
 constexpr int SurfaceRetries = 3;
@@ -41,11 +36,11 @@ constexpr DWORD VsyncWaitMilliseconds = 20;
 using RowConverter = pixel_formats::RowConverter;
 
 struct DirectXState {
-    std::optional<LoadedLibrary> ddraw;
-    std::optional<LoadedLibrary> dinput;
-    DirectDrawCreateFunction directDrawCreate = nullptr;
-    DirectDrawEnumerateExFunction directDrawEnumerateEx = nullptr;
-    DirectInputCreateFunction directInputCreate = nullptr;
+    LoadedLibrary ddraw;
+    LoadedLibrary dinput;
+    HRESULT(WINAPI* directDrawCreate)(GUID*, LPDIRECTDRAW*, IUnknown*) = nullptr;
+    HRESULT(WINAPI* directDrawEnumerateEx)(LPDDENUMCALLBACKEXA, LPVOID, DWORD) = nullptr;
+    HRESULT(WINAPI* directInputCreate)(HINSTANCE, DWORD, LPDIRECTINPUTA*, LPUNKNOWN) = nullptr;
 
     ComRef<IDirectDraw2> directDraw;
     ComRef<IDirectDrawSurface> primary;
@@ -102,12 +97,11 @@ BOOL CALLBACK findMonitorDevice(GUID* guid, LPSTR, LPSTR, LPVOID context, HMONIT
 }
 
 bool loadLibraries() {
-    if (!dx.ddraw) dx.ddraw.emplace("ddraw.dll");
-    if (!dx.dinput) dx.dinput.emplace("dinput.dll");
-    dx.directDrawCreate = dx.ddraw->find<DirectDrawCreateFunction>("DirectDrawCreate");
-    dx.directDrawEnumerateEx =
-        dx.ddraw->find<DirectDrawEnumerateExFunction>("DirectDrawEnumerateExA");
-    dx.directInputCreate = dx.dinput->find<DirectInputCreateFunction>("DirectInputCreateA");
+    if (!dx.ddraw) dx.ddraw.reset(LoadLibraryA("ddraw.dll"));
+    if (!dx.dinput) dx.dinput.reset(LoadLibraryA("dinput.dll"));
+    findExport(dx.ddraw.get(), "DirectDrawCreate", dx.directDrawCreate);
+    findExport(dx.ddraw.get(), "DirectDrawEnumerateExA", dx.directDrawEnumerateEx);
+    findExport(dx.dinput.get(), "DirectInputCreateA", dx.directInputCreate);
     return dx.directDrawCreate != nullptr && dx.directDrawEnumerateEx != nullptr &&
            dx.directInputCreate != nullptr;
 }
@@ -287,12 +281,9 @@ void blitToWindow(WindowLayer& w) {
     }
 }
 
-void waitForVsyncToEnd() {
-    if (dx.vsyncDone) WaitForSingleObject(dx.vsyncDone.get(), VsyncWaitMilliseconds);
-}
-
 void directXPresent(WindowLayer& w) {
-    waitForVsyncToEnd();
+    // A program waiting for the vertical blank is let finish first.
+    if (dx.vsyncDone) WaitForSingleObject(dx.vsyncDone.get(), VsyncWaitMilliseconds);
     Screen& screen = *w.screen;
     const bool windowed = !(w.flags & FullScreen);
     if (w.window == nullptr || !dx.offscreen || !(w.mouse.active || windowed)) return;
@@ -395,10 +386,10 @@ void directXWaitVsync() {
     // The window thread makes the DirectDraw object anew only under the lock:
     // a reference of our own keeps it alive through the wait, which runs
     // without the lock.
-    w.lock->enter();
+    w.lock->lock();
     IDirectDraw2* directDraw = dx.directDraw.get();
     if (directDraw != nullptr) directDraw->AddRef();
-    w.lock->leave();
+    w.lock->unlock();
     ResetEvent(dx.vsyncDone.get());
     const bool waited = directDraw != nullptr &&
                         SUCCEEDED(directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr));
@@ -418,7 +409,6 @@ const DisplayDriver& directXDriver() {
         d.init = win32::directXInit;
         d.exit = win32::directXExit;
         d.waitVsync = win32::directXWaitVsync;
-        d.fetchModes = [](std::int32_t depth) { return win32::displayModes(depth, false); };
         return d;
     }();
     return driver;

@@ -1,8 +1,6 @@
 #pragma once
-// The Win32 window back ends, in the order openScreen tries them.
-
-#include <cstdint>
-#include <vector>
+// The Win32 back ends, in the order openScreen tries them. The "OpenGL" one
+// serves only screens opened with the OpenGL flag.
 
 #include "gfx/driver.hpp"
 
@@ -10,13 +8,6 @@ namespace gfx {
 
 const DisplayDriver& directXDriver();
 const DisplayDriver& gdiDriver();
-
-namespace win32 {
-
-// The display's modes as (width << 16) | height. Without exactDepth, depths
-// 15 and 16 count as one, and so do 24 and 32.
-std::vector<std::uint32_t> displayModes(std::int32_t depth, bool exactDepth);
-
-}  // namespace win32
+const DisplayDriver& wglDriver();
 
 }  // namespace gfx

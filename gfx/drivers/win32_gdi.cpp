@@ -4,11 +4,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "gfx/drivers/row_diff.hpp"
 #include "gfx/drivers/win32_dib_rows.hpp"
 #include "gfx/drivers/win32_driver.hpp"
-#include "gfx/drivers/win32_keyboard.hpp"
 #include "gfx/drivers/win32_window.hpp"
 #include "runtime/try_allocate.hpp"
 
@@ -36,7 +37,18 @@ struct GdiState {
 
 GdiState gdi;
 
-bool changeDisplayMode(WindowLayer& w) {
+// Changes the remembered monitor's mode, or the primary one's; nullptr
+// restores the mode the desktop keeps in the registry.
+LONG changeDisplayMode(WindowLayer& w, DEVMODEA* mode) {
+    const DWORD flags = mode != nullptr ? CDS_FULLSCREEN : 0;
+    const std::string device = monitorDeviceName(w);
+    if (w.functions.changeDisplaySettingsExA != nullptr && !device.empty()) {
+        return w.functions.changeDisplaySettingsExA(device.c_str(), mode, nullptr, flags, nullptr);
+    }
+    return ChangeDisplaySettingsA(mode, flags);
+}
+
+bool enterDisplayMode(WindowLayer& w) {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
     mode.dmPelsWidth = static_cast<DWORD>(w.width);
@@ -47,24 +59,7 @@ bool changeDisplayMode(WindowLayer& w) {
         mode.dmDisplayFrequency = static_cast<DWORD>(w.refresh);
         mode.dmFields |= DM_DISPLAYFREQUENCY;
     }
-    const std::string device = monitorDeviceName(w);
-    LONG result = DISP_CHANGE_FAILED;
-    if (w.functions.changeDisplaySettingsExA != nullptr && !device.empty()) {
-        result = w.functions.changeDisplaySettingsExA(device.c_str(), &mode, nullptr,
-                                                      CDS_FULLSCREEN, nullptr);
-    } else {
-        result = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
-    }
-    return result == DISP_CHANGE_SUCCESSFUL;
-}
-
-void restoreDisplayMode(WindowLayer& w) {
-    const std::string device = monitorDeviceName(w);
-    if (w.functions.changeDisplaySettingsExA != nullptr && !device.empty()) {
-        w.functions.changeDisplaySettingsExA(device.c_str(), nullptr, nullptr, 0, nullptr);
-    } else {
-        ChangeDisplaySettingsA(nullptr, 0);
-    }
+    return changeDisplayMode(w, &mode) == DISP_CHANGE_SUCCESSFUL;
 }
 
 void describeBitmap(WindowLayer& w) {
@@ -130,7 +125,7 @@ void transferRows(WindowLayer& w, HDC dc, std::int32_t first, std::int32_t last)
 
 int gdiCreateWindow(WindowLayer& w) {
     if (w.flags & FullScreen) {
-        if (!changeDisplayMode(w)) return -1;
+        if (!enterDisplayMode(w)) return -1;
         gdi.displayChanged = true;
     }
     if (createLayerWindow(w, nullptr) == nullptr) return -1;
@@ -158,7 +153,7 @@ void gdiDestroyWindow(WindowLayer& w) {
     gdi.converted = {};
     gdi.rows = DibRows{};
     if (gdi.displayChanged) {
-        restoreDisplayMode(w);
+        changeDisplayMode(w, nullptr);
         gdi.displayChanged = false;
     }
     if (w.window != nullptr) DestroyWindow(w.window);
@@ -172,16 +167,10 @@ void gdiPresent(WindowLayer& w) {
     HDC dc = w.window != nullptr ? GetDC(w.window) : nullptr;
     if (dc == nullptr) return;
     updatePalette(w, dc);
-    const auto begin = screen.dirtyRows.begin();
-    const auto end = begin + std::min<std::ptrdiff_t>(w.height, std::ssize(screen.dirtyRows));
-    const auto firstMarked = std::find_if(begin, end, [](std::uint8_t b) { return b != 0; });
-    if (firstMarked != end) {
-        const auto lastMarked =
-            std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(firstMarked),
-                         [](std::uint8_t b) { return b != 0; });
-        transferRows(w, dc, static_cast<std::int32_t>(firstMarked - begin),
-                     static_cast<std::int32_t>(lastMarked.base() - begin) - 1);
-    }
+    const RowRun marked = markedSpan(
+        screen.dirtyRows.data(),
+        static_cast<std::int32_t>(std::min<std::size_t>(w.height, screen.dirtyRows.size())));
+    if (marked.count > 0) transferRows(w, dc, marked.first, marked.first + marked.count - 1);
     ReleaseDC(w.window, dc);
     std::fill(screen.dirtyRows.begin(), screen.dirtyRows.end(), std::uint8_t{0});
 }
@@ -191,13 +180,8 @@ void gdiPaint(WindowLayer& w, HDC dc) {
     transferRows(w, dc, 0, w.height - 1);
 }
 
-void gdiRefreshKeyState(WindowLayer& w) {
-    KeyboardState keyboard{};
-    if (GetKeyboardState(keyboard.data())) keyStateFromKeyboard(keyboard, w.screen->keyState);
-}
-
-const WindowBackEnd gdiBackEnd{gdiCreateWindow, gdiDestroyWindow, gdiPresent, gdiPaint,
-                               gdiRefreshKeyState};
+// The key state comes from the system keyboard, the layer's default.
+const WindowBackEnd gdiBackEnd{gdiCreateWindow, gdiDestroyWindow, gdiPresent, gdiPaint};
 
 int gdiInit(const char* title, std::int32_t width, std::int32_t height, std::int32_t depth,
             std::int32_t refresh, std::int32_t flags) {
@@ -205,31 +189,7 @@ int gdiInit(const char* title, std::int32_t width, std::int32_t height, std::int
     return startLayer(gdiBackEnd, title, width, height, depth, refresh, flags);
 }
 
-void gdiWaitVsync() {
-    const Screen* screen = layer().screen;
-    const std::int32_t rate = screen != nullptr ? screen->refreshRate : 0;
-    Sleep(rate > 0 ? static_cast<DWORD>(1000 / rate) : 16);
-}
-
 }  // namespace
-
-std::vector<std::uint32_t> displayModes(std::int32_t depth, bool exactDepth) {
-    const auto family = [exactDepth](std::int32_t bits) {
-        if (exactDepth) return bits;
-        if (bits == 15) return 16;
-        if (bits == 24) return 32;
-        return bits;
-    };
-    std::vector<std::uint32_t> modes;
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(mode);
-    for (DWORD index = 0; EnumDisplaySettingsA(nullptr, index, &mode); ++index) {
-        if (family(static_cast<std::int32_t>(mode.dmBitsPerPel)) != family(depth)) continue;
-        const std::uint32_t value = (mode.dmPelsWidth << 16) | (mode.dmPelsHeight & 0xFFFF);
-        if (std::find(modes.begin(), modes.end(), value) == modes.end()) modes.push_back(value);
-    }
-    return modes;
-}
 
 }  // namespace gfx::win32
 
@@ -239,8 +199,6 @@ const DisplayDriver& gdiDriver() {
     static const DisplayDriver driver = [] {
         DisplayDriver d = win32::sharedSlots("GDI");
         d.init = win32::gdiInit;
-        d.waitVsync = win32::gdiWaitVsync;
-        d.fetchModes = [](std::int32_t depth) { return win32::displayModes(depth, false); };
         return d;
     }();
     return driver;

@@ -3,74 +3,33 @@
 
 #include <windows.h>
 
-#include <utility>
+#include <memory>
+#include <type_traits>
 
 namespace gfx::win32 {
 
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
 // A kernel handle closed with CloseHandle.
-class UniqueHandle {
-  public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-
-  private:
-    HANDLE handle_ = nullptr;
+struct LibraryFreer {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
 };
-
-class CriticalSection {
-  public:
-    CriticalSection() { InitializeCriticalSection(&section_); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
-
-    void enter() { EnterCriticalSection(&section_); }
-    void leave() { LeaveCriticalSection(&section_); }
-
-  private:
-    CRITICAL_SECTION section_{};
-};
-
 // A library loaded by name at run time.
-class LoadedLibrary {
-  public:
-    LoadedLibrary() = default;
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    ~LoadedLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
+using LoadedLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
 
-    explicit operator bool() const { return module_ != nullptr; }
-    // The exported function as the given pointer type, nullptr when missing.
-    template <typename Function>
-    Function find(const char* name) const {
-        if (module_ == nullptr) return nullptr;
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+// The module's export as the pointer type of `function`; nullptr when the
+// module or the export is missing.
+template <typename Function>
+void findExport(HMODULE module, const char* name, Function& function) {
+    function = nullptr;
+    if (module != nullptr) {
+        function =
+            reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     }
-
-  private:
-    HMODULE module_ = nullptr;
-};
+}
 
 // A counted reference to a COM object, released when dropped.
 template <typename Interface>

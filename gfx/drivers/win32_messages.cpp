@@ -94,10 +94,6 @@ void postRepeated(std::int32_t code, std::int32_t count) {
     for (std::int32_t i = 0; i < count; ++i) postKey(code);
 }
 
-bool consumedKey(WPARAM virtualKey, std::int32_t code) {
-    return virtualKey == VK_F10 || virtualKey == VK_MENU || code == CloseRequest;
-}
-
 void requestSwitch(WindowLayer& w) {
     // Carried out after the pass's messages, outside this window's procedure.
     if (!(w.flags & NoSwitch)) w.switchRequested = true;
@@ -129,6 +125,12 @@ void onButtonUp(WindowLayer& w, std::int32_t flags, std::uint32_t keyStateWord) 
     postEvent(EventButtonRelease, flags, w.mouse.x, w.mouse.y, w.mouse.buttons);
 }
 
+void onWheel(WindowLayer& w, std::int32_t& count, std::int32_t event, WPARAM wParam) {
+    const std::int32_t step = wheelStep(GET_WHEEL_DELTA_WPARAM(wParam));
+    count += step;
+    postEvent(event, step, w.mouse.x, w.mouse.y, 0);
+}
+
 bool onKeyMessage(WindowLayer& w, UINT message, WPARAM wParam, LPARAM lParam) {
     const KeyWord word = decodeKeyWord(static_cast<std::uint32_t>(lParam));
     const bool pressed = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
@@ -148,7 +150,7 @@ bool onKeyMessage(WindowLayer& w, UINT message, WPARAM wParam, LPARAM lParam) {
             return true;
         }
     }
-    return consumedKey(wParam, code);
+    return wParam == VK_F10 || wParam == VK_MENU || code == CloseRequest;
 }
 
 }  // namespace
@@ -267,15 +269,11 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             return TRUE;
         case WM_MOUSEWHEEL:
             if (w.version < 0x040A) break;
-            w.mouse.wheel += wheelStep(GET_WHEEL_DELTA_WPARAM(wParam));
-            postEvent(EventWheel, wheelStep(GET_WHEEL_DELTA_WPARAM(wParam)), w.mouse.x, w.mouse.y,
-                      0);
+            onWheel(w, w.mouse.wheel, EventWheel, wParam);
             return 0;
         case MouseHorizontalWheel:
             if (w.version < 0x0500) break;
-            w.mouse.horizontalWheel += wheelStep(GET_WHEEL_DELTA_WPARAM(wParam));
-            postEvent(EventHorizontalWheel, wheelStep(GET_WHEEL_DELTA_WPARAM(wParam)), w.mouse.x,
-                      w.mouse.y, 0);
+            onWheel(w, w.mouse.horizontalWheel, EventHorizontalWheel, wParam);
             return 0;
         default:
             break;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "gfx/drivers/mouse_state.hpp"
+#include "gfx/drivers/window_common.hpp"
 
 namespace gfx::win32 {
 

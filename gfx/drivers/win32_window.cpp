@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "gfx/drivers/win32_keyboard.hpp"
+
 namespace gfx::win32 {
 namespace {
 
@@ -11,29 +13,14 @@ constexpr const char* ClassNamePrefix = "LettermoorWindow ";
 constexpr std::size_t MaxClassTitle = 139;
 constexpr DWORD PassMilliseconds = 10;
 
-template <typename Function>
-Function userFunction(HMODULE user, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user, name)));
-}
-
-void lookUpOptionalFunctions(OptionalFunctions& functions) {
+void lookUpOptionalFunctions(OptionalFunctions& f) {
     HMODULE user = GetModuleHandleA("user32.dll");
-    if (user == nullptr) return;
-    functions.setLayeredWindowAttributes =
-        userFunction<decltype(functions.setLayeredWindowAttributes)>(user,
-                                                                     "SetLayeredWindowAttributes");
-    functions.monitorFromWindow =
-        userFunction<decltype(functions.monitorFromWindow)>(user, "MonitorFromWindow");
-    functions.monitorFromPoint =
-        userFunction<decltype(functions.monitorFromPoint)>(user, "MonitorFromPoint");
-    functions.flashWindowEx =
-        userFunction<decltype(functions.flashWindowEx)>(user, "FlashWindowEx");
-    functions.trackMouseEvent =
-        userFunction<decltype(functions.trackMouseEvent)>(user, "TrackMouseEvent");
-    functions.getMonitorInfoA =
-        userFunction<decltype(functions.getMonitorInfoA)>(user, "GetMonitorInfoA");
-    functions.changeDisplaySettingsExA = userFunction<decltype(functions.changeDisplaySettingsExA)>(
-        user, "ChangeDisplaySettingsExA");
+    findExport(user, "SetLayeredWindowAttributes", f.setLayeredWindowAttributes);
+    findExport(user, "MonitorFromPoint", f.monitorFromPoint);
+    findExport(user, "FlashWindowEx", f.flashWindowEx);
+    findExport(user, "TrackMouseEvent", f.trackMouseEvent);
+    findExport(user, "GetMonitorInfoA", f.getMonitorInfoA);
+    findExport(user, "ChangeDisplaySettingsExA", f.changeDisplaySettingsExA);
 }
 
 std::int32_t windowSystemVersion() {
@@ -47,20 +34,33 @@ std::int32_t windowSystemVersion() {
                                      (info.dwMinorVersion & 0xFF));
 }
 
-// Each pass holds the lock while it shows rows, reads the keyboard and
-// handles messages, so the window procedure always runs under it.
-void runPass(WindowLayer& w) {
-    w.lock->enter();
-    const bool ready = w.framesReady.load();
-    if (ready) w.backEnd->present(w);
-    if (ready && w.mouse.active && w.backEnd->refreshKeyState != nullptr) {
-        w.backEnd->refreshKeyState(w);
+}  // namespace
+
+void handleInput(WindowLayer& w, bool readKeys) {
+    if (readKeys && w.mouse.active && w.screen != nullptr) {
+        KeyboardState keyboard{};
+        if (w.backEnd->refreshKeyState != nullptr) {
+            w.backEnd->refreshKeyState(w);
+        } else if (GetKeyboardState(keyboard.data())) {
+            keyStateFromKeyboard(keyboard, w.screen->keyState);
+        }
     }
     MSG message{};
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+namespace {
+
+// Each pass holds the lock while it shows rows, reads the keyboard and
+// handles messages, so the window procedure always runs under it.
+void runPass(WindowLayer& w) {
+    const std::lock_guard guard(*w.lock);
+    const bool ready = w.framesReady.load();
+    if (ready) w.backEnd->present(w);
+    handleInput(w, ready);
     if (w.switchRequested) {
         w.switchRequested = false;
         w.backEnd->destroyWindow(w);
@@ -75,7 +75,6 @@ void runPass(WindowLayer& w) {
         markAllRows(w);
         w.mouse.active = true;
     }
-    w.lock->leave();
 }
 
 unsigned __stdcall windowThread(void* argument) {
@@ -89,9 +88,8 @@ unsigned __stdcall windowThread(void* argument) {
         runPass(w);
         Sleep(PassMilliseconds);
     }
-    w.lock->enter();
+    const std::lock_guard guard(*w.lock);
     w.backEnd->destroyWindow(w);
-    w.lock->leave();
     return 0;
 }
 
@@ -109,11 +107,11 @@ bool registerWindowClass(WindowLayer& w, UINT classStyle) {
 }
 
 void leaveProgramLock(WindowLayer& w) {
-    if (w.programHoldsLock.exchange(false)) w.lock->leave();
+    if (w.programHoldsLock.exchange(false)) w.lock->unlock();
 }
 
 void enterProgramLock(WindowLayer& w) {
-    w.lock->enter();
+    w.lock->lock();
     w.programHoldsLock.store(true);
 }
 
@@ -167,13 +165,13 @@ void sharedSetTitle(const char* title) {
     WindowLayer& w = layer();
     if (title == nullptr || !w.running.load()) return;
     const bool held = w.programHoldsLock.load();
-    if (!held) w.lock->enter();
+    if (!held) w.lock->lock();
     w.title = title;  // for a window created again after a mode switch
     const HWND window = w.window;
     if (held) {
         leaveProgramLock(w);
     } else {
-        w.lock->leave();
+        w.lock->unlock();
     }
     if (window != nullptr) SetWindowTextA(window, title);
     if (held) enterProgramLock(w);
@@ -202,9 +200,8 @@ WindowLayer& layer() {
     return instance;
 }
 
-int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-                 std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags,
-                 UINT classStyle) {
+int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
+               std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags) {
     WindowLayer& w = layer();
     if (w.running.load() || w.thread) return -1;
     Screen* screen = activeScreen();
@@ -241,16 +238,12 @@ int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t w
     if (w.screenSaverSaved) SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, 0);
 
     w.className = ClassNamePrefix + w.title.substr(0, MaxClassTitle);
-    return registerWindowClass(w, classStyle) ? 0 : -1;
-}
-
-int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-               std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags) {
-    if (prepareLayer(backEnd, title, width, height, depth, refresh, flags,
-                     CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS) != 0) {
+    // A back end without window hooks keeps its window on the program's thread.
+    const bool threaded = backEnd.createWindow != nullptr;
+    if (!registerWindowClass(w, threaded ? CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS : CS_DBLCLKS)) {
         return -1;
     }
-    WindowLayer& w = layer();
+    if (!threaded) return 0;
 
     w.lock.emplace();
     w.startEvent = UniqueHandle(CreateEventA(nullptr, FALSE, FALSE, nullptr));
@@ -362,6 +355,24 @@ HWND createLayerWindow(WindowLayer& w, const POINT* outerTopLeft) {
     return w.window;
 }
 
+std::vector<std::uint32_t> displayModes(std::int32_t depth, bool exactDepth) {
+    const auto family = [exactDepth](std::int32_t bits) {
+        if (exactDepth) return bits;
+        if (bits == 15) return 16;
+        if (bits == 24) return 32;
+        return bits;
+    };
+    std::vector<std::uint32_t> modes;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    for (DWORD index = 0; EnumDisplaySettingsA(nullptr, index, &mode); ++index) {
+        if (family(static_cast<std::int32_t>(mode.dmBitsPerPel)) != family(depth)) continue;
+        const std::uint32_t value = (mode.dmPelsWidth << 16) | (mode.dmPelsHeight & 0xFFFF);
+        if (std::find(modes.begin(), modes.end(), value) == modes.end()) modes.push_back(value);
+    }
+    return modes;
+}
+
 void markAllRows(WindowLayer& w) {
     if (!w.framesReady.load() || w.screen == nullptr) return;
     std::fill(w.screen->dirtyRows.begin(), w.screen->dirtyRows.end(), std::uint8_t{1});
@@ -374,10 +385,12 @@ DisplayDriver sharedSlots(const char* name) {
     d.lock = sharedLock;
     d.unlock = sharedUnlock;
     d.setPalette = sharedSetPalette;
+    d.waitVsync = sleepOneRefresh;
     d.getMouse = sharedGetMouse;
     d.setMouse = sharedSetMouse;
     d.setTitle = sharedSetTitle;
     d.setWindowPos = sharedSetWindowPos;
+    d.fetchModes = [](std::int32_t depth) { return displayModes(depth, false); };
     return d;
 }
 

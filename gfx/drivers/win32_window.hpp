@@ -10,8 +10,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gfx/driver.hpp"
 #include "gfx/drivers/win32_handles.hpp"
@@ -33,14 +35,14 @@ struct WindowBackEnd {
     void (*present)(WindowLayer& layer) = nullptr;
     // Shows the whole visible page in answer to a paint message.
     void (*paint)(WindowLayer& layer, HDC dc) = nullptr;
-    // Fills Screen::keyState while the window is active.
+    // Fills Screen::keyState while the window is active; without it the
+    // system keyboard state does.
     void (*refreshKeyState)(WindowLayer& layer) = nullptr;
 };
 
 // Window functions that older systems lack, looked up by name.
 struct OptionalFunctions {
     BOOL(WINAPI* setLayeredWindowAttributes)(HWND, COLORREF, BYTE, DWORD) = nullptr;
-    HMONITOR(WINAPI* monitorFromWindow)(HWND, DWORD) = nullptr;
     HMONITOR(WINAPI* monitorFromPoint)(POINT, DWORD) = nullptr;
     BOOL(WINAPI* flashWindowEx)(PFLASHWINFO) = nullptr;
     BOOL(WINAPI* trackMouseEvent)(LPTRACKMOUSEEVENT) = nullptr;
@@ -82,7 +84,8 @@ struct WindowLayer {
     std::array<PaletteEntry, 256> palette{};  // written by the program under the lock
     bool paletteChanged = false;
 
-    std::optional<CriticalSection> lock;
+    // Recursive, as the window system's critical sections are.
+    std::optional<std::recursive_mutex> lock;
     std::atomic<bool> programHoldsLock{false};
     UniqueHandle thread;
     UniqueHandle startEvent;
@@ -95,15 +98,11 @@ WindowLayer& layer();
 
 // Start-up steps shared by the window back ends, after the back end's own
 // refusals: version, optional functions, monitor, mouse, screen saver, class,
-// lock and the window thread. 0 once the window is up, -1 otherwise.
+// lock and the window thread. 0 once the window is up, -1 otherwise. A back
+// end without a createWindow hook keeps its window on the program's thread:
+// then the steps end with the class, and no thread, lock or window is made.
 int startLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
                std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags);
-
-// The start-up steps before the window thread, for a back end that keeps its
-// window on the program's thread: the class gets classStyle. 0 or -1.
-int prepareLayer(const WindowBackEnd& backEnd, const char* title, std::int32_t width,
-                 std::int32_t height, std::int32_t depth, std::int32_t refresh, std::int32_t flags,
-                 UINT classStyle);
 
 // The shared exit: stops the thread (which tears the window down), restores
 // the screen saver, unregisters the class. Safe after a failed start.
@@ -122,8 +121,17 @@ std::string monitorDeviceName(const WindowLayer& layer);
 
 void markAllRows(WindowLayer& layer);
 
-// Slots that are the same for every window back end: lock, unlock,
-// setPalette, getMouse, setMouse, setTitle, setWindowPos.
+// With readKeys, Screen::keyState while the window is active; then every
+// waiting message goes to the window procedure.
+void handleInput(WindowLayer& layer, bool readKeys);
+
+// The display's modes as (width << 16) | height. Without exactDepth, depths
+// 15 and 16 count as one, and so do 24 and 32.
+std::vector<std::uint32_t> displayModes(std::int32_t depth, bool exactDepth);
+
+// Slots that are the same for every window back end: exit, lock, unlock,
+// setPalette, waitVsync, getMouse, setMouse, setTitle, setWindowPos and
+// fetchModes (15 and 16 bits as one depth, 24 and 32 as another).
 DisplayDriver sharedSlots(const char* name);
 
 // The window procedure all window back ends register.

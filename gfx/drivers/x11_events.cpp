@@ -15,12 +15,6 @@
 namespace gfx::x11 {
 namespace {
 
-constexpr std::int32_t ButtonLeft = 1;
-constexpr std::int32_t ButtonRight = 2;
-constexpr std::int32_t ButtonMiddle = 4;
-constexpr std::int32_t ButtonExtra1 = 8;
-constexpr std::int32_t ButtonExtra2 = 16;
-
 // Window system pointer coordinates are kept as the unsigned 16-bit halves
 // the key codes' home platform reports, in frame pixels: a click anywhere in
 // a widened pixel's block is a click on that pixel.
@@ -32,29 +26,11 @@ void notePointer(X11State& s, int x, int y) {
     s.mouse.inside = x >= 0 && y >= 0 && x < s.width * s.scale && y < s.height * s.scale;
 }
 
-void clearInputState(X11State& s) {
-    if (s.framesReady.load()) s.screen->keyState.fill(0);
-    s.keyDown.fill(false);
-    s.mouse.buttons = 0;
-    s.mouse.pressedSinceRead = 0;
-    markAllRows(s);
-}
-
+// The button flags (left 1, right 2, middle 4, extra 8 and 16) of X buttons
+// 1 (left), 2 (middle), 3 (right), 8 and 9; the wheel's 4 to 7 have none.
 std::int32_t buttonFlag(unsigned button) {
-    switch (button) {
-        case Button1:
-            return ButtonLeft;
-        case Button2:
-            return ButtonMiddle;
-        case Button3:
-            return ButtonRight;
-        case 8:
-            return ButtonExtra1;
-        case 9:
-            return ButtonExtra2;
-        default:
-            return 0;
-    }
+    constexpr std::int32_t flags[] = {0, 1, 4, 2, 0, 0, 0, 0, 8, 16};
+    return button < std::size(flags) ? flags[button] : 0;
 }
 
 void onButton(X11State& s, const XButtonEvent& event, bool pressed) {
@@ -90,9 +66,13 @@ void onMotion(X11State& s, const XMotionEvent& event) {
     if (moved && s.mouse.active) postEvent(EventMouseMove, x, y, s.mouse.buttons, 0);
 }
 
+// Pointer grabs and moves into child windows change neither focus nor hover.
+bool ignoredCrossing(int mode, int detail) {
+    return mode == NotifyGrab || mode == NotifyUngrab || detail == NotifyInferior;
+}
+
 void onCrossing(X11State& s, const XCrossingEvent& event, bool entered) {
-    if (event.mode == NotifyGrab || event.mode == NotifyUngrab) return;
-    if (event.detail == NotifyInferior) return;
+    if (ignoredCrossing(event.mode, event.detail)) return;
     s.mouse.inside = entered;
     s.mouse.x = coordinate(s, event.x);
     s.mouse.y = coordinate(s, event.y);
@@ -100,8 +80,7 @@ void onCrossing(X11State& s, const XCrossingEvent& event, bool entered) {
 }
 
 void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
-    if (event.mode == NotifyGrab || event.mode == NotifyUngrab) return;
-    if (event.detail == NotifyInferior) return;
+    if (ignoredCrossing(event.mode, event.detail)) return;
     s.mouse.active = gained && s.mapped;
     if (s.inputContext != nullptr) {
         if (gained) {
@@ -110,10 +89,15 @@ void onFocus(X11State& s, const XFocusChangeEvent& event, bool gained) {
             XUnsetICFocus(s.inputContext);
         }
     }
-    clearInputState(s);
+    // Nothing stays pressed; a window manager may have drawn over the window
+    // while it changed hands.
+    if (s.framesReady.load()) s.screen->keyState.fill(0);
+    s.keyDown.fill(false);
+    s.mouse.buttons = 0;
+    s.mouse.pressedSinceRead = 0;
+    markAllRows(s);
+    s.presenter.repaintAll = true;
     s.keyStateStale = true;
-    // A window manager may have drawn over the window while it changed hands.
-    repaintEverything(s);
     postEvent(gained ? EventFocusGained : EventFocusLost, 0, 0, 0, 0);
 }
 
@@ -319,12 +303,20 @@ void refreshKeyState(X11State& s) {
     }
 }
 
+void handlePendingEvents(X11State& s) {
+    while (XPending(s.display) > 0) {
+        XEvent event;
+        XNextEvent(s.display, &event);
+        handleEvent(s, event);
+    }
+}
+
 void handleEvent(X11State& s, XEvent& event) {
     // The input method sees every event first (dead keys, compose).
     if (XFilterEvent(&event, None)) return;
     switch (event.type) {
         case Expose:
-            if (event.xexpose.count == 0 && s.framesReady.load()) presentRows(s, 0, s.height - 1);
+            if (event.xexpose.count == 0 && s.framesReady.load()) presentAllRows(s);
             break;
         case KeyPress:
             onKeyPress(s, event);

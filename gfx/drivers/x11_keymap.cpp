@@ -4,6 +4,7 @@
 #include <X11/keysym.h>
 
 #include <string>
+#include <utility>
 
 #include "gfx/key_translation.hpp"
 #include "runtime/cp437.hpp"
@@ -39,6 +40,13 @@ constexpr KeysymScan keysymScans[] = {
     {XK_F12, 0x58, false},
 };
 
+// Control and keypad keysyms that type a character.
+constexpr std::pair<std::uint32_t, char32_t> keysymCharacters[] = {
+    {XK_BackSpace, 8},      {XK_Tab, 9},         {XK_KP_Tab, 9},          {XK_Return, 13},
+    {XK_KP_Enter, 13},      {XK_Escape, 27},     {XK_KP_Space, U' '},     {XK_KP_Equal, U'='},
+    {XK_KP_Multiply, U'*'}, {XK_KP_Add, U'+'},   {XK_KP_Separator, U','}, {XK_KP_Subtract, U'-'},
+    {XK_KP_Decimal, U'.'},  {XK_KP_Divide, U'/'}};
+
 }  // namespace
 
 ScanKey scanKeyFor(std::uint32_t keycode, std::uint32_t baseKeysym) {
@@ -58,36 +66,10 @@ char32_t keysymCharacter(std::uint32_t keysym) {
     if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF)) return keysym;
     if ((keysym & 0xFF000000u) == 0x01000000u) return keysym & 0x00FFFFFFu;
     if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return U'0' + (keysym - XK_KP_0);
-    switch (keysym) {
-        case XK_BackSpace:
-            return 8;
-        case XK_Tab:
-        case XK_KP_Tab:
-            return 9;
-        case XK_Return:
-        case XK_KP_Enter:
-            return 13;
-        case XK_Escape:
-            return 27;
-        case XK_KP_Space:
-            return U' ';
-        case XK_KP_Equal:
-            return U'=';
-        case XK_KP_Multiply:
-            return U'*';
-        case XK_KP_Add:
-            return U'+';
-        case XK_KP_Separator:
-            return U',';
-        case XK_KP_Subtract:
-            return U'-';
-        case XK_KP_Decimal:
-            return U'.';
-        case XK_KP_Divide:
-            return U'/';
-        default:
-            return 0;
+    for (const auto& [named, character] : keysymCharacters) {
+        if (named == keysym) return character;
     }
+    return 0;
 }
 
 std::int32_t typedCp437(char32_t ch) {

@@ -2,6 +2,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -47,13 +48,6 @@ bool firstFrameTraceWanted() {
 }
 #endif
 
-bool hostIsLsbFirst() {
-    const std::uint16_t probe = 1;
-    std::uint8_t first = 0;
-    std::memcpy(&first, &probe, 1);
-    return first == 1;
-}
-
 void releaseImage(XImage* image) {
     image->data = nullptr;  // the pixels belong to the presenter, not to Xlib
     XDestroyImage(image);
@@ -67,7 +61,9 @@ bool attachSharedImage(X11State& s, Visual* visual, int depth) {
     if (!XShmQueryVersion(s.display, &major, &minor, &pixmaps)) return false;
     // The converters write least significant byte first; shared memory gets no
     // byte swapping from Xlib.
-    if ((ImageByteOrder(s.display) == LSBFirst) != hostIsLsbFirst()) return false;
+    if ((ImageByteOrder(s.display) == LSBFirst) != (std::endian::native == std::endian::little)) {
+        return false;
+    }
 
     XImage* image = XShmCreateImage(s.display, visual, static_cast<unsigned>(depth), ZPixmap,
                                     nullptr, &p.shm, static_cast<unsigned>(s.width * s.scale),
@@ -290,18 +286,10 @@ RowSpan shownRows(const X11State& s) {
 
 }  // namespace
 
-void presentRows(X11State& s, std::int32_t first, std::int32_t last) {
-    const Screen& screen = *s.screen;
-    if (s.presenter.image == nullptr || screen.visiblePixels == nullptr) return;
-    first = std::max(first, 0);
-    last = std::min(last, s.height - 1);
-    if (last < first) return;
-    sendRows(s, first, last);
+void presentAllRows(X11State& s) {
+    if (s.presenter.image == nullptr || s.screen->visiblePixels == nullptr) return;
+    sendRows(s, 0, s.height - 1);
     finishSending(s);
-}
-
-void repaintEverything(X11State& s) {
-    s.presenter.repaintAll = true;
 }
 
 void presentDirtyRows(X11State& s) {
@@ -337,14 +325,8 @@ void presentDirtyRows(X11State& s) {
         p.wholeAtWrites = allMarked ? pagesVersion() : UINT64_MAX;
         p.wholeAtPixels = screen.visiblePixels;
     } else {
-        std::int32_t first = -1;
-        std::int32_t last = -1;
-        for (std::int32_t row = 0; row < rows; ++row) {
-            if (dirty[static_cast<std::size_t>(row)] == 0) continue;
-            if (first < 0) first = row;
-            last = row;
-        }
-        sendRows(s, first, last);
+        const RowRun marked = markedSpan(dirty.data(), rows);
+        sendRows(s, marked.first, marked.first + marked.count - 1);
     }
     finishSending(s);
     std::fill(dirty.begin(), dirty.end(), std::uint8_t{0});

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "gfx/drivers/mouse_state.hpp"
 #include "gfx/drivers/pixel_formats.hpp"
 #include "gfx/drivers/row_diff.hpp"
+#include "gfx/drivers/window_common.hpp"
 #include "gfx/drivers/x11_driver.hpp"
 #include "gfx/screen.hpp"
 
@@ -164,13 +164,15 @@ struct WindowCorner {
 WindowCorner centredCorner(Display* display, int width, int height);
 // The block size for a frame of that size on the monitor under the pointer.
 std::int32_t chooseScale(Display* display, std::int32_t width, std::int32_t height);
-void internAtoms(X11State& s);
+// XOpenDisplay with our error handler and atoms; false without a server.
+bool openConnection(X11State& s);
+// Ends startInput, destroys the window and closes the connection.
+void closeConnection(X11State& s);
 void applyTitle(X11State& s, const std::string& title);
 // Fixed size, class "lettermoor", close box protocol, pid, title, initial state.
 void describeWindow(X11State& s, WindowCorner corner);
-// Key table, input method, screen saver and refresh rate; stopInput undoes it.
+// Key table, input method, screen saver and refresh rate.
 void startInput(X11State& s);
-void stopInput(X11State& s);
 // Events every X window of ours listens to.
 inline constexpr long WindowEventMask = ExposureMask | KeyPressMask | KeyReleaseMask |
                                         ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -180,23 +182,15 @@ inline constexpr long WindowEventMask = ExposureMask | KeyPressMask | KeyRelease
 // x11_present.cpp
 bool createPresenter(X11State& s, Visual* visual, int depth);
 void destroyPresenter(X11State& s);
-void presentRows(X11State& s, std::int32_t first, std::int32_t last);
+void presentAllRows(X11State& s);
 void presentDirtyRows(X11State& s);
-// Makes the next pass send every row, marked or not.
-void repaintEverything(X11State& s);
 
 // x11_events.cpp
 void handleEvent(X11State& s, XEvent& event);
+void handlePendingEvents(X11State& s);
 void refreshKeyState(X11State& s);
 void loadKeyboardMapping(X11State& s);
 void toggleFullScreen(X11State& s);
-
-// x11_icon.cpp: the icon set through gfx::setWindowIcon, if any.
-void applyWindowIcon(X11State& s);
-
-// x11_screensaver.cpp
-void suspendScreenSaver(Display* display, ScreenSaverState& saver);
-void restoreScreenSaver(Display* display, ScreenSaverState& saver);
 
 // x11_errors.cpp: X errors on the window's connection never end the program.
 // A lost connection (the server went away) is reported and parks the window

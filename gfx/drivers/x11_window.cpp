@@ -34,11 +34,7 @@ void applyPendingTitle(X11State& s) {
 }
 
 int createWindow(X11State& s) {
-    s.display = XOpenDisplay(nullptr);
-    if (s.display == nullptr) return -1;
-    installErrorHandler(s.display);
-    internAtoms(s);
-
+    if (!openConnection(s)) return -1;
     const int screenNumber = DefaultScreen(s.display);
     Visual* visual = DefaultVisual(s.display, screenNumber);
     const int depth = DefaultDepth(s.display, screenNumber);
@@ -72,22 +68,17 @@ int createWindow(X11State& s) {
 
 void destroyWindow(X11State& s) {
     if (s.display == nullptr) return;
-    stopInput(s);
     destroyPresenter(s);
     if (s.gc != nullptr) XFreeGC(s.display, s.gc);
-    if (s.window != None) XDestroyWindow(s.display, s.window);
-    XSync(s.display, False);
-    removeErrorHandler();
-    XCloseDisplay(s.display);
     s.gc = nullptr;
-    s.window = None;
-    s.display = nullptr;
+    closeConnection(s);
 }
 
+// The start-up handshake's answer; the first one counts.
 void signalStart(X11State& s, std::int32_t result) {
     {
         std::lock_guard<std::mutex> guard(s.startMutex);
-        s.startResult = result;
+        if (s.startResult == 0) s.startResult = result;
     }
     s.startChanged.notify_all();
 }
@@ -112,11 +103,7 @@ void runPass(X11State& s) {
         refreshKeyState(s);
         s.keyStateStale = false;
     }
-    while (XPending(s.display) > 0) {
-        XEvent event;
-        XNextEvent(s.display, &event);
-        handleEvent(s, event);
-    }
+    handlePendingEvents(s);
     s.windowHoldsLock = false;
 }
 
@@ -246,12 +233,6 @@ int x11GetMouse(std::int32_t* x, std::int32_t* y, std::int32_t* wheel, std::int3
     return takeMouse(state().mouse, x, y, wheel, buttons, clipped);
 }
 
-void x11WaitVsync() {
-    const std::int32_t rate = state().screen != nullptr ? state().screen->refreshRate : 0;
-    std::this_thread::sleep_for(rate > 0 ? std::chrono::milliseconds(1000 / rate)
-                                         : std::chrono::milliseconds(16));
-}
-
 }  // namespace
 
 X11State& state() {
@@ -267,11 +248,7 @@ void parkIfWindowThread() {
         s.windowHoldsLock = false;
         s.frameLock.unlock();
     }
-    {
-        std::lock_guard<std::mutex> guard(s.startMutex);
-        if (s.startResult == 0) s.startResult = -1;
-    }
-    s.startChanged.notify_all();
+    signalStart(s, -1);
     releaseWaitingTitle(s);
     s.threadParked.store(true);
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
@@ -279,7 +256,7 @@ void parkIfWindowThread() {
 
 void markAllRows(X11State& s) {
     if (!s.framesReady.load()) return;
-    repaintEverything(s);
+    s.presenter.repaintAll = true;
     std::fill(s.screen->dirtyRows.begin(), s.screen->dirtyRows.end(), std::uint8_t{1});
 }
 
@@ -294,18 +271,14 @@ PresentationStats x11PresentationStats() {
 }
 
 const DisplayDriver& x11Driver() {
-    static const DisplayDriver driver = [] {
-        DisplayDriver d;
-        d.name = "X11";
-        d.init = x11::x11Init;
-        d.exit = x11::x11Exit;
-        d.lock = x11::x11Lock;
-        d.unlock = x11::x11Unlock;
-        d.waitVsync = x11::x11WaitVsync;
-        d.getMouse = x11::x11GetMouse;
-        d.setTitle = x11::x11SetTitle;
-        return d;
-    }();
+    static const DisplayDriver driver{.name = "X11",
+                                      .init = x11::x11Init,
+                                      .exit = x11::x11Exit,
+                                      .lock = x11::x11Lock,
+                                      .unlock = x11::x11Unlock,
+                                      .waitVsync = sleepOneRefresh,
+                                      .getMouse = x11::x11GetMouse,
+                                      .setTitle = x11::x11SetTitle};
     return driver;
 }
 

@@ -10,6 +10,7 @@
 
 #include "gfx/drivers/window_scale.hpp"
 #include "gfx/drivers/x11_state.hpp"
+#include "gfx/window_icon.hpp"
 #include "runtime/cp437.hpp"
 
 #if defined(LETTERMOOR_HAVE_XINERAMA)
@@ -17,6 +18,9 @@
 #endif
 #if defined(LETTERMOOR_HAVE_XRANDR)
 #include <X11/extensions/Xrandr.h>
+#endif
+#if defined(LETTERMOOR_HAVE_XSS)
+#include <X11/extensions/scrnsaver.h>
 #endif
 
 namespace gfx::x11 {
@@ -143,18 +147,53 @@ double desktopDpi(Display* display) {
     return dpi;
 }
 
-}  // namespace
-
-std::int32_t chooseScale(Display* display, std::int32_t width, std::int32_t height) {
-    const Area monitor = monitorUnderPointer(display);
-    return chooseWindowScale(ScaleInputs{std::getenv("LETTERMOOR_SCALE"), desktopDpi(display),
-                                         monitor.width, monitor.height, width, height});
+// _NET_WM_ICON: per size the width, the height, then the pixels as ARGB
+// cardinals. Format-32 properties travel as longs in Xlib, whatever their width.
+void applyWindowIcon(X11State& s) {
+    const std::vector<StoredIcon>& icon = windowIcon();
+    if (icon.empty()) return;
+    std::vector<long> cardinals;
+    for (const StoredIcon& size : icon) {
+        cardinals.push_back(size.width);
+        cardinals.push_back(size.height);
+        for (std::uint32_t pixel : size.argb) cardinals.push_back(static_cast<long>(pixel));
+    }
+    const Atom netWmIcon = XInternAtom(s.display, "_NET_WM_ICON", False);
+    XChangeProperty(s.display, s.window, netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(cardinals.data()),
+                    static_cast<int>(cardinals.size()));
 }
 
-WindowCorner centredCorner(Display* display, int width, int height) {
-    const Area monitor = monitorUnderPointer(display);
-    return WindowCorner{monitor.x + (monitor.width - width) / 2,
-                        monitor.y + (monitor.height - height) / 2};
+// Held off while the window exists.
+void suspendScreenSaver(Display* display, ScreenSaverState& saver) {
+#if defined(LETTERMOOR_HAVE_XSS)
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    // Suspension exists from version 1.1 on and ends by itself if we vanish.
+    if (XScreenSaverQueryExtension(display, &eventBase, &errorBase) &&
+        XScreenSaverQueryVersion(display, &major, &minor) && (major > 1 || minor >= 1)) {
+        XScreenSaverSuspend(display, True);
+        saver.suspended = true;
+        return;
+    }
+#endif
+    XGetScreenSaver(display, &saver.timeout, &saver.interval, &saver.preferBlanking,
+                    &saver.allowExposures);
+    XSetScreenSaver(display, 0, saver.interval, saver.preferBlanking, saver.allowExposures);
+    saver.timeoutChanged = true;
+}
+
+void restoreScreenSaver(Display* display, ScreenSaverState& saver) {
+#if defined(LETTERMOOR_HAVE_XSS)
+    if (saver.suspended) XScreenSaverSuspend(display, False);
+#endif
+    if (saver.timeoutChanged) {
+        XSetScreenSaver(display, saver.timeout, saver.interval, saver.preferBlanking,
+                        saver.allowExposures);
+    }
+    saver = ScreenSaverState{};
 }
 
 void internAtoms(X11State& s) {
@@ -171,6 +210,20 @@ void internAtoms(X11State& s) {
     a.netWmStateMaximizedHorz = XInternAtom(s.display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
     a.netWmStateAbove = XInternAtom(s.display, "_NET_WM_STATE_ABOVE", False);
     a.motifWmHints = XInternAtom(s.display, "_MOTIF_WM_HINTS", False);
+}
+
+}  // namespace
+
+std::int32_t chooseScale(Display* display, std::int32_t width, std::int32_t height) {
+    const Area monitor = monitorUnderPointer(display);
+    return chooseWindowScale(ScaleInputs{std::getenv("LETTERMOOR_SCALE"), desktopDpi(display),
+                                         monitor.width, monitor.height, width, height});
+}
+
+WindowCorner centredCorner(Display* display, int width, int height) {
+    const Area monitor = monitorUnderPointer(display);
+    return WindowCorner{monitor.x + (monitor.width - width) / 2,
+                        monitor.y + (monitor.height - height) / 2};
 }
 
 // WM_NAME takes Latin-1, _NET_WM_NAME UTF-8; the title is code page 437.
@@ -222,12 +275,26 @@ void startInput(X11State& s) {
     readRefreshRate(s);
 }
 
-void stopInput(X11State& s) {
+bool openConnection(X11State& s) {
+    s.display = XOpenDisplay(nullptr);
+    if (s.display == nullptr) return false;
+    installErrorHandler(s.display);
+    internAtoms(s);
+    return true;
+}
+
+void closeConnection(X11State& s) {
     restoreScreenSaver(s.display, s.screenSaver);
     if (s.inputContext != nullptr) XDestroyIC(s.inputContext);
     if (s.inputMethod != nullptr) XCloseIM(s.inputMethod);
+    if (s.window != None) XDestroyWindow(s.display, s.window);
+    XSync(s.display, False);
+    removeErrorHandler();
+    XCloseDisplay(s.display);
     s.inputContext = nullptr;
     s.inputMethod = nullptr;
+    s.window = None;
+    s.display = nullptr;
 }
 
 }  // namespace gfx::x11

@@ -1,4 +1,9 @@
-#include "gfx/drivers/mouse_state.hpp"
+#include "gfx/drivers/window_common.hpp"
+
+#include <chrono>
+#include <thread>
+
+#include "gfx/screen.hpp"
 
 namespace gfx {
 
@@ -13,6 +18,12 @@ int takeMouse(MouseState& mouse, std::int32_t* x, std::int32_t* y, std::int32_t*
     if (buttons != nullptr) *buttons = mouse.buttons | pressed;
     if (clipped != nullptr) *clipped = mouse.clipped;
     return 0;
+}
+
+void sleepOneRefresh() {
+    const Screen* screen = activeScreen();
+    const std::int32_t rate = screen != nullptr ? screen->refreshRate : 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(rate > 0 ? 1000 / rate : 16));
 }
 
 }  // namespace gfx

@@ -1,6 +1,7 @@
 #pragma once
-// The mouse as a window back end keeps it: written by the window's event
-// handling, read by getMouse, both under the frame lock.
+// What every window back end shares: the mouse as it keeps it (written by
+// the window's event handling, read by getMouse, both under the frame lock)
+// and the refresh wait of back ends that cannot wait for the display.
 
 #include <cstdint>
 
@@ -25,5 +26,9 @@ struct MouseState {
 // read reported as down. Every output may be nullptr.
 int takeMouse(MouseState& mouse, std::int32_t* x, std::int32_t* y, std::int32_t* wheel,
               std::int32_t* buttons, std::int32_t* clipped);
+
+// waitVsync without the display's help: one refresh period of the active
+// screen, or 16 ms while its rate is unknown.
+void sleepOneRefresh();
 
 }  // namespace gfx
