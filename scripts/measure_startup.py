@@ -11,6 +11,7 @@ import argparse
 import json
 import os
 import re
+import select
 import signal
 import statistics
 import subprocess
@@ -33,14 +34,21 @@ def one_start(binary, run_dir, settle):
     env = dict(os.environ, LETTERMOOR_TRACE_FIRST_FRAME="1")
     launched = time.monotonic_ns()
     game = subprocess.Popen([binary], cwd=run_dir, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, text=True)
+                            stderr=subprocess.PIPE, bufsize=0)
     shown = None
+    seen = b""
     deadline = time.monotonic() + 10
-    while shown is None and time.monotonic() < deadline:
-        line = game.stderr.readline()
-        if not line:
+    # A game built without the trace never writes it: wait for output with
+    # the deadline rather than block in a read until the game ends.
+    while shown is None:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([game.stderr], [], [], left)[0]:
             break
-        match = TRACE.search(line)
+        chunk = os.read(game.stderr.fileno(), 4096)
+        if not chunk:
+            break
+        seen += chunk
+        match = TRACE.search(seen.decode("ascii", "replace"))
         if match:
             shown = int(match.group(1)) * 1_000_000_000 + int(match.group(2))
     time.sleep(settle)
@@ -76,6 +84,9 @@ def main():
         "vm_hwm_kib_max": max(peaks) if peaks else None,
     }, sys.stdout, indent=1)
     print()
+    if not times:
+        sys.exit("measure_startup: the game never reported its first frame "
+                 "(built without LETTERMOOR_MEASURING_SWITCHES?)")
 
 
 if __name__ == "__main__":
