@@ -82,16 +82,6 @@ TEST(GeneratePuzzle, FullLengthWordsSpanARowOrColumnOrFindNoRoom) {
     EXPECT_TRUE(noRoom[1] > 0 && dealt[1] > 0);
 }
 
-TEST(CountUsableSlots, CountsDrawableSlotsBelowTheHighest) {
-    game::WordList list;
-    list.words = {"SLOTZERO",           "",   "A", "", "", "", std::string(20, 'T'),
-                  std::string(21, 'T'), "END"};
-    list.hints.assign(list.words.size(), "");
-    // Slot 0 counts as drawn, slot 8 is the highest: only 2 and 6 remain.
-    EXPECT_EQ(game::countUsableSlots(list), 2);
-    EXPECT_EQ(game::countUsableSlots(game::WordList{}), 0);
-}
-
 // The count in the too-few-words line is checked through the game's stderr.
 TEST(DescribeRefusal, NoRoomNamesTheFileOnOneLine) {
     const std::string line = game::describeRefusal(DealResult::NoRoom, 12, "woerter.txt");
