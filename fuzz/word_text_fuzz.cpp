@@ -17,7 +17,7 @@
 namespace {
 
 // No byte of a loaded text was stored as a line end in the file.
-bool wasWithinOneLine(const std::string& text) {
+bool wasWithinOneLine(std::string_view text) {
     for (const char c : text) {
         const std::uint8_t stored = game::scrambleByte(static_cast<std::uint8_t>(c));
         if (stored == '\n' || stored == '\r') return false;
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     game::WordList list;
     std::string prefix;
-    game::loadWordText(bytes, list, prefix);
+    game::loadWordText(std::string(bytes), list, prefix);
     checkList(list, prefix);
 
     game::Puzzle puzzle;
