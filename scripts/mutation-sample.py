@@ -98,7 +98,7 @@ POOL = [
     ("console: arrow key", "return extendedKey('K');", "return extendedKey('M');"),
     # widgets
     ("panel: button hit edge", "if (b->x < px && px <= right", "if (b->x <= px && px <= right"),
-    ("panel: ids", "node->id = tail->id + 1;", "node->id = tail->id + 2;"),
+    ("panel: ids", "node->id = (*link)->id + 1;", "node->id = (*link)->id + 2;"),
     ("panel: keep value", "if (value != keep) field = value;", "if (value == keep) field = value;"),
     ("panel: strike offset", "constexpr std::int32_t StrikeOffset = 4;",
      "constexpr std::int32_t StrikeOffset = 5;"),
