@@ -13,25 +13,15 @@ constexpr std::uint32_t SolidStyle = 0xFFFF;
 constexpr std::uint32_t AbsoluteExplicitColor = 4;
 constexpr std::int32_t LetterInset = 13;
 
-bool pending(const Selection& selection) {
-    return selection.a != -1 && selection.b != -1;
-}
-
 GridCell& cellAt(LetterGrid& grid, const CellPair& rowColumn) {
     return grid[static_cast<std::size_t>(rowColumn.a)][static_cast<std::size_t>(rowColumn.b)];
-}
-
-bool insideGrid(const CellPair& rowColumn) {
-    return rowColumn.a >= 0 && rowColumn.a < GridSize && rowColumn.b >= 0 && rowColumn.b < GridSize;
 }
 
 void markFound(LetterGrid& grid, const PuzzleWord& word) {
     // Words only run left to right or top to bottom, so first <= last on both axes.
     for (std::int32_t row = word.first.a; row <= word.last.a; ++row) {
         for (std::int32_t column = word.first.b; column <= word.last.b; ++column) {
-            const CellPair cell{row, column};
-            if (!insideGrid(cell)) continue;
-            GridCell& target = cellAt(grid, cell);
+            GridCell& target = cellAt(grid, CellPair{row, column});
             target.highlight = HighlightGreen;
             target.inFoundWord = 1;
         }
@@ -89,7 +79,8 @@ void clickGrid(Puzzle& puzzle, widgets::WidgetPanel& panel, std::int32_t x, std:
     const std::int32_t column = x / CellSize;
     Selection& selection = puzzle.selection;
 
-    if (!pending(selection)) {
+    // A selection is pending when neither component is -1.
+    if (selection.a == -1 || selection.b == -1) {
         selection = Selection{column, row};
         cellAt(puzzle.grid, CellPair{row, column}).highlight = HighlightGreen;
         return;
@@ -98,13 +89,10 @@ void clickGrid(Puzzle& puzzle, widgets::WidgetPanel& panel, std::int32_t x, std:
 
     const CellPair pendingCell{selection.b, selection.a};
     const CellPair clickedCell{row, column};
-    // A selection left outside the grid cannot name a cell; just drop it.
-    if (insideGrid(pendingCell)) {
-        GridCell& first = cellAt(puzzle.grid, pendingCell);
-        if (first.inFoundWord == 0) first.highlight = 0;
-        if (pendingCell.a == clickedCell.a || pendingCell.b == clickedCell.b) {
-            findWordBetween(puzzle, panel, pendingCell, clickedCell);
-        }
+    GridCell& first = cellAt(puzzle.grid, pendingCell);
+    if (first.inFoundWord == 0) first.highlight = 0;
+    if (pendingCell.a == clickedCell.a || pendingCell.b == clickedCell.b) {
+        findWordBetween(puzzle, panel, pendingCell, clickedCell);
     }
     selection = Selection{-1, -1};
 }

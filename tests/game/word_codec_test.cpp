@@ -27,7 +27,7 @@ TEST(WordCodec, TheDefaultListAndEveryStorableByteDecodeToUtf8AndEncodeBack) {
         ASSERT_FALSE(stored.empty());
         const std::string plain = game::decodeWordText(stored);
         std::u32string chars;
-        EXPECT_TRUE(runtime::decodeUtf8(plain, chars).ok);
+        EXPECT_TRUE(runtime::decodeUtf8(plain, chars));
         std::string again;
         game::CodecError error;
         ASSERT_TRUE(game::encodeWordText(plain, again, error))
