@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <utility>
 
@@ -16,13 +15,10 @@ TEST(Cp437, EveryByteHasItsOwnGlyphAndMapsBack) {
                                                        {0x7E, U'~'},      {0x7F, U'\u2302'},
                                                        {0x80, U'\u00C7'}, {0xFF, U'\u00A0'}};
     for (const auto& [byte, glyph] : known) EXPECT_EQ(cp437ToUnicode(byte), glyph) << int{byte};
-    std::set<char32_t> glyphs;
+    // Mapping back to itself, no byte shares its glyph with another.
     for (int b = 0; b < 256; ++b) {
-        const char32_t ch = cp437ToUnicode(static_cast<std::uint8_t>(b));
-        EXPECT_EQ(unicodeToCp437(ch), b) << "byte " << b;
-        glyphs.insert(ch);
+        EXPECT_EQ(unicodeToCp437(cp437ToUnicode(static_cast<std::uint8_t>(b))), b) << "byte " << b;
     }
-    EXPECT_EQ(glyphs.size(), 256u) << "two bytes share a glyph";
     // Controls keep their bytes; characters without one are refused.
     for (char32_t ch = 0; ch < 0x80; ++ch) EXPECT_EQ(unicodeToCp437(ch), static_cast<int>(ch));
     for (const char32_t ch : {U'\u0080', U'\u00E3', U'\U0001F600', char32_t{0x110000}}) {
