@@ -134,14 +134,6 @@ TEST(WordCodec, RepeatsAreFoundAlikeInOnePassOrManyWithAnyBudget) {
     }
 }
 
-TEST(WordCodec, CheckAgreesWithTheGeneratorOnTenWords) {
-    std::vector<std::string> lines{"c", "p"};
-    for (char c = 'A'; c <= 'K'; ++c) lines.push_back(std::string(3, c) + "; Zahl");
-    EXPECT_TRUE(game::checkWordText(wordtest::scrambledFile(lines)).canDeal);
-    lines.erase(lines.begin() + 2);
-    EXPECT_FALSE(game::checkWordText(wordtest::scrambledFile(lines)).canDeal);
-}
-
 TEST(WordCodec, FormatDealShowsTheGridAndNumberedWordsInUtf8) {
     game::Puzzle puzzle;
     puzzle.grid[0][1].letter = "\x8E";
