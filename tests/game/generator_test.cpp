@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "game/generator.hpp"
-#include "game/word_file.hpp"
 #include "runtime/random.hpp"
 #include "tests/game/deal_rules.hpp"
 #include "tests/game/word_test_support.hpp"
@@ -29,8 +28,8 @@ TEST(GeneratePuzzle, DealsTenDistinctEntriesOnlyFromTenOrMoreDrawableSlots) {
         "HAUS",  "GARTEN", "SCHLUESSEL", "SONNE", "MOND",  "REGENBOGEN", "ZUG",
         "BAUM",  "BLUME",  "WINTER",     "OHR",   "HERZ",  "FUSSBALL",   "LAST"};
     const std::vector<std::string> eleven(many.begin(), many.begin() + 11);
-    std::vector<std::string> nine(many.begin(), many.begin() + 9);
-    nine.push_back("LAST");
+    // Ten entries, the last never drawn.
+    const std::vector<std::string> nine(many.begin(), many.begin() + 10);
     std::vector<std::string> overlong = many;
     overlong.insert(overlong.begin() + 3, std::string(21, 'Y'));
     overlong.insert(overlong.begin() + 8, std::string(400, 'Y'));

@@ -26,23 +26,8 @@ TEST(Cp437, EveryByteHasItsOwnGlyphAndMapsBack) {
     }
 }
 
-TEST(Utf8, DecodesAllLengthsAndEncodesThemBack) {
-    const std::string text = "A\xC3\xA4\xE2\x98\xBA\xF0\x9F\x98\x80";  // A ä ☺ 😀
-    std::u32string chars;
-    ASSERT_TRUE(runtime::decodeUtf8(text, chars));
-    EXPECT_EQ(chars, (std::u32string{U'A', U'\u00E4', U'\u263A', U'\U0001F600'}));
-    std::string back;
-    for (const char32_t ch : chars) runtime::appendUtf8(ch, back);
-    // Surrogates and values past U+10FFFF have no encoding.
-    runtime::appendUtf8(0xD800, back);
-    runtime::appendUtf8(0x110000, back);
-    EXPECT_EQ(back, text + "\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(runtime::cp437ToUtf8(std::string("R\x84\x01\xE1", 4)),
-              "R\xC3\xA4\xE2\x98\xBA\xC3\x9F");
-}
-
-// The characters before the malformed sequence are kept.
-TEST(Utf8, MalformedInputStopsAtTheFirstBadSequence) {
+// Decoding keeps the characters before the first malformed sequence.
+TEST(Utf8, DecodesAllLengthsStopsAtTheFirstBadSequenceAndEncodesBack) {
     const std::pair<std::string, std::size_t> cases[] = {
         {"ab\x80", 2},            // stray continuation byte
         {"a\xC3", 1},             // truncated at the end
@@ -59,6 +44,18 @@ TEST(Utf8, MalformedInputStopsAtTheFirstBadSequence) {
         EXPECT_FALSE(runtime::decodeUtf8(bytes, chars)) << bytes;
         EXPECT_EQ(chars.size(), decoded) << bytes;
     }
+    const std::string text = "A\xC3\xA4\xE2\x98\xBA\xF0\x9F\x98\x80";  // A ä ☺ 😀
+    std::u32string chars;
+    ASSERT_TRUE(runtime::decodeUtf8(text, chars));
+    EXPECT_EQ(chars, (std::u32string{U'A', U'\u00E4', U'\u263A', U'\U0001F600'}));
+    std::string back;
+    for (const char32_t ch : chars) runtime::appendUtf8(ch, back);
+    // Surrogates and values past U+10FFFF have no encoding.
+    runtime::appendUtf8(0xD800, back);
+    runtime::appendUtf8(0x110000, back);
+    EXPECT_EQ(back, text + "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(runtime::cp437ToUtf8(std::string("R\x84\x01\xE1", 4)),
+              "R\xC3\xA4\xE2\x98\xBA\xC3\x9F");
 }
 
 }  // namespace
