@@ -2,6 +2,7 @@
 // of whole lines, and every deal from them must keep the promises of
 // tests/game/deal_rules.hpp, never hang.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,11 +19,10 @@ namespace {
 
 // No byte of a loaded text was stored as a line end in the file.
 bool wasWithinOneLine(std::string_view text) {
-    for (const char c : text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
         const std::uint8_t stored = game::scrambleByte(static_cast<std::uint8_t>(c));
-        if (stored == '\n' || stored == '\r') return false;
-    }
-    return true;
+        return stored == '\n' || stored == '\r';
+    });
 }
 
 void checkList(const game::WordList& list, const std::string& prefix) {
