@@ -57,14 +57,13 @@ void pressXKey(FuzzedDataProvider& input) {
     }
 }
 
+// The fields are read in order: a braced list is evaluated left to right.
 void translateStroke(FuzzedDataProvider& input) {
-    gfx::KeyStroke stroke;
-    stroke.scanCode = input.ConsumeIntegral<std::int32_t>();
-    stroke.extended = input.ConsumeBool();
-    stroke.modifiers = input.ConsumeIntegral<std::int32_t>();
-    stroke.produced = input.ConsumeIntegral<std::int32_t>();
-    stroke.own = input.ConsumeIntegral<std::int32_t>();
-    postAndRead(gfx::translateKey(stroke));
+    postAndRead(gfx::translateKey({.scanCode = input.ConsumeIntegral<std::int32_t>(),
+                                   .extended = input.ConsumeBool(),
+                                   .modifiers = input.ConsumeIntegral<std::int32_t>(),
+                                   .produced = input.ConsumeIntegral<std::int32_t>(),
+                                   .own = input.ConsumeIntegral<std::int32_t>()}));
 }
 
 }  // namespace

@@ -25,11 +25,6 @@ bool sameShape(const gfx::ImageBuffer& a, const gfx::ImageBuffer& b) {
            a.height == b.height && a.pitch == b.pitch;
 }
 
-void blitOntoScreen(const gfx::ImageBuffer* image) {
-    gfx::putImage(nullptr, 0.0f, 0.0f, image, gfx::WholeImage, gfx::WholeImage, gfx::WholeImage,
-                  gfx::WholeImage, 0, 0, gfx::putTransparent, -1, nullptr, nullptr);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -49,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(screen->lockCount == 0);
     // Only a raw dump may reshape its target; a bitmap changes pixels alone.
     if (!rawDump) FUZZ_REQUIRE(sameShape(shape, *image));
-    blitOntoScreen(image.get());
+    gfx::putImage(nullptr, 0.0f, 0.0f, image.get(), gfx::WholeImage, gfx::WholeImage,
+                  gfx::WholeImage, gfx::WholeImage, 0, 0, gfx::putTransparent, -1, nullptr,
+                  nullptr);
     FUZZ_REQUIRE(screen->lockCount == 0);
 
     // Straight into the screen's page.

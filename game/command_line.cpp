@@ -26,9 +26,7 @@ std::optional<int> answerCommandLine(int argc, const char* const* argv) {
     if (argc < 2) return std::nullopt;
     const std::string_view argument = argv[1];
     if (argc == 2 && argument == "--version") {
-        std::printf("lettermoor %.*s\n%.*s\n", static_cast<int>(runtime::Version.size()),
-                    runtime::Version.data(), static_cast<int>(runtime::LicenceLine.size()),
-                    runtime::LicenceLine.data());
+        std::fputs(runtime::versionText("lettermoor").c_str(), stdout);
         return 0;
     }
     if (argc == 2 && (argument == "--help" || argument == "-h")) {

@@ -22,14 +22,13 @@ bool isDrawable(std::string_view word) {
     return !word.empty() && word.size() <= static_cast<std::size_t>(MaxWordLength);
 }
 
+// Words and hints are two views of the same lines, with the same slots.
 std::int32_t highestSlot(const WordList& list) {
-    return static_cast<std::int32_t>(std::min(list.words.size(), list.hints.size())) - 1;
+    return static_cast<std::int32_t>(list.words.size()) - 1;
 }
 
 void clearGrid(LetterGrid& grid) {
-    for (auto& row : grid) {
-        for (auto& cell : row) cell = GridCell{};
-    }
+    for (auto& row : grid) row.fill(GridCell{});
 }
 
 void fillEmptyCells(LetterGrid& grid) {

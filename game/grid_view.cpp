@@ -13,25 +13,15 @@ constexpr std::uint32_t SolidStyle = 0xFFFF;
 constexpr std::uint32_t AbsoluteExplicitColor = 4;
 constexpr std::int32_t LetterInset = 13;
 
-bool pending(const Selection& selection) {
-    return selection.a != -1 && selection.b != -1;
-}
-
 GridCell& cellAt(LetterGrid& grid, const CellPair& rowColumn) {
     return grid[static_cast<std::size_t>(rowColumn.a)][static_cast<std::size_t>(rowColumn.b)];
-}
-
-bool insideGrid(const CellPair& rowColumn) {
-    return rowColumn.a >= 0 && rowColumn.a < GridSize && rowColumn.b >= 0 && rowColumn.b < GridSize;
 }
 
 void markFound(LetterGrid& grid, const PuzzleWord& word) {
     // Words only run left to right or top to bottom, so first <= last on both axes.
     for (std::int32_t row = word.first.a; row <= word.last.a; ++row) {
         for (std::int32_t column = word.first.b; column <= word.last.b; ++column) {
-            const CellPair cell{row, column};
-            if (!insideGrid(cell)) continue;
-            GridCell& target = cellAt(grid, cell);
+            GridCell& target = cellAt(grid, CellPair{row, column});
             target.highlight = HighlightGreen;
             target.inFoundWord = 1;
         }
@@ -43,8 +33,8 @@ void findWordBetween(Puzzle& puzzle, widgets::WidgetPanel& panel, const CellPair
     for (std::int32_t i = 0; i < PuzzleWordCount; ++i) {
         PuzzleWord& word = puzzle.words[static_cast<std::size_t>(i)];
         if (word.found == 1) continue;
-        const bool forwards = sameCell(word.first, one) == 1 && sameCell(word.last, other) == 1;
-        const bool backwards = sameCell(word.first, other) == 1 && sameCell(word.last, one) == 1;
+        const bool forwards = word.first == one && word.last == other;
+        const bool backwards = word.first == other && word.last == one;
         if (!forwards && !backwards) continue;
         word.found = 1;
         widgets::updateLabel(panel, i + 1, widgets::KeepNumber, widgets::KeepNumber,
@@ -55,10 +45,6 @@ void findWordBetween(Puzzle& puzzle, widgets::WidgetPanel& panel, const CellPair
 }
 
 }  // namespace
-
-std::int32_t sameCell(const CellPair& a, const CellPair& b) {
-    return a == b ? 1 : 0;
-}
 
 void drawGrid(const Puzzle& puzzle) {
     for (std::int32_t column = 0; column < GridSize; ++column) {
@@ -89,22 +75,20 @@ void clickGrid(Puzzle& puzzle, widgets::WidgetPanel& panel, std::int32_t x, std:
     const std::int32_t column = x / CellSize;
     Selection& selection = puzzle.selection;
 
-    if (!pending(selection)) {
+    // A selection is pending when neither component is -1.
+    if (selection.a == -1 || selection.b == -1) {
         selection = Selection{column, row};
         cellAt(puzzle.grid, CellPair{row, column}).highlight = HighlightGreen;
         return;
     }
-    if (sameCell(selection, Selection{column, row}) == 1) return;
+    if (selection == Selection{column, row}) return;
 
     const CellPair pendingCell{selection.b, selection.a};
     const CellPair clickedCell{row, column};
-    // A selection left outside the grid cannot name a cell; just drop it.
-    if (insideGrid(pendingCell)) {
-        GridCell& first = cellAt(puzzle.grid, pendingCell);
-        if (first.inFoundWord == 0) first.highlight = 0;
-        if (pendingCell.a == clickedCell.a || pendingCell.b == clickedCell.b) {
-            findWordBetween(puzzle, panel, pendingCell, clickedCell);
-        }
+    GridCell& first = cellAt(puzzle.grid, pendingCell);
+    if (first.inFoundWord == 0) first.highlight = 0;
+    if (pendingCell.a == clickedCell.a || pendingCell.b == clickedCell.b) {
+        findWordBetween(puzzle, panel, pendingCell, clickedCell);
     }
     selection = Selection{-1, -1};
 }

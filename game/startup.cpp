@@ -24,7 +24,6 @@ void dealPuzzle(Game& game) {
 }
 
 bool startGameWithSeed(Game& game, double seed) {
-    widgets::clearPanel(game.panel);
     runtime::seedRandom(seed, 0);
     std::string why;
     if (loadWordFile(WordFileName, game.words, game.labelPrefix, &why) ==
@@ -53,7 +52,7 @@ bool startGame(Game& game) {
 }
 
 void endGame(Game& game) {
-    releaseWinPicture(game.winPicture);
+    game.winPicture.image.reset();
 }
 
 }  // namespace game

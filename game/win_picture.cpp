@@ -45,8 +45,4 @@ void updateSolved(WinPicture& picture, const PuzzleWords& words) {
     }
 }
 
-void releaseWinPicture(WinPicture& picture) {
-    picture.image.reset();
-}
-
 }  // namespace game

@@ -1,7 +1,7 @@
 #include "game/word_codec.hpp"
 
 #include <algorithm>
-#include <charconv>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -18,13 +18,9 @@ namespace {
 constexpr std::int32_t kHeaderLines = 2;
 
 std::string hexCodePoint(char32_t ch) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string digits;
-    for (auto value = static_cast<std::uint32_t>(ch); value != 0 || digits.size() < 4;
-         value >>= 4) {
-        digits.insert(digits.begin(), kDigits[value & 0xFu]);
-    }
-    return "U+" + digits;
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(ch));
+    return text;
 }
 
 bool isLineBreak(std::uint8_t byte) {
@@ -44,24 +40,15 @@ void appendPlain(std::uint8_t byte, std::string& out) {
 // How a character of a word is written in the grid: itself (empty result),
 // or the capitals that stand for it.
 std::u32string_view gridSpelling(char32_t ch) {
+    static constexpr std::pair<char32_t, std::u32string_view> kSpelled[] = {
+        {U'\u00C4', U"AE"}, {U'\u00E4', U"AE"}, {U'\u00D6', U"OE"}, {U'\u00F6', U"OE"},
+        {U'\u00DC', U"UE"}, {U'\u00FC', U"UE"}, {U'\u00DF', U"SS"}, {U'\u1E9E', U"SS"}};
     static constexpr std::u32string_view kCapitals = U"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     if (ch >= U'a' && ch <= U'z') return kCapitals.substr(ch - U'a', 1);
-    switch (ch) {
-        case U'\u00C4':
-        case U'\u00E4':
-            return U"AE";
-        case U'\u00D6':
-        case U'\u00F6':
-            return U"OE";
-        case U'\u00DC':
-        case U'\u00FC':
-            return U"UE";
-        case U'\u00DF':
-        case U'\u1E9E':
-            return U"SS";
-        default:
-            return {};
+    for (const auto& [from, to] : kSpelled) {
+        if (ch == from) return to;
     }
+    return {};
 }
 
 std::string plural(std::int32_t count, std::string_view one, std::string_view many) {
@@ -71,31 +58,10 @@ std::string plural(std::int32_t count, std::string_view one, std::string_view ma
 // Appends the word in double quotes, as UTF-8.
 void appendQuoted(std::string_view cp437, std::string& out) {
     out.push_back('"');
-    while (!cp437.empty()) {
-        // Printable ASCII is the same in both, and goes in as one run.
-        const auto other = std::find_if(cp437.begin(), cp437.end(), [](char c) {
-            return static_cast<std::uint8_t>(c) < 0x20 || static_cast<std::uint8_t>(c) >= 0x7F;
-        });
-        const auto run = static_cast<std::size_t>(other - cp437.begin());
-        out.append(cp437.substr(0, run));
-        if (run == cp437.size()) break;
-        runtime::appendUtf8(runtime::cp437ToUnicode(static_cast<std::uint8_t>(cp437[run])), out);
-        cp437.remove_prefix(run + 1);
+    for (const char c : cp437) {
+        runtime::appendUtf8(runtime::cp437ToUnicode(static_cast<std::uint8_t>(c)), out);
     }
     out.push_back('"');
-}
-
-void appendNumber(std::int64_t number, std::string& out) {
-    char digits[24];
-    const auto written = std::to_chars(digits, digits + sizeof digits, number);
-    out.append(digits, written.ptr);
-}
-
-bool isCapitalsOnly(std::string_view word) {
-    for (const char c : word) {
-        if (c < 'A' || c > 'Z') return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -114,8 +80,7 @@ bool encodeWordText(std::string_view utf8, std::string& out, CodecError& error,
         ++lineNumber;
         const std::string_view line = reader.next();
         chars.clear();
-        const runtime::Utf8Decode decoded = runtime::decodeUtf8(line, chars);
-        if (!decoded.ok) {
+        if (!runtime::decodeUtf8(line, chars)) {
             error = {lineNumber, static_cast<std::int32_t>(chars.size()) + 1, "malformed UTF-8"};
             return false;
         }
@@ -193,7 +158,7 @@ CheckReport checkWordBytes(std::string scrambled, const FindingSink& write) {
     WordList list;
     std::string prefix;
     const std::size_t fileBytes = scrambled.size();
-    loadWordBytes(std::move(scrambled), list, prefix);
+    loadWordText(std::move(scrambled), list, prefix);
     const EntryLines& lines = *list.words.entryLines();
     // What the whole check may hold besides the file's bytes and the positions
     // of its lines: about the file's size again, as the game's loader may.
@@ -207,9 +172,7 @@ CheckReport checkWordBytes(std::string scrambled, const FindingSink& write) {
     std::string findings;
     findings.reserve(kBatch + 256);
     const auto say = [&](std::int32_t lineNumber, std::string_view word, std::string_view what) {
-        findings.append("line "sv);
-        appendNumber(lineNumber, findings);
-        findings.append(": "sv);
+        findings.append("line "sv).append(std::to_string(lineNumber)).append(": "sv);
         if (!word.empty()) appendQuoted(word, findings);
         findings += what;
         findings += '\n';
@@ -227,12 +190,9 @@ CheckReport checkWordBytes(std::string scrambled, const FindingSink& write) {
             continue;
         }
         if (word.size() > static_cast<std::size_t>(MaxWordLength)) {
-            what = " is "sv;
-            appendNumber(static_cast<std::int64_t>(word.size()), what);
-            what.append(" bytes, longer than "sv);
-            appendNumber(MaxWordLength, what);
-            what.append(", never drawn"sv);
-            say(lineNumber, word, what);
+            say(lineNumber, word,
+                " is " + std::to_string(word.size()) + " bytes, longer than " +
+                    std::to_string(MaxWordLength) + ", never drawn");
             continue;
         }
         // The word views the loaded line, so the byte after it is the
@@ -242,14 +202,15 @@ CheckReport checkWordBytes(std::string scrambled, const FindingSink& write) {
         }
         if (k != entries) ++report.usableWords;
         // The last entry is never drawn, so it cannot stand out.
-        if (!isCapitalsOnly(word) && k != entries) {
+        if (k != entries &&
+            !std::all_of(word.begin(), word.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
             say(lineNumber, word, " has letters outside A to Z, which stand out in the grid"sv);
             ++report.wordsOutsideAtoZ;
         }
         const std::uint32_t first = repeats.firstOf(static_cast<std::uint32_t>(k), word);
         if (first != 0) {
-            what = " repeats line "sv;
-            appendNumber(static_cast<std::int64_t>(first) + kHeaderLines, what);
+            what.assign(" repeats line "sv)
+                .append(std::to_string(std::uint64_t{first} + kHeaderLines));
             say(lineNumber, word, what);
         }
         if (k == entries) say(lineNumber, word, " is the last entry, which is never drawn"sv);

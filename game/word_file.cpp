@@ -53,45 +53,8 @@ constexpr int kNoWait = 0;
 
 constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
-// The whole regular file, or the reason it could not be read.
-bool readAll(int fd, std::string& data, std::string& why) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    // A pipe, device or folder could block or never end.
-    if (!S_ISREG(info.st_mode)) {
-        why = "not a regular file";
-        return false;
-    }
-    sizeForFile(data, static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)));
-    std::size_t used = 0;
-    char beyond[4096];  // finds the end, or the bytes of a file that grew meanwhile
-    for (;;) {
-        if (runtime::stopRequested()) {
-            why = "reading stopped";
-            return false;
-        }
-        const bool inside = used < data.size();
-        char* into = inside ? data.data() + used : beyond;
-        const std::size_t want = inside ? std::min(kReadChunk, data.size() - used) : sizeof beyond;
-        const ssize_t got = ::read(fd, into, want);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            why = std::strerror(errno);
-            return false;
-        }
-        if (got == 0) break;
-        if (!inside) data.append(beyond, static_cast<std::size_t>(got));
-        used += static_cast<std::size_t>(got);
-    }
-    data.resize(used);
-    return true;
-}
-
-}  // namespace
-
+// Makes `bytes` `size` zero bytes, ready to read a file into; on large
+// memory pages where the system offers them.
 void sizeForFile(std::string& bytes, std::size_t size) {
     bytes.clear();
     bytes.reserve(size);
@@ -110,12 +73,51 @@ void sizeForFile(std::string& bytes, std::size_t size) {
     bytes.resize(size);
 }
 
+}  // namespace
+
+bool readWholeFile(int fd, std::string& data, std::string& why, bool anyKind) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    const bool regular = S_ISREG(info.st_mode);
+    if (!regular && !anyKind) {
+        why = "not a regular file";
+        return false;
+    }
+    // A regular file goes into a string of its size; other input grows as it comes.
+    sizeForFile(data, regular ? static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) : 0);
+    std::size_t used = 0;
+    char beyond[4096];  // finds the end, or bytes beyond the size known so far
+    for (;;) {
+        if (runtime::stopRequested()) {
+            why = "reading stopped";
+            return false;
+        }
+        const bool inside = used < data.size();
+        char* into = inside ? data.data() + used : beyond;
+        const std::size_t want = inside ? std::min(kReadChunk, data.size() - used) : sizeof beyond;
+        const auto got = ::read(fd, into, static_cast<unsigned>(want));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            why = std::strerror(errno);
+            return false;
+        }
+        if (got == 0) break;
+        if (!inside) data.append(beyond, static_cast<std::size_t>(got));
+        used += static_cast<std::size_t>(got);
+    }
+    data.resize(used);
+    return true;
+}
+
 std::string unscrambleLine(std::string& line) {
     for (char& c : line) c = static_cast<char>(unscrambleByte(static_cast<std::uint8_t>(c)));
     return line;
 }
 
-void loadWordBytes(std::string bytes, WordList& list, std::string& labelPrefix) {
+void loadWordText(std::string bytes, WordList& list, std::string& labelPrefix) {
     LineReader reader(bytes);
     reader.next();  // line 1 carries nothing
     const std::string_view prefixLine = reader.next();
@@ -130,10 +132,6 @@ void loadWordBytes(std::string bytes, WordList& list, std::string& labelPrefix) 
     list.hints = SlotTexts(std::move(lines), SlotPart::Hint);
 }
 
-void loadWordText(std::string_view bytes, WordList& list, std::string& labelPrefix) {
-    loadWordBytes(std::string(bytes), list, labelPrefix);
-}
-
 WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix,
                           std::string* why) {
     std::string reason;
@@ -142,7 +140,7 @@ WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::stri
     const FileDescriptor file(
         ::open(fileName.c_str(), O_RDONLY | kNoWait | kBinary | kCloseOnExec));
     if (file.valid()) {
-        if (!readAll(file.get(), bytes, reason)) {
+        if (!readWholeFile(file.get(), bytes, reason)) {
             how = WordFileOpen::Unreadable;
             bytes.clear();
             reason = "cannot read " + fileName + ": " + reason;
@@ -157,7 +155,7 @@ WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::stri
         how = WordFileOpen::Unreadable;
         reason = "cannot read " + fileName + ": " + std::strerror(errno);
     }
-    loadWordBytes(std::move(bytes), list, labelPrefix);
+    loadWordText(std::move(bytes), list, labelPrefix);
     if (why != nullptr) *why = reason;
     return how;
 }

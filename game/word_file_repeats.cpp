@@ -47,14 +47,6 @@ std::string_view wordOfLine(std::string_view line) {
     return line.substr(0, line.find(';'));
 }
 
-void setBit(std::vector<std::uint64_t>& bits, std::size_t index) {
-    bits[index / 64] |= std::uint64_t{1} << (index % 64);
-}
-
-bool bitAt(const std::vector<std::uint64_t>& bits, std::size_t index) {
-    return ((bits[index / 64] >> (index % 64)) & 1u) != 0;
-}
-
 // The words seen so far in one pass, each with the entry that had it first.
 class SeenWords {
   public:

@@ -17,14 +17,6 @@ constexpr std::uint32_t kNotSpelled = std::numeric_limits<std::uint32_t>::max();
 // out, so finding a line never scans more than this many bits.
 constexpr std::uint64_t kScanBitsAtMost = std::uint64_t{16} * 1024;
 
-void setBit(std::vector<std::uint64_t>& bits, std::size_t index) {
-    bits[index / 64] |= std::uint64_t{1} << (index % 64);
-}
-
-bool bitAt(const std::vector<std::uint64_t>& bits, std::size_t index) {
-    return ((bits[index / 64] >> (index % 64)) & 1u) != 0;
-}
-
 std::atomic<std::uint64_t> nextSerial{1};
 
 // The line start found last on this thread, so that walking the lines in
@@ -36,13 +28,16 @@ struct LastStart {
 };
 thread_local LastStart lastStart;
 
+// The line end bytes as they read once the lines are unscrambled.
+constexpr char kLineFeed = static_cast<char>(unscrambleByte('\n'));
+constexpr char kCarriageReturn = static_cast<char>(unscrambleByte('\r'));
+
 }  // namespace
 
 EntryLines::EntryLines(std::string bytes, std::size_t first)
     : bytes_(std::move(bytes)), first_(std::min(first, bytes_.size())), serial_(nextSerial++) {
     const std::string_view region = std::string_view(bytes_).substr(first_);
     starts_.assign(region.size() / 64 + 1, 0);
-    crLf_.assign(region.size() / 64 + 1, 0);
     std::vector<std::uint64_t> block;
     block.reserve(kBlockLines);
     auto closeBlock = [&] {
@@ -64,28 +59,16 @@ EntryLines::EntryLines(std::string bytes, std::size_t first)
         if (block.empty()) samples_.push_back(start);
         block.push_back(start);
         setBit(starts_, start);
-        if (reader.lineEnd().size() == 2) setBit(crLf_, count_);
         ++count_;
     }
     closeBlock();
-    // One bit per line, not per byte, is all the line ends need.
-    crLf_.resize(count_ / 64 + 1);
-    crLf_.shrink_to_fit();
-    lastEnd_ = count_ == 0 ? 0 : region.size() - lastLineEndLength();
     for (char& c : bytes_) c = static_cast<char>(unscrambleByte(static_cast<std::uint8_t>(c)));
 }
 
 std::size_t EntryLines::indexBytes() const {
-    return (starts_.capacity() + crLf_.capacity() + samples_.capacity() + spelled_.capacity()) *
+    return (starts_.capacity() + samples_.capacity() + spelled_.capacity()) *
                sizeof(std::uint64_t) +
            spelledAt_.capacity() * sizeof(std::uint32_t);
-}
-
-std::size_t EntryLines::lastLineEndLength() const {
-    // Still scrambled here: line ends are stored as they are.
-    const std::string_view region = std::string_view(bytes_).substr(first_);
-    if (region.empty() || (region.back() != '\n' && region.back() != '\r')) return 0;
-    return bitAt(crLf_, count_ - 1) ? 2 : 1;
 }
 
 std::size_t EntryLines::startOf(std::size_t index) const {
@@ -123,32 +106,23 @@ std::size_t EntryLines::sampledStartOf(std::size_t index) const {
 
 std::string_view EntryLines::line(std::size_t index) const {
     if (index >= count_) return {};
+    const std::string_view lines = text();
     const std::size_t start = startOf(index);
-    const std::size_t end =
-        index + 1 < count_ ? startOf(index + 1) - (bitAt(crLf_, index) ? 2 : 1) : lastEnd_;
-    return std::string_view(bytes_).substr(first_ + start, end - start);
-}
-
-SlotTexts& SlotTexts::operator=(std::initializer_list<std::string> texts) {
-    texts_.assign(texts);
-    lines_.reset();
-    return *this;
-}
-
-void SlotTexts::assign(std::size_t count, std::string_view text) {
-    texts_.assign(count, std::string(text));
-    lines_.reset();
+    std::size_t end = index + 1 < count_ ? startOf(index + 1) : lines.size();
+    // A line's text holds no line end bytes, and a CR before an LF is one line end with it.
+    if (end > start && lines[end - 1] == kLineFeed) --end;
+    if (end > start && lines[end - 1] == kCarriageReturn) --end;
+    return lines.substr(start, end - start);
 }
 
 std::size_t SlotTexts::size() const {
-    if (!lines_) return texts_.size();
+    if (!lines_) return 1;
     // A file without entry lines still reads one empty entry.
     return 2 * std::max<std::size_t>(lines_->count(), 1) + 1;
 }
 
-SlotText SlotTexts::operator[](std::size_t slot) const {
-    if (!lines_) return slot < texts_.size() ? SlotText(texts_[slot]) : SlotText();
-    if (slot == 0 || slot % 2 != 0) return {};
+std::string_view SlotTexts::operator[](std::size_t slot) const {
+    if (!lines_ || slot == 0 || slot % 2 != 0) return {};
     const std::string_view line = lines_->line(slot / 2 - 1);
     const std::size_t separator = line.find(';');
     if (part_ == SlotPart::Word) return line.substr(0, separator);

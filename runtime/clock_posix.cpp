@@ -18,15 +18,11 @@ void sleepFor(std::int32_t milliseconds, std::int32_t kind) {
         setLastError(ResultCode::BadCall);
         return;
     }
-    if (milliseconds <= 0) {
-        return;
-    }
+    if (milliseconds <= 0) return;
     timespec want{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
     timespec left{};
     // A signal may cut nanosleep short; sleep the rest so the frame period holds.
-    while (nanosleep(&want, &left) != 0 && errno == EINTR) {
-        want = left;
-    }
+    while (nanosleep(&want, &left) != 0 && errno == EINTR) want = left;
 }
 
 }  // namespace runtime

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace runtime {
 namespace {
@@ -71,47 +72,35 @@ std::int32_t unicodeToCp437(char32_t ch) {
     return it->byte;
 }
 
-Utf8Decode decodeUtf8(std::string_view bytes, std::u32string& out) {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
+bool decodeUtf8(std::string_view bytes, std::u32string& out) {
+    // By sequence length: the value bits of the lead byte, and the least value
+    // that needs this length (a smaller one is an overlong form).
+    static constexpr std::pair<std::uint8_t, char32_t> kForms[] = {
+        {0, 0}, {0x7F, 0}, {0x1F, 0x80}, {0x0F, 0x800}, {0x07, 0x10000}};
+    for (std::size_t i = 0; i < bytes.size();) {
         const auto lead = static_cast<std::uint8_t>(bytes[i]);
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t value = 0;
-        char32_t minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            value = lead & 0x1Fu;
-            minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            value = lead & 0x0Fu;
-            minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            value = lead & 0x07u;
-            minimum = 0x10000;
-        } else {
-            return {false, i};
-        }
-        if (n - i < length) return {false, i};
+        // The sequence's length; 0 for a byte no sequence starts with.
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
+        if (length == 0 || bytes.size() - i < length) return false;
+        const auto [valueBits, least] = kForms[length];
+        char32_t value = lead & valueBits;
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<std::uint8_t>(bytes[i + k]);
-            if ((next & 0xC0u) != 0x80u) return {false, i};
+            if ((next & 0xC0u) != 0x80u) return false;
             value = (value << 6) | (next & 0x3Fu);
         }
-        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-            return {false, i};
+        if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+            return false;
         }
         out.push_back(value);
         i += length;
     }
-    return {};
+    return true;
 }
 
 void appendUtf8(char32_t ch, std::string& out) {

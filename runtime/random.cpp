@@ -38,23 +38,20 @@ std::uint32_t temper(std::uint32_t y) {
     return y;
 }
 
+// The seed truncated toward zero to 64 bits; values outside that range have
+// no defined conversion, so they saturate instead of invoking undefined behaviour.
+std::int64_t wholeSeed(double seed) {
+    const double t = std::trunc(seed);
+    if (std::isnan(t)) return 0;
+    if (t >= 0x1p63) return INT64_MAX;
+    if (t <= -0x1p63) return INT64_MIN;
+    return static_cast<std::int64_t>(t);
+}
+
 }  // namespace
 
 void seedRandom(double seed, std::int32_t /*algorithm*/) {
-    // Truncate toward zero to 64 bits; values outside that range have no
-    // defined conversion, so they saturate instead of invoking undefined behaviour.
-    std::int64_t whole = 0;
-    const double t = std::trunc(seed);
-    if (std::isnan(t)) {
-        whole = 0;
-    } else if (t >= 9.2233720368547758e18) {
-        whole = INT64_MAX;
-    } else if (t <= -9.2233720368547758e18) {
-        whole = INT64_MIN;
-    } else {
-        whole = static_cast<std::int64_t>(t);
-    }
-    gen.state[0] = static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole));
+    gen.state[0] = static_cast<std::uint32_t>(static_cast<std::uint64_t>(wholeSeed(seed)));
     for (int i = 1; i < kStateWords; ++i) {
         gen.state[i] = 1664525u * gen.state[i - 1] + 1013904223u;
     }
@@ -63,15 +60,9 @@ void seedRandom(double seed, std::int32_t /*algorithm*/) {
 }
 
 double randomUnit(float n) {
-    if (n == 0.0f) {
-        return gen.last;
-    }
-    if (!gen.seeded) {
-        seedRandom(0.0, 0);
-    }
-    if (gen.index >= kStateWords) {
-        regenerate();
-    }
+    if (n == 0.0f) return gen.last;
+    if (!gen.seeded) seedRandom(0.0, 0);
+    if (gen.index >= kStateWords) regenerate();
     const std::uint32_t y = temper(gen.state[gen.index++]);
     gen.last = std::ldexp(static_cast<double>(y), -32);
     return gen.last;

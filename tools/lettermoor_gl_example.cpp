@@ -6,6 +6,7 @@
 #endif
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -143,7 +144,7 @@ std::vector<std::uint8_t> readFrame() {
     for (int row = 0; row < Height / 2; ++row) {
         auto* top = rgb.data() + static_cast<std::size_t>(row) * pitch;
         auto* bottom = rgb.data() + static_cast<std::size_t>(Height - 1 - row) * pitch;
-        for (std::size_t i = 0; i < pitch; ++i) std::swap(top[i], bottom[i]);
+        std::swap_ranges(top, top + pitch, bottom);
     }
     return rgb;
 }
@@ -173,12 +174,9 @@ void reportLastFrame(const Options& options) {
 }
 
 bool endRequested() {
+    // Esc, or the key text of the close request.
     for (std::string key = gfx::readKey(); !key.empty(); key = gfx::readKey()) {
-        if (key == "\x1b") return true;
-        if (key.size() == 2 && static_cast<unsigned char>(key[0]) == 0xFF &&
-            ((static_cast<unsigned char>(key[1]) << 8) | 0xFF) == gfx::CloseRequest) {
-            return true;
-        }
+        if (key == "\x1b" || key == "\xffk") return true;
     }
     return false;
 }

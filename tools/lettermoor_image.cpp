@@ -73,9 +73,7 @@ int parseArguments(int argc, char** argv, Options& options) {
             return 1;
         }
         if (arg == "--version") {
-            std::printf("lettermoor-image %.*s\n%.*s\n", static_cast<int>(runtime::Version.size()),
-                        runtime::Version.data(), static_cast<int>(runtime::LicenceLine.size()),
-                        runtime::LicenceLine.data());
+            std::fputs(runtime::versionText("lettermoor-image").c_str(), stdout);
             return 1;
         }
         if ((arg == "--size" || arg == "--out") && i + 1 < argc) {

@@ -128,32 +128,20 @@ void drawStar(Canvas& canvas, int cx, int cy, int radius, Rgb color) {
     }
 }
 
-void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 std::vector<std::uint8_t> encodeBmp(const Canvas& canvas) {
     constexpr std::uint32_t RowBytes = (Size * 3 + 3) / 4 * 4;
     constexpr std::uint32_t HeaderBytes = 14 + 40;
     constexpr std::uint32_t ImageBytes = RowBytes * Size;
-    std::vector<std::uint8_t> out;
+    std::vector<std::uint8_t> out{'B', 'M'};
     out.reserve(HeaderBytes + ImageBytes);
-    out.push_back('B');
-    out.push_back('M');
-    putLittleEndian(out, HeaderBytes + ImageBytes, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, HeaderBytes, 4);
-    putLittleEndian(out, 40, 4);
-    putLittleEndian(out, Size, 4);
-    putLittleEndian(out, Size, 4);  // positive height: bottom row first
-    putLittleEndian(out, 1, 2);
-    putLittleEndian(out, 24, 2);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, ImageBytes, 4);
-    putLittleEndian(out, 2835, 4);
-    putLittleEndian(out, 2835, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, 0, 4);
+    // The rest of the file header (size, reserved, pixel offset), then the
+    // information header of a bottom-up (positive height), uncompressed
+    // bitmap at 72 dpi; its 16-bit planes (1) and bits (24) share one word.
+    for (const std::uint32_t field :
+         {HeaderBytes + ImageBytes, 0u, HeaderBytes, 40u, std::uint32_t{Size}, std::uint32_t{Size},
+          1u | 24u << 16, 0u, ImageBytes, 2835u, 2835u, 0u, 0u}) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(field >> (8 * i)));
+    }
     for (int y = Size - 1; y >= 0; --y) {
         for (int x = 0; x < Size; ++x) {
             const Rgb c = canvas.pixels[y * Size + x];
@@ -176,9 +164,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argument == "--version") {
-        std::printf("lettermoor-make-win-picture %.*s\n%.*s\n",
-                    static_cast<int>(runtime::Version.size()), runtime::Version.data(),
-                    static_cast<int>(runtime::LicenceLine.size()), runtime::LicenceLine.data());
+        std::fputs(runtime::versionText("lettermoor-make-win-picture").c_str(), stdout);
         return 0;
     }
     if (argc != 2 || argument.empty() || argument[0] == '-') {

@@ -8,13 +8,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "game/generator.hpp"
 #include "game/word_codec.hpp"
@@ -77,57 +75,12 @@ constexpr std::string_view kUsage =
     "     cannot be read or written, or bad usage\n";
 
 // Reads all of standard input; false with the system's reason on a read error,
-// so an unreadable input is never taken for an empty list. A regular file is
-// read straight into a string of its size; other input is gathered in pieces
-// and joined once, so that neither holds much more than the input itself.
+// so an unreadable input is never taken for an empty list.
 bool readStandardInput(std::string& text) {
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
-    const int fd = fileno(stdin);
-    std::size_t expected = 0;
-#if !defined(_WIN32)
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        expected = static_cast<std::size_t>(info.st_size);
-    }
-#endif
-    std::vector<std::string> pieces;
-    // One byte beyond the expected size, so the read that finds the end has room.
-    std::string piece;
-    game::sizeForFile(piece, std::max(expected + 1, kPiece));
-    std::size_t used = 0;
-    std::size_t total = 0;
-    for (;;) {
-        if (used == piece.size()) {
-            total += used;
-            pieces.push_back(std::move(piece));
-            piece.assign(kPiece, '\0');
-            used = 0;
-        }
-        const auto want =
-            static_cast<unsigned>(std::min<std::size_t>(piece.size() - used, 1U << 30));
-        const auto got = ::read(fd, piece.data() + used, want);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            std::fprintf(stderr, "lettermoor-words: cannot read the input: %s\n",
-                         std::strerror(errno));
-            return false;
-        }
-        if (got == 0) break;
-        used += static_cast<std::size_t>(got);
-    }
-    piece.resize(used);
-    if (pieces.empty()) {
-        text = std::move(piece);
-        return true;
-    }
-    text.clear();
-    text.reserve(total + used);
-    for (std::string& done : pieces) {
-        text += done;
-        std::string().swap(done);
-    }
-    text += piece;
-    return true;
+    std::string why;
+    if (game::readWholeFile(fileno(stdin), text, why, true)) return true;
+    std::fprintf(stderr, "lettermoor-words: cannot read the input: %s\n", why.c_str());
+    return false;
 }
 
 // A file beside the one it will replace; removed again unless it was renamed.
@@ -258,7 +211,7 @@ int runDeal(double seed) {
     if (!readStandardInput(in)) return kExitError;
     game::WordList list;
     std::string prefix;
-    game::loadWordText(in, list, prefix);
+    game::loadWordText(std::move(in), list, prefix);
     runtime::seedRandom(seed, 0);
     game::Puzzle puzzle;
     const game::DealResult result = game::generatePuzzle(list, puzzle);
@@ -278,9 +231,9 @@ bool parseSeed(const char* text, double& seed) {
     return end != text && *end == '\0' && std::isfinite(seed);
 }
 
-// The options of encode and decode; false after reporting a bad one.
-bool parseFileOptions(int argc, char** argv, bool allowExact, std::string& file,
-                      game::WordSpelling& spelling, int& status) {
+// The options of encode and decode: kExitOk, or the status after reporting a bad one.
+int parseFileOptions(int argc, char** argv, bool allowExact, std::string& file,
+                     game::WordSpelling& spelling) {
     for (int i = 2; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "-o" && i + 1 < argc && argv[i + 1][0] != '\0') {
@@ -288,12 +241,11 @@ bool parseFileOptions(int argc, char** argv, bool allowExact, std::string& file,
         } else if (option == "--exact" && allowExact) {
             spelling = game::WordSpelling::AsWritten;
         } else {
-            status = usageError(option == "-o" ? "-o needs a file name"
-                                               : "unknown option '" + std::string(option) + "'");
-            return false;
+            return usageError(option == "-o" ? "-o needs a file name"
+                                             : "unknown option '" + std::string(option) + "'");
         }
     }
-    return true;
+    return kExitOk;
 }
 
 }  // namespace
@@ -309,8 +261,7 @@ int main(int argc, char** argv) {
     const std::string_view command = argv[1];
     if (command == "--help" || command == "-h") return writeStandardOutput(kUsage);
     if (command == "--version") {
-        return writeStandardOutput("lettermoor-words " + std::string(runtime::Version) + "\n" +
-                                   std::string(runtime::LicenceLine) + "\n");
+        return writeStandardOutput(runtime::versionText("lettermoor-words"));
     }
 
     if (command == "deal") {
@@ -325,10 +276,8 @@ int main(int argc, char** argv) {
     if (command == "encode" || command == "decode") {
         std::string file;
         auto spelling = game::WordSpelling::GridLetters;
-        int status = kExitOk;
-        if (!parseFileOptions(argc, argv, command == "encode", file, spelling, status)) {
-            return status;
-        }
+        const int status = parseFileOptions(argc, argv, command == "encode", file, spelling);
+        if (status != kExitOk) return status;
         if (command == "encode") return runEncode(file, spelling);
         std::string in;
         if (!readStandardInput(in)) return kExitError;

@@ -1,9 +1,20 @@
 #include "widgets/panel.hpp"
 
+#include <cstddef>
 #include <utility>
+
+#include "gfx/color.hpp"
+#include "gfx/line.hpp"
+#include "gfx/text.hpp"
 
 namespace widgets {
 namespace {
+
+constexpr std::int32_t LinePitch = 10;
+constexpr std::int32_t StrikeOffset = 4;
+constexpr std::int32_t GlyphWidth = 8;
+constexpr std::uint32_t SolidStyle = 0xFFFF;
+constexpr std::uint32_t AbsoluteExplicitColor = 4;
 
 // Unlinks each node before it dies, so destruction never recurses down the list.
 template <typename Node>
@@ -13,16 +24,11 @@ void releaseList(std::unique_ptr<Node>& head) {
 
 template <typename Node>
 std::int32_t append(std::unique_ptr<Node>& head, std::unique_ptr<Node> node) {
-    if (!head) {
-        node->id = 1;
-        head = std::move(node);
-        return 1;
-    }
-    Node* tail = head.get();
-    while (tail->next) tail = tail->next.get();
-    node->id = tail->id + 1;
-    tail->next = std::move(node);
-    return tail->next->id;
+    std::unique_ptr<Node>* link = &head;
+    node->id = 1;
+    for (; *link; link = &(*link)->next) node->id = (*link)->id + 1;
+    *link = std::move(node);
+    return (*link)->id;
 }
 
 template <typename Node>
@@ -37,50 +43,61 @@ void keepOrSet(std::int32_t& field, std::int32_t value, std::int32_t keep) {
     if (value != keep) field = value;
 }
 
-void keepOrSetText(std::string& field, std::string_view value) {
-    if (value != KeepText) field.assign(value);
+float at(std::int64_t v) {
+    return static_cast<float>(v);
+}
+
+void drawLabel(const TextLabel& label) {
+    // A label without room for one character per line has nothing it could show.
+    if (label.charsPerLine < 1) return;
+    const std::size_t perLine = static_cast<std::size_t>(label.charsPerLine);
+    const std::string_view text = label.text;
+    std::int64_t top = label.y;
+    for (std::size_t start = 0; start < text.size(); start += perLine, top += LinePitch) {
+        gfx::drawText(nullptr, at(label.x), at(top), AbsoluteExplicitColor,
+                      text.substr(start, perLine), gfx::Black);
+        if (label.struck == 1) {
+            const std::int64_t strikeY = top + StrikeOffset;
+            const std::int64_t right =
+                std::int64_t{label.x} + GlyphWidth * std::int64_t{label.charsPerLine};
+            gfx::drawLine(nullptr, at(label.x), at(strikeY), at(right), at(strikeY), gfx::Black,
+                          gfx::Line, SolidStyle, 0);
+        }
+    }
+}
+
+void drawButton(const Button& button) {
+    gfx::drawLine(nullptr, at(button.x), at(button.y), at(std::int64_t{button.x} + button.width),
+                  at(std::int64_t{button.y} + button.height), gfx::Black, gfx::Box, SolidStyle, 0);
+    gfx::drawText(nullptr, at(std::int64_t{button.x} + 2), at(std::int64_t{button.y} + 2),
+                  AbsoluteExplicitColor, button.caption, gfx::Black);
 }
 
 }  // namespace
 
-WidgetPanel& WidgetPanel::operator=(WidgetPanel&& other) noexcept {
-    if (this != &other) {
-        clearPanel(*this);
-        buttons = std::move(other.buttons);
-        labels = std::move(other.labels);
-    }
-    return *this;
-}
-
 WidgetPanel::~WidgetPanel() {
-    clearPanel(*this);
-}
-
-void clearPanel(WidgetPanel& panel) {
-    releaseList(panel.buttons);
-    releaseList(panel.labels);
+    releaseList(buttons);
+    releaseList(labels);
 }
 
 std::int32_t addLabel(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::int32_t charsPerLine,
                       std::int32_t struck, std::string_view text) {
-    auto label = std::make_unique<TextLabel>();
-    label->x = x;
-    label->y = y;
-    label->charsPerLine = charsPerLine;
-    label->struck = struck;
-    label->text.assign(text);
-    return append(panel.labels, std::move(label));
+    return append(panel.labels, std::make_unique<TextLabel>(TextLabel{.x = x,
+                                                                      .y = y,
+                                                                      .charsPerLine = charsPerLine,
+                                                                      .struck = struck,
+                                                                      .text = std::string(text),
+                                                                      .next = nullptr}));
 }
 
 std::int32_t addButton(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::int32_t width,
                        std::int32_t height, std::string_view caption) {
-    auto button = std::make_unique<Button>();
-    button->x = x;
-    button->y = y;
-    button->width = width;
-    button->height = height;
-    button->caption.assign(caption);
-    return append(panel.buttons, std::move(button));
+    return append(panel.buttons, std::make_unique<Button>(Button{.x = x,
+                                                                 .y = y,
+                                                                 .width = width,
+                                                                 .height = height,
+                                                                 .caption = std::string(caption),
+                                                                 .next = nullptr}));
 }
 
 void updateLabel(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
@@ -91,18 +108,12 @@ void updateLabel(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32
     keepOrSet(label->y, y, KeepNumber);
     keepOrSet(label->charsPerLine, charsPerLine, KeepNumber);
     keepOrSet(label->struck, struck, KeepStrike);
-    keepOrSetText(label->text, text);
+    if (text != KeepText) label->text.assign(text);
 }
 
-void updateButton(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
-                  std::int32_t width, std::int32_t height, std::string_view caption) {
-    Button* button = findById(panel.buttons, id);
-    if (button == nullptr) return;
-    keepOrSet(button->x, x, KeepNumber);
-    keepOrSet(button->y, y, KeepNumber);
-    keepOrSet(button->width, width, KeepNumber);
-    keepOrSet(button->height, height, KeepNumber);
-    keepOrSetText(button->caption, caption);
+void drawWidgets(const WidgetPanel& panel) {
+    for (const TextLabel* l = panel.labels.get(); l != nullptr; l = l->next.get()) drawLabel(*l);
+    for (const Button* b = panel.buttons.get(); b != nullptr; b = b->next.get()) drawButton(*b);
 }
 
 std::int32_t buttonAt(const WidgetPanel& panel, std::int32_t px, std::int32_t py) {

@@ -56,7 +56,7 @@ std::int32_t namedCharacter(std::string_view key) {
 // named control key.
 std::int32_t typedCharacter(std::string_view key) {
     std::u32string characters;
-    if (!runtime::decodeUtf8(key, characters).ok) return 0;
+    if (!runtime::decodeUtf8(key, characters)) return 0;
     if (characters.size() != 1) return namedCharacter(key);
     const std::int32_t byte = runtime::unicodeToCp437(characters[0]);
     return byte < 0 ? 0 : byte;

@@ -75,7 +75,7 @@ std::string utf8Character(int lead) {
         bytes.push_back(static_cast<char>(next));
     }
     std::u32string characters;
-    if (!runtime::decodeUtf8(bytes, characters).ok || characters.size() != 1) return "";
+    if (!runtime::decodeUtf8(bytes, characters) || characters.size() != 1) return "";
     const std::int32_t code = runtime::unicodeToCp437(characters[0]);
     return code > 0 ? std::string(1, static_cast<char>(code)) : "";
 }

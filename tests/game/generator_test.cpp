@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "game/generator.hpp"
-#include "game/word_file.hpp"
 #include "runtime/random.hpp"
 #include "tests/game/deal_rules.hpp"
 #include "tests/game/word_test_support.hpp"
@@ -29,8 +28,8 @@ TEST(GeneratePuzzle, DealsTenDistinctEntriesOnlyFromTenOrMoreDrawableSlots) {
         "HAUS",  "GARTEN", "SCHLUESSEL", "SONNE", "MOND",  "REGENBOGEN", "ZUG",
         "BAUM",  "BLUME",  "WINTER",     "OHR",   "HERZ",  "FUSSBALL",   "LAST"};
     const std::vector<std::string> eleven(many.begin(), many.begin() + 11);
-    std::vector<std::string> nine(many.begin(), many.begin() + 9);
-    nine.push_back("LAST");
+    // Ten entries, the last never drawn.
+    const std::vector<std::string> nine(many.begin(), many.begin() + 10);
     std::vector<std::string> overlong = many;
     overlong.insert(overlong.begin() + 3, std::string(21, 'Y'));
     overlong.insert(overlong.begin() + 8, std::string(400, 'Y'));
@@ -80,23 +79,10 @@ TEST(GeneratePuzzle, FullLengthWordsSpanARowOrColumnOrFindNoRoom) {
     EXPECT_EQ(noRoom[0], 0);
     EXPECT_TRUE(across[0] > 0 && across[0] < dealt[0] * 10) << "both directions";
     EXPECT_TRUE(noRoom[1] > 0 && dealt[1] > 0);
-}
-
-TEST(CountUsableSlots, CountsDrawableSlotsBelowTheHighest) {
-    game::WordList list;
-    list.words = {"SLOTZERO",           "",   "A", "", "", "", std::string(20, 'T'),
-                  std::string(21, 'T'), "END"};
-    list.hints.assign(list.words.size(), "");
-    // Slot 0 counts as drawn, slot 8 is the highest: only 2 and 6 remain.
-    EXPECT_EQ(game::countUsableSlots(list), 2);
-    EXPECT_EQ(game::countUsableSlots(game::WordList{}), 0);
-}
-
-// The count in the too-few-words line is checked through the game's stderr.
-TEST(DescribeRefusal, NoRoomNamesTheFileOnOneLine) {
-    const std::string line = game::describeRefusal(DealResult::NoRoom, 12, "woerter.txt");
-    EXPECT_NE(line.find("woerter.txt has words that do not fit"), std::string::npos) << line;
-    EXPECT_EQ(line.find('\n'), std::string::npos);
+    // The line of the other refusal, with its count, is checked through the game's stderr.
+    EXPECT_EQ(game::describeRefusal(DealResult::NoRoom, 12, "woerter.txt"),
+              "lettermoor: no puzzle dealt: woerter.txt has words that do not fit together in "
+              "the 20x20 grid");
 }
 
 }  // namespace

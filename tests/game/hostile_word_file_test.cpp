@@ -17,13 +17,11 @@ void writeWordFile(const Folder& folder, const std::string& bytes) {
     std::ofstream(folder / "woerter.txt", std::ios::binary) << bytes;
 }
 #ifndef _WIN32
-// Things that are no regular file where the game looks for its word list;
-// pipes are the X tests' (game_shutdown_test), on the real program.
-void wordFileIsEndless(const Folder& folder, const std::string&) {
-    std::filesystem::create_symlink("/dev/zero", folder / "woerter.txt");
-}
-void wordFileIsALoop(const Folder& folder, const std::string&) {
-    std::filesystem::create_symlink("woerter.txt", folder / "woerter.txt");
+// Things that are no regular file where the game looks for its word list,
+// as a link to what the bytes name; pipes are the X tests'
+// (game_shutdown_test), on the real program.
+void linkWordFile(const Folder& folder, const std::string& target) {
+    std::filesystem::create_symlink(target, folder / "woerter.txt");
 }
 
 // The bytes are made only in the test that uses them: every test runs in a
@@ -108,11 +106,11 @@ const HostileFile HostileFiles[] = {
                 Outcome::Refuses, "woerter.txt has 3 usable words"},
     HostileFile{"OnlyLineFeeds", [] { return std::string(100000, '\n'); }, Outcome::Refuses},
 #ifndef _WIN32
-    HostileFile{"LinkToDevZero", [] { return std::string(); }, Outcome::Refuses,
-                "cannot read woerter.txt: not a regular file", wordFileIsEndless},
+    HostileFile{"LinkToDevZero", [] { return std::string("/dev/zero"); }, Outcome::Refuses,
+                "cannot read woerter.txt: not a regular file", linkWordFile},
     // Root reads past permission bits; a link loop still fails the open.
-    HostileFile{"CannotOpen", [] { return std::string(); }, Outcome::Refuses,
-                "cannot read woerter.txt: Too many levels of symbolic links", wordFileIsALoop},
+    HostileFile{"CannotOpen", [] { return std::string("woerter.txt"); }, Outcome::Refuses,
+                "cannot read woerter.txt: Too many levels of symbolic links", linkWordFile},
 #endif
     HostileFile{"NoUsableWord",
                 [] {

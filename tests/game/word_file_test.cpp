@@ -12,19 +12,11 @@ namespace {
 using wordtest::scramble;
 using wordtest::scrambledFile;
 
-std::string loaded(std::string_view bytes) {
+std::string loaded(const std::string& bytes) {
     game::WordList list;
     std::string prefix;
     game::loadWordText(bytes, list, prefix);
     return wordtest::describe(list, prefix);
-}
-
-TEST(WordFileShift, NoPrintableByteIsStoredAsALineBreak) {
-    for (int b = 0x20; b <= 0xFF; ++b) {
-        const auto stored = game::scrambleByte(static_cast<std::uint8_t>(b));
-        EXPECT_TRUE(stored != '\n' && stored != '\r') << b;
-        EXPECT_EQ(game::unscrambleByte(stored), b);
-    }
 }
 
 TEST(LoadWordText, EntriesSplitAtTheFirstSeparatorIntoEvenSlotsWhateverTheLineEnds) {
@@ -55,42 +47,34 @@ TEST(LoadWordText, EntriesSplitAtTheFirstSeparatorIntoEvenSlotsWhateverTheLineEn
     for (const auto& [bytes, expected] : cases) EXPECT_EQ(loaded(bytes), expected) << expected;
 }
 
-// The game fixture for its temporary folder.
-class WordFileOnDisk : public testing_support::GameTest {
-  protected:
-    game::WordList list_;
-    std::string prefix_ = "stale";
-};
+using WordFileOnDisk = testing_support::GameTest;
 
-// Loading forgets the previous list.
-TEST_F(WordFileOnDisk, MissingFileIsCreatedEmptyAndAnUnopenableOneLoadsAsEmpty) {
-    const std::string file = (folder() / "woerter.txt").string();
-    game::loadWordText(scrambledFile({"h", "P", "A;-a", "B;-b", "C;-c"}), list_, prefix_);
-    EXPECT_EQ(game::loadWordFile(file, list_, prefix_), game::WordFileOpen::CreatedEmpty);
-    EXPECT_EQ(wordtest::describe(list_, prefix_), "|;");
+// A missing file is created empty; an existing one is read like the same bytes
+// in memory and left unchanged; loading forgets the previous list.
+TEST_F(WordFileOnDisk, MissingFileIsCreatedEmptyAnExistingOneOnlyReadAnUnopenableOneLoadsEmpty) {
+    game::WordList list;
+    std::string prefix;
+    const auto file = folder() / "woerter.txt";
+    game::loadWordText(scrambledFile({"h", "P", "A;-a", "B;-b", "C;-c"}), list, prefix);
+    EXPECT_EQ(game::loadWordFile(file.string(), list, prefix), game::WordFileOpen::CreatedEmpty);
+    EXPECT_EQ(wordtest::describe(list, prefix), "|;");
     EXPECT_EQ(std::filesystem::file_size(file), 0u);
-    EXPECT_EQ(game::loadWordFile(file, list_, prefix_), game::WordFileOpen::Read);
 
-    const auto inMissingFolder = folder() / "no-such-dir" / "woerter.txt";
-    prefix_ = "stale";
-    EXPECT_EQ(game::loadWordFile(inMissingFolder.string(), list_, prefix_),
-              game::WordFileOpen::Unreadable);
-    EXPECT_EQ(wordtest::describe(list_, prefix_), "|;");
-    EXPECT_FALSE(std::filesystem::exists(inMissingFolder.parent_path()));
-}
-
-TEST_F(WordFileOnDisk, ExistingFileIsReadLikeTheSameBytesAndLeftUnchanged) {
     // Several megabytes and one very long line, so the file is read in many pieces.
     std::vector<std::string> lines{"head", "Prefix:", "LONG;-" + std::string(300'000, 'h')};
     for (int i = 0; i < 200'000; ++i) lines.push_back("WORD" + std::to_string(i) + ";-hint");
     const std::string bytes = scrambledFile(lines, "\r\n") + scramble("LAST");
-    const auto file = folder() / "woerter.txt";
     std::ofstream(file, std::ios::binary) << bytes;
-
-    EXPECT_EQ(game::loadWordFile(file.string(), list_, prefix_), game::WordFileOpen::Read);
-    EXPECT_EQ(wordtest::describe(list_, prefix_), loaded(bytes));
+    EXPECT_EQ(game::loadWordFile(file.string(), list, prefix), game::WordFileOpen::Read);
+    EXPECT_EQ(wordtest::describe(list, prefix), loaded(bytes));
     std::ifstream in(file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+
+    const auto inMissingFolder = folder() / "no-such-dir" / "woerter.txt";
+    EXPECT_EQ(game::loadWordFile(inMissingFolder.string(), list, prefix),
+              game::WordFileOpen::Unreadable);
+    EXPECT_EQ(wordtest::describe(list, prefix), "|;");
+    EXPECT_FALSE(std::filesystem::exists(inMissingFolder.parent_path()));
 }
 
 }  // namespace

@@ -37,12 +37,11 @@ inline game::WordList listOf(const std::vector<std::string>& words) {
 }
 
 // "prefix|word;hint|..." from slot 2 on; slots 0 and 1 (comment and prefix
-// lines) and any slot without a hint pair show up as "?".
+// lines) show up as "?" unless empty.
 inline std::string describe(const game::WordList& list, const std::string& prefix) {
     std::string out = prefix;
-    if (list.hints.size() != list.words.size()) return out + "?";
     for (std::size_t i = 0; i < list.words.size(); ++i) {
-        const std::string slot = list.words[i] + ";" + list.hints[i];
+        const std::string slot = std::string(list.words[i]).append(";").append(list.hints[i]);
         out += i < 2 ? (slot == ";" ? "" : "?") : "|" + slot;
     }
     return out;

@@ -39,7 +39,7 @@ std::vector<std::string> readWords(const std::string& fileName) {
     game::loadWordFile(fileName, list, prefix);
     std::vector<std::string> words;
     for (std::size_t slot = 0; slot < list.words.size(); ++slot) {
-        const std::string word = list.words[slot];
+        const std::string word(list.words[slot]);
         if (!word.empty()) words.push_back(word);
     }
     return words;

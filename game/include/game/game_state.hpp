@@ -38,9 +38,9 @@ struct Game {
     SleepFunction sleep = nullptr;  // nullptr: the runtime's plain sleep
 };
 
-// Start-up with the random generator seeded from the clock. False when no
-// screen opened (no display back end accepted it) or a stop was requested
-// while the word file loaded: then there are no frames to run.
+// Start-up of a fresh Game, the random generator seeded from the clock.
+// False when no screen opened (no display back end accepted it) or a stop was
+// requested while the word file loaded: then there are no frames to run.
 bool startGame(Game& game);
 // Start-up with a chosen seed, so a deal can be repeated.
 bool startGameWithSeed(Game& game, double seed);

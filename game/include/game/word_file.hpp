@@ -15,16 +15,17 @@ namespace game {
 // return; only the control bytes 0x03 and 0x06 cannot be stored.
 inline constexpr std::uint8_t WordFileShift = 7;
 
-inline std::uint8_t scrambleByte(std::uint8_t plain) {
+constexpr std::uint8_t scrambleByte(std::uint8_t plain) {
     return static_cast<std::uint8_t>(plain + WordFileShift);
 }
-inline std::uint8_t unscrambleByte(std::uint8_t scrambled) {
+constexpr std::uint8_t unscrambleByte(std::uint8_t scrambled) {
     return static_cast<std::uint8_t>(scrambled - WordFileShift);
 }
 
-// Makes `bytes` `size` zero bytes, ready to read a file into; on large
-// memory pages where the system offers them.
-void sizeForFile(std::string& bytes, std::size_t size);
+// The whole of the open file `fd`, or in `why` the reason it could not be
+// read. Only a regular file is read unless `anyKind`: a pipe, device or
+// folder could block or never end. A stop request ends the reading.
+bool readWholeFile(int fd, std::string& bytes, std::string& why, bool anyKind = false);
 
 // Unscrambles the line in place and returns a copy of the result.
 std::string unscrambleLine(std::string& line);
@@ -39,9 +40,7 @@ enum class WordFileOpen : std::int32_t { Read = 0, CreatedEmpty = 1, Unreadable 
 WordFileOpen loadWordFile(const std::string& fileName, WordList& list, std::string& labelPrefix,
                           std::string* why = nullptr);
 
-// The same, from the bytes of a word file already in memory.
-void loadWordText(std::string_view bytes, WordList& list, std::string& labelPrefix);
-// The same, keeping the bytes themselves as the list's storage.
-void loadWordBytes(std::string bytes, WordList& list, std::string& labelPrefix);
+// The same, from the bytes of a word file, which become the list's storage.
+void loadWordText(std::string bytes, WordList& list, std::string& labelPrefix);
 
 }  // namespace game

@@ -1,12 +1,11 @@
 #pragma once
 // The slots of the word and hint lists. A loaded word file keeps its bytes
 // once, unscrambled, with a bit per byte marking where each entry line
-// starts; a slot's text is a view into those bytes, found when asked for.
-// Lists built in code hold their own texts.
+// starts; a slot's text is a view into those bytes, found when asked for,
+// that lives as long as its list.
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,19 +13,14 @@
 
 namespace game {
 
-// One slot's text: a view that lives as long as its list, and reads as a
-// std::string where one is needed.
-class SlotText : public std::string_view {
-  public:
-    using std::string_view::string_view;
-    SlotText(std::string_view text) : std::string_view(text) {}  // NOLINT: reads as its view
-    operator std::string() const { return std::string(*this); }  // NOLINT: reads as a text
-
-    friend std::string operator+(const SlotText& a, std::string_view b) {
-        return std::string(a).append(b);
-    }
-    friend std::string operator+(std::string a, const SlotText& b) { return a.append(b); }
-};
+// Tables of bits, one per line or per byte of a list: bit i is bit i % 64 of
+// word i / 64.
+inline void setBit(std::vector<std::uint64_t>& bits, std::size_t index) {
+    bits[index / 64] |= std::uint64_t{1} << (index % 64);
+}
+inline bool bitAt(const std::vector<std::uint64_t>& bits, std::size_t index) {
+    return ((bits[index / 64] >> (index % 64)) & 1u) != 0;
+}
 
 // The lines from the third on of a word file (the entry lines).
 class EntryLines {
@@ -46,15 +40,12 @@ class EntryLines {
   private:
     std::size_t startOf(std::size_t index) const;
     std::size_t sampledStartOf(std::size_t index) const;
-    std::size_t lastLineEndLength() const;
 
     std::string bytes_;
     std::size_t first_;
     std::uint64_t serial_;  // tells this list's remembered positions from another's
     std::size_t count_ = 0;
-    std::size_t lastEnd_ = 0;               // where the last line's text ends, from first_
     std::vector<std::uint64_t> starts_;     // bit i: a line starts at first_ + i
-    std::vector<std::uint64_t> crLf_;       // bit j: line j ends with CR LF
     std::vector<std::uint64_t> samples_;    // start bit of every 64th line
     std::vector<std::uint32_t> spelledAt_;  // per 64 lines: block in spelled_, or none
     std::vector<std::uint64_t> spelled_;    // every start of blocks that span many bytes
@@ -62,24 +53,20 @@ class EntryLines {
 
 enum class SlotPart : std::uint8_t { Word, Hint };
 
+// Before a file is loaded, the lists hold slot 0 alone.
 class SlotTexts {
   public:
-    SlotTexts() : texts_(1) {}
-    SlotTexts(std::initializer_list<std::string> texts) : texts_(texts) {}
+    SlotTexts() = default;
     // Slot 2k holds the word or hint of entry k; slot 0 and odd slots are empty.
     SlotTexts(std::shared_ptr<const EntryLines> lines, SlotPart part)
         : lines_(std::move(lines)), part_(part) {}
 
-    SlotTexts& operator=(std::initializer_list<std::string> texts);
-    void assign(std::size_t count, std::string_view text);
-
     std::size_t size() const;
-    SlotText operator[](std::size_t slot) const;
-    // The file's entry lines behind the slots, or null for a list built in code.
+    std::string_view operator[](std::size_t slot) const;
+    // The file's entry lines behind the slots, or null before a file is loaded.
     const EntryLines* entryLines() const { return lines_.get(); }
 
   private:
-    std::vector<std::string> texts_;
     std::shared_ptr<const EntryLines> lines_;
     SlotPart part_ = SlotPart::Word;
 };

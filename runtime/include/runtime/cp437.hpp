@@ -17,16 +17,10 @@ char32_t cp437ToUnicode(std::uint8_t byte);
 // The byte showing a character, or -1 when code page 437 has none.
 std::int32_t unicodeToCp437(char32_t ch);
 
-// Outcome of decoding UTF-8: on failure, errorOffset is the byte offset of
-// the first byte of the malformed sequence.
-struct Utf8Decode {
-    bool ok = true;
-    std::size_t errorOffset = 0;
-};
-
 // Decodes well-formed UTF-8 (no overlong forms, surrogates or values above
-// U+10FFFF) and appends the characters to out.
-Utf8Decode decodeUtf8(std::string_view bytes, std::u32string& out);
+// U+10FFFF) and appends the characters to out; false at the first malformed
+// sequence, with the characters before it appended.
+bool decodeUtf8(std::string_view bytes, std::u32string& out);
 
 // Appends ch as UTF-8; surrogates and values above U+10FFFF become U+FFFD.
 void appendUtf8(char32_t ch, std::string& out);

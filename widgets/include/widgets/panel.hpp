@@ -40,14 +40,9 @@ struct WidgetPanel {
     WidgetPanel() = default;
     WidgetPanel(const WidgetPanel&) = delete;
     WidgetPanel& operator=(const WidgetPanel&) = delete;
-    WidgetPanel(WidgetPanel&&) noexcept = default;
-    WidgetPanel& operator=(WidgetPanel&& other) noexcept;
     // Releases both lists node by node, so a long list cannot exhaust the stack.
     ~WidgetPanel();
 };
-
-// Empties both lists; ids start again from 1.
-void clearPanel(WidgetPanel& panel);
 
 std::int32_t addLabel(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::int32_t charsPerLine,
                       std::int32_t struck, std::string_view text);
@@ -55,8 +50,6 @@ std::int32_t addButton(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::
                        std::int32_t height, std::string_view caption);
 void updateLabel(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
                  std::int32_t charsPerLine, std::int32_t struck, std::string_view text);
-void updateButton(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
-                  std::int32_t width, std::int32_t height, std::string_view caption);
 void drawWidgets(const WidgetPanel& panel);
 std::int32_t buttonAt(const WidgetPanel& panel, std::int32_t px, std::int32_t py);
 
