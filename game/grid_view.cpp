@@ -33,8 +33,8 @@ void findWordBetween(Puzzle& puzzle, widgets::WidgetPanel& panel, const CellPair
     for (std::int32_t i = 0; i < PuzzleWordCount; ++i) {
         PuzzleWord& word = puzzle.words[static_cast<std::size_t>(i)];
         if (word.found == 1) continue;
-        const bool forwards = word.first == one && word.last == other;
-        const bool backwards = word.first == other && word.last == one;
+        const bool forwards = sameCell(word.first, one) == 1 && sameCell(word.last, other) == 1;
+        const bool backwards = sameCell(word.first, other) == 1 && sameCell(word.last, one) == 1;
         if (!forwards && !backwards) continue;
         word.found = 1;
         widgets::updateLabel(panel, i + 1, widgets::KeepNumber, widgets::KeepNumber,
@@ -45,6 +45,10 @@ void findWordBetween(Puzzle& puzzle, widgets::WidgetPanel& panel, const CellPair
 }
 
 }  // namespace
+
+std::int32_t sameCell(const CellPair& a, const CellPair& b) {
+    return a == b ? 1 : 0;
+}
 
 void drawGrid(const Puzzle& puzzle) {
     for (std::int32_t column = 0; column < GridSize; ++column) {
@@ -81,7 +85,7 @@ void clickGrid(Puzzle& puzzle, widgets::WidgetPanel& panel, std::int32_t x, std:
         cellAt(puzzle.grid, CellPair{row, column}).highlight = HighlightGreen;
         return;
     }
-    if (selection == Selection{column, row}) return;
+    if (sameCell(selection, Selection{column, row}) == 1) return;
 
     const CellPair pendingCell{selection.b, selection.a};
     const CellPair clickedCell{row, column};

@@ -52,7 +52,7 @@ bool startGame(Game& game) {
 }
 
 void endGame(Game& game) {
-    game.winPicture.image.reset();
+    releaseWinPicture(game.winPicture);
 }
 
 }  // namespace game

@@ -45,4 +45,8 @@ void updateSolved(WinPicture& picture, const PuzzleWords& words) {
     }
 }
 
+void releaseWinPicture(WinPicture& picture) {
+    picture.image.reset();
+}
+
 }  // namespace game

@@ -111,6 +111,18 @@ void updateLabel(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32
     if (text != KeepText) label->text.assign(text);
 }
 
+// The game never moves or renames its button; the panel offers it all the same.
+void updateButton(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
+                  std::int32_t width, std::int32_t height, std::string_view caption) {
+    Button* button = findById(panel.buttons, id);
+    if (button == nullptr) return;
+    keepOrSet(button->x, x, KeepNumber);
+    keepOrSet(button->y, y, KeepNumber);
+    keepOrSet(button->width, width, KeepNumber);
+    keepOrSet(button->height, height, KeepNumber);
+    if (caption != KeepText) button->caption.assign(caption);
+}
+
 void drawWidgets(const WidgetPanel& panel) {
     for (const TextLabel* l = panel.labels.get(); l != nullptr; l = l->next.get()) drawLabel(*l);
     for (const Button* b = panel.buttons.get(); b != nullptr; b = b->next.get()) drawButton(*b);

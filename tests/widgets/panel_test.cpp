@@ -19,7 +19,8 @@ using namespace widgets;
 TEST(PanelUpdate, IdsCountFromOnePerListAndUpdatesReplaceOnlyTheFieldsNotKept) {
     WidgetPanel panel;
     updateLabel(panel, 1, 5, 5, 5, 1, "x");
-    EXPECT_TRUE(panel.labels == nullptr);
+    updateButton(panel, 1, 5, 5, 5, 5, "x");
+    EXPECT_TRUE(panel.labels == nullptr && panel.buttons == nullptr);
     EXPECT_EQ(addLabel(panel, 1, 2, 3, 0, "a"), 1);
     EXPECT_EQ(addButton(panel, 750, 550, 100, 10, "cap"), 1);
     EXPECT_EQ(addLabel(panel, 650, 20, 40, 1, "text"), 2);
@@ -36,6 +37,10 @@ TEST(PanelUpdate, IdsCountFromOnePerListAndUpdatesReplaceOnlyTheFieldsNotKept) {
     updateLabel(panel, 2, KeepNumber, KeepNumber, KeepNumber, KeepStrike, "\xff\xff");
     EXPECT_EQ(l.text, "\xff\xff");
     EXPECT_EQ(std::tie(first.x, first.struck, first.text), std::make_tuple(1, 0, std::string("a")));
+    updateButton(panel, 1, KeepNumber, 560, KeepNumber, 20, "new");
+    const Button& b = *panel.buttons;
+    EXPECT_EQ(std::tie(b.x, b.y, b.width, b.height, b.caption),
+              std::make_tuple(750, 560, 100, 20, std::string("new")));
 }
 
 TEST(PanelHitTest, LeftAndTopEdgesOutsideRightAndBottomInsideFirstMatchWins) {

@@ -12,6 +12,9 @@ inline constexpr std::int32_t CellSize = 30;
 // Right and bottom edge of the grid's last cell outline.
 inline constexpr std::int32_t GridExtent = GridSize * CellSize;
 
+// 1 when both components are equal, else 0.
+std::int32_t sameCell(const CellPair& a, const CellPair& b);
+
 // Draws all cells onto the screen; the caller holds the screen lock.
 void drawGrid(const Puzzle& puzzle);
 

@@ -24,5 +24,6 @@ void prepareWinPicture(WinPicture& picture);
 // Blits the picture onto the screen, skipping mask-coloured pixels, when solved.
 void drawWinPicture(const WinPicture& picture);
 void updateSolved(WinPicture& picture, const PuzzleWords& words);
+void releaseWinPicture(WinPicture& picture);
 
 }  // namespace game

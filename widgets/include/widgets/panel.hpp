@@ -50,6 +50,8 @@ std::int32_t addButton(WidgetPanel& panel, std::int32_t x, std::int32_t y, std::
                        std::int32_t height, std::string_view caption);
 void updateLabel(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
                  std::int32_t charsPerLine, std::int32_t struck, std::string_view text);
+void updateButton(WidgetPanel& panel, std::int32_t id, std::int32_t x, std::int32_t y,
+                  std::int32_t width, std::int32_t height, std::string_view caption);
 void drawWidgets(const WidgetPanel& panel);
 std::int32_t buttonAt(const WidgetPanel& panel, std::int32_t px, std::int32_t py);
 
