@@ -16,8 +16,6 @@
 namespace {
 
 using namespace gfx;
-using gfxtest::screenPixel;
-using imagetest::pixelAt;
 
 // A picture whose every pixel names its own position and is opaque.
 ImageHandle positionImage(std::int32_t width, std::int32_t height) {
@@ -52,7 +50,7 @@ class BlitTest : public gfxtest::OpenRecordingScreenTest<> {
                 // The source pixel's position, its alpha cleared by the blit.
                 const auto written =
                     static_cast<std::uint32_t>((sy + y - top) << 12 | (sx + x - left));
-                ASSERT_EQ(screenPixel(x, y), inside ? written : Black)
+                ASSERT_EQ(gfxtest::screenPixel(x, y), inside ? written : Black)
                     << name << " at " << x << "," << y;
             }
         }
@@ -121,7 +119,7 @@ TEST_F(BlitTest, RefusedBlitsDrawNothing) {
     refused("no image");
     putImage(nullptr, 0, 0, image.get(), WholeImage, 0, 0, 0, 0, 0, nullptr, -1, nullptr, nullptr);
     refused("no routine");
-    EXPECT_EQ(screenPixel(0, 0), Black);
+    EXPECT_EQ(gfxtest::screenPixel(0, 0), Black);
     EXPECT_EQ(gfxtest::dirtyRowRanges(), "");
     closeScreen();
     blit(image.get(), 0.0f, 0.0f);
@@ -150,7 +148,8 @@ TEST_F(BlitTest, EveryDepthSkipsItsOwnMask) {
                  nullptr, nullptr);
         EXPECT_EQ(runtime::lastError(), LoadResult::Ok) << c.depth;
         for (std::int32_t x = 0; x < 4; ++x) {
-            EXPECT_EQ(pixelAt(target.get(), x, 0), c.expected[x]) << c.depth << " bits at " << x;
+            EXPECT_EQ(imagetest::pixelAt(target.get(), x, 0), c.expected[x])
+                << c.depth << " bits at " << x;
         }
     }
     EXPECT_EQ(gfxtest::dirtyRowRanges(), "");  // images are not the visible page
@@ -165,10 +164,9 @@ TEST(TransparentRows, VectorRowsMatchScalarRows) {
     for (std::int32_t width = 1; width <= 67; ++width) {
         for (const auto& shape : {std::pair{1, 0}, {2, 4}, {5, 12}, {3, 0}}) {
             // Plain variables: not every compiler lets a lambda capture a binding.
-            const std::int32_t height = shape.first;
-            const std::int32_t slack = shape.second;
-            const std::int32_t sourcePitch = width * 4 + slack;
-            const std::int32_t destinationPitch = width * 4 + 2 * slack + 4;
+            const std::int32_t height = shape.first, slack = shape.second;
+            const std::int32_t sourcePitch = width * 4 + slack,
+                               destinationPitch = width * 4 + 2 * slack + 4;
             std::vector<std::uint32_t> source(static_cast<std::size_t>(sourcePitch / 4 * height));
             std::vector<std::uint32_t> before(
                 static_cast<std::size_t>(destinationPitch / 4 * height));

@@ -82,10 +82,8 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
     lockScreen();
     for (int step = 0; step < 160; ++step) {
         const Color color = randomColor(random);
-        const float x1 = coordinate(random, width);
-        const float y1 = coordinate(random, Height);
-        const float x2 = coordinate(random, width);
-        const float y2 = coordinate(random, Height);
+        const float x1 = coordinate(random, width), y1 = coordinate(random, Height);
+        const float x2 = coordinate(random, width), y2 = coordinate(random, Height);
         const std::uint32_t style =
             pick(4) == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFu : 0xFFFFu;
         switch (pick(12)) {
@@ -147,11 +145,8 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
     }
     drawTarget().clipRect = ClipRect{0, 0, width, Height};
     // Every other frame leaves the marks to the shapes themselves.
-    if (seed % 2 == 0) {
-        unlockScreen(-1, -1);
-    } else {
-        unlockScreen(1, 0);
-    }
+    const bool marksAll = seed % 2 == 0;
+    unlockScreen(marksAll ? -1 : 1, marksAll ? -1 : 0);
 }
 
 // The pixel at x, y of an image, for writing it by hand.
@@ -275,8 +270,7 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
                 default:
                     break;
             }
-            const std::uint32_t pick = random() % 3;
-            const std::uint32_t withPicture = random() % 8;
+            const std::uint32_t pick = random() % 3, withPicture = random() % 8;
             cellFrame(pick == 1 ? Blue : Green, pick == 2 ? "B" : "A",
                       withPicture != 0 ? picture.get() : nullptr, withPicture == 1);
             after.push_back(snapshot().page);
@@ -297,7 +291,6 @@ TEST_F(DeferredDrawingTest, GlyphsAreTakenWhenTheTextIsDrawn) {
         unlockScreen(-1, -1);
         return snapshot().page;
     });
-    activeScreen()->font.glyphs = BuiltinFont.data();
 }
 
 TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {
@@ -305,8 +298,8 @@ TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {
     expectSameBothWays([&] {
         lockScreen();
         for (int i = 0; i < 70000; ++i) {
-            const auto x = static_cast<float>(i % Width);
-            const auto y = static_cast<float>((i / Width) % Height);
+            const auto x = static_cast<float>(i % Width),
+                       y = static_cast<float>(i / Width % Height);
             drawLine(nullptr, x, y, x + 3, y + 2, 0xFF000000u | static_cast<Color>(i), Box, 0xFFFF,
                      0);
         }

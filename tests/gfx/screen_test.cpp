@@ -31,11 +31,10 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlackAndBadArgumentsChangeNothing
     EXPECT_TRUE(Rec::sawOpeningScreen);
     const Screen* screen = activeScreen();
     ASSERT_EQ(screen->pages.size(), 1u);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(screen->pages[0]) % 16, 0u);
-    EXPECT_EQ(screen->visiblePixels, screen->pages[0]);
-    EXPECT_EQ(dirtyRowRanges(), "0-599");
-    EXPECT_EQ(Rec::paletteCalls, 256);
-    EXPECT_EQ(screen->flags, ScreenFastRoutinesBit);
+    EXPECT_EQ(std::tuple(reinterpret_cast<std::uintptr_t>(screen->pages[0]) % 16,
+                         screen->visiblePixels == screen->pages[0], dirtyRowRanges(),
+                         Rec::paletteCalls, screen->flags),
+              std::tuple(0u, true, "0-599", 256, ScreenFastRoutinesBit));
     EXPECT_EQ(driverLog(), (Log{"Rec:init(Lettermoor,1000,600,32,0,0)", "Rec:lock", "Rec:unlock"}));
 
     driverLog().clear();
@@ -132,9 +131,8 @@ TEST_F(OpenScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseR
     clearDirtyRows();
     driverLog().clear();
     unlockScreen(3, 7);
-    EXPECT_EQ(screen.lockCount, 0);
-    EXPECT_TRUE(driverLog().empty());
-    EXPECT_EQ(dirtyRowRanges(), "3-7");
+    EXPECT_EQ(std::tuple(screen.lockCount, driverLog(), dirtyRowRanges()),
+              std::tuple(0, Log{}, "3-7"));
 
     // Closing releases a lock still held and exits the driver once; without
     // a screen, locks and clears do nothing at all.
@@ -174,10 +172,10 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
     EXPECT_EQ(openScreen(10, 10, 32, 0, 1, 0), 1);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     EXPECT_EQ(activeScreen(), nullptr);
-    EXPECT_EQ(driverLog().front(), "Beta:exit");
-    EXPECT_EQ(countInLog("Beta:init(T,10,10,32,0,1)"), 4);
-    EXPECT_EQ(countInLog("Alpha:init(T,10,10,32,0,1)"), 2);
-    EXPECT_EQ(countInLog("Beta:exit") + countInLog("Alpha:exit"), 1 + 12);
+    EXPECT_EQ(std::tuple(driverLog().front(), countInLog("Beta:init(T,10,10,32,0,1)"),
+                         countInLog("Alpha:init(T,10,10,32,0,1)"),
+                         countInLog("Beta:exit") + countInLog("Alpha:exit")),
+              std::tuple("Beta:exit", 4, 2, 1 + 12));
 
     Alpha::refusalsLeft = 0;
     Beta::refusalsLeft = 0;
@@ -194,15 +192,12 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
               (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
 
     presetDriverName(nullptr);
-    setDriverVariable("NULL");
-    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    EXPECT_EQ(activeScreen()->driver, &nullDriver());
-
-    setDriverVariable(nullptr);
-    driverLog().clear();
-    ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
-    EXPECT_EQ(activeScreen()->driver, &nullDriver());
-    EXPECT_TRUE(driverLog().empty());
+    for (const auto& [variable, flags] :
+         {std::pair<const char*, std::int32_t>{"NULL", 0}, {nullptr, NoDriver}}) {
+        setDriverVariable(variable);
+        ASSERT_EQ(openScreen(10, 10, 32, 0, flags, 0), 0);
+        EXPECT_EQ(activeScreen()->driver, &nullDriver()) << flags;
+    }
 }
 
 TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
