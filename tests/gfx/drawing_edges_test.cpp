@@ -79,8 +79,8 @@ TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesThatDrawNothingOrWithou
     line(-20, -20, -1, -1, Box);
     line(1000, 600, 1200, 900, FilledBox);
     line(0, 600, 999, 700, Box);
-    EXPECT_TRUE(driverLog().empty());
-    EXPECT_EQ(dirtyRowRanges(), "");
+    EXPECT_EQ(std::tuple(driverLog(), dirtyRowRanges()),
+              std::tuple(std::vector<std::string>{}, ""));
     EXPECT_TRUE(screenMatches([](auto, auto) { return false; }, Ink, Paper));
 
     line(500, -1e20f, 500, 1e20f);  // ends beyond the int range

@@ -45,8 +45,7 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlackAndBadArgumentsChangeNothing
         EXPECT_EQ(openScreen(args[0], args[1], args[2], 0, 0, 0), 1);
         EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     }
-    EXPECT_EQ(activeScreen(), screen);
-    EXPECT_TRUE(driverLog().empty());
+    EXPECT_EQ(std::tuple(activeScreen(), driverLog()), std::tuple(screen, Log{}));
 }
 
 // One depth per branch; the rest of each branch shares its code. Each open
@@ -117,8 +116,7 @@ TEST_F(OpenScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseR
     lockScreen();
     lockScreen();
     unlockScreen(10, 5);  // a first row after the last marks nothing
-    EXPECT_EQ(screen.lockCount, 1);
-    EXPECT_EQ(driverLog(), (Log{"Rec:lock"}));
+    EXPECT_EQ(std::pair(screen.lockCount, driverLog()), std::pair(1, Log{"Rec:lock"}));
     unlockScreen(0, 40);  // a last row of height or more is not clamped
     EXPECT_EQ(dirtyRowRanges(), "");
     EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
@@ -206,10 +204,9 @@ TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows
     clearScreen(ClearDefault);
     EXPECT_TRUE(screenMatches([](auto x, auto y) { return x >= 10 && x < 30 && y >= 5 && y < 12; },
                               Black, 0x7F7F7F7Fu));
-    EXPECT_EQ(dirtyRowRanges(), "5-11");
-    EXPECT_EQ(std::pair(drawTarget().penPosition.x, drawTarget().penPosition.y),
-              std::pair(20.0f, 8.0f));
-    EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
+    EXPECT_EQ(std::tuple(dirtyRowRanges(), drawTarget().penPosition.x, drawTarget().penPosition.y,
+                         driverLog()),
+              std::tuple("5-11", 20.0f, 8.0f, Log{"Rec:lock", "Rec:unlock"}));
 
     textGrid(*activeScreen(), 0)[7].character = 'Q';
     clearScreen(ClearWhole);
