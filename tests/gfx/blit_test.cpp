@@ -38,27 +38,6 @@ class BlitTest : public gfxtest::OpenRecordingScreenTest<> {
         putImage(nullptr, x, y, image, x1, y1, x2, y2, coordKind, 0, putTransparent, -1, nullptr,
                  nullptr);
     }
-    // The screen holds source pixels from (sx, sy) in the rectangle at
-    // (left, top), and the background everywhere else; only its rows are marked.
-    void expectOnly(const char* name, std::int32_t left, std::int32_t top, std::int32_t sx,
-                    std::int32_t sy, std::int32_t width, std::int32_t height) {
-        for (std::int32_t y = 0; y < 600; ++y) {
-            const bool row = y >= top && y < top + height;
-            ASSERT_EQ(activeScreen()->dirtyRows[y], row ? 1 : 0) << name << " row " << y;
-            for (std::int32_t x = 0; x < 1000; ++x) {
-                const bool inside = row && x >= left && x < left + width;
-                // The source pixel's position, its alpha cleared by the blit.
-                const auto written =
-                    static_cast<std::uint32_t>((sy + y - top) << 12 | (sx + x - left));
-                ASSERT_EQ(gfxtest::screenPixel(x, y), inside ? written : Black)
-                    << name << " at " << x << "," << y;
-            }
-        }
-        EXPECT_EQ(activeScreen()->lockCount, 0) << name;
-        // Nothing to draw takes no lock.
-        EXPECT_EQ(gfxtest::countInLog("Rec:lock"), width > 0 ? 1 : 0) << name;
-        EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), width > 0 ? 1 : 0) << name;
-    }
 };
 
 // Placement, clipping at the screen's edges, source rectangles and the
@@ -102,7 +81,24 @@ TEST_F(BlitTest, PlacesClipsAndCutsTheSourceRectangle) {
         drawTarget().clipRect = ClipRect{c.clipX, c.clipY, c.clipWidth, c.clipHeight};
         blit(image.get(), c.x, c.y, c.x1, c.y1, c.x2, c.y2, c.kind);
         EXPECT_EQ(runtime::lastError(), LoadResult::Ok) << c.name;
-        expectOnly(c.name, c.left, c.top, c.sx, c.sy, c.width, c.height);
+        // The screen holds source pixels from (sx, sy) in the rectangle at
+        // (left, top), and the background everywhere else; only its rows are marked.
+        for (std::int32_t y = 0; y < 600; ++y) {
+            const bool row = y >= c.top && y < c.top + c.height;
+            ASSERT_EQ(activeScreen()->dirtyRows[y], row ? 1 : 0) << c.name << " row " << y;
+            for (std::int32_t x = 0; x < 1000; ++x) {
+                const bool inside = row && x >= c.left && x < c.left + c.width;
+                // The source pixel's position, its alpha cleared by the blit.
+                const auto written =
+                    static_cast<std::uint32_t>((c.sy + y - c.top) << 12 | (c.sx + x - c.left));
+                ASSERT_EQ(gfxtest::screenPixel(x, y), inside ? written : Black)
+                    << c.name << " at " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(activeScreen()->lockCount, 0) << c.name;
+        // Nothing to draw takes no lock.
+        EXPECT_EQ(gfxtest::countInLog("Rec:lock"), c.width > 0 ? 1 : 0) << c.name;
+        EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), c.width > 0 ? 1 : 0) << c.name;
     }
 }
 

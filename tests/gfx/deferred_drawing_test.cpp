@@ -7,7 +7,6 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -212,24 +211,6 @@ TEST_F(DeferredDrawingTest, RecordedFramesMatchFramesDrawnAtOnce) {
     }
 }
 
-// A small frame of the game's kind: a white page, a cell, its fill and
-// letter, and when given a picture on top, which `changeAfter` then writes
-// to by hand before the frame ends.
-void cellFrame(Color fill, std::string_view letter = "A", ImageBuffer* picture = nullptr,
-               bool changeAfter = false) {
-    lockScreen();
-    drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
-    drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
-    drawLine(nullptr, 11, 11, 39, 39, fill, FilledBox, 0xFFFF, 0);
-    drawText(nullptr, 22, 22, 0, letter, Black);
-    if (picture != nullptr) {
-        putImage(nullptr, 60, 50, picture, WholeImage, 0, 0, 0, 0, 0, putTransparent, 0, nullptr,
-                 nullptr);
-        if (changeAfter) *imagePixel(*picture, 1, 1) ^= 0x00FFFFFFu;
-    }
-    unlockScreen(-1, -1);
-}
-
 // Frames from a small pool, so that many repeat the one before, with the
 // pages written some other way now and then in between: after every frame the
 // pages are as when each frame is drawn at once.
@@ -270,9 +251,21 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
                 default:
                     break;
             }
+            // A small frame of the game's kind: a white page, a cell, its fill
+            // and letter, mostly a picture on top, now and then written to by
+            // hand before the frame ends.
             const std::uint32_t pick = random() % 3, withPicture = random() % 8;
-            cellFrame(pick == 1 ? Blue : Green, pick == 2 ? "B" : "A",
-                      withPicture != 0 ? picture.get() : nullptr, withPicture == 1);
+            lockScreen();
+            drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
+            drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
+            drawLine(nullptr, 11, 11, 39, 39, pick == 1 ? Blue : Green, FilledBox, 0xFFFF, 0);
+            drawText(nullptr, 22, 22, 0, pick == 2 ? "B" : "A", Black);
+            if (withPicture != 0) {
+                putImage(nullptr, 60, 50, picture.get(), WholeImage, 0, 0, 0, 0, 0, putTransparent,
+                         0, nullptr, nullptr);
+                if (withPicture == 1) *imagePixel(*picture, 1, 1) ^= 0x00FFFFFFu;
+            }
+            unlockScreen(-1, -1);
             after.push_back(snapshot().page);
         }
         return after;
