@@ -29,8 +29,7 @@ using namespace gfx;
 // of a glyph, so shapes straddle every kind of edge.
 constexpr std::int32_t Width = 203;
 constexpr std::int32_t Height = 157;
-constexpr Color Red = 0xFFFF0000u;
-constexpr Color Blue = 0xFF0000FFu;
+constexpr Color Red = 0xFFFF0000u, Blue = 0xFF0000FFu;
 
 struct Snapshot {
     std::vector<std::uint8_t> page;

@@ -30,8 +30,7 @@ namespace {
 using namespace gfx;
 using namespace gfxtest;
 
-constexpr Color Paper = 0xFF000000u;
-constexpr Color Ink = 0xFF00FF00u;
+constexpr Color Paper = Black, Ink = Green;
 
 class DrawingTest : public OpenRecordingScreenTest<> {
   protected:
