@@ -16,8 +16,6 @@
 namespace {
 
 using namespace gfx;
-using gfxtest::screenPixel;
-using imagetest::pixelAt;
 
 // A picture whose every pixel names its own position and is opaque.
 ImageHandle positionImage(std::int32_t width, std::int32_t height) {
@@ -39,27 +37,6 @@ class BlitTest : public gfxtest::OpenRecordingScreenTest<> {
               std::int32_t coordKind = 0) {
         putImage(nullptr, x, y, image, x1, y1, x2, y2, coordKind, 0, putTransparent, -1, nullptr,
                  nullptr);
-    }
-    // The screen holds source pixels from (sx, sy) in the rectangle at
-    // (left, top), and the background everywhere else; only its rows are marked.
-    void expectOnly(const char* name, std::int32_t left, std::int32_t top, std::int32_t sx,
-                    std::int32_t sy, std::int32_t width, std::int32_t height) {
-        for (std::int32_t y = 0; y < 600; ++y) {
-            const bool row = y >= top && y < top + height;
-            ASSERT_EQ(activeScreen()->dirtyRows[y], row ? 1 : 0) << name << " row " << y;
-            for (std::int32_t x = 0; x < 1000; ++x) {
-                const bool inside = row && x >= left && x < left + width;
-                // The source pixel's position, its alpha cleared by the blit.
-                const auto written =
-                    static_cast<std::uint32_t>((sy + y - top) << 12 | (sx + x - left));
-                ASSERT_EQ(screenPixel(x, y), inside ? written : Black)
-                    << name << " at " << x << "," << y;
-            }
-        }
-        EXPECT_EQ(activeScreen()->lockCount, 0) << name;
-        // Nothing to draw takes no lock.
-        EXPECT_EQ(gfxtest::countInLog("Rec:lock"), width > 0 ? 1 : 0) << name;
-        EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), width > 0 ? 1 : 0) << name;
     }
 };
 
@@ -104,7 +81,24 @@ TEST_F(BlitTest, PlacesClipsAndCutsTheSourceRectangle) {
         drawTarget().clipRect = ClipRect{c.clipX, c.clipY, c.clipWidth, c.clipHeight};
         blit(image.get(), c.x, c.y, c.x1, c.y1, c.x2, c.y2, c.kind);
         EXPECT_EQ(runtime::lastError(), LoadResult::Ok) << c.name;
-        expectOnly(c.name, c.left, c.top, c.sx, c.sy, c.width, c.height);
+        // The screen holds source pixels from (sx, sy) in the rectangle at
+        // (left, top), and the background everywhere else; only its rows are marked.
+        for (std::int32_t y = 0; y < 600; ++y) {
+            const bool row = y >= c.top && y < c.top + c.height;
+            ASSERT_EQ(activeScreen()->dirtyRows[y], row ? 1 : 0) << c.name << " row " << y;
+            for (std::int32_t x = 0; x < 1000; ++x) {
+                const bool inside = row && x >= c.left && x < c.left + c.width;
+                // The source pixel's position, its alpha cleared by the blit.
+                const auto written =
+                    static_cast<std::uint32_t>((c.sy + y - c.top) << 12 | (c.sx + x - c.left));
+                ASSERT_EQ(gfxtest::screenPixel(x, y), inside ? written : Black)
+                    << c.name << " at " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(activeScreen()->lockCount, 0) << c.name;
+        // Nothing to draw takes no lock.
+        EXPECT_EQ(gfxtest::countInLog("Rec:lock"), c.width > 0 ? 1 : 0) << c.name;
+        EXPECT_EQ(gfxtest::countInLog("Rec:unlock"), c.width > 0 ? 1 : 0) << c.name;
     }
 }
 
@@ -121,7 +115,7 @@ TEST_F(BlitTest, RefusedBlitsDrawNothing) {
     refused("no image");
     putImage(nullptr, 0, 0, image.get(), WholeImage, 0, 0, 0, 0, 0, nullptr, -1, nullptr, nullptr);
     refused("no routine");
-    EXPECT_EQ(screenPixel(0, 0), Black);
+    EXPECT_EQ(gfxtest::screenPixel(0, 0), Black);
     EXPECT_EQ(gfxtest::dirtyRowRanges(), "");
     closeScreen();
     blit(image.get(), 0.0f, 0.0f);
@@ -150,7 +144,8 @@ TEST_F(BlitTest, EveryDepthSkipsItsOwnMask) {
                  nullptr, nullptr);
         EXPECT_EQ(runtime::lastError(), LoadResult::Ok) << c.depth;
         for (std::int32_t x = 0; x < 4; ++x) {
-            EXPECT_EQ(pixelAt(target.get(), x, 0), c.expected[x]) << c.depth << " bits at " << x;
+            EXPECT_EQ(imagetest::pixelAt(target.get(), x, 0), c.expected[x])
+                << c.depth << " bits at " << x;
         }
     }
     EXPECT_EQ(gfxtest::dirtyRowRanges(), "");  // images are not the visible page
@@ -165,10 +160,9 @@ TEST(TransparentRows, VectorRowsMatchScalarRows) {
     for (std::int32_t width = 1; width <= 67; ++width) {
         for (const auto& shape : {std::pair{1, 0}, {2, 4}, {5, 12}, {3, 0}}) {
             // Plain variables: not every compiler lets a lambda capture a binding.
-            const std::int32_t height = shape.first;
-            const std::int32_t slack = shape.second;
-            const std::int32_t sourcePitch = width * 4 + slack;
-            const std::int32_t destinationPitch = width * 4 + 2 * slack + 4;
+            const std::int32_t height = shape.first, slack = shape.second;
+            const std::int32_t sourcePitch = width * 4 + slack,
+                               destinationPitch = width * 4 + 2 * slack + 4;
             std::vector<std::uint32_t> source(static_cast<std::size_t>(sourcePitch / 4 * height));
             std::vector<std::uint32_t> before(
                 static_cast<std::size_t>(destinationPitch / 4 * height));

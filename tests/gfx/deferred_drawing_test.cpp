@@ -7,7 +7,6 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -30,8 +29,7 @@ using namespace gfx;
 // of a glyph, so shapes straddle every kind of edge.
 constexpr std::int32_t Width = 203;
 constexpr std::int32_t Height = 157;
-constexpr Color Red = 0xFFFF0000u;
-constexpr Color Blue = 0xFF0000FFu;
+constexpr Color Red = 0xFFFF0000u, Blue = 0xFF0000FFu;
 
 struct Snapshot {
     std::vector<std::uint8_t> page;
@@ -43,15 +41,6 @@ Snapshot snapshot() {
     const Screen& screen = *activeScreen();
     const auto bytes = static_cast<std::size_t>(screen.pitch) * screen.height;
     return {std::vector<std::uint8_t>(screen.pages[0], screen.pages[0] + bytes), screen.dirtyRows};
-}
-
-// The first differing pixel, for a readable failure.
-std::string firstDifference(const Snapshot& a, const Snapshot& b) {
-    const auto at =
-        std::mismatch(a.page.begin(), a.page.end(), b.page.begin()).first - a.page.begin();
-    if (at == std::ssize(a.page)) return "marked rows";
-    const auto pixel = static_cast<std::int32_t>(at / 4), width = activeScreen()->width;
-    return "pixel " + std::to_string(pixel % width) + "," + std::to_string(pixel / width);
 }
 
 Color randomColor(std::mt19937& random) {
@@ -82,10 +71,8 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
     lockScreen();
     for (int step = 0; step < 160; ++step) {
         const Color color = randomColor(random);
-        const float x1 = coordinate(random, width);
-        const float y1 = coordinate(random, Height);
-        const float x2 = coordinate(random, width);
-        const float y2 = coordinate(random, Height);
+        const float x1 = coordinate(random, width), y1 = coordinate(random, Height);
+        const float x2 = coordinate(random, width), y2 = coordinate(random, Height);
         const std::uint32_t style =
             pick(4) == 0 ? static_cast<std::uint32_t>(random()) & 0xFFFFu : 0xFFFFu;
         switch (pick(12)) {
@@ -147,11 +134,8 @@ void drawFrame(std::uint32_t seed, const ImageBuffer* picture) {
     }
     drawTarget().clipRect = ClipRect{0, 0, width, Height};
     // Every other frame leaves the marks to the shapes themselves.
-    if (seed % 2 == 0) {
-        unlockScreen(-1, -1);
-    } else {
-        unlockScreen(1, 0);
-    }
+    const bool marksAll = seed % 2 == 0;
+    unlockScreen(marksAll ? -1 : 1, marksAll ? -1 : 0);
 }
 
 // The pixel at x, y of an image, for writing it by hand.
@@ -210,29 +194,13 @@ TEST_F(DeferredDrawingTest, RecordedFramesMatchFramesDrawnAtOnce) {
         for (std::uint32_t seed = 1; seed <= 300; ++seed) {
             const Snapshot direct = play(seed, false);
             const Snapshot recorded = play(seed, true);
+            const auto pixel =
+                (std::ranges::mismatch(direct.page, recorded.page).in1 - direct.page.begin()) / 4;
             ASSERT_TRUE(direct.page == recorded.page && direct.dirty == recorded.dirty)
-                << "width " << width << ", seed " << seed << ": first difference at "
-                << firstDifference(direct, recorded);
+                << "width " << width << ", seed " << seed << ": first difference at pixel "
+                << pixel % width << "," << pixel / width << " or in the marked rows";
         }
     }
-}
-
-// A small frame of the game's kind: a white page, a cell, its fill and
-// letter, and when given a picture on top, which `changeAfter` then writes
-// to by hand before the frame ends.
-void cellFrame(Color fill, std::string_view letter = "A", ImageBuffer* picture = nullptr,
-               bool changeAfter = false) {
-    lockScreen();
-    drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
-    drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
-    drawLine(nullptr, 11, 11, 39, 39, fill, FilledBox, 0xFFFF, 0);
-    drawText(nullptr, 22, 22, 0, letter, Black);
-    if (picture != nullptr) {
-        putImage(nullptr, 60, 50, picture, WholeImage, 0, 0, 0, 0, 0, putTransparent, 0, nullptr,
-                 nullptr);
-        if (changeAfter) *imagePixel(*picture, 1, 1) ^= 0x00FFFFFFu;
-    }
-    unlockScreen(-1, -1);
 }
 
 // Frames from a small pool, so that many repeat the one before, with the
@@ -275,10 +243,21 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
                 default:
                     break;
             }
-            const std::uint32_t pick = random() % 3;
-            const std::uint32_t withPicture = random() % 8;
-            cellFrame(pick == 1 ? Blue : Green, pick == 2 ? "B" : "A",
-                      withPicture != 0 ? picture.get() : nullptr, withPicture == 1);
+            // A small frame of the game's kind: a white page, a cell, its fill
+            // and letter, mostly a picture on top, now and then written to by
+            // hand before the frame ends.
+            const std::uint32_t pick = random() % 3, withPicture = random() % 8;
+            lockScreen();
+            drawLine(nullptr, 0, 0, Width, Height, White, FilledBox, 0xFFFF, 0);
+            drawLine(nullptr, 10, 10, 40, 40, Black, Box, 0xFFFF, 0);
+            drawLine(nullptr, 11, 11, 39, 39, pick == 1 ? Blue : Green, FilledBox, 0xFFFF, 0);
+            drawText(nullptr, 22, 22, 0, pick == 2 ? "B" : "A", Black);
+            if (withPicture != 0) {
+                putImage(nullptr, 60, 50, picture.get(), WholeImage, 0, 0, 0, 0, 0, putTransparent,
+                         0, nullptr, nullptr);
+                if (withPicture == 1) *imagePixel(*picture, 1, 1) ^= 0x00FFFFFFu;
+            }
+            unlockScreen(-1, -1);
             after.push_back(snapshot().page);
         }
         return after;
@@ -297,7 +276,6 @@ TEST_F(DeferredDrawingTest, GlyphsAreTakenWhenTheTextIsDrawn) {
         unlockScreen(-1, -1);
         return snapshot().page;
     });
-    activeScreen()->font.glyphs = BuiltinFont.data();
 }
 
 TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {
@@ -305,8 +283,8 @@ TEST_F(DeferredDrawingTest, RecordOverflowAndClosingWhileLockedStayExact) {
     expectSameBothWays([&] {
         lockScreen();
         for (int i = 0; i < 70000; ++i) {
-            const auto x = static_cast<float>(i % Width);
-            const auto y = static_cast<float>((i / Width) % Height);
+            const auto x = static_cast<float>(i % Width),
+                       y = static_cast<float>(i / Width % Height);
             drawLine(nullptr, x, y, x + 3, y + 2, 0xFF000000u | static_cast<Color>(i), Box, 0xFFFF,
                      0);
         }

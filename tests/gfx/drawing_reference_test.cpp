@@ -35,7 +35,7 @@ constexpr Color Paper = 0xFF102030u;
 // Pixels and marked rows as they must end up; coordinates count from the
 // clip rectangle's corner.
 struct Expected {
-    std::int32_t originX, originY, left, top, right, bottom;
+    std::int32_t left, top, right, bottom;
     std::vector<std::uint32_t> pixels =
         std::vector<std::uint32_t>(std::size_t{Width} * Height, Paper);
     std::vector<std::uint8_t> dirty = std::vector<std::uint8_t>(Height, 0);
@@ -154,24 +154,6 @@ void routedPutPixel(DrawTarget& context, std::int32_t x, std::int32_t y, Color c
     std::memcpy(context.rowTable[static_cast<std::size_t>(y)] + std::ptrdiff_t{4} * x, &color, 4);
 }
 
-// Paper everywhere, no marks, a random clip rectangle and writer.
-Expected startShape(std::mt19937& random, bool routed) {
-    gfxtest::fillScreen(Paper);
-    gfxtest::clearDirtyRows();
-    DrawTarget& context = drawTarget();
-    context.putPixel = routed ? routedPutPixel : putPixelFor(4);
-    ClipRect c{0, 0, Width, Height};
-    if (random() % 3 != 0) {
-        std::uniform_int_distribution<std::int32_t> corner(-10, Width + 10);
-        const std::int32_t cx = corner(random), cy = corner(random) % (Height + 10);
-        c = ClipRect{cx, cy, corner(random), corner(random) % (Height + 10)};
-    }
-    context.clipRect = c;
-    const std::int32_t right = std::min(c.x + c.width, Width) - 1;
-    const std::int32_t bottom = std::min(c.y + c.height, Height) - 1;
-    return Expected{c.x, c.y, std::max(c.x, 0), std::max(c.y, 0), right, bottom};
-}
-
 ::testing::AssertionResult matches(const Expected& e, bool routed) {
     const Screen& screen = *activeScreen();
     const ClipRect& c = drawTarget().clipRect;
@@ -195,9 +177,21 @@ TEST_F(DrawingReference, ShapesAndTextMatchThePerPixelRules) {
     std::mt19937 random(20240611);
     std::uniform_int_distribution<std::int32_t> coordinate(-60, Width + 60), place(-30, Width + 10);
     for (int shape = 0; shape < 12000; ++shape) {
+        // Paper everywhere, no marks, a random clip rectangle and writer.
+        gfxtest::fillScreen(Paper);
+        gfxtest::clearDirtyRows();
         const bool routed = shape % 2 == 1;
-        Expected e = startShape(random, routed);
-        const std::int64_t ox = e.originX, oy = e.originY;
+        drawTarget().putPixel = routed ? routedPutPixel : putPixelFor(4);
+        ClipRect c{0, 0, Width, Height};
+        if (random() % 3 != 0) {
+            std::uniform_int_distribution<std::int32_t> corner(-10, Width + 10);
+            const std::int32_t cx = corner(random), cy = corner(random) % (Height + 10);
+            c = ClipRect{cx, cy, corner(random), corner(random) % (Height + 10)};
+        }
+        drawTarget().clipRect = c;
+        Expected e{std::max(c.x, 0), std::max(c.y, 0), std::min(c.x + c.width, Width) - 1,
+                   std::min(c.y + c.height, Height) - 1};
+        const std::int64_t ox = c.x, oy = c.y;
         const Color color = 0xFF000000u | (random() & 0xFFFFFFu);
         if (shape % 5 == 4) {
             std::string text(1 + random() % 12, ' ');

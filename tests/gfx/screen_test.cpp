@@ -31,11 +31,10 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlackAndBadArgumentsChangeNothing
     EXPECT_TRUE(Rec::sawOpeningScreen);
     const Screen* screen = activeScreen();
     ASSERT_EQ(screen->pages.size(), 1u);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(screen->pages[0]) % 16, 0u);
-    EXPECT_EQ(screen->visiblePixels, screen->pages[0]);
-    EXPECT_EQ(dirtyRowRanges(), "0-599");
-    EXPECT_EQ(Rec::paletteCalls, 256);
-    EXPECT_EQ(screen->flags, ScreenFastRoutinesBit);
+    EXPECT_EQ(std::tuple(reinterpret_cast<std::uintptr_t>(screen->pages[0]) % 16,
+                         screen->visiblePixels == screen->pages[0], dirtyRowRanges(),
+                         Rec::paletteCalls, screen->flags),
+              std::tuple(0u, true, "0-599", 256, ScreenFastRoutinesBit));
     EXPECT_EQ(driverLog(), (Log{"Rec:init(Lettermoor,1000,600,32,0,0)", "Rec:lock", "Rec:unlock"}));
 
     driverLog().clear();
@@ -46,8 +45,7 @@ TEST_F(ScreenTest, GameScreenOpensWithOnePageOfBlackAndBadArgumentsChangeNothing
         EXPECT_EQ(openScreen(args[0], args[1], args[2], 0, 0, 0), 1);
         EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     }
-    EXPECT_EQ(activeScreen(), screen);
-    EXPECT_TRUE(driverLog().empty());
+    EXPECT_EQ(std::tuple(activeScreen(), driverLog()), std::tuple(screen, Log{}));
 }
 
 // One depth per branch; the rest of each branch shares its code. Each open
@@ -118,8 +116,7 @@ TEST_F(OpenScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseR
     lockScreen();
     lockScreen();
     unlockScreen(10, 5);  // a first row after the last marks nothing
-    EXPECT_EQ(screen.lockCount, 1);
-    EXPECT_EQ(driverLog(), (Log{"Rec:lock"}));
+    EXPECT_EQ(std::pair(screen.lockCount, driverLog()), std::pair(1, Log{"Rec:lock"}));
     unlockScreen(0, 40);  // a last row of height or more is not clamped
     EXPECT_EQ(dirtyRowRanges(), "");
     EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
@@ -132,9 +129,8 @@ TEST_F(OpenScreenTest, NestedLocksTakeTheDriverLockOnceMarkTheRowsGivenAndCloseR
     clearDirtyRows();
     driverLog().clear();
     unlockScreen(3, 7);
-    EXPECT_EQ(screen.lockCount, 0);
-    EXPECT_TRUE(driverLog().empty());
-    EXPECT_EQ(dirtyRowRanges(), "3-7");
+    EXPECT_EQ(std::tuple(screen.lockCount, driverLog(), dirtyRowRanges()),
+              std::tuple(0, Log{}, "3-7"));
 
     // Closing releases a lock still held and exits the driver once; without
     // a screen, locks and clears do nothing at all.
@@ -174,10 +170,10 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
     EXPECT_EQ(openScreen(10, 10, 32, 0, 1, 0), 1);
     EXPECT_EQ(runtime::lastError(), runtime::ResultCode::BadCall);
     EXPECT_EQ(activeScreen(), nullptr);
-    EXPECT_EQ(driverLog().front(), "Beta:exit");
-    EXPECT_EQ(countInLog("Beta:init(T,10,10,32,0,1)"), 4);
-    EXPECT_EQ(countInLog("Alpha:init(T,10,10,32,0,1)"), 2);
-    EXPECT_EQ(countInLog("Beta:exit") + countInLog("Alpha:exit"), 1 + 12);
+    EXPECT_EQ(std::tuple(driverLog().front(), countInLog("Beta:init(T,10,10,32,0,1)"),
+                         countInLog("Alpha:init(T,10,10,32,0,1)"),
+                         countInLog("Beta:exit") + countInLog("Alpha:exit")),
+              std::tuple("Beta:exit", 4, 2, 1 + 12));
 
     Alpha::refusalsLeft = 0;
     Beta::refusalsLeft = 0;
@@ -194,15 +190,12 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
               (Log{"Beta:exit", "Alpha:init(T,10,10,32,0,0)", "Alpha:lock", "Alpha:unlock"}));
 
     presetDriverName(nullptr);
-    setDriverVariable("NULL");
-    ASSERT_EQ(openScreen(10, 10, 32, 0, 0, 0), 0);
-    EXPECT_EQ(activeScreen()->driver, &nullDriver());
-
-    setDriverVariable(nullptr);
-    driverLog().clear();
-    ASSERT_EQ(openScreen(10, 10, 32, 0, NoDriver, 0), 0);
-    EXPECT_EQ(activeScreen()->driver, &nullDriver());
-    EXPECT_TRUE(driverLog().empty());
+    for (const auto& [variable, flags] :
+         {std::pair<const char*, std::int32_t>{"NULL", 0}, {nullptr, NoDriver}}) {
+        setDriverVariable(variable);
+        ASSERT_EQ(openScreen(10, 10, 32, 0, flags, 0), 0);
+        EXPECT_EQ(activeScreen()->driver, &nullDriver()) << flags;
+    }
 }
 
 TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
@@ -211,10 +204,9 @@ TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows
     clearScreen(ClearDefault);
     EXPECT_TRUE(screenMatches([](auto x, auto y) { return x >= 10 && x < 30 && y >= 5 && y < 12; },
                               Black, 0x7F7F7F7Fu));
-    EXPECT_EQ(dirtyRowRanges(), "5-11");
-    EXPECT_EQ(std::pair(drawTarget().penPosition.x, drawTarget().penPosition.y),
-              std::pair(20.0f, 8.0f));
-    EXPECT_EQ(driverLog(), (Log{"Rec:lock", "Rec:unlock"}));
+    EXPECT_EQ(std::tuple(dirtyRowRanges(), drawTarget().penPosition.x, drawTarget().penPosition.y,
+                         driverLog()),
+              std::tuple("5-11", 20.0f, 8.0f, Log{"Rec:lock", "Rec:unlock"}));
 
     textGrid(*activeScreen(), 0)[7].character = 'Q';
     clearScreen(ClearWhole);
