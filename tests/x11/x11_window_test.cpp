@@ -14,7 +14,6 @@
 #include <array>
 #include <cstdint>
 #include <sstream>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -254,15 +253,16 @@ TEST_F(GlxWindow, ContextIsCurrentUntilClosedAndDrawingShowsOnlyAfterFlip) {
         return GameWindow(probe(), window_).capture(frame) && frame.at(0, 0) == color &&
                frame.at(999, 599) == color;
     };
-    for (const auto& [color, red, blue] :
-         {std::tuple(0xFF0000u, 1.0f, 0.0f), std::tuple(0x0000FFu, 0.0f, 1.0f)}) {
-        glClearColor(red, 0.0f, blue, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glFinish();
-        EXPECT_FALSE(shows(color)) << std::hex << color << " shows before the flip";
-        gfx::activeScreen()->driver->flip();
-        EXPECT_TRUE(waitFor([&] { return shows(color); })) << std::hex << color;
-    }
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    gfx::activeScreen()->driver->flip();
+    EXPECT_TRUE(waitFor([&] { return shows(0xFF0000); }));
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glFinish();
+    EXPECT_TRUE(shows(0xFF0000));
+    gfx::activeScreen()->driver->flip();
+    EXPECT_TRUE(waitFor([&] { return shows(0x0000FF); }));
     gfx::closeScreen();
     EXPECT_EQ(glXGetCurrentContext(), nullptr);
 }
@@ -288,8 +288,8 @@ TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
     } cases[] = {{"opengl", 32, 0, "X11"}, {nullptr, 16, gfx::OpenGLScreen, "OpenGL"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.served);
-        c.driver != nullptr ? setenv("LETTERMOOR_DRIVER", c.driver, 1)
-                            : unsetenv("LETTERMOOR_DRIVER");
+        if (c.driver != nullptr) setenv("LETTERMOOR_DRIVER", c.driver, 1);
+        if (c.driver == nullptr) unsetenv("LETTERMOOR_DRIVER");
         ASSERT_EQ(gfx::openScreen(1000, 600, c.depth, 0, c.flags, 0), 0);
         EXPECT_STREQ(gfx::activeScreen()->driver->name, c.served);
         EXPECT_EQ(gfx::activeScreen()->depth, c.depth);
