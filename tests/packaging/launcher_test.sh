@@ -44,8 +44,7 @@ start() { # [ARGUMENTS...]
 start || fail "first start failed"
 expect_file "$folder/woerter.txt" "shipped words"
 expect_log "$folder" 0
-leftovers=$(find "$folder" -name '.*' -type f)
-[ -z "$leftovers" ] || fail "partial copies left behind: $leftovers"
+[ -z "$(find "$folder" -name '.*' -type f)" ] || fail "partial copies left behind in $folder"
 
 # The player's edited list stays; a deleted picture comes back; a dangling
 # link is the player's business and stays untouched.

@@ -91,13 +91,11 @@ class GameSession : public XServerTest {
 // printed, and tests/run-shutdown-loop.sh holds the figure to its limit.
 constexpr int HangMs = 5000;
 
-// Whether a waitpid status is a normal exit with the given code.
-::testing::AssertionResult exitedWith(const std::optional<int>& status, int code) {
-    if (!status) return ::testing::AssertionFailure() << "still running";
-    const bool signaled = WIFSIGNALED(*status);
-    const int value = signaled ? WTERMSIG(*status) : WEXITSTATUS(*status);
-    if (!signaled && value == code) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << (signaled ? "signal " : "exit status ") << value;
+// A waitpid status as "exit status N", "signal N" or "still running".
+std::string howItEnded(const std::optional<int>& status) {
+    if (!status) return "still running";
+    if (WIFSIGNALED(*status)) return "signal " + std::to_string(WTERMSIG(*status));
+    return "exit status " + std::to_string(WEXITSTATUS(*status));
 }
 
 // The game's standard error: one line that says text, or nothing when text is nullptr.
@@ -139,7 +137,7 @@ TEST_F(GameShutdown, EveryWayOfEndingAtRandomMomentsEndsWithStatusZero) {
         slowestMs = std::max<long>(
             slowestMs,
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-        ASSERT_TRUE(exitedWith(status, 0)) << "stderr: " << game_->standardError();
+        ASSERT_EQ(howItEnded(status), "exit status 0") << "stderr: " << game_->standardError();
         EXPECT_TRUE(saysOnly(game_->standardError(), nullptr)) << game_->standardError();
         EXPECT_EQ(screenSaverOf(probe()), screenSaver) << "screen saver not restored";
     }
@@ -149,12 +147,8 @@ TEST_F(GameShutdown, EveryWayOfEndingAtRandomMomentsEndsWithStatusZero) {
 TEST_F(GameShutdown, LosingTheXServerEndsWithOneLineAndStatusOne) {
     ASSERT_NO_FATAL_FAILURE(startGame());
     probe_.reset();  // it would die with the server and take the test along
-
-    const auto start = Clock::now();
     server_->killAbruptly();
-    ASSERT_TRUE(exitedWith(game_->waitForExit(HangMs), 1)) << game_->standardError();
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    std::printf("server loss noticed after %lld ms\n", static_cast<long long>(took.count()));
+    ASSERT_EQ(howItEnded(game_->waitForExit(HangMs)), "exit status 1") << game_->standardError();
     EXPECT_TRUE(saysOnly(game_->standardError(), "X server")) << game_->standardError();
 }
 
@@ -212,7 +206,9 @@ TEST_F(GameShutdown, OddFilesClosedStreamsAndNoDisplayCannotWedgeIt) {
             if (c.ending == 0 && !waitForFocus(probe(), shown)) window.focus();
             if (c.ending == 0) window.tapKey(XK_Escape);
         }
-        EXPECT_TRUE(exitedWith(game.waitForExit(HangMs * 4), c.status)) << game.standardError();
+        EXPECT_EQ(howItEnded(game.waitForExit(HangMs * 4)),
+                  "exit status " + std::to_string(c.status))
+            << game.standardError();
         EXPECT_TRUE(saysOnly(game.standardError(), c.says)) << game.standardError();
     }
 }
@@ -224,9 +220,8 @@ bool saveScreenshot(const Frame& frame, const char* path) {
     std::ofstream out(path, std::ios::binary);
     out << "P6\n" << frame.width << ' ' << frame.height << "\n255\n";
     for (const std::uint32_t pixel : frame.pixels) {
-        const char rgb[3] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
-                             static_cast<char>(pixel)};
-        out.write(rgb, 3);
+        out << static_cast<char>(pixel >> 16) << static_cast<char>(pixel >> 8)
+            << static_cast<char>(pixel);
     }
     return static_cast<bool>(out);
 }

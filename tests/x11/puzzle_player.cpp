@@ -19,8 +19,7 @@ constexpr int ClientHeight = 600;
 
 // Where the window's point (x, y) lies on the root window.
 std::pair<int, int> onRoot(Display* display, Window window, int x, int y) {
-    int rootX = 0;
-    int rootY = 0;
+    int rootX = 0, rootY = 0;
     Window child = None;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY,
                           &child);
@@ -44,17 +43,6 @@ constexpr int HintTop = 20;
 constexpr int HintSpacing = 50;
 constexpr int StrikeOffset = 4;
 constexpr int HintColumns = 40;
-
-// The 8 by 8 pixels from (x, y) as font rows: bit c of row r set where (x + c, y + r) is black.
-std::array<std::uint8_t, GlyphSize> glyphAt(const Frame& frame, int x, int y) {
-    std::array<std::uint8_t, GlyphSize> rows{};
-    for (int r = 0; r < GlyphSize; ++r) {
-        for (int c = 0; c < GlyphSize; ++c) {
-            if (frame.at(x + c, y + r) == BlackPixel) rows[r] |= 1u << c;
-        }
-    }
-    return rows;
-}
 
 bool writeFile(const std::string& name, const std::string& bytes) {
     std::ofstream out(name, std::ios::binary);
@@ -116,8 +104,7 @@ void GameWindow::setButton(unsigned button, bool down) const {
 
 void GameWindow::click(int x, int y) const {
     movePointer(x, y);
-    setButton(1, true);
-    setButton(1, false);
+    for (const bool down : {true, false}) setButton(1, down);
 }
 
 void GameWindow::tapKey(unsigned long keysym) const {
@@ -140,8 +127,7 @@ void setKey(Display* display, KeyCode keycode, bool down) {
 }
 
 void tapKey(Display* display, unsigned long keysym) {
-    setKey(display, XKeysymToKeycode(display, keysym), true);
-    setKey(display, XKeysymToKeycode(display, keysym), false);
+    for (const bool down : {true, false}) setKey(display, XKeysymToKeycode(display, keysym), down);
 }
 
 void requestWindowClose(Display* display, Window window) {
@@ -170,8 +156,13 @@ LetterRows readLetters(const Frame& frame) {
     LetterRows rows;
     for (int r = 0; r < GridCells; ++r) {
         for (int c = 0; c < GridCells; ++c) {
-            const std::array<std::uint8_t, GlyphSize> glyph =
-                glyphAt(frame, c * CellPixels + GlyphOffset, r * CellPixels + GlyphOffset);
+            // As font rows: bit k of row j set where the cell's glyph pixel (k, j) is black.
+            std::array<std::uint8_t, GlyphSize> glyph{};
+            for (int k = 0; k < GlyphSize * GlyphSize; ++k) {
+                const int x = c * CellPixels + GlyphOffset + k % GlyphSize;
+                const int y = r * CellPixels + GlyphOffset + k / GlyphSize;
+                if (frame.at(x, y) == BlackPixel) glyph[k / GlyphSize] |= 1u << (k % GlyphSize);
+            }
             // Printable glyphs first, so a blank reads as the space.
             std::ptrdiff_t code = 32;
             while (code < 256 && !std::equal(glyph.begin(), glyph.end(), font + code * 8)) ++code;

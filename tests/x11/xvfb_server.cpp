@@ -13,11 +13,8 @@
 #include <iterator>
 
 namespace lettermoor::testing {
-namespace {
 
-constexpr const char* XvfbPath = "/usr/bin/Xvfb";
-
-}  // namespace
+static constexpr const char* XvfbPath = "/usr/bin/Xvfb";
 
 TempFolder::TempFolder() {
     std::string pattern =
@@ -120,8 +117,7 @@ void tolerateXErrors() {
 }
 
 std::vector<Window> topLevelWindows(Display* display) {
-    Window root = None;
-    Window parent = None;
+    Window root = None, parent = None;
     Window* children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
