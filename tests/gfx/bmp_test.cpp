@@ -51,7 +51,8 @@ std::uint32_t expectedColor(const BitmapForm& form, const StoredPicture& picture
 StoredPicture randomPicture(const BitmapForm& form, std::int32_t width, std::int32_t height,
                             std::uint32_t seed) {
     std::mt19937 random(seed);
-    StoredPicture picture{width, height, std::vector<std::uint32_t>(width * height),
+    StoredPicture picture{width, height,
+                          std::vector<std::uint32_t>(std::size_t{1} * width * height),
                           std::vector<std::uint32_t>(form.bitCount <= 8 ? 1u << form.bitCount : 0)};
     const std::uint32_t valueMask = form.bitCount >= 32 ? 0xFFFFFFFFu : (1u << form.bitCount) - 1u;
     for (std::uint32_t& entry : picture.palette) entry = random() & 0xFFFFFFu;
@@ -271,8 +272,9 @@ TEST_F(BitmapTest, RunLengthRunsEscapesAndSkippedPixels) {
         const auto width = static_cast<std::int32_t>(rows[0].size());
         const auto height = static_cast<std::int32_t>(rows.size());
         StoredPicture blank{width, height, std::vector<std::uint32_t>(width * rows.size()), {}};
-        for (std::uint32_t i = 0; i < (1u << bits); ++i)
+        for (std::uint32_t i = 0; i < (1u << bits); ++i) {
             blank.palette.push_back(i % 16 * 0x111111u);
+        }
         auto file = encodeBitmap({40, bits, bits == 8 ? 1u : 2u}, blank);
         file.resize(14 + 40 + 4 * blank.palette.size());
         file.insert(file.end(), stream.begin(), stream.end());

@@ -134,8 +134,9 @@ using RawDumpTest = ImageTest;
 
 TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes) {
     ImageHandle source(createImage(7, 5, 0, 32, 0));
-    for (int i = 0; i < 32 * 5; ++i)
+    for (int i = 0; i < 32 * 5; ++i) {
         imageRow(source.get(), 0)[i] = static_cast<std::uint8_t>(i * 7);
+    }
     ImageHandle fromLong(createImage(7, 5, 0, 32, NoColorGiven));
     ImageHandle fromShort(createImage(7, 5, 0, 32, NoColorGiven));
     ImageHandle fromCut(createImage(7, 5, 0, 32, NoColorGiven));
