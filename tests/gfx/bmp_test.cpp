@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gfx/image.hpp"
@@ -23,6 +24,7 @@ using Bytes = std::vector<std::uint8_t>;
 using Masks = std::array<std::uint32_t, 4>;
 
 constexpr Masks Rgb565{0xF800u, 0x07E0u, 0x001Fu, 0u};
+constexpr Masks Rgb555{0x7C00u, 0x03E0u, 0x001Fu, 0u};
 constexpr Masks Argb8888{0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
 
 // A channel widened to 8 bits: wider ones keep their top 8 bits, 4 to 8 bits
@@ -38,12 +40,9 @@ std::uint32_t widened(std::uint32_t pixel, std::uint32_t mask) {
 std::uint32_t expectedColor(const BitmapForm& form, const StoredPicture& picture,
                             std::uint32_t value) {
     if (form.bitCount <= 8) return 0xFF000000u | picture.palette[value];
-    Masks masks = form.masks;
-    if (form.compression != 3) {
-        masks = form.bitCount == 16 ? Masks{0x7C00u, 0x03E0u, 0x001Fu, 0u} : Argb8888;
-    } else if (form.headerSize != 56 && form.headerSize < 108) {
-        masks[3] = 0;  // only the larger headers carry an alpha mask
-    }
+    Masks masks = form.compression == 3 ? form.masks : form.bitCount == 16 ? Rgb555 : Argb8888;
+    // Only the larger headers carry an alpha mask.
+    if (form.compression == 3 && form.headerSize != 56 && form.headerSize < 108) masks[3] = 0;
     const std::uint32_t alpha = form.bitCount == 32 ? widened(value, masks[3]) : 0xFF;
     return (alpha << 24) | (widened(value, masks[0]) << 16) | (widened(value, masks[1]) << 8) |
            widened(value, masks[2]);
@@ -52,24 +51,18 @@ std::uint32_t expectedColor(const BitmapForm& form, const StoredPicture& picture
 StoredPicture randomPicture(const BitmapForm& form, std::int32_t width, std::int32_t height,
                             std::uint32_t seed) {
     std::mt19937 random(seed);
-    StoredPicture picture{width, height, {}, {}};
+    StoredPicture picture{width, height,
+                          std::vector<std::uint32_t>(std::size_t{1} * width * height),
+                          std::vector<std::uint32_t>(form.bitCount <= 8 ? 1u << form.bitCount : 0)};
     const std::uint32_t valueMask = form.bitCount >= 32 ? 0xFFFFFFFFu : (1u << form.bitCount) - 1u;
-    for (std::uint32_t i = 0; form.bitCount <= 8 && i < (1u << form.bitCount); ++i) {
-        picture.palette.push_back(random() & 0xFFFFFFu);
-    }
-    for (std::int32_t i = 0; i < width * height; ++i) {
-        picture.values.push_back(random() & valueMask);
-    }
+    for (std::uint32_t& entry : picture.palette) entry = random() & 0xFFFFFFu;
+    for (std::uint32_t& value : picture.values) value = random() & valueMask;
     return picture;
 }
 
-struct FormCase {
-    const char* name = nullptr;
-    BitmapForm form;  // header size, bits, compression, top-down, masks, no offset
-};
-
-// One row per way the loader finds the header fields, colour table and masks.
-const FormCase Forms[] = {
+// One row per way the loader finds the header fields, colour table and masks:
+// header size, bits, compression, top-down, masks, no offset.
+const std::pair<const char*, BitmapForm> Forms[] = {
     {"core4NoOffset", {12, 4, 0, false, {}, true}},
     {"core24", {12, 24}},
     {"short16header24", {16, 24}},
@@ -146,10 +139,9 @@ TEST_F(BitmapTest, ColourTableGoesToTheScreenPaletteOrTheCallers) {
               (std::vector<std::uint32_t>{0x00302010u, 0x00605040u, 0x00ABCDEFu}));
     EXPECT_EQ(std::pair(gfxtest::screenPixel(0, 0), gfxtest::screenPixel(1, 0)),
               std::pair(0xFF405060u, 0xFF102030u));
-    EXPECT_EQ(gfxtest::dirtyRowRanges(), "0-599");
-    EXPECT_EQ(gfxtest::Rec::paletteCalls, 256);
+    EXPECT_EQ(std::tuple(gfxtest::dirtyRowRanges(), gfxtest::Rec::paletteCalls, screen->lockCount),
+              std::tuple("0-599", 256, 0));
     EXPECT_EQ(gfxtest::driverLog(), (std::vector<std::string>{"Rec:lock", "Rec:unlock"}));
-    EXPECT_EQ(screen->lockCount, 0);
 
     gfxtest::clearDirtyRows();
     const auto before = screen->shownPalette;
@@ -159,8 +151,8 @@ TEST_F(BitmapTest, ColourTableGoesToTheScreenPaletteOrTheCallers) {
               LoadResult::Ok);
     EXPECT_EQ(palette, (std::vector<std::uint32_t>{0xC0B0A0u, 0xF0E0D0u, 0xDEADBEEFu}));
     EXPECT_EQ(screen->shownPalette, before);
-    EXPECT_EQ(pixelAt(image.get(), 0, 0), 0xFFA0B0C0u);
-    EXPECT_EQ(gfxtest::dirtyRowRanges(), "");
+    EXPECT_EQ(std::tuple(pixelAt(image.get(), 0, 0), gfxtest::dirtyRowRanges()),
+              std::tuple(0xFFA0B0C0u, ""));
 }
 
 TEST_F(BitmapTest, SmallerTargetDepths) {
@@ -168,8 +160,8 @@ TEST_F(BitmapTest, SmallerTargetDepths) {
     const StoredPicture picture{2, 1, {0xFF8040u, 0x0000FFu}, {}};
     ImageHandle sixteen(createImage(4, 4, 0, 16, NoColorGiven));
     ASSERT_EQ(load(encodeBitmap(form, picture), sixteen.get()), LoadResult::Ok);
-    EXPECT_EQ(pixelAt(sixteen.get(), 0, 0), 0xFC08u);
-    EXPECT_EQ(pixelAt(sixteen.get(), 2, 0), 0xF81Fu);
+    EXPECT_EQ(std::pair(pixelAt(sixteen.get(), 0, 0), pixelAt(sixteen.get(), 2, 0)),
+              std::pair(0xFC08u, 0xF81Fu));
 
     // A palette image takes indices only.
     ImageHandle indexed(createImage(4, 4, 0, 8, NoColorGiven));
@@ -226,8 +218,8 @@ TEST_F(BitmapTest, MissingRowKeepsTheRowsAlreadyConverted) {
     auto file = encodeBitmap(form, picture);
     file.resize(file.size() - 16);  // the last stored row: image row 0
     ASSERT_EQ(load(file, image.get()), LoadResult::BadFile);
-    EXPECT_EQ(pixelAt(image.get(), 4, 1), 0xFF000000u | picture.at(4, 1));
-    EXPECT_EQ(pixelAt(image.get(), 0, 0), MaskColor);
+    EXPECT_EQ(std::pair(pixelAt(image.get(), 4, 1), pixelAt(image.get(), 0, 0)),
+              std::pair(0xFF000000u | picture.at(4, 1), MaskColor));
 }
 
 // Cut anywhere, a file is refused until it is whole (sub-byte rows may lose
@@ -235,24 +227,24 @@ TEST_F(BitmapTest, MissingRowKeepsTheRowsAlreadyConverted) {
 // does. Whole, it loads pixel for pixel, cut to the image at both edges.
 TEST_F(BitmapTest, EveryFormLoadsWholeFilesOnlyAndMemoryLikeTheFile) {
     std::uint32_t seed = 1;
-    for (const FormCase& c : Forms) {
+    for (const auto& [name, form] : Forms) {
         // 17 pixels: a 1-bit row's last byte holds a single pixel.
-        const StoredPicture picture = randomPicture(c.form, 17, 7, seed++);
-        const auto file = encodeBitmap(c.form, picture);
-        const std::size_t rowBytes = (17u * c.form.bitCount + 7) / 8;
+        const StoredPicture picture = randomPicture(form, 17, 7, seed++);
+        const auto file = encodeBitmap(form, picture);
+        const std::size_t rowBytes = (17u * form.bitCount + 7) / 8;
         const std::size_t whole =
-            c.form.bitCount < 8 ? file.size() - (4 - rowBytes % 4) % 4 : file.size();
+            form.bitCount < 8 ? file.size() - (4 - rowBytes % 4) % 4 : file.size();
         for (std::size_t n = 0; n <= file.size(); ++n) {
             const Bytes bytes(file.begin(), file.begin() + static_cast<long>(n));
             ImageHandle fromFile(createImage(11, 5, 0, 0, NoColorGiven));
             ImageHandle fromMemory(createImage(11, 5, 0, 0, NoColorGiven));
             writeFile(path, bytes);
             const LoadResult r = loadImage(path, fromFile.get(), nullptr);
-            ASSERT_EQ(r, n >= whole ? LoadResult::Ok : LoadResult::BadFile) << c.name << " " << n;
-            ASSERT_EQ(load(bytes, fromMemory.get()), r) << c.name << " cut at " << n;
+            ASSERT_EQ(r, n >= whole ? LoadResult::Ok : LoadResult::BadFile) << name << " " << n;
+            ASSERT_EQ(load(bytes, fromMemory.get()), r) << name << " cut at " << n;
             ASSERT_EQ(std::memcmp(fromFile.get(), fromMemory.get(), 32 + 48 * 5), 0)
-                << c.name << " cut at " << n;
-            if (n == whole) expectPictureIn(fromFile.get(), c.form, picture, c.name);
+                << name << " cut at " << n;
+            if (n == whole) expectPictureIn(fromFile.get(), form, picture, name);
         }
     }
 }
@@ -267,42 +259,41 @@ TEST_F(BitmapTest, RunLengthRunsEscapesAndSkippedPixels) {
     // Nibbles alternate, an absolute run of five takes three bytes and a pad,
     // and a run past the row end is dropped.
     const Bytes rle4{3, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 9, 0xFF, 0, 1};
-    struct Case {
-        const char* name;
-        std::uint16_t bits;
-        Bytes stream;
-        LoadResult result;
-        std::vector<std::string> rows;
-    };
-    const Case cases[] = {
-        {"8-bit", 8, rle8, LoadResult::Ok, {"345.....", ".....22.", "111....."}},
-        {"8-bit cut in a run", 8, cut, LoadResult::BadFile, {"34......", ".....22.", "111....."}},
-        {"4-bit", 4, rle4, LoadResult::Ok, {"12134567F"}}};
-    for (const Case& c : cases) {
-        const auto width = static_cast<std::int32_t>(c.rows[0].size());
-        const auto height = static_cast<std::int32_t>(c.rows.size());
-        StoredPicture blank{width, height, std::vector<std::uint32_t>(width * c.rows.size()), {}};
-        for (std::uint32_t i = 0; i < (1u << c.bits); ++i) {
+    // What, the bits per pixel, the stream, the result, the rows.
+    const std::tuple<const char*, std::uint16_t, Bytes, LoadResult, std::vector<std::string>>
+        cases[] = {{"8-bit", 8, rle8, LoadResult::Ok, {"345.....", ".....22.", "111....."}},
+                   {"8-bit cut in a run",
+                    8,
+                    cut,
+                    LoadResult::BadFile,
+                    {"34......", ".....22.", "111....."}},
+                   {"4-bit", 4, rle4, LoadResult::Ok, {"12134567F"}}};
+    for (const auto& [name, bits, stream, result, rows] : cases) {
+        const auto width = static_cast<std::int32_t>(rows[0].size());
+        const auto height = static_cast<std::int32_t>(rows.size());
+        StoredPicture blank{width, height, std::vector<std::uint32_t>(width * rows.size()), {}};
+        for (std::uint32_t i = 0; i < (1u << bits); ++i) {
             blank.palette.push_back(i % 16 * 0x111111u);
         }
-        auto file = encodeBitmap({40, c.bits, c.bits == 8 ? 1u : 2u}, blank);
+        auto file = encodeBitmap({40, bits, bits == 8 ? 1u : 2u}, blank);
         file.resize(14 + 40 + 4 * blank.palette.size());
-        file.insert(file.end(), c.stream.begin(), c.stream.end());
+        file.insert(file.end(), stream.begin(), stream.end());
         ImageHandle target(createImage(10, 4, 0, 0, NoColorGiven));
-        ASSERT_EQ(load(file, target.get()), c.result) << c.name;
+        ASSERT_EQ(load(file, target.get()), result) << name;
         // Onto the screen the picture is decoded apart and then put: the put
         // must keep the screen's pixels where the stream skipped.
         gfxtest::fillScreen(MaskColor);
-        ASSERT_EQ(load(file, nullptr), c.result) << c.name;
+        ASSERT_EQ(load(file, nullptr), result) << name;
         for (std::int32_t y = 0; y < 4; ++y) {
             for (std::int32_t x = 0; x < 10; ++x) {
-                const char k = y < height && x < width ? c.rows[y][x] : '.';
+                const char k = y < height && x < width ? rows[y][x] : '.';
                 const std::uint32_t want =
                     k == '.' ? MaskColor
                              : 0xFF000000u | std::stoul(std::string(1, k), nullptr, 16) * 0x111111u;
-                EXPECT_EQ(pixelAt(target.get(), x, y), want) << c.name << " at " << x << "," << y;
-                EXPECT_EQ(gfxtest::screenPixel(x, y), want)
-                    << c.name << " on screen " << x << "," << y;
+                // In the image, then on the screen.
+                EXPECT_EQ(std::pair(pixelAt(target.get(), x, y), gfxtest::screenPixel(x, y)),
+                          std::pair(want, want))
+                    << name << " at " << x << "," << y;
             }
         }
     }

@@ -74,11 +74,9 @@ TEST(WindowScale, RequestThenDpiThenMonitor) {
 // Every window pixel of a block maps back to the block's frame pixel; one
 // left of the window stays outside. Rows widen pixel by pixel, any pixel size.
 TEST(WindowScale, ClicksMapToBlocksAndRowsWiden) {
-    const std::pair<std::int32_t, std::int32_t> toFrame[] = {
+    const std::pair<std::int32_t, std::int32_t> clicks[] = {
         {0, 0}, {1, 0}, {2, 1}, {1999, 999}, {-1, -1}, {-2, -1}, {-3, -2}};
-    for (auto [window, frame] : toFrame) {
-        EXPECT_EQ(gfx::frameCoordinate(window, 2), frame) << window;
-    }
+    for (auto [window, frame] : clicks) EXPECT_EQ(gfx::frameCoordinate(window, 2), frame) << window;
     EXPECT_EQ(gfx::frameCoordinate(7, 1), 7);
     const std::vector<std::uint8_t> row = {1, 2, 3, 4, 5, 6};
     std::vector<std::uint8_t> wide(12, 0);

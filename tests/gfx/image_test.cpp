@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "gfx/image.hpp"
@@ -23,58 +24,52 @@ using ImageTest = gfxtest::NullScreenTest<>;
 TEST_F(ImageTest, NewImagesTakeTheirDepthFillEverySlotAndAreTheTargetUntilDestroyed) {
     struct Case {
         const char* name;
-        std::int32_t width, height;
-        std::uint32_t color;
-        std::int32_t depth;
-        std::uint32_t flags;
+        std::int32_t width, height, depth;
+        std::uint32_t color, flags;
         std::int32_t bytesPerPixel, pitch;
         std::uint32_t slot;
     };
     const Case cases[] = {
         {"screen depth, mask", 600, 600, 0, 0, NoColorGiven, 4, 2400, 0xFFFF00FFu},
-        {"padding slots take the colour", 10, 1, 0x12345678u, 32, 0, 4, 48, 0x12345678u},
+        {"padding slots take the colour", 10, 1, 32, 0x12345678u, 0, 4, 48, 0x12345678u},
         // 0xFF8040: red 11111, green 100000, blue 01000.
-        {"15 bits pack 565", 3, 2, 0xFF8040u, 15, 0, 2, 16, 0xFC08u},
-        {"16-bit mask", 3, 2, 0, 16, NoColorGiven, 2, 16, 0xF81Fu},
-        {"1-bit mask is index 0", 5, 3, 0xAB, 1, NoColorGiven, 1, 16, 0u}};
+        {"15 bits pack 565", 3, 2, 15, 0xFF8040u, 0, 2, 16, 0xFC08u},
+        {"16-bit mask", 3, 2, 16, 0, NoColorGiven, 2, 16, 0xF81Fu},
+        {"1-bit mask is index 0", 5, 3, 1, 0xAB, NoColorGiven, 1, 16, 0u}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ImageHandle image(createImage(c.width, c.height, c.color, c.depth, c.flags));
         ASSERT_NE(image, nullptr);
-        EXPECT_EQ(image->bytesPerPixel, c.bytesPerPixel);
-        EXPECT_EQ(image->pitch, c.pitch);
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(image.get()) % 16, 0u);
+        EXPECT_EQ(std::tuple(image->bytesPerPixel, image->pitch,
+                             reinterpret_cast<std::uintptr_t>(image.get()) % 16),
+                  std::tuple(c.bytesPerPixel, c.pitch, 0u));
         for (std::int32_t y = 0; y < c.height; ++y) {
             for (std::int32_t x = 0; x < c.pitch / c.bytesPerPixel; ++x) {
                 ASSERT_EQ(pixelAt(image.get(), x, y), c.slot) << x << "," << y;
             }
         }
         const DrawTarget& context = drawTarget();
-        EXPECT_EQ(context.target, image.get());
-        EXPECT_EQ(context.clipRect.width, c.width);
-        EXPECT_EQ(context.clipRect.height, c.height);
+        EXPECT_EQ(std::tuple(context.target, context.clipRect.width, context.clipRect.height),
+                  std::tuple(image.get(), c.width, c.height));
         image.reset();
-        EXPECT_EQ(context.target, nullptr);
-        EXPECT_EQ(context.clipRect.width, 1000);
+        EXPECT_EQ(std::tuple(context.target, context.clipRect.width), std::tuple(nullptr, 1000));
     }
 }
 
 TEST_F(ImageTest, RefusalsRecordWhy) {
-    struct Case {
-        std::int32_t width, height, depth, failedAllocations;
-        LoadResult error;
-    };
-    const Case cases[] = {{4, 4, 24, 0, LoadResult::BadCall},
-                          {0, 5, 32, 0, LoadResult::BadCall},
-                          {5, -1, 32, 0, LoadResult::BadCall},
-                          {5, 5, 32, 1, LoadResult::NoMemory},
-                          // Beyond what a 32-bit header can describe: refused, not attempted.
-                          {0x7FFFFFFF, 0x7FFFFFFF, 32, 0, LoadResult::NoMemory}};
-    for (const Case& c : cases) {
+    // Width, height, depth, allocations that fail, the error.
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t, int, LoadResult> cases[] = {
+        {4, 4, 24, 0, LoadResult::BadCall},
+        {0, 5, 32, 0, LoadResult::BadCall},
+        {5, -1, 32, 0, LoadResult::BadCall},
+        {5, 5, 32, 1, LoadResult::NoMemory},
+        // Beyond what a 32-bit header can describe: refused, not attempted.
+        {0x7FFFFFFF, 0x7FFFFFFF, 32, 0, LoadResult::NoMemory}};
+    for (const auto& [width, height, depth, failures, error] : cases) {
         runtime::setLastError(LoadResult::Ok);
-        failNextAllocations(c.failedAllocations);
-        EXPECT_EQ(createImage(c.width, c.height, 0, c.depth, 0), nullptr);
-        EXPECT_EQ(runtime::lastError(), c.error) << c.width << "x" << c.height << "x" << c.depth;
+        failNextAllocations(failures);
+        EXPECT_EQ(createImage(width, height, 0, depth, 0), nullptr);
+        EXPECT_EQ(runtime::lastError(), error) << width << "x" << height << "x" << depth;
     }
     closeScreen();
     EXPECT_EQ(createImage(5, 5, 0, 32, 0), nullptr);
@@ -139,7 +134,7 @@ using RawDumpTest = ImageTest;
 
 TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes) {
     ImageHandle source(createImage(7, 5, 0, 32, 0));
-    for (std::int32_t i = 0; i < 32 * 5; ++i) {
+    for (int i = 0; i < 32 * 5; ++i) {
         imageRow(source.get(), 0)[i] = static_cast<std::uint8_t>(i * 7);
     }
     ImageHandle fromLong(createImage(7, 5, 0, 32, NoColorGiven));
@@ -154,8 +149,8 @@ TEST_F(RawDumpTest, DumpRestoresTheImageInBothFormsWithoutAScreenOrAsFarAsItGoes
     EXPECT_EQ(blockBytes(fromShort.get()), blockBytes(source.get()));
     // A dump cut short keeps the bytes that arrived: all rows but the last.
     ASSERT_EQ(load(Bytes(dump.begin(), dump.end() - 32), fromCut.get()), LoadResult::Ok);
-    EXPECT_EQ(pixelAt(fromCut.get(), 6, 3), pixelAt(source.get(), 6, 3));
-    EXPECT_EQ(pixelAt(fromCut.get(), 0, 4), 0xFFFF00FFu);
+    EXPECT_EQ(std::pair(pixelAt(fromCut.get(), 6, 3), pixelAt(fromCut.get(), 0, 4)),
+              std::pair(pixelAt(source.get(), 6, 3), 0xFFFF00FFu));
     EXPECT_EQ(load(rawDump(source.get(), 32), nullptr), LoadResult::BadCall);
 }
 
@@ -198,9 +193,9 @@ TEST_F(RawDumpTest, DumpsIntoTheSelectedImageOrTheScreenUpdateWhatDrawsThere) {
     Screen* screen = activeScreen();
     gfxtest::clearDirtyRows();
     ASSERT_EQ(load(dump, nullptr), LoadResult::Ok);
-    EXPECT_EQ(screen->pages[0][0], 0x5A);
-    EXPECT_EQ(screen->pages[0][4007], 0x5A);
-    EXPECT_EQ(screen->pages[0][4008], 0x00);  // cleared to 0xFF000000: blue byte 0
+    // Past the dump the page stays cleared to 0xFF000000: blue byte 0.
+    EXPECT_EQ(std::tuple(screen->pages[0][0], screen->pages[0][4007], screen->pages[0][4008]),
+              std::tuple(0x5A, 0x5A, 0x00));
     EXPECT_EQ(gfxtest::dirtyRowRanges(), "0-1");
     EXPECT_EQ(screen->lockCount, 0);
 }

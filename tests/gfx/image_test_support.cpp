@@ -40,9 +40,7 @@ std::vector<std::uint8_t> encodeBitmap(const BitmapForm& form, const StoredPictu
     std::vector<std::uint8_t> out;
     const bool core = form.headerSize == 12;
     put(out, 0x4D42, 2);
-    put(out, 0);  // file size, patched below
-    put(out, 0);
-    put(out, 0);  // pixel offset, patched below
+    out.resize(14);  // file size, reserved and pixel offset, patched below
     put(out, form.headerSize);
     const int sizeBytes = core ? 2 : 4;  // the core header's sizes are 16-bit
     put(out, static_cast<std::uint32_t>(picture.width), sizeBytes);

@@ -68,13 +68,10 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlockAndKeysymsToCodePage437) {
         EXPECT_EQ(std::pair(key.scanCode, key.extended), std::pair(scan, extended)) << keycode;
     }
     // Unicode keysyms carry 0x01000000; the Euro sign has no place in 437.
+    constexpr std::uint32_t Unicode = 0x01000000u;
     const std::pair<std::uint32_t, std::int32_t> keysyms[] = {
-        {XK_adiaeresis, 0x84},
-        {XK_Escape, 27},
-        {XK_KP_7, '7'},
-        {XK_Up, 0},
-        {0x01000000u | 0x20ACu, 0},
-        {0x01000000u | 0x2591u, 0xB0},
+        {XK_adiaeresis, 0x84},  {XK_Escape, 27},           {XK_KP_7, '7'}, {XK_Up, 0},
+        {Unicode | 0x20ACu, 0}, {Unicode | 0x2591u, 0xB0},
     };
     for (const auto& [keysym, code] : keysyms) {
         EXPECT_EQ(gfx::x11::keysymCp437(keysym), code) << std::hex << keysym;

@@ -19,8 +19,7 @@ using gfx::MouseState;
 using gfx::takeMouse;
 
 TEST(Win32Mouse, AClickBetweenTwoReadsIsSeenOnceAndOnlyInside) {
-    MouseState mouse;
-    mouse.active = true;
+    MouseState mouse{.active = true};
     pressButtons(mouse, ButtonRight);
     std::int32_t x = 0, y = 0, buttons = 0;
     EXPECT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), -1);  // outside
@@ -66,9 +65,7 @@ TEST(Win32Keyboard, KeyStateFromEitherVirtualKeyOrDirectInputModifiersAndTheKeyW
     EXPECT_EQ(keyState, expected);
 
     KeyboardState device{};
-    device[0x9D] = 0x80;  // right Ctrl: 0x1D + 128
-    device[0x10] = 0x80;
-    keyState = {};
+    device[0x9D] = device[0x10] = 0x80;  // right Ctrl (0x1D + 128) and Q
     keyStateFromDirectInput(device, keyState);
     expected = {};
     expected[0x1D] = expected[0x10] = 1;
