@@ -77,11 +77,14 @@ void sizeForFile(std::string& bytes, std::size_t size) {
 
 bool readWholeFile(int fd, std::string& data, std::string& why, bool anyKind) {
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+    // Some standard inputs cannot be asked what they are (the browser build's
+    // under node); read as a stream, they still give their bytes.
+    const bool known = ::fstat(fd, &info) == 0;
+    if (!known && !anyKind) {
         why = std::strerror(errno);
         return false;
     }
-    const bool regular = S_ISREG(info.st_mode);
+    const bool regular = known && S_ISREG(info.st_mode);
     if (!regular && !anyKind) {
         why = "not a regular file";
         return false;
