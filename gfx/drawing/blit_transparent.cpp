@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <cstring>
 
 #include "gfx/blit.hpp"
@@ -51,10 +52,11 @@ void transparentRows16(const std::uint8_t* s, std::uint8_t* d, std::int32_t w, s
     const std::int32_t whole = width & ~7;
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::int32_t x = 0; x < whole; x += 8) {
-            blendTransparent(source + 4 * x, destination + 4 * x);
+            blendTransparent(source + std::ptrdiff_t{4} * x, destination + std::ptrdiff_t{4} * x);
         }
         if (whole != width) {
-            transparentRows32(source + 4 * whole, destination + 4 * whole, width - whole, 1, 0, 0);
+            const std::ptrdiff_t done = std::ptrdiff_t{4} * whole;
+            transparentRows32(source + done, destination + done, width - whole, 1, 0, 0);
         }
         source += sourcePitch;
         destination += destinationPitch;
