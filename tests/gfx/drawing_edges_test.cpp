@@ -130,18 +130,6 @@ TEST_F(DrawingTest, ImageTargetClipsShapesAndKeepsTheScreenClipRectangle) {
     EXPECT_FALSE(context.isImage);
 }
 
-TEST_F(DrawingTest, SixteenBitScreenGetsLowHalfOfColour) {
-    ASSERT_EQ(openScreen(20, 10, 16, 0, 0, 0), 0);
-    drawLine(nullptr, -5, 3, 25, 3, 0xABCD1234u, Line, 0xFFFF, 0);
-    drawLine(nullptr, 2, -5, 2, 25, 0xABCD1234u, Line, 0xFFFF, 0);
-    const Screen& screen = *activeScreen();
-    for (std::int32_t i = 0; i < 20 * 10; ++i) {
-        std::uint16_t pixel = 0;
-        std::memcpy(&pixel, screen.pages[0] + std::ptrdiff_t{2} * i, 2);  // rows are unpadded
-        ASSERT_EQ(pixel, (i / 20 == 3 || i % 20 == 2) ? 0x1234 : 0) << i % 20 << "," << i / 20;
-    }
-}
-
 TEST(BuiltinFont, MatchesCheckValue) {
     std::uint32_t crc = 0xFFFFFFFFu;
     for (std::uint8_t byte : BuiltinFont) {
