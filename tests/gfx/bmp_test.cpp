@@ -83,12 +83,12 @@ const std::pair<const char*, BitmapForm> Forms[] = {
     {"v5_8", {124, 8}}};
 
 // The picture where it overlaps the image, the mask everywhere else (only
-// the mask for an empty picture).
+// the mask for an empty picture) and in the row the file lacked, if any.
 void expectPictureIn(const ImageBuffer* image, const BitmapForm& form, const StoredPicture& picture,
-                     const std::string& name) {
+                     const std::string& name, std::int32_t missingRow = -1) {
     for (std::int32_t y = 0; y < image->height; ++y) {
         for (std::int32_t x = 0; x < image->width; ++x) {
-            const bool inside = x < picture.width && y < picture.height;
+            const bool inside = x < picture.width && y < picture.height && y != missingRow;
             ASSERT_EQ(pixelAt(image, x, y),
                       inside ? expectedColor(form, picture, picture.at(x, y)) : MaskColor)
                 << name << " at " << x << "," << y;
@@ -178,8 +178,9 @@ Bytes patched(Bytes file, std::size_t at, std::uint32_t value, int bytes = 4) {
     return file;
 }
 
-// Crashes are the fuzz target's to find; here each way of refusing once.
-TEST_F(BitmapTest, HostileHeadersAreRefusedAndLeaveTheTargetUntouched) {
+// Crashes are the fuzz target's to find; here each way of refusing once,
+// and loads that lack a file, memory or a screen.
+TEST_F(BitmapTest, RefusedLoadsSayWhyAndLeaveTheTargetUntouched) {
     BitmapForm form{40, 8};
     const Bytes good = encodeBitmap(form, randomPicture(form, 4, 4, 12));
     form.bitCount = 32;
@@ -208,30 +209,35 @@ TEST_F(BitmapTest, HostileHeadersAreRefusedAndLeaveTheTargetUntouched) {
     EXPECT_EQ(screen->shownPalette, palette);
     // Pixel data that are not there, found under the lock: the colour table may stay.
     EXPECT_EQ(load(patched(good, 10, 0xFFFFFFF0u), image.get()), LoadResult::BadFile);
-    expectPictureIn(image.get(), {}, {}, "untouched target");
+    EXPECT_EQ(loadImage((dir / "absent.bmp").string(), image.get(), nullptr),
+              LoadResult::CannotOpen);
+    failNextAllocations(1);
+    EXPECT_EQ(load(good, image.get()), LoadResult::NoMemory);
     EXPECT_EQ(screen->lockCount, 0);
-}
-
-TEST_F(BitmapTest, MissingRowKeepsTheRowsAlreadyConverted) {
-    const BitmapForm form;
-    const StoredPicture picture = randomPicture(form, 5, 4, 15);
-    auto file = encodeBitmap(form, picture);
-    file.resize(file.size() - 16);  // the last stored row: image row 0
-    ASSERT_EQ(load(file, image.get()), LoadResult::BadFile);
-    EXPECT_EQ(std::pair(pixelAt(image.get(), 4, 1), pixelAt(image.get(), 0, 0)),
-              std::pair(0xFF000000u | picture.at(4, 1), MaskColor));
+    failNextAllocations(0);
+    std::string name = (dir / "").string();
+    name += std::string(259 - name.size(), 'n');
+    writeFile(name, good);
+    // Bytes beyond the 259th do not belong to the name.
+    EXPECT_EQ(loadImage(name + "tail", nullptr, nullptr), LoadResult::Ok);
+    closeScreen();  // an image needs the screen too
+    EXPECT_EQ(load(good, image.get()), LoadResult::BadCall);
+    EXPECT_EQ(loadImage(name, nullptr, nullptr), LoadResult::BadCall);
+    expectPictureIn(image.get(), {}, {}, "untouched target");
 }
 
 // Cut anywhere, a file is refused until it is whole (sub-byte rows may lose
 // the last row's padding), and its bytes in memory load exactly as the file
-// does. Whole, it loads pixel for pixel, cut to the image at both edges.
+// does. Whole, it loads pixel for pixel, cut to the image at both edges;
+// short of its last stored row, it keeps the rows before.
 TEST_F(BitmapTest, EveryFormLoadsWholeFilesOnlyAndMemoryLikeTheFile) {
     std::uint32_t seed = 1;
     for (const auto& [name, form] : Forms) {
         // 17 pixels: a 1-bit row's last byte holds a single pixel.
         const StoredPicture picture = randomPicture(form, 17, 7, seed++);
         const auto file = encodeBitmap(form, picture);
-        const std::size_t rowBytes = (17u * form.bitCount + 7) / 8;
+        const std::size_t rowBytes = (17u * form.bitCount + 7) / 8,
+                          paddedRow = (rowBytes + 3) / 4 * 4;
         const std::size_t whole =
             form.bitCount < 8 ? file.size() - (4 - rowBytes % 4) % 4 : file.size();
         for (std::size_t n = 0; n <= file.size(); ++n) {
@@ -244,7 +250,11 @@ TEST_F(BitmapTest, EveryFormLoadsWholeFilesOnlyAndMemoryLikeTheFile) {
             ASSERT_EQ(load(bytes, fromMemory.get()), r) << name << " cut at " << n;
             ASSERT_EQ(std::memcmp(fromFile.get(), fromMemory.get(), 32 + 48 * 5), 0)
                 << name << " cut at " << n;
-            if (n == whole) expectPictureIn(fromFile.get(), form, picture, name);
+            // Without the last stored row, the rows converted before it stay.
+            if (n == whole || n + paddedRow == file.size()) {
+                const bool lacksTopRow = n < whole && !form.topDown;
+                expectPictureIn(fromFile.get(), form, picture, name, lacksTopRow ? 0 : -1);
+            }
         }
     }
 }
@@ -297,26 +307,6 @@ TEST_F(BitmapTest, RunLengthRunsEscapesAndSkippedPixels) {
             }
         }
     }
-}
-
-TEST_F(BitmapTest, LoadingNeedsAFileAScreenAndMemory) {
-    EXPECT_EQ(loadImage((dir / "absent.bmp").string(), image.get(), nullptr),
-              LoadResult::CannotOpen);
-    const BitmapForm form;
-    const auto file = encodeBitmap(form, randomPicture(form, 2, 2, 17));
-    std::string name = (dir / "").string();
-    name += std::string(259 - name.size(), 'n');
-    writeFile(name, file);
-    // Bytes beyond the 259th do not belong to the name.
-    EXPECT_EQ(loadImage(name + "tail", nullptr, nullptr), LoadResult::Ok);
-    failNextAllocations(1);
-    EXPECT_EQ(load(file, image.get()), LoadResult::NoMemory);
-    EXPECT_EQ(activeScreen()->lockCount, 0);
-    failNextAllocations(0);
-    closeScreen();
-    EXPECT_EQ(load(file, image.get()), LoadResult::BadCall);
-    EXPECT_EQ(loadImage(path, nullptr, nullptr), LoadResult::BadCall);
-    expectPictureIn(image.get(), {}, {}, "untouched target");
 }
 
 }  // namespace
