@@ -75,18 +75,13 @@ TEST(PanelLifetime, VeryLongListsAreReleasedWithoutDeepRecursion) {
 }
 
 // Buttons, and labels as the game shows them, are in the game's golden frame.
-class PanelDrawing : public gfxtest::NullScreenTest<> {
-  protected:
-    void SetUp() override {
-        NullScreenTest::SetUp();
-        gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
-    }
-};
+using PanelDrawing = gfxtest::NullScreenTest<>;
 
 // Three characters a line, each line ten pixels below the last and struck
 // through the full width of three characters; nothing else. Empty text, no
 // room for a character, or a strike value other than 1 draws nothing.
 TEST_F(PanelDrawing, LabelsWrapTenPixelsLowerStruckFullWidthAndEmptyOnesDrawNothing) {
+    gfx::drawLine(nullptr, 0, 0, 1000, 600, gfx::White, gfx::FilledBox, 0xFFFF, 0);
     WidgetPanel panel;
     addLabel(panel, 100, 50, 3, 1, "ABCDEFG");
     addLabel(panel, 650, 20, 40, 1, "");
