@@ -127,7 +127,8 @@ class BitmapTest : public gfxtest::OpenRecordingScreenTest<> {
     ImageHandle image;
 };
 
-TEST_F(BitmapTest, ColourTableGoesToTheScreenPaletteOrTheCallers) {
+// A 16-bit image takes packed colours, a palette image indices only.
+TEST_F(BitmapTest, ColourTableGoesToTheScreenPaletteOrTheCallersAndPixelsToTheTargetDepth) {
     Screen* screen = activeScreen();
     screen->shownPalette[2] = 0x00ABCDEFu;
     const BitmapForm form{40, 1};
@@ -146,31 +147,22 @@ TEST_F(BitmapTest, ColourTableGoesToTheScreenPaletteOrTheCallers) {
     gfxtest::clearDirtyRows();
     const auto before = screen->shownPalette;
     std::vector<std::uint32_t> palette(3, 0xDEADBEEFu);
-    ASSERT_EQ(load(encodeBitmap(form, {2, 1, {0, 1}, {0xA0B0C0u, 0xD0E0F0u}}), image.get(),
+    ImageHandle indexed(createImage(4, 4, 0, 8, NoColorGiven));
+    ASSERT_EQ(load(encodeBitmap(form, {2, 1, {0, 1}, {0xA0B0C0u, 0xD0E0F0u}}), indexed.get(),
                    palette.data()),
               LoadResult::Ok);
     EXPECT_EQ(palette, (std::vector<std::uint32_t>{0xC0B0A0u, 0xF0E0D0u, 0xDEADBEEFu}));
     EXPECT_EQ(screen->shownPalette, before);
-    EXPECT_EQ(std::tuple(pixelAt(image.get(), 0, 0), gfxtest::dirtyRowRanges()),
-              std::tuple(0xFFA0B0C0u, ""));
-}
+    EXPECT_EQ(std::tuple(pixelAt(indexed.get(), 1, 0), gfxtest::dirtyRowRanges()),
+              std::tuple(1u, ""));
 
-TEST_F(BitmapTest, SmallerTargetDepths) {
-    BitmapForm form;
-    const StoredPicture picture{2, 1, {0xFF8040u, 0x0000FFu}, {}};
+    const Bytes direct = encodeBitmap({}, {2, 1, {0xFF8040u, 0x0000FFu}, {}});
     ImageHandle sixteen(createImage(4, 4, 0, 16, NoColorGiven));
-    ASSERT_EQ(load(encodeBitmap(form, picture), sixteen.get()), LoadResult::Ok);
+    ASSERT_EQ(load(direct, sixteen.get()), LoadResult::Ok);
     EXPECT_EQ(std::pair(pixelAt(sixteen.get(), 0, 0), pixelAt(sixteen.get(), 2, 0)),
               std::pair(0xFC08u, 0xF81Fu));
-
-    // A palette image takes indices only.
-    ImageHandle indexed(createImage(4, 4, 0, 8, NoColorGiven));
-    EXPECT_EQ(load(encodeBitmap(form, picture), indexed.get()), LoadResult::BadCall);
-    EXPECT_EQ(pixelAt(indexed.get(), 0, 0), 0u);
-    form.bitCount = 8;
-    const StoredPicture indices = randomPicture(form, 3, 2, 10);
-    ASSERT_EQ(load(encodeBitmap(form, indices), indexed.get()), LoadResult::Ok);
-    EXPECT_EQ(pixelAt(indexed.get(), 2, 1), indices.at(2, 1));
+    EXPECT_EQ(load(direct, indexed.get()), LoadResult::BadCall);
+    EXPECT_EQ(pixelAt(indexed.get(), 1, 0), 1u);
 }
 
 Bytes patched(Bytes file, std::size_t at, std::uint32_t value, int bytes = 4) {
