@@ -141,6 +141,7 @@ TEST_F(BlitTest, EveryDepthSkipsItsOwnMask) {
         }
         putImage(target.get(), 0, 0, source.get(), WholeImage, 0, 0, 0, 0, 0, putTransparent, -1,
                  nullptr, nullptr);
+        EXPECT_EQ(runtime::lastError(), LoadResult::Ok) << c.depth;
         for (std::int32_t x = 0; x < 4; ++x) {
             EXPECT_EQ(imagetest::pixelAt(target.get(), x, 0), c.expected[x])
                 << c.depth << " bits at " << x;

@@ -203,8 +203,9 @@ TEST_F(DeferredDrawingTest, RecordedFramesMatchFramesDrawnAtOnce) {
     }
 }
 
-// Frames from a small pool, so that many repeat the one before, with the
-// pages written some other way now and then in between, and the glyph table
+// A first frame of more shapes than the record holds at once, then frames
+// from a small pool, so that many repeat the one before, with the pages
+// written some other way now and then in between, and the glyph table
 // overwritten before each frame ends: after every frame the pages are as when
 // each frame is drawn at once.
 TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce) {
@@ -214,8 +215,16 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
     expectSameBothWays([&] {
         *imagePixel(*picture, 2, 3) = original;
         gfxtest::fillScreen(Black);
+        lockScreen();
+        for (int i = 0; i < 70000; ++i) {
+            const auto x = static_cast<float>(i % Width),
+                       y = static_cast<float>(i / Width % Height);
+            drawLine(nullptr, x, y, x + 3, y + 2, 0xFF000000u | static_cast<Color>(i), Box, 0xFFFF,
+                     0);
+        }
+        unlockScreen(-1, -1);
+        std::vector<std::vector<std::uint8_t>> after{snapshot().page};
         std::mt19937 random(11);
-        std::vector<std::vector<std::uint8_t>> after;
         for (int frame = 0; frame < 200; ++frame) {
             const auto x = static_cast<float>(random() % Width);
             switch (random() % 10) {
@@ -271,17 +280,16 @@ TEST_F(DeferredDrawingTest, RepeatedFramesAmongOtherWritesMatchFramesDrawnAtOnce
 }
 
 // Shapes name their page in one byte; a frame that draws into more pages
-// than that starts the names afresh. A frame of more shapes than the record
-// holds at once is carried out in batches.
-TEST_F(DeferredDrawingTest, FramesOverMorePagesOrShapesThanTheRecordHoldsStayExact) {
+// than that starts the names afresh.
+TEST_F(DeferredDrawingTest, FramesOverMorePagesThanAShapeCanNameStayExact) {
     closeScreen();
     constexpr std::int32_t Pages = 300;
     ASSERT_EQ(openScreen(16, 16, 32, Pages, 0, 0), 0);
     expectSameBothWays([&] {
         DrawTarget& context = drawTarget();
         lockScreen();
-        // Round and round, so later shapes reuse page names given out before.
-        for (std::int32_t k = 0; k < 70000; ++k) {
+        // Twice round, so later shapes reuse page names given out before.
+        for (std::int32_t k = 0; k < 2 * Pages; ++k) {
             // The work page is taken up when the screen becomes the target again.
             context.workPage = k % Pages;
             EXPECT_EQ(selectTarget(context, picture.get()), LoadResult::Ok);
