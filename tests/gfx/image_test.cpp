@@ -21,6 +21,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 using ImageTest = gfxtest::NullScreenTest<>;
 
+// New images take their depth, fill every slot and are the target until
+// destroyed; refused ones record why.
 TEST_F(ImageTest, NewImagesTakeTheirDepthFillEverySlotAndAreTheTargetUntilDestroyed) {
     struct Case {
         const char* name;
@@ -55,18 +57,16 @@ TEST_F(ImageTest, NewImagesTakeTheirDepthFillEverySlotAndAreTheTargetUntilDestro
         EXPECT_EQ(std::tuple(context.target, context.clipRect.x, context.clipRect.height),
                   std::tuple(nullptr, 2, 5));
     }
-}
 
-TEST_F(ImageTest, RefusalsRecordWhy) {
-    // Width, height, depth, allocations that fail, the error.
-    const std::tuple<std::int32_t, std::int32_t, std::int32_t, int, LoadResult> cases[] = {
+    // Refused: width, height, depth, allocations that fail, the error.
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t, int, LoadResult> refused[] = {
         {4, 4, 24, 0, LoadResult::BadCall},
         {0, 5, 32, 0, LoadResult::BadCall},
         {5, -1, 32, 0, LoadResult::BadCall},
         {5, 5, 32, 1, LoadResult::NoMemory},
         // Beyond what a 32-bit header can describe: refused, not attempted.
         {0x7FFFFFFF, 0x7FFFFFFF, 32, 0, LoadResult::NoMemory}};
-    for (const auto& [width, height, depth, failures, error] : cases) {
+    for (const auto& [width, height, depth, failures, error] : refused) {
         runtime::setLastError(LoadResult::Ok);
         failNextAllocations(failures);
         EXPECT_EQ(createImage(width, height, 0, depth, 0), nullptr);

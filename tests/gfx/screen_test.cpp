@@ -202,7 +202,8 @@ TEST_F(ScreenTest, DriverChoiceOrderAndRefusals) {
     }
 }
 
-TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows) {
+TEST_F(OpenScreenTest, ClearsFillTheClipRectangleOrTheScreenMarkTheRowsAndBlankTheTextGrid) {
+    Screen& screen = *activeScreen();
     fillScreen(0x7F7F7F7Fu);
     drawTarget().clipRect = ClipRect{10, 5, 20, 7};
     clearScreen(ClearDefault);
@@ -212,11 +213,11 @@ TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows
                          driverLog()),
               std::tuple("5-11", 20.0f, 8.0f, Log{"Rec:lock", "Rec:unlock"}));
 
-    textGrid(*activeScreen(), 0)[7].character = 'Q';
+    textGrid(screen, 0)[7].character = 'Q';
     clearScreen(ClearWhole);
     EXPECT_TRUE(screenMatches([](auto, auto) { return true; }, Black, 0));
     EXPECT_EQ(dirtyRowRanges(), "0-39");
-    EXPECT_EQ(textGrid(*activeScreen(), 0)[7].character, ' ');
+    EXPECT_EQ(textGrid(screen, 0)[7].character, ' ');
 
     // A clip rectangle reaching past the screen clears only the screen's part.
     fillScreen(0x7F7F7F7Fu);
@@ -226,11 +227,8 @@ TEST_F(OpenScreenTest, ClearFillsTheClipRectangleOrTheWholeScreenAndMarksTheRows
     EXPECT_TRUE(
         screenMatches([](auto x, auto y) { return x >= 30 && y < 15; }, Black, 0x7F7F7F7Fu));
     EXPECT_EQ(dirtyRowRanges(), "0-14");
-}
 
-// A clear notes the blank of each text row; reading the grid writes them out.
-TEST_F(OpenScreenTest, TextGridClearsTakeTheColoursOfTheirTimeAndOnlyOnce) {
-    Screen& screen = *activeScreen();
+    // A clear notes the blank of each text row; reading the grid writes them out.
     const std::size_t cells = textGrid(screen, 0).size();
     ASSERT_EQ(cells, static_cast<std::size_t>(screen.textColumns * screen.textRows));
     for (TextCell& cell : textGrid(screen, 0)) cell.character = 'Q';
