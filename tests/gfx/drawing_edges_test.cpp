@@ -89,8 +89,9 @@ TEST_F(DrawingTest, OneDriverLockPerShapeAndNoneForShapesThatDrawNothingOrWithou
     EXPECT_EQ(driverLog().back(), "Rec:exit");  // no lock without a screen
 }
 
-// Shapes far past a hand-made image must not write around its pixels, and a
-// block that is no image is refused.
+// A shape far past a hand-made image must not write around its pixels (lines
+// clip as the per-pixel reference test shows), and a block that is no image
+// is refused.
 TEST_F(DrawingTest, ImageTargetClipsShapesAndABlockThatIsNoImageIsRefused) {
     constexpr std::int32_t pitch = 16;
     AlignedBlock block(32 + pitch * 4 + 64);
@@ -98,13 +99,10 @@ TEST_F(DrawingTest, ImageTargetClipsShapesAndABlockThatIsNoImageIsRefused) {
     auto* image = reinterpret_cast<ImageBuffer*>(block.get());
     *image = ImageBuffer{ImageType, 1, 5, 4, pitch, {0, 0, 0}};
     drawLine(image, -3, -3, 100, 100, 0x12345677u, FilledBox, 0xFFFF, 0);
-    drawLine(image, -30, 2, 300, 2, 0x12345677u, Line, 0xFFFF, 0);
-    drawLine(image, 4, -30, 4, 300, 0x12345677u, Line, 0xFFFF, 0);
     for (std::int32_t i = 0; i < pitch * 4 + 64; ++i) {
         const bool inside = i < pitch * 4 && i % pitch < 5;
         ASSERT_EQ(block.get()[32 + i], inside ? 0x77 : 0x5A) << i;
     }
-    EXPECT_EQ(dirtyRowRanges(), "");
 
     DrawTarget& context = drawTarget();
     ASSERT_EQ(selectTarget(context, nullptr), runtime::ResultCode::Ok);
