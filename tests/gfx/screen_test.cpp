@@ -83,10 +83,9 @@ TEST_F(ScreenTest, DepthsAreNormalisedAndReopeningResetsTheDrawTarget) {
         for (std::uint8_t* page : screen.pages) {
             for (std::int32_t i = 0; i < screen.pitch * screen.height; ++i) {
                 const std::int32_t x = i % screen.pitch / c.bytesPerPixel, y = i / screen.pitch;
-                const bool lit = page == screen.pages[0] && (x == 2 || y == 3);
-                ASSERT_EQ(page[i],
-                          ((lit ? Ink : c.backColor) >> (8 * (i % c.bytesPerPixel))) & 0xFFu)
-                    << x << "," << y;
+                const Color want =
+                    page == screen.pages[0] && (x == 2 || y == 3) ? Ink : c.backColor;
+                ASSERT_EQ(page[i], (want >> (8 * (i % c.bytesPerPixel))) & 0xFFu) << x << "," << y;
             }
         }
     }
