@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -18,26 +17,23 @@ using InputTest = gfxtest::OpenRecordingScreenTest<16, 16>;
 // 255 is a character (the no-break space), not an extended key: its low byte
 // must not make it read as two bytes. A posted 0 reads as nothing.
 TEST_F(InputTest, KeysReadInOrderAsTextsUnderTheLockCloseRequestsFirstFullQueuesDropTheOldest) {
+    // Sixteen keys overflow the ring: the oldest, 'a', is dropped.
+    for (KeyCode code = 'a'; code <= 'i'; ++code) postKey(code);
     const KeyCode codes[] = {27, 0x48FF, 0x84, 255, 0xFFFF, 0, 'x'};
     for (KeyCode code : codes) postKey(code);
     EXPECT_TRUE(activeScreen()->keys.keyPosted);
-    for (const char* expected : {"\x1b", "\xffH", "\x84", "\xff", "\xff\xff", "", "x", ""}) {
+    for (const char* expected : {"b", "c", "d", "e", "f", "g", "h", "i", "\x1b", "\xffH", "\x84",
+                                 "\xff", "\xff\xff", "", "x", ""}) {
         EXPECT_EQ(readKey(), expected);
         EXPECT_FALSE(activeScreen()->keys.keyPosted);
     }
     EXPECT_EQ(std::pair(gfxtest::countInLog("Rec:lock"), gfxtest::countInLog("Rec:unlock")),
-              std::pair(8, 8));
+              std::pair(16, 16));
 
     postKey('q');
-    std::signal(SIGTERM, [](int) { requestClose(); });
-    std::raise(SIGTERM);
-    std::signal(SIGTERM, SIG_DFL);
+    requestClose();
     for (const char* expected : {"\xffk", "q", ""}) EXPECT_EQ(readKey(), expected);
 
-    for (KeyCode code = 'a'; code < 'a' + 20; ++code) postKey(code);
-    std::string read;
-    for (std::string key = readKey(); !key.empty(); key = readKey()) read += key;
-    EXPECT_EQ(read, "fghijklmnopqrst");
     for (std::int32_t i = 0; i < 130; ++i) postEvent(EventMouseMove, i, 0, 0, 0);
     const EventQueue& queue = activeScreen()->eventQueue;
     EXPECT_EQ(std::pair(queue.readIndex, queue.writeIndex), std::pair(3, 2))
