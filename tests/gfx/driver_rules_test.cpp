@@ -35,8 +35,7 @@ TEST(RowDiff, MarkedRowsThatDifferFormRuns) {
          {},
          {{0, 0}, {1, 3}, {2, 6}, {5, 15}, {7, 21}, {8, 24}, {11, 33}},
          {{0, 3}, {5, 1}, {7, 2}, {11, 1}}},
-        {"first and last bytes", {3, 4}, {{3, 0}, {4, LastByte}}, {{3, 2}}},
-        {"unmarked rows", {3}, {{2, 5}, {3, 5}}, {{3, 1}}},
+        {"first and last bytes, unmarked rows", {3, 4}, {{2, 5}, {3, 0}, {4, LastByte}}, {{3, 2}}},
         {"padding", {}, {{0, Padding}, {6, Padding}, {11, Padding}}, {}},
     };
     for (const auto& [what, marked, changes, expected] : cases) {

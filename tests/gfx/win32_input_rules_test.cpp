@@ -39,7 +39,6 @@ TEST(Win32Mouse, AClickBetweenTwoReadsIsSeenOnceAndOnlyInsideAndCaptureEndsWithT
     EXPECT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
 
     // Capture ends only when the last button is up.
-    mouse = MouseState{};
     pressButtons(mouse, ButtonLeft);
     pressButtons(mouse, extraButtons(ExtraButton1Bit | ExtraButton2Bit));
     EXPECT_EQ(mouse.buttons, ButtonLeft | ButtonExtra1 | ButtonExtra2);
