@@ -31,13 +31,11 @@ TEST(RowDiff, MarkedRowsThatDifferFormRuns) {
     // What, the rows marked (every row when empty), the bytes changed, the runs.
     using Rows = std::vector<std::int32_t>;
     const std::tuple<const char*, Rows, std::vector<Change>, std::vector<RowRun>> cases[] = {
-        {"equal rows", {}, {}, {}},
         {"runs",
          {},
          {{0, 0}, {1, 3}, {2, 6}, {5, 15}, {7, 21}, {8, 24}, {11, 33}},
          {{0, 3}, {5, 1}, {7, 2}, {11, 1}}},
-        {"first and last bytes", {3, 4}, {{3, 0}, {4, LastByte}}, {{3, 2}}},
-        {"unmarked rows", {3}, {{2, 5}, {3, 5}}, {{3, 1}}},
+        {"first and last bytes, unmarked rows", {3, 4}, {{2, 5}, {3, 0}, {4, LastByte}}, {{3, 2}}},
         {"padding", {}, {{0, Padding}, {6, Padding}, {11, Padding}}, {}},
     };
     for (const auto& [what, marked, changes, expected] : cases) {
@@ -55,7 +53,7 @@ TEST(RowDiff, MarkedRowsThatDifferFormRuns) {
 
 // The block size of a 1000 by 600 frame: the request, else the desktop's dpi,
 // else the largest window that covers about three quarters of the monitor.
-TEST(WindowScale, RequestThenDpiThenMonitor) {
+TEST(WindowScale, RequestThenDpiThenMonitorAndClicksMapToBlocksAndRowsWiden) {
     // The request, the dpi, the monitor's width and height, the block size.
     const std::tuple<const char*, double, std::int32_t, std::int32_t, std::int32_t> cases[] = {
         {"2", 0, 1280, 1024, 2},     {"3", 96, 3840, 2160, 3},    {"4", 0, 1280, 1024, 1},
@@ -69,11 +67,9 @@ TEST(WindowScale, RequestThenDpiThenMonitor) {
                   expected)
             << (requested ? requested : "-") << " " << dpi << " " << monitorWidth;
     }
-}
 
-// Every window pixel of a block maps back to the block's frame pixel; one
-// left of the window stays outside. Rows widen pixel by pixel, any pixel size.
-TEST(WindowScale, ClicksMapToBlocksAndRowsWiden) {
+    // Every window pixel of a block maps back to the block's frame pixel; one
+    // left of the window stays outside. Rows widen pixel by pixel, any pixel size.
     const std::pair<std::int32_t, std::int32_t> clicks[] = {
         {0, 0}, {1, 0}, {2, 1}, {1999, 999}, {-1, -1}, {-2, -1}, {-3, -2}};
     for (auto [window, frame] : clicks) EXPECT_EQ(gfx::frameCoordinate(window, 2), frame) << window;

@@ -55,7 +55,7 @@ TEST(KeyTranslation, CharactersAndCodesInEveryColumn) {
 }
 
 #if defined(LETTERMOOR_HAVE_X11)
-TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlockAndKeysymsToCodePage437) {
+TEST(X11Keymap, EvdevKeycodesKeysymsAndModifiersAndWhatPressesPost) {
     // Escape, a and Up also come through the window in tests/x11.
     const std::tuple<std::uint32_t, std::uint32_t, std::int32_t, bool> cases[] = {
         {36, XK_Return, 0x1C, false}, {104, XK_KP_Enter, 0x1C, true},
@@ -78,18 +78,17 @@ TEST(X11Keymap, EvdevKeycodesAndTheEnhancedBlockAndKeysymsToCodePage437) {
     }
     // AltGr reaches the game's key events as right Alt with Ctrl.
     EXPECT_EQ(gfx::x11::keyModifiers(Mod5Mask | ShiftMask), gfx::ModRightAlt | Ctrl | Shift);
-}
 
-// A German layout's ä, the Euro sign code page 437 lacks, Delete whose Xlib
-// text DEL is no character, and left Alt, which the window system keeps.
-TEST(X11Keymap, PressesPostTheirExtendedCodeThenTheirTypedCharacters) {
-    const std::pair<gfx::x11::PressedKey, std::vector<std::int32_t>> cases[] = {
+    // Presses post their extended code, then their typed character: a German
+    // layout's ä, the Euro sign code page 437 lacks, Delete whose Xlib text
+    // DEL is no character, and left Alt, which the window system keeps.
+    const std::pair<gfx::x11::PressedKey, std::vector<std::int32_t>> presses[] = {
         {{{0x28, false}, 0x84, XK_adiaeresis, 0, "\xc3\xa4", true}, {0x84}},
         {{{0x12, false}, 'e', XK_EuroSign, 0, "\xe2\x82\xac", true}, {}},
         {{{0x53, true}, 0, XK_Delete, 0, "\x7f", true}, {0x53FF}},
         {{{0x1E, false}, 'a', XK_a, Mod1Mask, "a", true}, {}},
     };
-    for (const auto& [press, posts] : cases) {
+    for (const auto& [press, posts] : presses) {
         EXPECT_EQ(gfx::x11::keyPressPosts(press), posts) << std::hex << press.keysym;
     }
 }

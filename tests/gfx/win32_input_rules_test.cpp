@@ -18,7 +18,7 @@ using namespace gfx::win32;
 using gfx::MouseState;
 using gfx::takeMouse;
 
-TEST(Win32Mouse, AClickBetweenTwoReadsIsSeenOnceAndOnlyInside) {
+TEST(Win32Mouse, AClickBetweenTwoReadsIsSeenOnceAndOnlyInsideAndCaptureEndsWithTheLastButton) {
     MouseState mouse{.active = true};
     pressButtons(mouse, ButtonRight);
     std::int32_t x = 0, y = 0, buttons = 0;
@@ -37,10 +37,8 @@ TEST(Win32Mouse, AClickBetweenTwoReadsIsSeenOnceAndOnlyInside) {
     EXPECT_EQ(buttons, 0);
     changeActivation(mouse, false);
     EXPECT_EQ(takeMouse(mouse, &x, &y, nullptr, &buttons, nullptr), -1);
-}
 
-TEST(Win32Mouse, CaptureEndsOnlyWhenTheLastButtonIsUpAndTheWheelStepsWhole) {
-    MouseState mouse;
+    // Capture ends only when the last button is up.
     pressButtons(mouse, ButtonLeft);
     pressButtons(mouse, extraButtons(ExtraButton1Bit | ExtraButton2Bit));
     EXPECT_EQ(mouse.buttons, ButtonLeft | ButtonExtra1 | ButtonExtra2);

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <random>
 #include <thread>
-#include <utility>
 
 #include "tests/x11/x_server_test.hpp"
 
@@ -231,11 +230,7 @@ using GameBlackBox = GameSession;
 // The player clicks words from either end, alternately where it can.
 TEST_F(GameBlackBox, EachDealtWordLiesOnceAndSolvingThemAllShowsTheWinPicture) {
     ASSERT_NO_FATAL_FAILURE(startGame());
-    XWindowAttributes attributes{};
-    ASSERT_TRUE(XGetWindowAttributes(probe(), window_, &attributes));
-    ASSERT_EQ(std::pair(attributes.width, attributes.height), std::pair(1000, 600));
     for (const std::string& word : TestWords) EXPECT_EQ(findWord(rows_, word).size(), 1u) << word;
-    EXPECT_EQ(struckHints(frame_), 0);
     const char* screenshot = std::getenv("LETTERMOOR_README_SCREENSHOT");
     if (screenshot != nullptr) {
         ASSERT_TRUE(player_.solve(TestWords, 2));

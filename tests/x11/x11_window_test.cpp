@@ -1,5 +1,5 @@
 // The window back ends in a real window on a private Xvfb: the window's
-// properties, its input, its icon, and the OpenGL back end's context.
+// properties and icon, its input, and the OpenGL back end's context.
 // gtest first: Xlib's macros (None, Bool) would break its templates.
 #include <gtest/gtest.h>
 
@@ -19,8 +19,6 @@
 
 #include "game/window_icon.hpp"
 #include "game/window_icon_pixels.hpp"
-#include "gfx/drivers/glx_driver.hpp"
-#include "gfx/drivers/x11_driver.hpp"
 #include "gfx/input.hpp"
 #include "gfx/line.hpp"
 #include "gfx/window_icon.hpp"
@@ -62,6 +60,22 @@ std::string windowFacts(Display* display, Window window) {
     return facts.str();
 }
 
+// The window's _NET_WM_ICON as 32-bit values; empty when it has none.
+std::vector<std::uint32_t> iconOf(Display* display, Window window) {
+    std::vector<std::uint32_t> values;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
+                       False, XA_CARDINAL, &type, &format, &count, &after, &data);
+    for (unsigned long i = 0; type == XA_CARDINAL && format == 32 && i < count; ++i) {
+        values.push_back(static_cast<std::uint32_t>(reinterpret_cast<const long*>(data)[i]));
+    }
+    XFree(data);
+    return values;
+}
+
 // readMouse's result, x, y, wheel, buttons and clipped.
 using Mouse = std::array<std::int32_t, 6>;
 
@@ -94,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(Each, WindowBackEnd, ::testing::Values("X11", "OpenGL")
                          [](const auto& info) { return info.param; });
 
 // The close box only posts the close key; the game's tests end it that way.
-TEST_P(WindowBackEnd, WindowIsFixedCentredTitledInLatin1AndGoneOnceClosedUnderTheLock) {
+TEST_P(WindowBackEnd, WindowIsFixedCentredTitledInLatin1AndGoneOnceClosedUnderTheLockThenIconed) {
     // Centred on the 1280x1024 screen.
     const std::string facts = "1000x600 at 140,212, fixed, class Lettermoor, closable, titled ";
     std::string seen;
@@ -105,16 +119,32 @@ TEST_P(WindowBackEnd, WindowIsFixedCentredTitledInLatin1AndGoneOnceClosedUnderTh
     EXPECT_TRUE(factsBecome(facts + "Lettermoor")) << seen;
     gfx::setWindowTitle("Neues R\x84tsel");
     EXPECT_TRUE(factsBecome(facts + "Neues R\xe4tsel")) << seen;
+    EXPECT_TRUE(iconOf(probe(), window_).empty());
 
     gfx::lockScreen();  // closing under the program's lock once hung
     gfx::closeScreen();
-    EXPECT_EQ(gfx::activeScreen(), nullptr);
     tolerateXErrors();  // asking after a window that is gone is an X error
     EXPECT_TRUE(factsBecome("gone"));
+
+    // A window opened once the game offers its icon has every size: the
+    // side twice, then the pixels as cardinals.
+    game::offerWindowIcon();
     open();
+    std::vector<std::uint32_t> expected;
+    for (const auto& [side, pixels] :
+         {std::pair(16u, game::WindowIcon16.data()), std::pair(32u, game::WindowIcon32.data()),
+          std::pair(48u, game::WindowIcon48.data())}) {
+        expected.insert(expected.end(), {side, side});
+        expected.insert(expected.end(), pixels, pixels + std::size_t{side} * side);
+    }
+    const std::vector<std::uint32_t> icon = iconOf(probe(), window_);
+    EXPECT_TRUE(icon == expected) << icon.size() << " values, " << expected.size() << " expected";
+    static_cast<void>(gfx::setWindowIcon({}));  // the other tests' windows have none
 }
 
-TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
+// Keys post their texts, the key state follows keys held down, and the
+// pointer's buttons and wheel reach readMouse only inside the window.
+TEST_P(WindowBackEnd, KeysAndPointerReachTheGame) {
     ASSERT_TRUE(waitForFocus(probe(), window_));
     for (unsigned long keysym : {XK_Escape, XK_Up, XK_a}) tapKey(probe(), keysym);
     std::vector<std::string> keys;
@@ -140,36 +170,7 @@ TEST_P(WindowBackEnd, KeysPostTheirTextsAndKeyStateFollowsKeysHeldDown) {
     EXPECT_TRUE(pollUntil([&] { return keyDown(0x48); })) << "keypad 8 is still down";
     setKey(probe(), keypadUp, false);
     EXPECT_TRUE(pollUntil([&] { return !keyDown(0x48); }));
-}
 
-// A monitor with room for it doubles the window: each frame pixel shows as
-// a 2 by 2 block, and a click on a block reads as its frame pixel.
-class DoubledWindow : public XServerTest {
-  protected:
-    DoubledWindow() { screenSize_ = "2560x1600x24"; }
-};
-
-TEST_F(DoubledWindow, BlocksShowAndClickAsTheirFramePixel) {
-    setenv("LETTERMOOR_DRIVER", "X11", 1);
-    unsetenv("LETTERMOOR_SCALE");
-    openWindow(1000, 600);
-    EXPECT_EQ(windowFacts(probe(), window_),
-              "2000x1200 at 280,200, fixed, class Lettermoor, closable, titled Lettermoor");
-    gfx::drawLine(nullptr, 30, 40, 31, 41, 0xFFFF0000u, gfx::FilledBox, 0xFFFF, 0);
-    const GameWindow window(probe(), window_, 2);
-    Frame frame;
-    EXPECT_TRUE(waitFor([&] {
-        return window.capture(frame) && frame.at(31, 41) == 0xFF0000 && frame.at(32, 41) == 0;
-    }));
-    ASSERT_TRUE(waitForFocus(probe(), window_));
-    window.click(30, 40);
-    Mouse m{};
-    EXPECT_TRUE(pollUntil([&] { return (m = readMouseNow())[4] == 1; }));
-    EXPECT_EQ(m, (Mouse{0, 30, 40, 0, 1, 0}));
-}
-
-TEST_P(WindowBackEnd, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
-    ASSERT_TRUE(waitForFocus(probe(), window_));
     const GameWindow window(probe(), window_);
     Mouse m{};
     const auto mouseBecomes = [&](const Mouse& wanted) {
@@ -198,52 +199,52 @@ TEST_P(WindowBackEnd, PointerButtonsAndWheelReachReadMouseOnlyInsideTheWindow) {
     EXPECT_TRUE(mouseBecomes({1, -1, -1, -1, -1, -1})) << ::testing::PrintToString(m);
 }
 
-using X11Icon = XServerTest;
+// A monitor with room for it doubles the window: each frame pixel shows as
+// a 2 by 2 block, and a click on a block reads as its frame pixel.
+class DoubledWindow : public XServerTest {
+  protected:
+    DoubledWindow() { screenSize_ = "2560x1600x24"; }
+};
 
-TEST_F(X11Icon, WindowHasNoIconUntilOneIsOfferedThenEverySizeAsCardinals) {
-    gfx::setDriverCandidates({&gfx::x11Driver()});
-    // The _NET_WM_ICON of a new window as 32-bit values; empty when it has none.
-    const auto iconOfNewWindow = [&] {
-        std::vector<std::uint32_t> values;
-        openWindow(1000, 600);
-        if (HasFatalFailure()) return values;
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(probe(), window_, XInternAtom(probe(), "_NET_WM_ICON", False), 0,
-                           1 << 20, False, XA_CARDINAL, &type, &format, &count, &after, &data);
-        for (unsigned long i = 0; type == XA_CARDINAL && format == 32 && i < count; ++i) {
-            values.push_back(static_cast<std::uint32_t>(reinterpret_cast<const long*>(data)[i]));
-        }
-        XFree(data);
-        gfx::closeScreen();
-        return values;
-    };
-    EXPECT_TRUE(iconOfNewWindow().empty());
-
-    game::offerWindowIcon();
-    std::vector<std::uint32_t> expected;
-    for (const auto& [side, pixels] :
-         {std::pair(16u, game::WindowIcon16.data()), std::pair(32u, game::WindowIcon32.data()),
-          std::pair(48u, game::WindowIcon48.data())}) {
-        expected.insert(expected.end(), {side, side});
-        expected.insert(expected.end(), pixels, pixels + std::size_t{side} * side);
-    }
-    const std::vector<std::uint32_t> icon = iconOfNewWindow();
-    EXPECT_TRUE(icon == expected) << icon.size() << " values, " << expected.size() << " expected";
-    static_cast<void>(gfx::setWindowIcon({}));  // the other tests' windows have none
+TEST_F(DoubledWindow, BlocksShowAndClickAsTheirFramePixel) {
+    unsetenv("LETTERMOOR_SCALE");
+    openWindow(1000, 600);
+    EXPECT_EQ(windowFacts(probe(), window_),
+              "2000x1200 at 280,200, fixed, class Lettermoor, closable, titled Lettermoor");
+    gfx::drawLine(nullptr, 30, 40, 31, 41, 0xFFFF0000u, gfx::FilledBox, 0xFFFF, 0);
+    const GameWindow window(probe(), window_, 2);
+    Frame frame;
+    EXPECT_TRUE(waitFor([&] {
+        return window.capture(frame) && frame.at(31, 41) == 0xFF0000 && frame.at(32, 41) == 0;
+    }));
+    ASSERT_TRUE(waitForFocus(probe(), window_));
+    window.click(30, 40);
+    Mouse m{};
+    EXPECT_TRUE(pollUntil([&] { return (m = readMouseNow())[4] == 1; }));
+    EXPECT_EQ(m, (Mouse{0, 30, 40, 0, 1, 0}));
 }
 
 #if defined(LETTERMOOR_HAVE_GLX)
 
 using GlxWindow = XServerTest;
 
-// The context is current from open to close; a frame shows only once flipped.
-TEST_F(GlxWindow, ContextIsCurrentUntilClosedAndDrawingShowsOnlyAfterFlip) {
-    setenv("LETTERMOOR_DRIVER", "OpenGL", 1);
+// The OpenGL back end refuses a game screen even when asked for by name, and
+// an OpenGL screen when libGL cannot be loaded; the window back end comes
+// first and refuses an OpenGL screen. The context is current from open to
+// close; a frame shows only once flipped.
+TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesItAndFramesShowOnceFlipped) {
+    setenv("LETTERMOOR_LIBGL", "liblettermoor-no-such-gl.so.1", 1);
+    EXPECT_EQ(gfx::openScreen(640, 480, 32, 0, gfx::OpenGLScreen, 0), 1);
+    unsetenv("LETTERMOOR_LIBGL");
+    setenv("LETTERMOOR_DRIVER", "opengl", 1);
+    ASSERT_EQ(gfx::openScreen(1000, 600, 32, 0, 0, 0), 0);
+    EXPECT_STREQ(gfx::activeScreen()->driver->name, "X11");
+    unsetenv("LETTERMOOR_DRIVER");
+    ASSERT_EQ(gfx::openScreen(1000, 600, 16, 0, gfx::OpenGLScreen, 0), 0);
+    EXPECT_STREQ(gfx::activeScreen()->driver->name, "OpenGL");
+    EXPECT_EQ(gfx::activeScreen()->depth, 16);
+
     openWindow(1000, 600, gfx::OpenGLScreen);
-    ASSERT_STREQ(gfx::activeScreen()->driver->name, "OpenGL");
     EXPECT_NE(glXGetCurrentContext(), nullptr);
     EXPECT_EQ(glXGetCurrentDrawable(), window_);
     gfx::lockScreen();  // nothing to guard, yet the frame cycle still works
@@ -265,36 +266,6 @@ TEST_F(GlxWindow, ContextIsCurrentUntilClosedAndDrawingShowsOnlyAfterFlip) {
     EXPECT_TRUE(waitFor([&] { return shows(0x0000FF); }));
     gfx::closeScreen();
     EXPECT_EQ(glXGetCurrentContext(), nullptr);
-}
-
-// The OpenGL back end refuses a game screen even when asked for by name, and
-// an OpenGL screen when libGL cannot be loaded; the window back end comes
-// first and refuses an OpenGL screen.
-TEST_F(GlxWindow, EachScreenKindGoesToTheBackEndThatServesIt) {
-    const gfx::DisplayDriver& gl = gfx::glxDriver();
-    EXPECT_NE(gl.init("Lettermoor", 1000, 600, 32, 0, 0), 0);
-    gl.exit();
-    // No window is left behind, shown or not.
-    EXPECT_TRUE(waitFor([&] { return topLevelWindows(probe()).empty(); }));
-    setenv("LETTERMOOR_LIBGL", "liblettermoor-no-such-gl.so.1", 1);
-    EXPECT_EQ(gfx::openScreen(640, 480, 32, 0, gfx::OpenGLScreen, 0), 1);
-    EXPECT_EQ(gfx::activeScreen(), nullptr);
-    unsetenv("LETTERMOOR_LIBGL");
-
-    const struct {
-        const char* driver;
-        std::int32_t depth, flags;
-        const char* served;
-    } cases[] = {{"opengl", 32, 0, "X11"}, {nullptr, 16, gfx::OpenGLScreen, "OpenGL"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.served);
-        if (c.driver != nullptr) setenv("LETTERMOOR_DRIVER", c.driver, 1);
-        if (c.driver == nullptr) unsetenv("LETTERMOOR_DRIVER");
-        ASSERT_EQ(gfx::openScreen(1000, 600, c.depth, 0, c.flags, 0), 0);
-        EXPECT_STREQ(gfx::activeScreen()->driver->name, c.served);
-        EXPECT_EQ(gfx::activeScreen()->depth, c.depth);
-    }
-    EXPECT_NE(glXGetCurrentContext(), nullptr);
 }
 
 #endif
