@@ -5,6 +5,7 @@
 #include "game_fixture.hpp"
 #include "gfx/aligned_block.hpp"
 #include "runtime/last_error.hpp"
+#include "tests/gfx/image_test_support.hpp"
 
 namespace {
 
@@ -29,7 +30,9 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordUnlessItCannotBe
             for (std::size_t i = 0; i < picture.size(); ++i) {
                 picture[i] = i % 300 < 150 ? PictureRed : 0xFFFF00FFu;
             }
-            ASSERT_TRUE(testing_support::writeBmp(folder() / "win.bmp", 300, 200, picture));
+            const auto bytes = imagetest::encodeBitmap({}, {300, 200, picture, {}});
+            std::ofstream(folder() / "win.bmp", std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         }
         start();
         // The second frame prepares the picture unless it was prepared before.
@@ -44,7 +47,11 @@ TEST_F(WinPictureFrames, PictureAppearsOneFrameAfterTheTenthWordUnlessItCannotBe
         frameReleased();
         // No file: no 600x600 image is made and cleared for nothing.
         EXPECT_EQ(game().winPicture.image != nullptr, why == "unreadable" || why == "shown") << why;
-        const std::vector<std::uint32_t> solvingFrame = solveUpToTheLastPress();
+        // Nine words found, then the tenth in a held press.
+        for (int i = 0; i < 9; ++i) findWord(i);
+        clickCell(word(9).first);
+        pressCell(word(9).last);
+        const std::vector<std::uint32_t> solvingFrame = framePixels();
         EXPECT_FALSE(red(solvingFrame[10 * 1000 + 10]))
             << "not yet in the frame that found the word";
         frameReleased();
