@@ -10,13 +10,14 @@
 
 namespace dealrules {
 
-// Whether the word with its hint is one of the list's entries (slots 2, 4, ...)
-// other than the last, which is never dealt.
-inline bool dealableEntry(const game::WordList& list, const game::PuzzleWord& word) {
+// How many of the list's entries (slots 2, 4, ...) other than the last, which
+// is never dealt, hold the word with its hint.
+inline std::size_t timesListed(const game::WordList& list, const game::PuzzleWord& word) {
+    std::size_t n = 0;
     for (std::size_t s = 2; s + 1 < list.words.size(); s += 2) {
-        if (list.words[s] == word.word && list.hints[s] == word.hint) return true;
+        n += list.words[s] == word.word && list.hints[s] == word.hint ? 1 : 0;
     }
-    return false;
+    return n;
 }
 
 // The first broken promise, or "" when there is none.
@@ -33,7 +34,14 @@ inline std::string dealFault(const game::WordList& list, const game::Puzzle& puz
             if (!(word.word + word.hint).empty()) return "a refusal left a word";
             continue;
         }
-        if (!dealableEntry(list, word)) return word.word + " is no dealable entry";
+        const std::size_t listed = timesListed(list, word);
+        if (listed == 0) return word.word + " is no dealable entry";
+        // No slot is drawn twice, so no entry is dealt more often than it is listed.
+        const auto dealt = std::count_if(
+            puzzle.words.begin(), puzzle.words.end(), [&](const game::PuzzleWord& other) {
+                return other.word == word.word && other.hint == word.hint;
+            });
+        if (static_cast<std::size_t>(dealt) > listed) return word.word + " is dealt twice";
         const auto length = static_cast<std::int32_t>(word.word.size());
         const bool across = word.first.a == word.last.a;
         const game::CellPair step = across ? game::CellPair{0, 1} : game::CellPair{1, 0};

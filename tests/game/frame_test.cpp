@@ -51,8 +51,9 @@ TEST_F(Frame, StartUpOpensTheTitledScreenAndFramesLockOnceSleepPlainAndEndOnEscO
 
 // A held button clicks the cell under the pointer again in every frame: on
 // one cell it stays a single first click; dragged onto the other end of the
-// word it finds the word, and that end is then pending.
-TEST_F(Frame, HeldButtonClicksOnceOnACellAndFindsAWordDraggedToItsOtherEnd) {
+// word it finds the word, and that end is then pending. On the new-puzzle
+// button it deals in every frame; the frame that releases it does not.
+TEST_F(Frame, HeldButtonClicksAgainInEveryFrameOnACellOrWordOrTheNewPuzzleButton) {
     for (int frame = 0; frame < 4; ++frame) pressCell(word(3).first);
     frameReleased();
     EXPECT_TRUE(cellGreen(word(3).first));
@@ -67,14 +68,9 @@ TEST_F(Frame, HeldButtonClicksOnceOnACellAndFindsAWordDraggedToItsOtherEnd) {
     pressCell(word(4).last);
     // The selection holds the pending cell column first.
     EXPECT_EQ(game().puzzle.selection, (CellPair{word(4).last.b, word(4).last.a}));
-}
 
-// A held button deals in every frame; the frame that releases it does not.
-TEST_F(Frame, NewPuzzleDealsWhileHeldRelabelsUnstrikesAndDropsThePendingCell) {
-    findWord(0);
-    ASSERT_TRUE(labelStruck(0));
-    const CellPair found = word(0).first;
-    clickCell(word(1).first);
+    frameReleased();
+    const CellPair found = word(3).first;
     std::string previous = game::formatDeal(game().puzzle);
     for (int frame = 0; frame < 2; ++frame) {
         frameAt(800, 555, true);
@@ -83,9 +79,10 @@ TEST_F(Frame, NewPuzzleDealsWhileHeldRelabelsUnstrikesAndDropsThePendingCell) {
     }
     frameReleased();
     EXPECT_EQ(game::formatDeal(game().puzzle), previous);
-    EXPECT_FALSE(labelStruck(0));
+    // The new deal relabels, unstrikes and drops the pending cell.
+    EXPECT_FALSE(labelStruck(3));
     EXPECT_FALSE(cellGreen(found));
-    EXPECT_EQ(word(0).found + game().buttonHit, 0);
+    EXPECT_EQ(word(3).found + game().buttonHit, 0);
     EXPECT_EQ(game().puzzle.selection, (CellPair{-1, -1}));
     const auto* label = game().panel.labels.get();
     for (int i = 0; i < game::PuzzleWordCount; ++i, label = label->next.get()) {

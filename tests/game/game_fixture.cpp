@@ -2,11 +2,9 @@
 
 #include <fstream>
 #include <random>
-#include <utility>
 
 #include "gfx/color.hpp"
 #include "gfx/screen.hpp"
-#include "tests/gfx/image_test_support.hpp"
 #include "word_test_support.hpp"
 
 namespace testing_support {
@@ -29,14 +27,6 @@ std::string wordFileText(const std::vector<WordEntry>& entries) {
     std::vector<std::string> lines{"ignored", "Tipp:"};
     for (const WordEntry& e : entries) lines.push_back(e.word + ";-" + e.hint);
     return wordtest::scrambledFile(lines);
-}
-
-bool writeBmp(const std::filesystem::path& path, std::int32_t width, std::int32_t height,
-              std::vector<std::uint32_t> pixels) {
-    const auto bytes = imagetest::encodeBitmap({}, {width, height, std::move(pixels), {}});
-    return static_cast<bool>(std::ofstream(path, std::ios::binary)
-                                 .write(reinterpret_cast<const char*>(bytes.data()),
-                                        static_cast<std::streamsize>(bytes.size())));
 }
 
 void GameTest::SetUp() {
@@ -86,13 +76,6 @@ bool GameTest::frameAt(std::int32_t x, std::int32_t y, bool leftDown) {
     gfxtest::Rec::mouse.y = y;
     gfxtest::Rec::mouse.buttons = leftDown ? 1 : 0;
     return game::runFrame(*game_);
-}
-
-std::vector<std::uint32_t> GameTest::solveUpToTheLastPress() {
-    for (int i = 0; i < 9; ++i) findWord(i);
-    clickCell(word(9).first);
-    pressCell(word(9).last);
-    return framePixels();
 }
 
 bool GameTest::cellGreen(const game::CellPair& rc) {

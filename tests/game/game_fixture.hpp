@@ -26,10 +26,6 @@ std::vector<WordEntry> elevenWords();
 // The stored bytes of a word file with these entries.
 std::string wordFileText(const std::vector<WordEntry>& entries);
 
-// A 24-bit bitmap of width * height pixels 0x00RRGGBB, top row first.
-bool writeBmp(const std::filesystem::path& path, std::int32_t width, std::int32_t height,
-              std::vector<std::uint32_t> pixels);
-
 class GameTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -50,8 +46,6 @@ class GameTest : public ::testing::Test {
     void click(std::int32_t x, std::int32_t y) { frameAt(x, y, true), frameAt(x, y, false); }
     void clickCell(const game::CellPair& rc) { click(30 * rc.b + 15, 30 * rc.a + 15); }
     void findWord(int index) { clickCell(word(index).first), clickCell(word(index).last); }
-    // Finds nine words and the tenth in a held press; returns that press's frame.
-    std::vector<std::uint32_t> solveUpToTheLastPress();
 
     // Whether the cell's fill shows green (a pixel inside the outline, off the letter).
     static bool cellGreen(const game::CellPair& rc);

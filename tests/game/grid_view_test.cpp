@@ -55,19 +55,15 @@ struct SmallPuzzle {
 };
 
 TEST(ClickGrid, PixelsMapToCellsAndRightOfOrBelowTheGridIsIgnored) {
-    SmallPuzzle s;
-    const std::pair<int, int> outside[] = {{600, 10}, {10, 600}, {-1, 10}};
-    for (const auto& [x, y] : outside) {
+    // x, y and the pending cell, column first: pixel 29 is still column 0,
+    // pixel 30 already row 1.
+    const int clicks[][4] = {
+        {600, 10, -1, -1}, {10, 600, -1, -1}, {-1, 10, -1, -1}, {599, 0, 19, 0}, {29, 30, 0, 1}};
+    for (const auto& [x, y, column, row] : clicks) {
+        SmallPuzzle s;
         game::clickGrid(s.puzzle, s.panel, x, y);
-        EXPECT_EQ(s.puzzle.selection, (CellPair{-1, -1})) << x << "," << y;
+        EXPECT_EQ(s.puzzle.selection, (CellPair{column, row})) << x << "," << y;
     }
-    game::clickGrid(s.puzzle, s.panel, 599, 0);
-    EXPECT_EQ(s.puzzle.selection, (CellPair{19, 0}));
-    EXPECT_EQ(s.puzzle.grid[0][19].highlight, game::HighlightGreen);
-    // Pixel 29 is still column 0, pixel 30 already row 1.
-    SmallPuzzle t;
-    game::clickGrid(t.puzzle, t.panel, 29, 30);
-    EXPECT_EQ(t.puzzle.selection, (CellPair{0, 1}));
 }
 
 TEST(ClickGrid, OnlyBothEndsOfAnUnfoundWordFindItAndStrikeItsLabel) {

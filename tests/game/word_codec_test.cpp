@@ -59,25 +59,6 @@ TEST(WordCodec, EncodeNamesLineAndColumnAndLeavesTheOutputAlone) {
     }
 }
 
-// Words get the grid's letters; the header lines and hints stay as written,
-// and the byte-order mark goes. (The round trip above keeps words as written.)
-TEST(WordCodec, EncodeSpellsWordsInGridLetters) {
-    const std::string plain =
-        "\xEF\xBB\xBF"
-        "c\xC3\xA4\nP\xC3\xBC:\nk\xC3\xA4se; s\xC3\xBC\xC3\x9F\n"
-        "STRA\xC3\x9F"
-        "E\n\xC3\x84\xC3\x96\xC3\x9C\xC3\xB6;-\xC3\x84\nOK; x\n";
-    std::string out;
-    game::CodecError error;
-    std::int32_t changed = -1;
-    ASSERT_TRUE(game::encodeWordText(plain, out, error, game::WordSpelling::GridLetters, &changed))
-        << error.message;
-    EXPECT_EQ(
-        game::decodeWordText(out),
-        "c\xC3\xA4\nP\xC3\xBC:\nKAESE; s\xC3\xBC\xC3\x9F\nSTRASSE\nAEOEUEOE;-\xC3\x84\nOK; x\n");
-    EXPECT_EQ(changed, 3);
-}
-
 TEST(WordCodec, CheckReportsEntriesTheGameNeverDrawsOrDoubts) {
     const std::string stored = wordtest::scrambledFile({
         "comment", "Hint:",

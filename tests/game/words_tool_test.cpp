@@ -82,11 +82,18 @@ TEST_F(WordsTool, OutputFileIsReplacedOnlyWhenEverythingWasWritten) {
 
 // Bad use and lists nothing can be dealt from get exit codes and a message.
 TEST_F(WordsTool, ExitStatusAndMessageForBadUseAndHostileFiles) {
-    const std::string plainKaese = "c\np\nk\xC3\xA4se; x\nK\xC3\xA4SE; x\nOK; y\n";
+    // Words get the grid's letters; header lines and hints stay as written,
+    // and the byte-order mark goes.
+    const std::string plain =
+        "\xEF\xBB\xBF"
+        "c\xC3\xA4\nP\xC3\xBC:\nk\xC3\xA4se; s\xC3\xBC\xC3\x9F\nSTRA\xC3\x9F"
+        "E\n\xC3\x84\xC3\x96\xC3\x9C\xC3\xB6;-\xC3\x84\nOK; x\n";
     // Arguments, input, exit status, message in stdout or stderr.
     const std::tuple<std::string, std::string, int, std::string> cases[] = {
-        {"encode", plainKaese, 0, "2 words changed to capitals A to Z"},
-        {"encode --exact", plainKaese, 0, scrambled("k\x84se; x")},
+        {"encode", plain, 0, "3 words changed to capitals A to Z"},
+        {"encode", plain, 0,
+         scrambled("c\x84\nP\x81:\nKAESE; s\x81\xE1\nSTRASSE\nAEOEUEOE;-\x8E\n")},
+        {"encode --exact", plain, 0, scrambled("k\x84se; s\x81\xE1\nSTRA\xE1")},
         {"encode --exact -o", "", 2, "-o needs a file name"},
         {"deal --seed 5", scrambled(listOf("ABCDEFGHIJK")), 0, "1. WORT"},
         // Ten usable words, as the generator needs, but one with a letter outside A to Z.
