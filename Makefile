@@ -60,7 +60,7 @@ test: build-test
 	cd $(TEST) && ctest --output-on-failure -j $(JOBS)
 
 # The window thread and everything that shares the screen with it: the X11
-# and OpenGL back ends in a real window (WindowBackEnd, GlxWindow, X11Icon),
+# and OpenGL back ends in a real window (WindowBackEnd, GlxWindow),
 # and the whole game started, played and ended in every way (GameShutdown,
 # GameBlackBox). Only x11_tests start a second thread (the null back end has
 # none: the other tests draw on one thread), so only they are built here.
