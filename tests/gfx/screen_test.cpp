@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include "gfx/font.hpp"
 #include "gfx/line.hpp"
 #include "gfx/screen.hpp"
 #include "gfx/screen/draw_target.hpp"
 #include "gfx/screen/text_grid.hpp"
+#include "gfx/text.hpp"
 #include "gfx/window_icon.hpp"
 #include "runtime/last_error.hpp"
 #include "tests/gfx/recording_driver.hpp"
@@ -80,11 +82,15 @@ TEST_F(ScreenTest, DepthsAreNormalisedAndReopeningResetsTheDrawTarget) {
         // A line stores as many of the colour's low bytes as a pixel has.
         drawLine(nullptr, -5, 3, 25, 3, Ink, Line, 0xFFFF, 0);
         drawLine(nullptr, 2, -5, 2, 25, Ink, Line, 0xFFFF, 0);
+        // So does a glyph, which these depths store pixel by pixel.
+        drawText(nullptr, 8, 4, 0, "A", Ink);
         for (std::uint8_t* page : screen.pages) {
             for (std::int32_t i = 0; i < screen.pitch * screen.height; ++i) {
                 const std::int32_t x = i % screen.pitch / c.bytesPerPixel, y = i / screen.pitch;
+                const bool glyph = x >= 8 && x < 16 && y >= 4 &&
+                                   (BuiltinFont['A' * 8 + y - 4] >> (x - 8) & 1) != 0;
                 const Color want =
-                    page == screen.pages[0] && (x == 2 || y == 3) ? Ink : c.backColor;
+                    page == screen.pages[0] && (x == 2 || y == 3 || glyph) ? Ink : c.backColor;
                 ASSERT_EQ(page[i], (want >> (8 * (i % c.bytesPerPixel))) & 0xFFu) << x << "," << y;
             }
         }
