@@ -48,8 +48,8 @@ POOL = [
     ("text: column mask", "(0xFFu >> (7 - to))", "(0xFFu >> (8 - to))"),
     ("text: first clipped glyph", "(b.left - ix) / glyphWidth", "(b.left - ix + 1) / glyphWidth"),
     ("clear: pen centre", "context.clipRect.width / 2", "(context.clipRect.width - 1) / 2"),
-    ("clear: text rows marked", "markRows(context, top, top + rows - 1);",
-     "markRows(context, top, top + rows - 2);"),
+    ("clear: text rows filled", "std::min(rows, screen->height - top)",
+     "std::min(rows - 1, screen->height - top)"),
     # gfx: blits
     ("blit: source rectangle", "return {x1, y1, x2 - x1 + 1, y2 - y1 + 1};",
      "return {x1, y1, x2 - x1, y2 - y1 + 1};"),

@@ -59,14 +59,14 @@ void clearScreen(std::int32_t mode) {
         case ClearKind::Whole:
             context.primitives->fill(context, 0, 0, screen->width, screen->height,
                                      context.backColor);
-            markRows(context, 0, screen->height - 1);
             movePenToClipCentre(context);
             resetTextRows(*screen, context, 0, screen->textRows - 1);
             state.cursorRow = state.textViewFirst + 1;
             state.cursorColumn = 1;
             break;
         case ClearKind::Clip: {
-            // Only the part of the clip rectangle that lies on the screen.
+            // Only the part of the clip rectangle that lies on the screen; its
+            // rows are marked even when none of its columns does.
             const ClipRect& clip = context.clipRect;
             const PixelBounds b = pixelBounds(context);
             context.primitives->fill(context, b.left, b.top, b.right - b.left + 1,
@@ -81,7 +81,6 @@ void clearScreen(std::int32_t mode) {
             const std::int32_t rows = (state.textViewLast - state.textViewFirst + 1) * glyphHeight;
             context.primitives->fill(context, 0, top, screen->width,
                                      std::min(rows, screen->height - top), context.backColor);
-            markRows(context, top, top + rows - 1);
             resetTextRows(*screen, context, state.textViewFirst, state.textViewLast);
             state.cursorRow = state.textViewFirst + 1;
             state.cursorColumn = 1;
